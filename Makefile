@@ -1,0 +1,63 @@
+# Quillmark: the two commands a user needs are `make run` and `make test`.
+# Both install missing Debian packages first (as root), then configure and build.
+
+FOLDER ?=
+JOBS ?= $(shell nproc)
+
+# What building, running and testing needs from Debian.
+PACKAGES := cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
+            fonts-wine fonts-dejavu-core attr
+# The tests that put folders on real Windows file systems and shares.
+FS_TEST_PACKAGES := ntfs-3g samba smbclient dosfstools mtools
+BENCH_PACKAGES := icoutils
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+
+.PHONY: all deps build run test bench fuzz clean
+
+all: build
+
+define install_missing
+	@missing=""; for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing packages:$$missing"; \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
+	  else \
+	    echo "Please install them as root: apt-get install$$missing"; exit 1; \
+	  fi; \
+	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
+
+build: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_TESTS=OFF >/dev/null
+	cmake --build build -j $(JOBS)
+
+# Starts the wizard on FOLDER (without one, on the program's own folder).
+run: build
+	./build/quillmark $(if $(FOLDER),"$(FOLDER)")
+
+# The whole suite, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test: deps
+	$(call install_missing,$(FS_TEST_PACKAGES))
+	cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON >/dev/null
+	cmake --build build-test -j $(JOBS)
+	cd build-test && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	$(call install_missing,$(BENCH_PACKAGES))
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQUILLMARK_TESTS=OFF -DQUILLMARK_BENCH=ON >/dev/null
+	cmake --build build-bench -j $(JOBS)
+	bench/run build-bench
+
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	$(call install_missing,$(FUZZ_PACKAGES))
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_TESTS=OFF -DQUILLMARK_FUZZ=ON >/dev/null
+	cmake --build build-fuzz -j $(JOBS)
+	fuzz/run build-fuzz $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build build-test build-bench build-fuzz

@@ -1,0 +1,96 @@
+#include "platform/app.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTime>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+QString g_exePath;
+QStringList g_args;
+std::function<float()> g_timer;
+std::function<void()> g_end;
+bool g_endRequested = false;
+std::function<int(const QString&, int, const QString&)> g_msgBox;
+
+QString executablePath()
+{
+    if (!g_exePath.isEmpty())
+        return g_exePath;
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+} // namespace
+
+namespace App {
+
+void init(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    g_args = args;
+    g_exePath = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
+void setArguments(const QStringList& args) { g_args = args; }
+
+QString path() { return QFileInfo(executablePath()).absolutePath(); }
+
+QString exeName() { return QFileInfo(executablePath()).completeBaseName(); }
+
+HINSTANCE hInstance() { return 0x400000; }
+
+QString command() { return g_args.join(QLatin1Char(' ')); }
+
+} // namespace App
+
+void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+float Timer()
+{
+    if (g_timer)
+        return g_timer();
+    return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
+}
+
+void setTimerSource(std::function<float()> source) { g_timer = std::move(source); }
+
+void EndProgram()
+{
+    g_endRequested = true;
+    if (g_end) {
+        g_end();
+        return;
+    }
+    std::fflush(nullptr);
+    ::_exit(0);
+}
+
+void setEndHandler(std::function<void()> handler)
+{
+    g_end = std::move(handler);
+    g_endRequested = false;
+}
+
+bool endRequested() { return g_endRequested; }
+
+int MsgBox(const QString& text, int buttons, const QString& title)
+{
+    if (g_msgBox)
+        return g_msgBox(text, buttons, title);
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    (void)buttons;
+    box.exec();
+    return 1; // vbOK
+}
+
+void setMsgBoxHandler(std::function<int(const QString&, int, const QString&)> handler)
+{
+    g_msgBox = std::move(handler);
+}

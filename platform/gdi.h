@@ -1,0 +1,14 @@
+#pragma once
+// A device context is the drawing surface of a picture box: an image that
+// keeps what is drawn into it until it is cleared, and a way to ask the
+// owner to repaint.
+#include <QImage>
+
+#include <functional>
+
+struct DrawingSurface {
+    QImage image; // ARGB32_Premultiplied, the size of the picture box's client area
+    std::function<void()> changed; // called after drawing; repaints the owner
+};
+
+using HDC = DrawingSurface*;

@@ -1,0 +1,23 @@
+// Every test program starts here: an offscreen Qt application and a private,
+// temporary home so that no test touches the user's real files.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTemporaryDir home(QDir::tempPath() + "/quillmark-test-home-XXXXXX");
+    const QByteArray h = home.path().toUtf8();
+    setenv("HOME", h.constData(), 1);
+    setenv("XDG_CONFIG_HOME", (h + "/config").constData(), 1);
+    setenv("XDG_DATA_HOME", (h + "/data").constData(), 1);
+    setenv("QUILLMARK_REGISTRY_DIR", (h + "/registry").constData(), 1);
+    setenv("QUILLMARK_WINDOWS_DIR", (h + "/windows").constData(), 1);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
