@@ -1,0 +1,59 @@
+#include "platform/ui/toolkit.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QPalette>
+#include <QStyleFactory>
+
+namespace ui {
+
+namespace {
+bool g_initialised = false;
+
+void addFontFiles()
+{
+    static const char* const files[] = {
+        "/usr/share/wine/fonts/tahoma.ttf",
+        "/usr/share/wine/fonts/tahomabd.ttf",
+    };
+    for (const char* file : files) {
+        if (QFile::exists(QString::fromLatin1(file)))
+            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+    }
+    // Verdana is rarely installed on Linux; DejaVu Sans has its wide shapes.
+    QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
+    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"));
+}
+} // namespace
+
+void InitCommonControls()
+{
+    if (g_initialised)
+        return;
+    g_initialised = true;
+    addFontFiles();
+    if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows")))
+        QApplication::setStyle(style);
+    // The classic Windows colours: button face, shadows, window and text.
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(0xD4, 0xD0, 0xC8));
+    p.setColor(QPalette::Button, QColor(0xD4, 0xD0, 0xC8));
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::WindowText, Qt::black);
+    p.setColor(QPalette::Text, Qt::black);
+    p.setColor(QPalette::ButtonText, Qt::black);
+    p.setColor(QPalette::Light, Qt::white);
+    p.setColor(QPalette::Midlight, QColor(0xD4, 0xD0, 0xC8));
+    p.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Mid, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Shadow, QColor(0x40, 0x40, 0x40));
+    p.setColor(QPalette::Highlight, QColor(0x0A, 0x24, 0x6A));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+    QApplication::setPalette(p);
+}
+
+} // namespace ui

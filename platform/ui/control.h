@@ -1,0 +1,79 @@
+#pragma once
+// The window toolkit: controls placed in twips, with the behaviours the
+// window's handlers rely on. Each control is a Qt widget plus this small
+// record of its design-time facts (name, type, twip geometry, tab index).
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+namespace ui {
+
+inline constexpr int kTwipsPerPixel = 15;
+
+// Twips to pixels at 96 dots per inch, rounded to the nearest pixel.
+constexpr int px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+
+// Font sizes in points become pixel sizes at 96 dots per inch, so that the
+// window looks the same whatever dpi the display reports.
+QFont makeFont(const QString& family, double points, bool bold = false, bool italic = false);
+
+class Form;
+
+class Control {
+public:
+    Control(QString name, QString type, QWidget* self);
+    virtual ~Control();
+
+    const QString& name() const { return m_name; }
+    const QString& type() const { return m_type; }
+    QWidget* widget() const { return m_self; }
+
+    // Place in twips relative to the container: left, top, width, height.
+    void setTwips(int left, int top, int width, int height);
+    QRect twips() const { return m_twips; }
+
+    int tabIndex() const { return m_tabIndex; }
+    void setTabIndex(int index) { m_tabIndex = index; }
+
+    bool visible() const { return !m_self->isHidden(); }
+    void setVisible(bool on) { m_self->setVisible(on); }
+    bool enabled() const { return !m_self->testAttribute(Qt::WA_ForceDisabled); }
+    void setEnabled(bool on) { m_self->setEnabled(on); }
+
+    // Moves the focus here. Fails without effect on a control that is hidden,
+    // disabled, or whose container is.
+    bool SetFocus();
+
+    std::function<void()> GotFocus;
+    std::function<void()> LostFocus;
+    // Runs for a character key before the control applies it; setting the
+    // code to 0 swallows the key.
+    std::function<void(int& keyAscii)> KeyPress;
+
+    // Called from the widgets' event handlers.
+    void notifyFocusIn();
+    void notifyFocusOut();
+    // Runs the key handler for a key press and applies the key with `apply`
+    // unless the handler swallowed it; a changed code is applied as that
+    // character. Returns false when the key was swallowed.
+    bool runKeyPress(class QKeyEvent* event, const std::function<void(class QKeyEvent*)>& apply);
+
+private:
+    enum class KeyVerdict { Pass, Swallow, Replace };
+    KeyVerdict filterKey(class QKeyEvent* event, int* replacement);
+
+    QString m_name;
+    QString m_type;
+    QWidget* m_self;
+    QRect m_twips;
+    int m_tabIndex = -1;
+};
+
+// The character code of a key press as the window's key handlers see it, or
+// -1 for a key that produces no character (arrows, function keys, ...).
+int keyAsciiOf(const class QKeyEvent* event);
+
+} // namespace ui

@@ -1,0 +1,128 @@
+#include "platform/ui/controls.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+namespace ui {
+
+Label::Label(const QString& name, QWidget* container)
+    : QLabel(container)
+    , Control(name, QStringLiteral("label"), this)
+{
+    // Labels draw no background: the page colour or picture shows through.
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setFocusPolicy(Qt::NoFocus);
+    setTextFormat(Qt::PlainText);
+}
+
+void Label::setForeColour(const QColor& colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, colour);
+    setPalette(p);
+}
+
+Frame::Frame(const QString& name, QWidget* container)
+    : QWidget(container)
+    , Control(name, QStringLiteral("frame"), this)
+{
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void Frame::paintEvent(QPaintEvent*)
+{
+    // An etched rectangle: a shadow line with a highlight line beside it,
+    // starting half a text line down as a frame without caption does.
+    QPainter p(this);
+    const int top = 6;
+    const QRect r(0, top, width() - 2, height() - top - 2);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(r);
+    p.setPen(palette().color(QPalette::Light));
+    p.drawRect(r.translated(1, 1));
+}
+
+Line::Line(const QString& name, QWidget* container)
+    : QWidget(container)
+    , Control(name, QStringLiteral("line"), this)
+    , m_colour(palette().color(QPalette::Dark))
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Line::setEnds(int x1, int y1, int x2, int y2)
+{
+    m_ends = QLine(x1, y1, x2, y2);
+    const int left = std::min(x1, x2), top = std::min(y1, y2);
+    setTwips(left, top, std::abs(x2 - x1) + kTwipsPerPixel, std::abs(y2 - y1) + kTwipsPerPixel);
+}
+
+void Line::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(m_colour);
+    const QPoint origin(px(std::min(m_ends.x1(), m_ends.x2())), px(std::min(m_ends.y1(), m_ends.y2())));
+    p.drawLine(QPoint(px(m_ends.x1()), px(m_ends.y1())) - origin, QPoint(px(m_ends.x2()), px(m_ends.y2())) - origin);
+}
+
+CommandButton::CommandButton(const QString& name, QWidget* container)
+    : QPushButton(container)
+    , Control(name, QStringLiteral("command button"), this)
+{
+    setAutoDefault(false);
+    connect(this, &QPushButton::clicked, this, [this] {
+        if (Click)
+            Click();
+    });
+}
+
+void CommandButton::focusInEvent(QFocusEvent* event)
+{
+    QPushButton::focusInEvent(event);
+    notifyFocusIn();
+}
+
+void CommandButton::focusOutEvent(QFocusEvent* event)
+{
+    QPushButton::focusOutEvent(event);
+    notifyFocusOut();
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event)
+{
+    runKeyPress(event, [this](QKeyEvent* e) { QPushButton::keyPressEvent(e); });
+}
+
+CheckBox::CheckBox(const QString& name, QWidget* container)
+    : QCheckBox(container)
+    , Control(name, QStringLiteral("check box"), this)
+{
+    connect(this, &QCheckBox::toggled, this, [this] {
+        if (Click)
+            Click();
+    });
+}
+
+void CheckBox::setValue(int value) { setChecked(value != 0); }
+
+void CheckBox::focusInEvent(QFocusEvent* event)
+{
+    QCheckBox::focusInEvent(event);
+    notifyFocusIn();
+}
+
+void CheckBox::focusOutEvent(QFocusEvent* event)
+{
+    QCheckBox::focusOutEvent(event);
+    notifyFocusOut();
+}
+
+void CheckBox::keyPressEvent(QKeyEvent* event)
+{
+    runKeyPress(event, [this](QKeyEvent* e) { QCheckBox::keyPressEvent(e); });
+}
+
+} // namespace ui

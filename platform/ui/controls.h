@@ -1,0 +1,79 @@
+#pragma once
+// The simple controls: labels, frames, lines, command buttons, check boxes.
+#include "platform/ui/control.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace ui {
+
+class Label : public QLabel, public Control {
+public:
+    Label(const QString& name, QWidget* container);
+    QString caption() const { return text(); }
+    void setCaption(const QString& text) { setText(text); }
+    void setForeColour(const QColor& colour);
+};
+
+// A frame without caption: an etched rectangle around its controls.
+class Frame : public QWidget, public Control {
+public:
+    Frame(const QString& name, QWidget* container);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A line from (x1, y1) to (x2, y2) in twips, in its container's coordinates.
+class Line : public QWidget, public Control {
+public:
+    Line(const QString& name, QWidget* container);
+    void setEnds(int x1, int y1, int x2, int y2);
+    void setColour(const QColor& colour) { m_colour = colour; update(); }
+    QLine ends() const { return m_ends; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLine m_ends;
+    QColor m_colour;
+};
+
+class CommandButton : public QPushButton, public Control {
+public:
+    CommandButton(const QString& name, QWidget* container);
+    QString caption() const { return text(); }
+    void setCaption(const QString& text) { setText(text); }
+    // The Cancel property: whether Esc presses this button.
+    bool cancel() const { return m_cancel; }
+    void setCancel(bool on) { m_cancel = on; }
+    std::function<void()> Click;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool m_cancel = false;
+};
+
+class CheckBox : public QCheckBox, public Control {
+public:
+    CheckBox(const QString& name, QWidget* container);
+    QString caption() const { return text(); }
+    void setCaption(const QString& text) { setText(text); }
+    int value() const { return isChecked() ? 1 : 0; }
+    // Setting a new value runs the click handler, as a click does.
+    void setValue(int value);
+    std::function<void()> Click;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+} // namespace ui

@@ -1,0 +1,184 @@
+#include "platform/ui/file_list_box.h"
+
+#if __has_include("platform/files/file_api.h")
+#include "platform/files/file_api.h"
+#else
+#include "platform/win_types.h"
+static DWORD GetFileAttributesA(const QString&) { return 0; }
+static QString ResolvePathCase(const QString& p) { return p; }
+#endif
+
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+// A Windows wildcard ('*', '?') as a case-insensitive regular expression.
+QRegularExpression wildcard(const QString& pattern)
+{
+    QString rx;
+    for (const QChar c : pattern) {
+        if (c == u'*')
+            rx += QLatin1String(".*");
+        else if (c == u'?')
+            rx += QLatin1Char('.');
+        else
+            rx += QRegularExpression::escape(QString(c));
+    }
+    return QRegularExpression(QRegularExpression::anchoredPattern(rx), QRegularExpression::CaseInsensitiveOption);
+}
+
+QString canonicalFolder(const QString& folder)
+{
+    if (folder.isEmpty())
+        return {};
+    const QString resolved = ResolvePathCase(folder);
+    const QFileInfo info(resolved);
+    if (!info.isDir())
+        return {};
+    return QDir::cleanPath(info.absoluteFilePath());
+}
+
+} // namespace
+
+FileListBox::FileListBox(const QString& name, QWidget* container)
+    : QListWidget(container)
+    , Control(name, QStringLiteral("file list box"), this)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_selecting && row >= 0 && Click)
+            Click();
+    });
+}
+
+bool FileListBox::matches(const QString& name, const QString& patterns)
+{
+    const QStringList parts = patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    return std::any_of(parts.begin(), parts.end(), [&](const QString& p) {
+        const QString t = p.trimmed();
+        // "*.*" matches every name, also one without a dot, as on Windows.
+        return t == QLatin1String("*.*") || wildcard(t).match(name).hasMatch();
+    });
+}
+
+bool FileListBox::setPath(const QString& folder)
+{
+    const QString canonical = canonicalFolder(folder);
+    if (canonical.isEmpty())
+        return false;
+    if (canonical == m_path)
+        return true;
+    m_path = canonical;
+    reload(QString());
+    return true;
+}
+
+void FileListBox::setPattern(const QString& patterns)
+{
+    const QString keep = fileName();
+    m_pattern = patterns;
+    reload(keep);
+}
+
+void FileListBox::Refresh() { reload(fileName()); }
+
+void FileListBox::reload(const QString& keepSelected)
+{
+    QStringList names;
+    if (!m_path.isEmpty()) {
+        const QDir dir(m_path);
+        const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+        for (const QFileInfo& entry : entries) {
+            const QString name = entry.fileName();
+            if (!matches(name, m_pattern))
+                continue;
+            const DWORD attributes = GetFileAttributesA(entry.absoluteFilePath());
+            if (attributes != INVALID_FILE_ATTRIBUTES
+                && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+                continue;
+            names.append(name);
+        }
+    }
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    m_selecting = true;
+    clear();
+    addItems(names);
+    const int keep = keepSelected.isEmpty() ? -1 : int(names.indexOf(keepSelected));
+    setCurrentRow(keep);
+    if (keep < 0)
+        clearSelection();
+    m_selecting = false;
+}
+
+QString FileListBox::list(int index) const
+{
+    const QListWidgetItem* it = item(index);
+    return it ? it->text() : QString();
+}
+
+bool FileListBox::setListIndex(int index)
+{
+    if (index < -1 || index >= count())
+        return false;
+    select(index);
+    if (index >= 0 && Click)
+        Click();
+    return true;
+}
+
+void FileListBox::select(int row)
+{
+    m_selecting = true;
+    setCurrentRow(row);
+    if (row < 0)
+        clearSelection();
+    m_selecting = false;
+}
+
+QString FileListBox::fileName() const { return list(currentRow()); }
+
+void FileListBox::setFileName(const QString& name)
+{
+    const QList<QListWidgetItem*> found = findItems(name, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (name.isEmpty() || found.isEmpty()) {
+        select(-1);
+        return;
+    }
+    setListIndex(row(found.first()));
+}
+
+void FileListBox::setHeightTwips(int height)
+{
+    const QRect t = twips();
+    setTwips(t.left(), t.top(), t.width(), height);
+}
+
+void FileListBox::focusInEvent(QFocusEvent* event)
+{
+    QListWidget::focusInEvent(event);
+    notifyFocusIn();
+}
+
+void FileListBox::focusOutEvent(QFocusEvent* event)
+{
+    QListWidget::focusOutEvent(event);
+    notifyFocusOut();
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event)
+{
+    runKeyPress(event, [this](QKeyEvent* e) { QListWidget::keyPressEvent(e); });
+}
+
+} // namespace ui

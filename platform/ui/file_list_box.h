@@ -1,0 +1,55 @@
+#pragma once
+// The file list box: the files of one folder that match its patterns,
+// alphabetically, leaving out hidden and system files. Selecting an entry,
+// by the user or the program, runs the click handler.
+#include "platform/ui/control.h"
+
+#include <QListWidget>
+
+namespace ui {
+
+class FileListBox : public QListWidget, public Control {
+public:
+    FileListBox(const QString& name, QWidget* container);
+
+    QString path() const { return m_path; }
+    // Another existing folder re-reads the list and selects nothing; the
+    // folder already listed changes nothing; anything else fails and leaves
+    // the list as it was.
+    bool setPath(const QString& folder);
+    QString pattern() const { return m_pattern; }
+    // Re-reads the list; the selected file stays selected while it is listed.
+    void setPattern(const QString& patterns);
+    void Refresh();
+
+    int listCount() const { return count(); }
+    QString list(int index) const;
+    int listIndex() const { return currentRow(); }
+    bool setListIndex(int index);
+    QString fileName() const;
+    // Selects the entry of that name; an empty or unknown name selects nothing.
+    void setFileName(const QString& name);
+
+    // Height in twips; the width and place stay.
+    void setHeightTwips(int height);
+
+    std::function<void()> Click;
+
+    // Whether a file name matches one of the patterns, without regard to case.
+    static bool matches(const QString& name, const QString& patterns);
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void reload(const QString& keepSelected);
+    void select(int row);
+
+    QString m_path;
+    QString m_pattern = QStringLiteral("*.*");
+    bool m_selecting = false;
+};
+
+} // namespace ui

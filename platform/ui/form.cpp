@@ -1,0 +1,102 @@
+#include "platform/ui/form.h"
+
+#include "platform/app.h"
+#include "platform/ui/controls.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace ui {
+
+Form::Form(const QString& name)
+    : m_name(name)
+{
+    setObjectName(name);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    qApp->installEventFilter(this);
+}
+
+Form::~Form()
+{
+    qApp->removeEventFilter(this);
+}
+
+void Form::setClientTwips(int width, int height) { setFixedSize(px(width), px(height)); }
+
+void Form::centreOnScreen()
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void Form::registerControl(Control* control) { m_controls.append(control); }
+
+Control* Form::control(const QString& name) const
+{
+    for (Control* c : m_controls) {
+        if (c->name() == name)
+            return c;
+    }
+    return nullptr;
+}
+
+void Form::applyTabOrder()
+{
+    QList<Control*> ordered;
+    for (Control* c : m_controls) {
+        if (c->tabIndex() >= 0 && c->widget()->focusPolicy() != Qt::NoFocus)
+            ordered.append(c);
+    }
+    std::stable_sort(ordered.begin(), ordered.end(),
+        [](const Control* a, const Control* b) { return a->tabIndex() < b->tabIndex(); });
+    for (qsizetype i = 1; i < ordered.size(); ++i)
+        QWidget::setTabOrder(ordered[i - 1]->widget(), ordered[i]->widget());
+}
+
+void Form::Unload()
+{
+    m_unloaded = true;
+    hide();
+}
+
+bool Form::escapePressesCancel() const
+{
+    return m_cancelButton && m_cancelButton->cancel() && m_cancelButton->isEnabled()
+        && m_cancelButton->isVisible();
+}
+
+void Form::closeEvent(QCloseEvent* event)
+{
+    // The close box ends the program like Cancel; the window has no handler
+    // of its own for being closed.
+    event->accept();
+    Unload();
+    DoEvents();
+    EndProgram();
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && escapePressesCancel()) {
+        if (m_cancelButton->Click)
+            m_cancelButton->Click();
+        return true;
+    }
+    return false;
+}
+
+} // namespace ui

@@ -1,0 +1,52 @@
+#pragma once
+// The one window: fixed size, absolute placement in twips, a cancel button
+// that the Esc key presses, and a close box that ends the program.
+#include "platform/ui/control.h"
+
+#include <QList>
+#include <QWidget>
+
+namespace ui {
+
+class CommandButton;
+
+class Form : public QWidget {
+public:
+    explicit Form(const QString& name);
+    ~Form() override;
+
+    QString caption() const { return windowTitle(); }
+    void setCaption(const QString& text) { setWindowTitle(text); }
+    // The client area in twips; the window keeps this size.
+    void setClientTwips(int width, int height);
+    void centreOnScreen();
+
+    // Every control of the window, in creation order.
+    void registerControl(Control* control);
+    const QList<Control*>& controls() const { return m_controls; }
+    Control* control(const QString& name) const;
+    // Chains the focus order by tab index, lowest first.
+    void applyTabOrder();
+
+    // Hides the window for good; the process goes on until the program ends.
+    void Unload();
+    bool unloaded() const { return m_unloaded; }
+
+    // Whether Esc presses this button (its Cancel property).
+    void setCancelButton(CommandButton* button) { m_cancelButton = button; }
+    CommandButton* cancelButton() const { return m_cancelButton; }
+    // True when Esc would now press the cancel button.
+    bool escapePressesCancel() const;
+
+protected:
+    void closeEvent(class QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QString m_name;
+    QList<Control*> m_controls;
+    CommandButton* m_cancelButton = nullptr;
+    bool m_unloaded = false;
+};
+
+} // namespace ui

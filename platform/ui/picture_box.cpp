@@ -1,0 +1,123 @@
+#include "platform/ui/picture_box.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace ui {
+
+PictureBox::PictureBox(const QString& name, QWidget* container)
+    : QWidget(container)
+    , Control(name, QStringLiteral("picture box"), this)
+    , m_back(palette().color(QPalette::Button))
+{
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_surface.changed = [this] {
+        m_drawn = true;
+        update();
+    };
+}
+
+void PictureBox::setBackColour(const QColor& colour)
+{
+    m_back = colour;
+    update();
+}
+
+void PictureBox::setBorderStyle(int style)
+{
+    if (m_border == style)
+        return;
+    m_border = style;
+    resizeEvent(nullptr);
+    update();
+}
+
+void PictureBox::setPicture(StdPicture picture)
+{
+    m_picture = std::move(picture);
+    update();
+}
+
+QRect PictureBox::clientRect() const
+{
+    const int b = m_border ? 1 : 0;
+    return rect().adjusted(b, b, -b, -b);
+}
+
+HDC PictureBox::hDC()
+{
+    const QSize size = clientRect().size();
+    if (m_surface.image.size() != size) {
+        QImage fresh(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        fresh.fill(Qt::transparent);
+        QPainter p(&fresh);
+        if (!m_surface.image.isNull())
+            p.drawImage(0, 0, m_surface.image);
+        m_surface.image = fresh;
+    }
+    return &m_surface;
+}
+
+void PictureBox::Cls()
+{
+    if (!m_surface.image.isNull())
+        m_surface.image.fill(Qt::transparent);
+    m_drawn = false;
+    update();
+}
+
+void PictureBox::renderClient(QPainter& p) const
+{
+    const QRect client = clientRect();
+    p.fillRect(client, m_back);
+    p.save();
+    p.setClipRect(client);
+    if (m_picture && !m_picture->image.isNull())
+        p.drawImage(client.topLeft(), m_picture->image);
+    if (!m_surface.image.isNull())
+        p.drawImage(client.topLeft(), m_surface.image);
+    p.restore();
+}
+
+QImage PictureBox::clientImage() const
+{
+    QImage out(size(), QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    renderClient(p);
+    p.end();
+    return out.copy(clientRect());
+}
+
+void PictureBox::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    renderClient(p);
+    if (m_border) {
+        p.setPen(QColor(0, 0, 0));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void PictureBox::resizeEvent(QResizeEvent*)
+{
+    if (!m_surface.image.isNull())
+        hDC();
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    QWidget::mousePressEvent(event);
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    if (click && Click)
+        Click();
+}
+
+} // namespace ui

@@ -1,0 +1,55 @@
+#pragma once
+// A picture box: background colour, an optional single-line border, a
+// background picture drawn unscaled at the top left, and a drawing surface
+// that keeps what is drawn into it across repaints until it is cleared.
+// Pages, title strips and the icon cells are picture boxes.
+#include "platform/gdi.h"
+#include "platform/picture.h"
+#include "platform/ui/control.h"
+
+#include <QWidget>
+
+namespace ui {
+
+class PictureBox : public QWidget, public Control {
+public:
+    PictureBox(const QString& name, QWidget* container);
+
+    void setBackColour(const QColor& colour);
+    // 0: no border, 1: a single line.
+    int borderStyle() const { return m_border; }
+    void setBorderStyle(int style);
+
+    StdPicture picture() const { return m_picture; }
+    void setPicture(StdPicture picture);
+
+    // The device context of the drawing surface; drawing through it persists.
+    HDC hDC();
+    // Clears the drawing surface; the background picture stays.
+    void Cls();
+    // True when something has been drawn since the last Cls.
+    bool hasDrawing() const { return m_drawn; }
+    // What the box shows inside its border: background, picture and drawing.
+    QImage clientImage() const;
+
+    std::function<void()> Click;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QRect clientRect() const;
+    void renderClient(class QPainter& painter) const;
+
+    QColor m_back;
+    int m_border = 0;
+    StdPicture m_picture;
+    DrawingSurface m_surface;
+    bool m_drawn = false;
+    bool m_pressed = false;
+};
+
+} // namespace ui

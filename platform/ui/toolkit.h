@@ -1,0 +1,15 @@
+#pragma once
+// The whole window toolkit in one include.
+#include "platform/ui/combo_box.h"
+#include "platform/ui/control.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/file_list_box.h"
+#include "platform/ui/form.h"
+#include "platform/ui/picture_box.h"
+#include "platform/ui/text_box.h"
+
+namespace ui {
+// Sets up the style, the classic palette and the fonts once (Tahoma from
+// Wine's fonts, a Verdana substitute).
+void InitCommonControls();
+} // namespace ui
