@@ -39,9 +39,7 @@ public:
     void setTabIndex(int index) { m_tabIndex = index; }
 
     bool visible() const { return !m_self->isHidden(); }
-    void setVisible(bool on) { m_self->setVisible(on); }
     bool enabled() const { return !m_self->testAttribute(Qt::WA_ForceDisabled); }
-    void setEnabled(bool on) { m_self->setEnabled(on); }
 
     // Moves the focus here. Fails without effect on a control that is hidden,
     // disabled, or whose container is.
