@@ -1,0 +1,148 @@
+// quillmark-icons: counts, lists and extracts icons of .ico, .exe and .dll
+// files with the same reader the wizard uses.
+//
+//   quillmark-icons count FILE                    what ExtractIconA gives for index -1
+//   quillmark-icons list FILE                     the icons in order: index, resource name, and
+//                                                 the image taken at the large size (number
+//                                                 from 1 within the group, width x height x bits)
+//   quillmark-icons extract FILE INDEX SIZE OUT   icon INDEX as the wizard draws it, as PNG
+//   quillmark-icons dump FILE DIR                 every icon at the large size as DIR/000.png ...
+#include "platform/icons/icon_choice.h"
+#include "platform/icons/shell_icons.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QString>
+
+#include <cstdio>
+
+namespace {
+
+int usage()
+{
+    std::fputs("usage: quillmark-icons count FILE\n"
+               "       quillmark-icons list FILE\n"
+               "       quillmark-icons extract FILE INDEX SIZE OUT.png   (SIZE 32: large, 16: small)\n"
+               "       quillmark-icons dump FILE DIR\n",
+        stderr);
+    return 2;
+}
+
+int fail(const QString& message)
+{
+    std::fprintf(stderr, "quillmark-icons: %s\n", qPrintable(message));
+    return 1;
+}
+
+// Opens FILE for reading; a message and false when it cannot.
+bool openFile(const QString& path, icons::IconFile& file, QString& error)
+{
+    if (!QFileInfo(path).isFile()) {
+        error = QStringLiteral("%1: no such file").arg(path);
+        return false;
+    }
+    if (!file.open(path)) {
+        error = QStringLiteral("%1: cannot be read").arg(path);
+        return false;
+    }
+    return true;
+}
+
+bool savePng(const QImage& image, const QString& out)
+{
+    if (image.convertToFormat(QImage::Format_ARGB32).save(out, "PNG")) return true;
+    QFile::remove(out);
+    return false;
+}
+
+int count(const QString& path)
+{
+    icons::IconFile file;
+    QString error;
+    if (!openFile(path, file, error)) return fail(error);
+    std::printf("%llu\n", static_cast<unsigned long long>(ExtractIconA(0, path, 0xFFFFFFFFu)));
+    return 0;
+}
+
+int list(const QString& path)
+{
+    icons::IconFile file;
+    QString error;
+    if (!openFile(path, file, error)) return fail(error);
+    for (int i = 0; i < file.count(); ++i) {
+        const std::vector<icons::ImageEntry> images = file.images(i);
+        const int chosen = icons::chooseImage(images, icons::kLargeIconSize, icons::kLargeIconSize);
+        if (chosen < 0) {
+            std::printf("%d %s -\n", i, qPrintable(file.groupName(i)));
+            continue;
+        }
+        const icons::ImageEntry& e = images[chosen];
+        std::printf("%d %s %d:%dx%dx%d\n", i, qPrintable(file.groupName(i)), chosen + 1, e.width, e.height,
+            e.bitCount);
+    }
+    return 0;
+}
+
+int extract(const QString& path, const QString& indexText, const QString& sizeText, const QString& out)
+{
+    bool indexOk = false, sizeOk = false;
+    const int index = indexText.toInt(&indexOk);
+    const int size = sizeText.toInt(&sizeOk);
+    if (!sizeOk || (size != icons::kLargeIconSize && size != icons::kSmallIconSize))
+        return fail(QStringLiteral("SIZE must be 32 (large icon) or 16 (small icon), not %1").arg(sizeText));
+    icons::IconFile file;
+    QString error;
+    if (!openFile(path, file, error)) return fail(error);
+    if (!indexOk || index < 0 || index >= file.count())
+        return fail(
+            QStringLiteral("%1: no icon %2 (the file has %3)").arg(path, indexText).arg(file.count()));
+    HICON large = 0, small = 0;
+    ExtractIconExA(path, index, size == icons::kLargeIconSize ? &large : nullptr,
+        size == icons::kSmallIconSize ? &small : nullptr, 1);
+    const HICON handle = large ? large : small;
+    const QImage image = icons::iconHandleImage(handle);
+    DestroyIcon(handle);
+    if (image.isNull()) return fail(QStringLiteral("%1: icon %2 cannot be decoded").arg(path).arg(index));
+    if (!savePng(image, out)) return fail(QStringLiteral("%1: cannot be written").arg(out));
+    return 0;
+}
+
+int dump(const QString& path, const QString& dir)
+{
+    icons::IconFile file;
+    QString error;
+    if (!openFile(path, file, error)) return fail(error);
+    if (file.count() == 0) return fail(QStringLiteral("%1: holds no icons").arg(path));
+    if (!QDir().mkpath(dir)) return fail(QStringLiteral("%1: cannot be created").arg(dir));
+    int broken = 0;
+    for (int i = 0; i < file.count(); ++i) {
+        const QImage image = icons::loadIcon(file, i, icons::kLargeIconSize);
+        const QString out = QStringLiteral("%1/%2.png").arg(dir).arg(i, 3, 10, QLatin1Char('0'));
+        if (image.isNull()) {
+            // A broken icon does not stop the others.
+            std::fprintf(stderr, "quillmark-icons: %s: icon %d cannot be decoded\n", qPrintable(path), i);
+            ++broken;
+        } else if (!savePng(image, out)) {
+            return fail(QStringLiteral("%1: cannot be written").arg(out));
+        }
+    }
+    return broken ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString command = args.value(0);
+    if (command == QLatin1String("count") && args.size() == 2) return count(args[1]);
+    if (command == QLatin1String("list") && args.size() == 2) return list(args[1]);
+    if (command == QLatin1String("extract") && args.size() == 5)
+        return extract(args[1], args[2], args[3], args[4]);
+    if (command == QLatin1String("dump") && args.size() == 3) return dump(args[1], args[2]);
+    return usage();
+}

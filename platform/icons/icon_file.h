@@ -1,0 +1,76 @@
+#pragma once
+// The icon reader: an .ico file holds one icon, a PE file (PE32 or PE32+)
+// holds one icon per entry of its RT_GROUP_ICON directory, in stored order.
+// Only the directories are parsed up front; image data is found when asked.
+#include "platform/icons/icon_formats.h"
+
+#include <QFile>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace icons {
+
+// One image of an icon, as its directory entry describes it.
+struct ImageEntry {
+    int width = 0; // 1..256 (a stored 0 means 256)
+    int height = 0;
+    int bitCount = 0; // stored bit count, derived from the colour count when 0
+    std::uint32_t id = 0; // PE: the RT_ICON id of the image
+    std::uint64_t offset = 0; // .ico: where the image data lies in the file
+    std::uint64_t size = 0;
+};
+
+class IconFile {
+public:
+    IconFile() = default;
+    IconFile(const IconFile&) = delete;
+    IconFile& operator=(const IconFile&) = delete;
+
+    // Maps the file. False when it cannot be opened; the object then holds
+    // no icons.
+    bool open(const QString& path);
+    // Reads from memory that the caller keeps alive while this object lives.
+    void setData(ByteView data);
+
+    int count() const { return count_; }
+    // The image directory of icon `index` (0-based); empty when the icon is
+    // missing or its directory is broken.
+    std::vector<ImageEntry> images(int index) const;
+    // The bytes of one image; empty when they are missing or out of range.
+    ByteView imageData(const ImageEntry& entry) const;
+    // The position of the group with resource id `id`, or -1.
+    int indexOfGroupId(std::uint32_t id) const;
+    // The group's resource name as tools print it: a number, or the name text.
+    QString groupName(int index) const;
+
+private:
+    enum class Kind { None, Ico, Pe };
+
+    void parse();
+    bool parsePe();
+    bool rvaToOffset(std::uint32_t rva, std::uint32_t length, std::uint64_t& offset) const;
+    bool groupEntry(int index, ResourceDirectoryEntry& entry) const;
+    ByteView firstLanguageData(std::uint32_t entryOffset) const;
+    ByteView iconById(std::uint32_t id) const;
+
+    QFile file_;
+    ByteView bytes_;
+    Kind kind_ = Kind::None;
+    int count_ = 0;
+    // PE layout, valid when kind_ is Pe.
+    std::uint64_t sectionTable_ = 0;
+    std::uint32_t sectionCount_ = 0;
+    std::uint64_t resourceRoot_ = 0; // file offset of the resource tree
+    std::uint64_t groupDir_ = 0; // file offset of the RT_GROUP_ICON name directory
+    std::uint32_t groupNamed_ = 0;
+    std::uint64_t iconDir_ = 0; // of the RT_ICON name directory; 0 when absent
+    std::uint32_t iconNamed_ = 0;
+    std::uint32_t iconIds_ = 0;
+    // A sorted copy of the RT_ICON id entries, made only for unsorted files.
+    mutable bool iconOrderChecked_ = false;
+    mutable std::vector<ResourceDirectoryEntry> iconSorted_;
+};
+
+} // namespace icons

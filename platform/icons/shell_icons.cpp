@@ -1,0 +1,117 @@
+#include "platform/icons/shell_icons.h"
+
+#include "platform/icons/icon_choice.h"
+
+#include <QPainter>
+
+#include <mutex>
+#include <unordered_map>
+
+namespace {
+
+struct HandleTable {
+    std::mutex mutex;
+    std::unordered_map<HICON, QImage> images;
+    HICON next = 0x10000;
+};
+
+HandleTable& table()
+{
+    static HandleTable t;
+    return t;
+}
+
+constexpr UINT kCountIndex = 0xFFFFFFFFu;
+
+// Icon `index` of an opened file at one size; a negative index names a
+// group by its resource id.
+HICON extractOne(const icons::IconFile& file, int index, int size)
+{
+    if (index < 0) index = file.indexOfGroupId(static_cast<std::uint32_t>(-static_cast<std::int64_t>(index)));
+    if (index < 0) return 0;
+    return icons::createIconHandle(icons::loadIcon(file, index, size));
+}
+
+} // namespace
+
+namespace icons {
+
+HICON createIconHandle(const QImage& image)
+{
+    if (image.isNull()) return 0;
+    HandleTable& t = table();
+    std::lock_guard lock(t.mutex);
+    const HICON handle = t.next++;
+    t.images.emplace(handle, image);
+    return handle;
+}
+
+QImage iconHandleImage(HICON icon)
+{
+    HandleTable& t = table();
+    std::lock_guard lock(t.mutex);
+    const auto it = t.images.find(icon);
+    return it == t.images.end() ? QImage() : it->second;
+}
+
+} // namespace icons
+
+HICON ExtractIconA(HINSTANCE, const QString& file, UINT index)
+{
+    icons::IconFile f;
+    if (!f.open(file)) return 0;
+    if (index == kCountIndex) return static_cast<HICON>(f.count());
+    return extractOne(f, static_cast<int>(index), icons::kLargeIconSize);
+}
+
+UINT ExtractIconExA(const QString& file, int index, HICON* large, HICON* small, UINT count)
+{
+    icons::IconFile f;
+    const bool opened = f.open(file);
+    if (index == -1 && !large && !small) return opened ? static_cast<UINT>(f.count()) : 0;
+    UINT extracted = 0;
+    for (UINT k = 0; k < count; ++k) {
+        // A resource id names one group only; further slots stay empty.
+        const bool valid = opened && (k == 0 || index >= 0) && std::int64_t(index) + k <= INT32_MAX;
+        const int i = index < 0 ? index : static_cast<int>(index + k);
+        HICON l = 0, s = 0;
+        if (valid && large) l = extractOne(f, i, icons::kLargeIconSize);
+        if (valid && small) s = extractOne(f, i, icons::kSmallIconSize);
+        if (large) large[k] = l;
+        if (small) small[k] = s;
+        if (l || s) ++extracted;
+    }
+    return extracted;
+}
+
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon)
+{
+    const QImage image = icons::iconHandleImage(icon);
+    if (!dc || image.isNull() || dc->image.isNull()) return 0;
+    {
+        QPainter painter(&dc->image);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        const int size = icons::kLargeIconSize;
+        if (image.width() == size && image.height() == size)
+            painter.drawImage(x, y, image);
+        else
+            painter.drawImage(QRect(x, y, size, size),
+                image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    if (dc->changed) dc->changed();
+    return 1;
+}
+
+BOOL DestroyIcon(HICON icon)
+{
+    HandleTable& t = table();
+    std::lock_guard lock(t.mutex);
+    return t.images.erase(icon) ? 1 : 0;
+}
+
+int LiveIconHandles()
+{
+    HandleTable& t = table();
+    std::lock_guard lock(t.mutex);
+    return static_cast<int>(t.images.size());
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The shell's icon calls under their Windows names: extraction from .ico,
+// .exe and .dll files, drawing, and releasing. An HICON indexes a handle
+// table that holds the icon's image; 0 is no handle.
+#include "platform/gdi.h"
+#include "platform/win_types.h"
+
+#include <QImage>
+#include <QString>
+
+// Index 0xFFFFFFFF (-1): the number of icons in the file, as a handle-sized
+// number. Another negative index: the icon whose resource id is its
+// absolute value. Otherwise the handle of icon `index` at the large size,
+// or 0 when the file has no such icon.
+HICON ExtractIconA(HINSTANCE instance, const QString& file, UINT index);
+
+// Fills the large and/or small slots for `count` icons from `index` on
+// (a slot pointer may be null; slots without an icon get 0). Returns the
+// number of icons extracted, or with index -1 and both slots null the
+// number of icons in the file.
+UINT ExtractIconExA(const QString& file, int index, HICON* large, HICON* small, UINT count);
+
+// Draws the icon at x, y at the large icon size, blending by its alpha,
+// and tells the surface's owner to repaint. FALSE without surface or icon.
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+
+// Releases the handle. FALSE for 0 or a handle that is not live.
+BOOL DestroyIcon(HICON icon);
+
+// How many handles are live; tests check that none is left behind.
+int LiveIconHandles();
+
+namespace icons {
+// A new handle holding `image`; 0 for a null image.
+HICON createIconHandle(const QImage& image);
+// A copy of the image behind a handle; null for 0 or a dead handle.
+QImage iconHandleImage(HICON icon);
+} // namespace icons
