@@ -8,7 +8,7 @@
 //   quillmark-icons extract FILE INDEX SIZE OUT   icon INDEX as the wizard draws it, as PNG
 //   quillmark-icons dump FILE DIR                 every icon at the large size as DIR/000.png ...
 #include "platform/icons/icon_choice.h"
-#include "platform/icons/shell_icons.h"
+#include "platform/icons/icon_api.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "pages/icons/IconDateiDialog.h"
 #include "platform/icons/ole_picture.h"
-#include "platform/icons/shell_icons.h"
+#include "platform/icons/icon_api.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ StdPicture IconToPicture(HICON icon, int picType, bool takeOwnership)
     return picture;
 }
 
-IconPictures GetIconPicture(QString& fileName, int& iconIndex, int mode, bool showDialog, HWND owner)
+IconPictureResult GetIconPicture(QString& fileName, int& iconIndex, int mode, bool showDialog, HWND owner)
 {
     QString file = fileName;
     int index = iconIndex;
@@ -40,23 +40,23 @@ IconPictures GetIconPicture(QString& fileName, int& iconIndex, int mode, bool sh
         fileName = file;
         iconIndex = index;
     }
-    IconPictures result;
+    IconPictureResult result;
     HICON large = 0;
     HICON small = 0;
     switch (mode) {
     case kIconLarge:
         ExtractIconExA(file, index, &large, nullptr, 1);
-        result.kind = IconPictures::One;
+        result.kind = IconPictureResult::One;
         result.picture = pictureOf(large);
         break;
     case kIconSmall:
         ExtractIconExA(file, index, nullptr, &small, 1);
-        result.kind = IconPictures::One;
+        result.kind = IconPictureResult::One;
         result.picture = pictureOf(small);
         break;
     case kIconLargeAndSmall:
         ExtractIconExA(file, index, &large, &small, 1);
-        result.kind = IconPictures::Pair;
+        result.kind = IconPictureResult::Pair;
         result.largePicture = pictureOf(large);
         result.smallPicture = pictureOf(small);
         break;

@@ -10,7 +10,7 @@
 // elements are numbered 1 (large icon) and 2 (small icon). A picture in it
 // may be null where the conversion was refused; it is empty (a null image)
 // where the file has no such icon.
-struct IconPictures {
+struct IconPictureResult {
     enum Kind { Empty, One, Pair };
     Kind kind = Empty;
     StdPicture picture; // kind One
@@ -19,6 +19,8 @@ struct IconPictures {
 
     bool isEmpty() const { return kind == Empty; }
     bool isPair() const { return kind == Pair; }
+    StdPicture large() const { return largePicture; }
+    StdPicture small() const { return smallPicture; }
     // Element 1 or 2 of a pair; null otherwise.
     StdPicture item(int n) const
     {
@@ -40,4 +42,4 @@ StdPicture IconToPicture(HICON icon, int picType, bool takeOwnership);
 // both receive the choice. Then, by mode: 0 the large picture, 1 the small
 // one, 2 the pair; any other mode gives an empty result. Every icon handle
 // taken here is released before the call returns.
-IconPictures GetIconPicture(QString& fileName, int& iconIndex, int mode, bool showDialog, HWND owner);
+IconPictureResult GetIconPicture(QString& fileName, int& iconIndex, int mode, bool showDialog, HWND owner);

@@ -1,6 +1,6 @@
 #include "platform/icons/ole_picture.h"
 
-#include "platform/icons/shell_icons.h"
+#include "platform/icons/icon_api.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/icons/shell_icons.h"
+#include "platform/icons/icon_api.h"
 
 #include "platform/icons/icon_choice.h"
 
