@@ -1,0 +1,35 @@
+#pragma once
+// The bundled folder icons: which colours and emblems they combine, and how
+// each is coded as a set of icon images.
+#include "art_codec.h"
+#include "art_paint.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace art {
+
+struct FolderIconSpec {
+    QString name;
+    FolderColour colour;
+    Emblem emblem;
+};
+
+// The stand-alone .ico files, with their file names.
+const std::vector<FolderIconSpec>& bundledIcons();
+// The icon groups of the bundled library, in resource order.
+const std::vector<FolderIconSpec>& libraryIcons();
+
+// The images of a stand-alone folder icon: 16, 32 and 48 pixels in 32 bpp with alpha.
+std::vector<IconImage> folderIconFile(const FolderIconSpec& spec);
+// The images of a library group: 16 and 32 pixels in 32 bpp, and both again in 16 colours
+// for displays without true colour.
+std::vector<IconImage> folderIconGroup(const FolderIconSpec& spec);
+// The program's window icon: 16, 32 and 48 pixels, each in 16 and in 256 colours.
+std::vector<IconImage> programIcon();
+
+// Encodes the groups as a resource-only DLL; returns an empty array on failure.
+QByteArray iconLibrary(const std::vector<std::vector<IconImage>>& groups);
+
+} // namespace art

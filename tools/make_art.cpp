@@ -1,0 +1,116 @@
+// Generates the program's pictures, window icon and bundled icon files into
+// the given resource folder. The output is byte for byte the same on every
+// run, so the generated files can live in version control next to this code.
+#include "art_library.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        std::fprintf(stderr, "make_art: cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+// A sheet of images in rows on the classic dialog grey, for looking at the icons side by side.
+QImage contactSheet(const std::vector<std::vector<QImage>>& rows)
+{
+    int width = 0, height = 0;
+    for (const auto& row : rows) {
+        int w = 4, h = 0;
+        for (const QImage& image : row) {
+            w += image.width() + 4;
+            h = std::max(h, image.height());
+        }
+        width = std::max(width, w);
+        height += h + 4;
+    }
+    QImage sheet(width, height + 4, QImage::Format_ARGB32);
+    sheet.fill(QColor(212, 208, 200));
+    QPainter p(&sheet);
+    int y = 4;
+    for (const auto& row : rows) {
+        int x = 4, h = 0;
+        for (const QImage& image : row) {
+            p.drawImage(x, y, image);
+            x += image.width() + 4;
+            h = std::max(h, image.height());
+        }
+        y += h + 4;
+    }
+    return sheet;
+}
+
+bool writePreviews(const QString& dir)
+{
+    using namespace art;
+    std::vector<std::vector<QImage>> library, bundled(3), program(2);
+    const auto& specs = libraryIcons();
+    // Ten icons to a block: smooth and classic at 32 pixels, then both at 16.
+    for (size_t first = 0; first < specs.size(); first += 10) {
+        const size_t row = library.size();
+        library.resize(row + 4);
+        for (size_t k = first; k < std::min(specs.size(), first + 10); ++k) {
+            for (int i = 0; i < 2; ++i) {
+                const int size = i ? 16 : 32;
+                library[row + size_t(i * 2)].push_back(folderIcon(size, specs[k].colour, specs[k].emblem));
+                library[row + size_t(i * 2 + 1)].push_back(
+                    fromIndexed(toVga(folderIcon(size, specs[k].colour, specs[k].emblem, Look::Classic))));
+            }
+        }
+    }
+    for (const FolderIconSpec& spec : bundledIcons()) {
+        for (int i = 0; i < 3; ++i)
+            bundled[size_t(i)].push_back(folderIcon(48 - 16 * i, spec.colour, spec.emblem));
+    }
+    for (const int size : { 48, 32, 16 }) {
+        program[0].push_back(fromIndexed(toVga(pencilIcon(size, Look::Classic))));
+        program[1].push_back(fromIndexed(toAdaptive(pencilIcon(size))));
+    }
+    return contactSheet(library).save(dir + "/art-library.png")
+        && contactSheet(bundled).save(dir + "/art-bundled.png")
+        && contactSheet(program).save(dir + "/art-program.png");
+}
+
+bool writeArt(const QString& out)
+{
+    using namespace art;
+    if (!QDir().mkpath(out + "/icons")) return false;
+    bool ok = writeFile(out + "/side.bmp", bmpFile4(toVga(sideStrip())));
+    ok = writeFile(out + "/title.bmp", bmpFile4(toVga(titlePicture()))) && ok;
+    ok = writeFile(out + "/quillmark.ico", icoFile(programIcon())) && ok;
+    for (const FolderIconSpec& spec : bundledIcons())
+        ok = writeFile(out + "/icons/" + spec.name + ".ico", icoFile(folderIconFile(spec))) && ok;
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Painting needs no display; the offscreen platform keeps the tool usable in builds.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 2 && !(args.size() == 4 && args[2] == "--preview")) {
+        std::fprintf(stderr, "usage: make_art RESOURCE_FOLDER [--preview FOLDER]\n");
+        return 2;
+    }
+    if (!writeArt(args[1])) return 1;
+    if (args.size() == 4 && !writePreviews(args[3])) {
+        std::fprintf(stderr, "make_art: cannot write the previews\n");
+        return 1;
+    }
+    return 0;
+}
