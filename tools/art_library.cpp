@@ -1,5 +1,7 @@
 #include "art_library.h"
 
+#include "tests/support/pe_writer.h"
+
 namespace art {
 namespace {
 
@@ -32,25 +34,54 @@ const std::vector<FolderIconSpec>& bundledIcons()
 
 const std::vector<FolderIconSpec>& libraryIcons()
 {
-    // Plain folders in every colour first, then the emblems spread over the colours.
+    // Plain folders in every colour first, then the emblems, each on a colour it stands out
+    // from, then a second round of the emblems people use most.
     static const std::vector<FolderIconSpec> icons = [] {
-        const FolderColour colours[] = { kYellow, kBlue, kGreen, kRed, kPurple, kOrange, kGrey, kTeal };
-        const Emblem emblems[] = { Emblem::Star, Emblem::Music, Emblem::Picture, Emblem::Document,
-            Emblem::Zipper, Emblem::Heart, Emblem::Check, Emblem::Cross, Emblem::Lock, Emblem::Globe,
-            Emblem::ArrowUp, Emblem::ArrowDown, Emblem::Plus, Emblem::Lightning, Emblem::Envelope,
-            Emblem::Magnifier, Emblem::Disc, Emblem::Clock, Emblem::Flag, Emblem::House, Emblem::Gear,
-            Emblem::Film, Emblem::Person };
+        const std::pair<FolderColour, Emblem> table[] = {
+            { kYellow, Emblem::None },
+            { kBlue, Emblem::None },
+            { kGreen, Emblem::None },
+            { kRed, Emblem::None },
+            { kPurple, Emblem::None },
+            { kOrange, Emblem::None },
+            { kGrey, Emblem::None },
+            { kTeal, Emblem::None },
+            { kYellow, Emblem::Star },
+            { kRed, Emblem::Music },
+            { kGrey, Emblem::Picture },
+            { kBlue, Emblem::Document },
+            { kPurple, Emblem::Zipper },
+            { kTeal, Emblem::Heart },
+            { kGreen, Emblem::Check },
+            { kOrange, Emblem::Cross },
+            { kYellow, Emblem::Lock },
+            { kRed, Emblem::Globe },
+            { kGrey, Emblem::ArrowUp },
+            { kYellow, Emblem::ArrowDown },
+            { kPurple, Emblem::Plus },
+            { kTeal, Emblem::Lightning },
+            { kGreen, Emblem::Envelope },
+            { kOrange, Emblem::Magnifier },
+            { kYellow, Emblem::Disc },
+            { kRed, Emblem::Clock },
+            { kGrey, Emblem::Flag },
+            { kBlue, Emblem::House },
+            { kPurple, Emblem::Gear },
+            { kTeal, Emblem::Film },
+            { kGreen, Emblem::Person },
+            { kPurple, Emblem::Star },
+            { kBlue, Emblem::Music },
+            { kGreen, Emblem::Picture },
+            { kRed, Emblem::Document },
+            { kYellow, Emblem::Heart },
+            { kOrange, Emblem::Lock },
+            { kGrey, Emblem::Globe },
+            { kTeal, Emblem::Check },
+            { kPurple, Emblem::Person },
+        };
         std::vector<FolderIconSpec> out;
-        for (const FolderColour& c : colours)
-            out.push_back({ {}, c, Emblem::None });
-        int i = 0;
-        for (const Emblem e : emblems)
-            out.push_back({ {}, colours[(i++ * 3) % 8], e });
-        // A second round of the emblems that people use most, in other colours.
-        const Emblem favourites[] = { Emblem::Star, Emblem::Music, Emblem::Picture, Emblem::Document,
-            Emblem::Heart, Emblem::Lock, Emblem::Globe, Emblem::Check, Emblem::Person };
-        for (const Emblem e : favourites)
-            out.push_back({ {}, colours[(i++ * 5 + 1) % 8], e });
+        for (const auto& [colour, emblem] : table)
+            out.push_back({ {}, colour, emblem });
         return out;
     }();
     return icons;
@@ -83,6 +114,24 @@ std::vector<IconImage> programIcon()
         images.push_back(iconImageIndexed(toAdaptive(pencilIcon(size)), 8));
     }
     return images;
+}
+
+QByteArray iconLibrary(const std::vector<std::vector<IconImage>>& groups)
+{
+    // A PE32 image, as the libraries of the Windows versions the program was made for.
+    pe_writer::PeWriter dll(pe_writer::Format::Pe32);
+    std::uint16_t id = 1;
+    for (const auto& group : groups) {
+        std::vector<pe_writer::IconImage> images;
+        for (const IconImage& image : group) {
+            images.push_back(
+                { image.width, image.height, image.bitCount, image.bitCount < 8 ? 1 << image.bitCount : 0,
+                    pe_writer::Bytes(image.dib.begin(), image.dib.end()) });
+        }
+        dll.addIconGroup(id++, images, pe_writer::kGerman);
+    }
+    const pe_writer::Bytes bytes = dll.build();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
 } // namespace art

@@ -29,7 +29,7 @@ std::vector<IconImage> folderIconGroup(const FolderIconSpec& spec);
 // The program's window icon: 16, 32 and 48 pixels, each in 16 and in 256 colours.
 std::vector<IconImage> programIcon();
 
-// Encodes the groups as a resource-only DLL; returns an empty array on failure.
+// A resource-only PE32 DLL holding the groups as RT_GROUP_ICON ids 1, 2, ... in German.
 QByteArray iconLibrary(const std::vector<std::vector<IconImage>>& groups);
 
 } // namespace art

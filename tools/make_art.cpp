@@ -92,7 +92,10 @@ bool writeArt(const QString& out)
     ok = writeFile(out + "/quillmark.ico", icoFile(programIcon())) && ok;
     for (const FolderIconSpec& spec : bundledIcons())
         ok = writeFile(out + "/icons/" + spec.name + ".ico", icoFile(folderIconFile(spec))) && ok;
-    return ok;
+    std::vector<std::vector<IconImage>> groups;
+    for (const FolderIconSpec& spec : libraryIcons())
+        groups.push_back(folderIconGroup(spec));
+    return writeFile(out + "/icons/ordner.dll", iconLibrary(groups)) && ok;
 }
 
 } // namespace
