@@ -1,4 +1,5 @@
 #include "platform/app.h"
+#include "wizard/root.h"
 
 #include <QApplication>
 
@@ -6,5 +7,9 @@ int main(int argc, char** argv)
 {
     App::init(argc, argv);
     QApplication app(argc, argv);
+    root window;
+    window.create();
+    window.centreOnScreen();
+    window.show();
     return app.exec();
 }

@@ -13,14 +13,11 @@ bool g_initialised = false;
 
 void addFontFiles()
 {
-    static const char* const files[] = {
-        "/usr/share/wine/fonts/tahoma.ttf",
-        "/usr/share/wine/fonts/tahomabd.ttf",
-    };
-    for (const char* file : files) {
-        if (QFile::exists(QString::fromLatin1(file)))
-            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
-    }
+    // Only the regular face: Wine's bold Tahoma does not render through Qt,
+    // while a bold drawn from the regular face looks right.
+    const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+    if (QFile::exists(tahoma))
+        QFontDatabase::addApplicationFont(tahoma);
     // Verdana is rarely installed on Linux; DejaVu Sans has its wide shapes.
     QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
     QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"));

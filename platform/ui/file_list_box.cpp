@@ -1,12 +1,7 @@
 #include "platform/ui/file_list_box.h"
 
-#if __has_include("platform/files/file_api.h")
-#include "platform/files/file_api.h"
-#else
-#include "platform/win_types.h"
-static DWORD GetFileAttributesA(const QString&) { return 0; }
-static QString ResolvePathCase(const QString& p) { return p; }
-#endif
+#include "platform/files/case_paths.h"
+#include "platform/files/file_attributes.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,0 +1,40 @@
+// The icon file list: the selected file's icons fill the grid with the first
+// one chosen, and the folder box follows the list's folder.
+#include "wizard/root.h"
+
+#include "platform/app.h"
+#include "sys/WinVersionen.h"
+
+void root::IconFiles_Click()
+{
+    ClearPics();
+    ShowFileIcons();
+    DoEvents();
+    Bilddatei[0]->setBorderStyle(IconCounts->text().toInt() == 0 ? 0 : 1);
+    IconCache->setText(QStringLiteral("0"));
+    if (IconFiles->path() != Text2->text())
+        Text2->setText(IconFiles->path());
+    if (GetWinVersion() != QLatin1String("Nt"))
+        DoEvents();
+}
+
+void root::IconFiles_KeyPress(int& KeyAscii)
+{
+    if (KeyAscii == 27) {
+        CCancel_Click();
+        return;
+    }
+    if (KeyAscii == 13) {
+        CWeiter_Click();
+        KeyAscii = 0;
+        return;
+    }
+    // Bounce the focus so the list's own letter search starts afresh.
+    CWeiter->SetFocus();
+    DoEvents();
+    IconFiles->SetFocus();
+}
+
+void root::IconFiles_GotFocus() { CCancel->setCancel(false); }
+
+void root::IconFiles_LostFocus() { CCancel->setCancel(true); }

@@ -1,0 +1,40 @@
+#pragma once
+// Where a folder's customisation lives and how it is named: the settings
+// file and the icon copy inside the folder, their keys, and the attribute
+// values the wizard gives the folder and both files.
+#include "platform/win_types.h"
+
+#include <QString>
+
+inline const QString kSettingsFileName = QStringLiteral("Desktop.ini");
+inline const QString kIconCopyName = QStringLiteral("Desktop.ico");
+inline const QString kShellClassInfo = QStringLiteral(".ShellClassInfo");
+// The tooltip key is written as "InfoTip" and read as "Infotip": names match
+// without regard to case, so both find the same entry.
+inline const QString kKeyInfoTip = QStringLiteral("InfoTip");
+inline const QString kKeyInfotipRead = QStringLiteral("Infotip");
+inline const QString kKeyIconFile = QStringLiteral("IconFile");
+inline const QString kKeyIconIndex = QStringLiteral("IconIndex");
+inline const QString kKeyCLSID = QStringLiteral("CLSID");
+
+// The program's per-user registry key.
+inline const QString kRegSetFolders = QStringLiteral("Software\\Morvane\\Set Folders");
+
+// Attribute values; each replaces the whole set of bits.
+inline constexpr DWORD kAttrNone = 0;
+inline constexpr DWORD kAttrReadOnly = 1;
+inline constexpr DWORD kAttrArchive = 32;
+inline constexpr DWORD kAttrHiddenArchive = 34;
+inline constexpr DWORD kAttrSystemArchive = 36;
+
+// The folder path is used exactly as held; the file name is appended after
+// one separator.
+QString SettingsFilePath(const QString& folder);
+QString IconCopyPath(const QString& folder);
+
+// The recent-folders file: in the Windows directory, named after the
+// executable with the extension ".dat".
+QString RecentFoldersFilePath();
+
+// Whether any section of the settings file still holds a key.
+bool SettingsFileHasKeys(const QString& settingsFile);

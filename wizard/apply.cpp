@@ -1,0 +1,142 @@
+// The finish: Next on the icon page writes what the user left on the pages
+// into the target folder, records the icon source folder and ends the
+// program. Each step that fails is skipped and the run goes on.
+#include "wizard/root.h"
+
+#include "platform/app.h"
+#include "platform/files/file_api.h"
+#include "store/IniFiles.h"
+#include "store/Registry.h"
+#include "store/folder_settings.h"
+#include "store/recent_folders.h"
+#include "sys/Dateiexistenz.h"
+#include "sys/WinVersionen.h"
+
+#include <QFileInfo>
+
+namespace {
+QString listedFile(const ui::FileListBox* list) { return list->path() + QLatin1Char('/') + list->fileName(); }
+
+bool iconSelected(const ui::FileListBox* list) { return list->listIndex() != -1; }
+} // namespace
+
+bool root::selectedFileIsIconCopy(const QString& folder) const
+{
+    const QFileInfo selected(listedFile(IconFiles));
+    const QFileInfo copy(ResolvePathCase(IconCopyPath(folder)));
+    return selected.exists() && copy.exists() && selected.canonicalFilePath() == copy.canonicalFilePath();
+}
+
+void root::applyCustomisation()
+{
+    const QString folder = Verzeichnis->caption();
+    const QString settings = SettingsFilePath(folder);
+
+    SetFileAttributesA(settings, kAttrNone);
+    SetFileAttributesA(folder, kAttrNone);
+    DoEvents();
+
+    applyTooltip(folder, settings);
+
+    if (!Text2->text().isEmpty())
+        RegValueWrite(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("Folder"), Text2->text());
+    if (Text2->text().startsWith(QLatin1Char('"')))
+        Text2->setText(Text2->text().mid(1));
+    if (Text2->text().endsWith(QLatin1Char('"')))
+        Text2->setText(Text2->text().chopped(1));
+
+    if (iconSelected(IconFiles)) {
+        const GridChoice before = gridChoice();
+        int enter = 13;
+        Text2_KeyPress(enter);
+        keepChoiceOfSameFile(before);
+    }
+    if (iconSelected(IconFiles))
+        applyIcon(folder, settings);
+    else
+        removeIcon(folder, settings);
+
+    if (Text1->text().isEmpty() && !iconSelected(IconFiles))
+        removeSettingsFile(folder, settings);
+
+    SaveRecentFolder(Text2, IconFiles->path(), folder);
+    EndProgram();
+}
+
+void root::applyTooltip(const QString& folder, const QString& settings)
+{
+    if (!Text1->text().isEmpty()) {
+        IniWrite(settings, kShellClassInfo, kKeyInfoTip, Text1->text());
+        SetFileAttributesA(settings, kAttrHiddenArchive);
+        SetFileAttributesA(folder, kAttrReadOnly);
+    } else {
+        IniDeleteKey(settings, kShellClassInfo, kKeyInfoTip);
+    }
+}
+
+void root::applyIcon(const QString& folder, const QString& settings)
+{
+    const QString copy = IconCopyPath(folder);
+    const bool isCopy = selectedFileIsIconCopy(folder);
+    if (bKopieren->value() == 0) {
+        SetFileAttributesA(folder, kAttrArchive);
+        if (FileExists(copy))
+            SetFileAttributesA(copy, kAttrArchive);
+        // The icon copy is deleted unless it is the very file being set.
+        if (FileExists(copy) && !isCopy)
+            DeleteFileA(copy);
+        DoEvents();
+        IniWrite(settings, kShellClassInfo, kKeyIconFile, listedFile(IconFiles));
+        IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
+        DoEvents();
+    } else {
+        SetFileAttributesA(folder, kAttrArchive);
+        if (FileExists(copy))
+            SetFileAttributesA(copy, kAttrArchive);
+        // Copy or not is decided by the file: only the icon copy itself is
+        // kept as it is; any other file, also one in the target folder, is
+        // copied over it.
+        if (!isCopy && FileExists(copy))
+            DeleteFileA(copy);
+        DoEvents();
+        IniWrite(settings, kShellClassInfo, kKeyIconFile, kIconCopyName);
+        IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
+        if (!isCopy)
+            CopyFileA(listedFile(IconFiles), copy, 0);
+        SetFileAttributesA(copy, kAttrHiddenArchive);
+    }
+    SetFileAttributesA(settings, kAttrHiddenArchive);
+    SetFileAttributesA(folder, kAttrReadOnly);
+    if (GetWinVersion() == QLatin1String("Me"))
+        SetFileAttributesA(folder, kAttrSystemArchive);
+}
+
+void root::removeIcon(const QString& folder, const QString& settings)
+{
+    const QString copy = IconCopyPath(folder);
+    SetFileAttributesA(folder, kAttrArchive);
+    if (FileExists(copy))
+        SetFileAttributesA(copy, kAttrArchive);
+    if (FileExists(copy))
+        DeleteFileA(copy);
+    DoEvents();
+    IniDeleteKey(settings, kShellClassInfo, kKeyIconFile);
+    IniDeleteKey(settings, kShellClassInfo, kKeyIconIndex);
+    DoEvents();
+    SetFileAttributesA(folder, kAttrNone);
+}
+
+void root::removeSettingsFile(const QString& folder, const QString& settings)
+{
+    SetFileAttributesA(settings, kAttrNone);
+    SetFileAttributesA(folder, kAttrNone);
+    // Out of the user's reach for the rest of the run.
+    hide();
+    Sleep(5);
+    DoEvents();
+    // Only a file with nothing left in it goes: a CLSID, or view settings
+    // that Windows keeps in other sections, keep it.
+    if (IniRead(settings, kShellClassInfo, kKeyCLSID).isEmpty() && !SettingsFileHasKeys(settings))
+        DeleteFileA(settings);
+    DoEvents();
+}

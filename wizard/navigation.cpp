@@ -1,0 +1,164 @@
+// Page navigation: Next, Back and Cancel across the three pages. The Next
+// handler skips a step that fails and goes on with the next one.
+#include "wizard/root.h"
+
+#include "platform/app.h"
+#include "platform/files/file_attributes.h"
+#include "store/IniFiles.h"
+#include "store/folder_settings.h"
+#include "store/recent_folders.h"
+#include "sys/Dateiexistenz.h"
+#include "sys/FileDirPath.h"
+#include "sys/ListComboFind.h"
+
+namespace {
+const QString kNotFound = QStringLiteral("Die Symboldatei oder Bibliothek konnte nicht gefunden werden. ");
+} // namespace
+
+GridChoice root::gridChoice() const
+{
+    GridChoice c { IconFiles->path(), IconFiles->fileName(), IconCache->text(), {} };
+    for (int i = 0; i < 20; ++i)
+        c.marks[i] = Bilddatei[i]->borderStyle();
+    return c;
+}
+
+void root::keepChoiceOfSameFile(const GridChoice& before)
+{
+    // Re-committing the same file would reset the choice to its first icon;
+    // the user's (or the stored) choice stays.
+    if (IconFiles->listIndex() == -1 || IconFiles->path() != before.folder || IconFiles->fileName() != before.file)
+        return;
+    IconCache->setText(before.index);
+    for (int i = 0; i < 20; ++i)
+        Bilddatei[i]->setBorderStyle(before.marks[i]);
+}
+
+void root::CWeiter_Click()
+{
+    if (PSet1->visible()) {
+        leaveIntroduction();
+    } else if (PSet2->visible()) {
+        leaveTooltipPage();
+    } else if (PSet3->visible()) {
+        applyCustomisation();
+    }
+}
+
+void root::leaveIntroduction()
+{
+    const QString settings = SettingsFilePath(Verzeichnis->caption());
+    if (FileExists(settings))
+        Text1->setText(IniRead(settings, kShellClassInfo, kKeyInfotipRead));
+    PSet2->setVisible(true);
+    PSet1->setVisible(false);
+    CZurück->setEnabled(true);
+    Text1->SetFocus();
+}
+
+void root::leaveTooltipPage()
+{
+    const QString folder = Verzeichnis->caption();
+    const QString settings = SettingsFilePath(folder);
+    int enter = 13;
+    Text2_KeyPress(enter);
+    if (IconFiles->listIndex() < 1) {
+        IconFiles->setListIndex(-1);
+        ClearMarks();
+    }
+    Text2->Clear();
+    LoadRecentFolders(Text2);
+    const QString stored = IniRead(settings, kShellClassInfo, kKeyIconFile);
+    if (stored.isEmpty()) {
+        if (Text2->listCount() > 0)
+            Text2->setListIndex(0);
+        CLöschen_Click();
+    } else {
+        restoreStoredIcon(folder, settings, stored);
+    }
+    CCancel->setCancel(false);
+    PSet3->setVisible(true);
+    PSet2->setVisible(false);
+    if (IconFiles->listIndex() != -1) {
+        const GridChoice before = gridChoice();
+        IconFiles_Click();
+        keepChoiceOfSameFile(before);
+    }
+    IconFiles->SetFocus();
+}
+
+void root::restoreStoredIcon(const QString& folder, const QString& settings, const QString& stored)
+{
+    for (QWidget* control : std::initializer_list<QWidget*> { CZurück, CWeiter, CCancel, Text1 })
+        control->setEnabled(false);
+    IconFiles->setHeightTwips(2220);
+    QString storedFolder = GetFolderPart(stored);
+    const QString name = GetFilePart(stored);
+    if (storedFolder.size() >= 3 && storedFolder.endsWith(QLatin1Char('/')))
+        storedFolder.chop(1);
+    if (FolderExists(storedFolder)) {
+        Text2->setTag(QStringLiteral("1"));
+        Text2->setText(storedFolder);
+        ListFindText(Text2, storedFolder, -1, true, true);
+        IconFiles->setPath(storedFolder);
+        Text2->setTag(QString());
+        Text2_Click();
+    }
+    // Only the icon copy itself brings the list to the target folder.
+    if (name.compare(kIconCopyName, Qt::CaseInsensitive) == 0 && FileExists(folder + QLatin1Char('/') + name)) {
+        SetFileAttributesA(folder + QLatin1Char('/') + name, kAttrArchive);
+        IconFiles->setPattern(kIconCopyName);
+        IconFiles->setPath(folder + QLatin1Char('/'));
+        Text2->setText(folder + QLatin1Char('/'));
+        bKopieren->setValue(1);
+    }
+    if (!name.isEmpty()) {
+        IconFiles->setEnabled(false);
+        IconFiles->setVisible(false);
+        for (int i = 0; i < IconFiles->listCount(); ++i) {
+            IconFiles->setListIndex(i);
+            if (IconFiles->fileName() == name)
+                break;
+        }
+        IconFiles->setVisible(true);
+        IconFiles->setEnabled(true);
+    }
+    if (IconFiles->fileName() == name) {
+        const QString index = IniRead(settings, kShellClassInfo, kKeyIconIndex);
+        bool number = false;
+        const int cell = index.trimmed().toInt(&number);
+        // A stored index that is no number is skipped.
+        if (!index.isEmpty() && IconFiles->listIndex() != -1 && number)
+            Bilddatei_Click(cell);
+    } else {
+        if (IconFiles->listCount() > 0)
+            IconFiles->setListIndex(0);
+        IconFiles->setListIndex(-1);
+        MsgBox(kNotFound, vbOKOnly | vbExclamation, caption());
+    }
+    for (QWidget* control : std::initializer_list<QWidget*> { CZurück, CWeiter, CCancel, Text1 })
+        control->setEnabled(true);
+}
+
+void root::CZurück_Click()
+{
+    if (PSet3->visible()) {
+        CCancel->setCancel(true);
+        PSet2->setVisible(true);
+        PSet3->setVisible(false);
+        Text1->SetFocus();
+    } else if (PSet2->visible()) {
+        PSet1->setVisible(true);
+        PSet2->setVisible(false);
+        CZurück->setEnabled(false);
+    }
+}
+
+void root::CCancel_Click()
+{
+    // Nothing is written: the window goes, pending messages run once, and the
+    // program ends.
+    Unload();
+    DoEvents();
+    EndProgram();
+}

@@ -1,0 +1,74 @@
+// Start-up: the two creation events, and the window's waiting procedure.
+#include "wizard/root.h"
+
+#include "platform/app.h"
+#include "store/Registry.h"
+#include "store/folder_settings.h"
+
+namespace {
+const QString kMorvane = QStringLiteral("Software\\Morvane");
+const QString kVerb = QStringLiteral("Software\\Classes\\Directory\\shell\\vUzivuza");
+const QString kVerbCommand = QStringLiteral("Software\\Classes\\Directory\\shell\\vUzivuza\\command");
+const QString kFolderShell = QStringLiteral("Software\\Classes\\Folder\\shell");
+const QString kClass = QStringLiteral("1");
+
+// A number stored as "Folder" becomes its decimal text.
+QString textOf(const RegValue& value)
+{
+    if (const int* number = std::get_if<int>(&value))
+        return QString::number(*number);
+    return std::get<QString>(value);
+}
+
+void ensureKey(HKEY hive, const QString& path)
+{
+    if (!RegKeyExists(hive, path))
+        RegKeyCreate(hive, path, kClass);
+}
+} // namespace
+
+void root::create() { Form_Load(); }
+
+void root::Form_Initialize() { ui::InitCommonControls(); }
+
+void root::Form_Load()
+{
+    PSet1->setVisible(true);
+    PSet2->setVisible(false);
+    PSet3->setVisible(false);
+
+    ensureKey(HKEY_CURRENT_USER, kMorvane);
+    ensureKey(HKEY_CURRENT_USER, kRegSetFolders);
+    ensureKey(HKEY_LOCAL_MACHINE, kVerb);
+    ensureKey(HKEY_LOCAL_MACHINE, kVerbCommand);
+
+    // Written on every start, so the verb always points to the executable
+    // that ran last. Failures (no right to write the machine hive) are ignored.
+    RegValueWrite(HKEY_LOCAL_MACHINE, kVerb, QString(), QStringLiteral("&Beschriften..."));
+    const QString program = (App::path() + QLatin1Char('/') + App::exeName()).toLower();
+    RegValueWrite(HKEY_LOCAL_MACHINE, kVerbCommand, QString(),
+        QLatin1Char('"') + program + QStringLiteral(".exe") + QLatin1Char('"') + QStringLiteral(" %1"));
+    RegValueWrite(HKEY_LOCAL_MACHINE, kFolderShell, QString(), QStringLiteral("open"));
+    RegValueWrite(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("InstallDir"), App::path().toLower());
+
+    RegValue folder;
+    if (RegValueRead(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("Folder"), folder))
+        Text2->setText(textOf(folder));
+
+    Verzeichnis->setCaption(App::command());
+    if (Verzeichnis->caption().isEmpty())
+        Verzeichnis->setCaption(App::path());
+}
+
+void root::Sleep(double Seconds)
+{
+    float start = Timer();
+    if (Timer() - start >= Seconds)
+        return;
+    do {
+        DoEvents();
+        // Past midnight the clock starts again from zero.
+        if (Timer() < start)
+            start -= 86400.0f;
+    } while (Timer() - start < Seconds);
+}
