@@ -18,19 +18,23 @@ inline QString registryDir()
     return QFile::decodeName(qgetenv("QUILLMARK_REGISTRY_DIR"));
 }
 
-// Installed once per test program: every path the store creates, writes or
-// renames onto must lie in the registry folder the tests set.
+// Every path the store creates, writes or renames onto must lie in the
+// registry folder the tests set; only that folder itself and the missing
+// folders leading to it may be created on the way.
+inline void expectInsideRegistryDir(const QString& path)
+{
+    const QString dir = QDir::cleanPath(registryDir());
+    const QString p = QDir::cleanPath(path);
+    const bool inside = p.startsWith(dir + u'/') || p == dir || dir.startsWith(p + u'/');
+    if (registryDir().isEmpty() || !inside)
+        ADD_FAILURE() << "registry store writes outside QUILLMARK_REGISTRY_DIR: " << path.toStdString();
+}
+
+// Installed once per test program, so that it watches every test.
 class WriteGuard : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
-        RegistryPlatform::setWriteObserver([](const QString& path) {
-            const QString dir = registryDir();
-            if (dir.isEmpty() || !QDir::cleanPath(path).startsWith(QDir::cleanPath(dir) + u'/'))
-                ADD_FAILURE() << "registry store writes outside QUILLMARK_REGISTRY_DIR: "
-                              << path.toStdString();
-        });
-    }
+    static void install() { RegistryPlatform::setWriteObserver(expectInsideRegistryDir); }
+    void SetUp() override { install(); }
     void TearDown() override { RegistryPlatform::setWriteObserver({}); }
 };
 
