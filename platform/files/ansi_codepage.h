@@ -1,0 +1,17 @@
+#pragma once
+// The ANSI code page of the Windows machines that read our files:
+// Windows-1252. Bytes map one to one onto characters; characters the code
+// page lacks are written as '?', as Windows does.
+#include <QByteArray>
+#include <QString>
+
+namespace files {
+
+QString decodeAnsi(const char* data, qsizetype size);
+inline QString decodeAnsi(const QByteArray& bytes)
+{
+    return decodeAnsi(bytes.constData(), bytes.size());
+}
+QByteArray encodeAnsi(const QString& text);
+
+} // namespace files

@@ -1,0 +1,60 @@
+#include "platform/files/case_paths.h"
+
+#include <QStringList>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace files {
+
+namespace {
+
+bool exists(const QString& path)
+{
+    struct stat st;
+    return ::lstat(nativePath(path).constData(), &st) == 0;
+}
+
+} // namespace
+
+QString findNameIgnoringCase(const QString& folder, const QString& name)
+{
+    DIR* dir = ::opendir(nativePath(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
+    if (!dir) return {};
+    QString best;
+    QByteArray bestNative;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray native(entry->d_name);
+        if (native == "." || native == "..") continue;
+        const QString candidate = QString::fromUtf8(native);
+        if (candidate.compare(name, Qt::CaseInsensitive) != 0) continue;
+        if (best.isEmpty() || native < bestNative) {
+            best = candidate;
+            bestNative = native;
+        }
+    }
+    ::closedir(dir);
+    return best;
+}
+
+} // namespace files
+
+QString ResolvePathCase(const QString& path)
+{
+    if (path.isEmpty() || files::exists(path)) return path;
+    QStringList parts = path.split(QLatin1Char('/'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString& part = parts[i];
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..")) continue;
+        const QString folder = parts.mid(0, i).join(QLatin1Char('/'));
+        const QString exact = (i == 0) ? part : folder + QLatin1Char('/') + part;
+        if (files::exists(exact)) continue;
+        // parts[0] is empty for an absolute path: its folder is the root.
+        const QString lookIn
+            = (i == 0) ? QStringLiteral(".") : (folder.isEmpty() ? QStringLiteral("/") : folder);
+        const QString match = files::findNameIgnoringCase(lookIn, part);
+        if (match.isEmpty()) break;
+        parts[i] = match;
+    }
+    return parts.join(QLatin1Char('/'));
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Windows finds file names without regard to case; Linux does not. When a
+// path does not exist as written, each part that is missing is looked up
+// in its folder without regard to case, so that an existing desktop.ini is
+// found under the name Desktop.ini and never joined by a second file.
+#include <QByteArray>
+#include <QString>
+
+// The path as it exists on disk, or the path unchanged from the first part
+// that has no match. Separators, '.' and '..' parts are kept as written.
+// When several names differ only in case, the first in byte order wins.
+QString ResolvePathCase(const QString& path);
+
+namespace files {
+
+// File names reach the kernel as UTF-8.
+inline QByteArray nativePath(const QString& path)
+{
+    return path.toUtf8();
+}
+
+// The entry of folder that matches name without regard to case; empty
+// when there is none.
+QString findNameIgnoringCase(const QString& folder, const QString& name);
+
+} // namespace files

@@ -1,0 +1,228 @@
+#include "platform/files/dos_attribute_store.h"
+
+#include "platform/files/dos_attrib_blob.h"
+
+#include <linux/magic.h>
+#include <linux/msdos_fs.h>
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace files {
+
+namespace {
+
+constexpr long kNtfs3Magic = 0x7366746e;
+constexpr long kNtfsLegacyMagic = 0x5346544e;
+constexpr const char* kNtfsAttrib = "system.ntfs_attrib";
+constexpr const char* kDosAttrib = "user.DOSATTRIB";
+
+std::atomic<const DosAttributeStore*> g_override { nullptr };
+
+struct XattrValue {
+    int error = 0; // 0, or the errno of the failed read
+    QByteArray value;
+};
+
+XattrValue readXattr(const QByteArray& path, const char* name)
+{
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ssize_t size = ::getxattr(path.constData(), name, nullptr, 0);
+        if (size < 0) return { errno, {} };
+        QByteArray value(size, '\0');
+        const ssize_t got = ::getxattr(path.constData(), name, value.data(), value.size());
+        if (got >= 0) {
+            value.truncate(got);
+            return { 0, value };
+        }
+        if (errno != ERANGE) // ERANGE: the value grew in between; ask again
+            return { errno, {} };
+    }
+    return { ERANGE, {} };
+}
+
+bool nothingStored(int error)
+{
+    return error == ENODATA || error == ENOTSUP;
+}
+
+class FatStore final : public DosAttributeStore {
+public:
+    const char* name() const override { return "fat"; }
+    std::optional<DWORD> read(const QByteArray& path) const override
+    {
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return std::nullopt;
+        __u32 attrs = 0;
+        const bool ok = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attrs) == 0;
+        ::close(fd);
+        return ok ? std::optional<DWORD>(attrs) : std::nullopt;
+    }
+    bool write(const QByteArray& path, DWORD bits) const override
+    {
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return false;
+        __u32 attrs = 0;
+        bool ok = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attrs) == 0;
+        if (ok) {
+            attrs = (attrs & ~kDosBits) | (bits & kDosBits);
+            ok = ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &attrs) == 0;
+        }
+        ::close(fd);
+        return ok;
+    }
+    bool copy(const QByteArray& from, const QByteArray& to) const override
+    {
+        const auto bits = read(from);
+        return bits && write(to, *bits);
+    }
+};
+
+class NtfsStore final : public DosAttributeStore {
+public:
+    const char* name() const override { return "ntfs"; }
+    // The 32-bit word in the machine's byte order (system.ntfs_attrib_be is
+    // the big-endian twin that older ntfs3 drivers lack).
+    std::optional<DWORD> read(const QByteArray& path) const override
+    {
+        std::uint32_t v = 0;
+        if (::getxattr(path.constData(), kNtfsAttrib, &v, sizeof v) != ssize_t(sizeof v)) return std::nullopt;
+        return v;
+    }
+    bool write(const QByteArray& path, DWORD bits) const override
+    {
+        const auto old = read(path);
+        if (!old) return false;
+        const std::uint32_t v = (*old & ~kDosBits) | (bits & kDosBits);
+        return ::setxattr(path.constData(), kNtfsAttrib, &v, sizeof v, 0) == 0;
+    }
+    bool copy(const QByteArray& from, const QByteArray& to) const override
+    {
+        const auto bits = read(from);
+        return bits && write(to, *bits);
+    }
+};
+
+// Wine takes a file's read-only state from its write permission, so the bit
+// is mirrored there for files. Folders keep theirs in the attribute only:
+// on a folder it marks a customised folder, not a locked one.
+bool mirrorReadOnly(const QByteArray& path, DWORD bits)
+{
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0) return false;
+    if (!S_ISREG(st.st_mode)) return true;
+    const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+    mode_t mode = st.st_mode & 07777;
+    if (bits & FILE_ATTRIBUTE_READONLY)
+        mode &= ~writable;
+    else if (!(mode & writable))
+        mode |= S_IWUSR;
+    return mode == (st.st_mode & 07777) || ::chmod(path.constData(), mode) == 0;
+}
+
+class SambaStore final : public DosAttributeStore {
+public:
+    const char* name() const override { return "samba"; }
+    std::optional<DWORD> read(const QByteArray& path) const override
+    {
+        const XattrValue x = readXattr(path, kDosAttrib);
+        if (x.error) return nothingStored(x.error) ? std::optional<DWORD>(0) : std::nullopt;
+        const auto decoded = decodeDosAttrib(x.value);
+        return decoded ? decoded->attrib : 0;
+    }
+    bool write(const QByteArray& path, DWORD bits) const override
+    {
+        const XattrValue x = readXattr(path, kDosAttrib);
+        if (x.error && x.error != ENODATA) return false;
+        // Other bits already stored (Samba keeps the directory bit) stay.
+        DWORD word = bits & kDosBits;
+        if (const auto old = decodeDosAttrib(x.value)) word |= old->attrib & ~kDosBits;
+        const auto value = withDosAttrib(x.value, word);
+        if (!value) return false; // a version we do not know: keep it untouched
+        // Write permission comes back before the attribute is set, and goes
+        // after it: a user may set extended attributes only where it may write.
+        const bool readOnly = bits & FILE_ATTRIBUTE_READONLY;
+        if (!readOnly && !mirrorReadOnly(path, bits)) return false;
+        if (::setxattr(path.constData(), kDosAttrib, value->constData(), value->size(), 0) != 0) return false;
+        return !readOnly || mirrorReadOnly(path, bits);
+    }
+    bool copy(const QByteArray& from, const QByteArray& to) const override
+    {
+        const XattrValue x = readXattr(from, kDosAttrib);
+        if (x.error) return nothingStored(x.error);
+        return ::setxattr(to.constData(), kDosAttrib, x.value.constData(), x.value.size(), 0) == 0;
+    }
+};
+
+} // namespace
+
+const DosAttributeStore& fatAttributeStore()
+{
+    static const FatStore store;
+    return store;
+}
+
+const DosAttributeStore& ntfsAttributeStore()
+{
+    static const NtfsStore store;
+    return store;
+}
+
+const DosAttributeStore& sambaAttributeStore()
+{
+    static const SambaStore store;
+    return store;
+}
+
+AttributeStorage storageFor(long fsMagic, bool answersNtfsAttrib)
+{
+    switch (fsMagic) {
+    case MSDOS_SUPER_MAGIC:
+    case long(EXFAT_SUPER_MAGIC):
+        return AttributeStorage::Fat;
+    case kNtfs3Magic:
+    case kNtfsLegacyMagic:
+        return AttributeStorage::Ntfs;
+    case FUSE_SUPER_MAGIC:
+        // NTFS-3G mounts as fuseblk, which statfs cannot tell from other
+        // FUSE file systems; its attribute query can.
+        return answersNtfsAttrib ? AttributeStorage::Ntfs : AttributeStorage::Samba;
+    default:
+        return AttributeStorage::Samba;
+    }
+}
+
+const DosAttributeStore& attributeStoreFor(const QByteArray& path)
+{
+    if (const DosAttributeStore* o = g_override.load()) return *o;
+    struct statfs sf;
+    if (::statfs(path.constData(), &sf) != 0) return sambaAttributeStore();
+    const long magic = long(sf.f_type);
+    bool ntfsAttrib = false;
+    if (magic == FUSE_SUPER_MAGIC) {
+        std::uint32_t v = 0;
+        ntfsAttrib = ::getxattr(path.constData(), kNtfsAttrib, &v, sizeof v) == ssize_t(sizeof v);
+    }
+    switch (storageFor(magic, ntfsAttrib)) {
+    case AttributeStorage::Fat:
+        return fatAttributeStore();
+    case AttributeStorage::Ntfs:
+        return ntfsAttributeStore();
+    case AttributeStorage::Samba:
+        break;
+    }
+    return sambaAttributeStore();
+}
+
+void setAttributeStoreOverride(const DosAttributeStore* store)
+{
+    g_override.store(store);
+}
+
+} // namespace files

@@ -1,0 +1,49 @@
+#pragma once
+// Where the DOS attribute bits of a file or folder live depends on the file
+// system under it: FAT and exFAT keep them in the directory entry, NTFS in
+// its standard information (through an extended attribute), and every other
+// file system in Samba's user.DOSATTRIB extended attribute, where Samba
+// shares and Wine look for them.
+#include "platform/win_types.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+namespace files {
+
+inline constexpr DWORD kDosBits
+    = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+class DosAttributeStore {
+public:
+    virtual ~DosAttributeStore() = default;
+    virtual const char* name() const = 0;
+    // The stored attribute word of an existing path; nothing stored reads
+    // as 0. nullopt when the storage cannot be read.
+    virtual std::optional<DWORD> read(const QByteArray& path) const = 0;
+    // Replaces the read-only, hidden, system and archive bits with those of
+    // bits and keeps every other stored bit.
+    virtual bool write(const QByteArray& path, DWORD bits) const = 0;
+    // Carries what is stored for one file over to the file that replaces it.
+    virtual bool copy(const QByteArray& from, const QByteArray& to) const = 0;
+};
+
+const DosAttributeStore& fatAttributeStore();
+const DosAttributeStore& ntfsAttributeStore();
+const DosAttributeStore& sambaAttributeStore();
+
+enum class AttributeStorage { Fat, Ntfs, Samba };
+
+// The choice by file system: the statfs magic number, and for FUSE file
+// systems whether the path answers NTFS-3G's attribute query.
+AttributeStorage storageFor(long fsMagic, bool answersNtfsAttrib);
+
+// The store for an existing path (or one in an existing folder).
+const DosAttributeStore& attributeStoreFor(const QByteArray& path);
+
+// Tests put a store of their choice in front of the choice by file system;
+// nullptr restores it.
+void setAttributeStoreOverride(const DosAttributeStore* store);
+
+} // namespace files

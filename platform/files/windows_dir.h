@@ -1,0 +1,13 @@
+#pragma once
+// The Windows directory of this platform: a per-user folder,
+// $XDG_DATA_HOME/quillmark (~/.local/share/quillmark by default), or the
+// folder QUILLMARK_WINDOWS_DIR names. It is created when missing.
+#include "platform/win_types.h"
+
+#include <QString>
+
+// Puts the folder, without a closing separator, into buffer and returns its
+// length. When it does not fit into size characters (with room for the
+// terminating NUL of the Windows call), buffer is left alone and the size
+// needed is returned. 0 when the folder cannot be made.
+UINT GetWindowsDirectoryA(QString& buffer, UINT size);
