@@ -1,0 +1,17 @@
+#pragma once
+// The program's only access to INI files: the folder's Desktop.ini and the
+// recent-folders file. File first, then section, key and value.
+#include <QString>
+
+#include <cstdint>
+
+// Sets the key (an empty value leaves "key=" in the file). Non-zero on
+// success; no caller looks at it.
+std::int32_t IniWrite(const QString& file, const QString& section, const QString& key, const QString& value);
+
+// The value, at most 254 characters; empty when the file, the section or the
+// key is missing.
+QString IniRead(const QString& file, const QString& section, const QString& key);
+
+// Removes the key; with nothing to remove nothing happens.
+void IniDeleteKey(const QString& file, const QString& section, const QString& key);

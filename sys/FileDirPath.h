@@ -1,0 +1,10 @@
+#pragma once
+// Splitting a path at its last separator ('/').
+#include <QString>
+
+// Everything up to and including the last separator; empty without one.
+QString GetFolderPart(const QString& path);
+
+// Everything after the last separator: the whole path without one, empty
+// when the path ends with one.
+QString GetFilePart(const QString& path);
