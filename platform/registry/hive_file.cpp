@@ -220,6 +220,17 @@ QString path(HKEY root)
     return name.isEmpty() ? QString() : folder(root) + u'/' + name + QStringLiteral(".reg");
 }
 
+namespace {
+// Keys that every Windows installation has and that programs write into
+// without creating them. A machine hive holds them from the start.
+void addSystemKeys(HKEY root, Hive::Document& doc)
+{
+    if (root != HKEY_LOCAL_MACHINE) return;
+    for (const char* key : { "Software\\Classes\\Directory\\shell", "Software\\Classes\\Folder\\shell" })
+        doc.createKey(QString::fromLatin1(key), QString());
+}
+} // namespace
+
 LSTATUS load(HKEY root, Hive::Document& doc)
 {
     const QString name = rootName(root);
@@ -227,6 +238,7 @@ LSTATUS load(HKEY root, Hive::Document& doc)
     QByteArray bytes;
     if (const int err = readHive(root, bytes)) return err == EFBIG ? ERROR_BADDB : fromErrno(err);
     doc = Hive::Document::parse(bytes, name);
+    addSystemKeys(root, doc);
     return ERROR_SUCCESS;
 }
 
@@ -263,6 +275,7 @@ LSTATUS update(HKEY root, const QString& keyPath, const QString& valueName, cons
     Hive::Document doc = Hive::Document::parse(before, name);
     if (!doc.writable() || doc.serialize() != before) return ERROR_BADDB;
     const Hive::Document old = doc;
+    addSystemKeys(root, doc);
     bool changed = false;
     if (const LSTATUS s = change(doc, changed); s != ERROR_SUCCESS || !changed) return s;
     const QByteArray after = doc.serialize();

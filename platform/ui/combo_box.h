@@ -35,6 +35,11 @@ public:
 
     HWND hWnd() { return this; }
 
+    void detach() override
+    {
+        Control::detach();
+        Click = nullptr;
+    }
     std::function<void()> Click;
 
 protected:

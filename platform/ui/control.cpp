@@ -46,6 +46,13 @@ bool Control::SetFocus()
     return true;
 }
 
+void Control::detach()
+{
+    GotFocus = nullptr;
+    LostFocus = nullptr;
+    KeyPress = nullptr;
+}
+
 void Control::notifyFocusIn()
 {
     if (GotFocus)

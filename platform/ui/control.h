@@ -45,6 +45,9 @@ public:
     // disabled, or whose container is.
     bool SetFocus();
 
+    // Drops every handler: the window is going, and its handlers with it.
+    virtual void detach();
+
     std::function<void()> GotFocus;
     std::function<void()> LostFocus;
     // Runs for a character key before the control applies it; setting the

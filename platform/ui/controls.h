@@ -49,6 +49,11 @@ public:
     // The Cancel property: whether Esc presses this button.
     bool cancel() const { return m_cancel; }
     void setCancel(bool on) { m_cancel = on; }
+    void detach() override
+    {
+        Control::detach();
+        Click = nullptr;
+    }
     std::function<void()> Click;
 
 protected:
@@ -68,6 +73,11 @@ public:
     int value() const { return isChecked() ? 1 : 0; }
     // Setting a new value runs the click handler, as a click does.
     void setValue(int value);
+    void detach() override
+    {
+        Control::detach();
+        Click = nullptr;
+    }
     std::function<void()> Click;
 
 protected:

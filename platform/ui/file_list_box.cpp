@@ -54,6 +54,12 @@ FileListBox::FileListBox(const QString& name, QWidget* container)
     });
 }
 
+FileListBox::~FileListBox()
+{
+    // Clearing the list on the way out must not look like a selection.
+    disconnect(this, nullptr, this, nullptr);
+}
+
 bool FileListBox::matches(const QString& name, const QString& patterns)
 {
     const QStringList parts = patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
@@ -161,7 +167,14 @@ void FileListBox::setHeightTwips(int height)
 
 void FileListBox::focusInEvent(QFocusEvent* event)
 {
+    // Taking the focus selects nothing: the list would otherwise make its
+    // first entry current.
+    const int before = currentRow();
+    m_selecting = true;
     QListWidget::focusInEvent(event);
+    if (currentRow() != before)
+        select(before);
+    m_selecting = false;
     notifyFocusIn();
 }
 

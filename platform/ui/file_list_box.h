@@ -11,6 +11,7 @@ namespace ui {
 class FileListBox : public QListWidget, public Control {
 public:
     FileListBox(const QString& name, QWidget* container);
+    ~FileListBox() override;
 
     QString path() const { return m_path; }
     // Another existing folder re-reads the list and selects nothing; the
@@ -33,6 +34,11 @@ public:
     // Height in twips; the width and place stay.
     void setHeightTwips(int height);
 
+    void detach() override
+    {
+        Control::detach();
+        Click = nullptr;
+    }
     std::function<void()> Click;
 
     // Whether a file name matches one of the patterns, without regard to case.

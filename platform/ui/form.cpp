@@ -25,6 +25,9 @@ Form::Form(const QString& name)
 Form::~Form()
 {
     qApp->removeEventFilter(this);
+    // The controls outlive the window's own part; no handler may run now.
+    for (Control* c : m_controls)
+        c->detach();
 }
 
 void Form::setClientTwips(int width, int height) { setFixedSize(px(width), px(height)); }

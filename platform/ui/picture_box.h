@@ -32,6 +32,11 @@ public:
     // What the box shows inside its border: background, picture and drawing.
     QImage clientImage() const;
 
+    void detach() override
+    {
+        Control::detach();
+        Click = nullptr;
+    }
     std::function<void()> Click;
 
 protected:

@@ -20,6 +20,8 @@ TextBox::TextBox(const QString& name, QWidget* container, bool multiLine)
     connect(this, &QPlainTextEdit::textChanged, this, [this] { editorChanged(); });
 }
 
+TextBox::~TextBox() { disconnect(this, nullptr, this, nullptr); }
+
 QString TextBox::editorText(const QString& held)
 {
     QString out;

@@ -12,6 +12,7 @@ namespace ui {
 class TextBox : public QPlainTextEdit, public Control {
 public:
     TextBox(const QString& name, QWidget* container, bool multiLine);
+    ~TextBox() override;
 
     QString text() const { return m_text; }
     void setText(const QString& text);
@@ -21,6 +22,11 @@ public:
     void setSelLength(int length);
     QString selText() const;
 
+    void detach() override
+    {
+        Control::detach();
+        Change = nullptr;
+    }
     std::function<void()> Change;
 
     // Positions in the held text and in the editor's own text, which has a

@@ -42,8 +42,10 @@ TEST_F(RegistryStore, WritesOnlyIntoKeysThatExist)
     EXPECT_FALSE(RegValueWrite(HKEY_CURRENT_USER, "Software\\Morvane", "Folder", QString("x")));
     EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Morvane"));
     EXPECT_FALSE(QFile::exists(RegistryPlatform::hivePath(HKEY_CURRENT_USER)));
-    // The shell's own key is never created by the program: on a fresh registry its write fails.
-    EXPECT_FALSE(RegValueWrite(HKEY_LOCAL_MACHINE, "Software\\Classes\\Folder\\shell", "", QString("open")));
+    // The shell's own key is never created by the program; the machine hive has
+    // it from the start, as every Windows installation does.
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\Folder\\shell"));
+    EXPECT_TRUE(RegValueWrite(HKEY_LOCAL_MACHINE, "Software\\Classes\\Folder\\shell", "", QString("open")));
     EXPECT_EQ(openKeys(), 0u);
 }
 
@@ -227,6 +229,7 @@ TEST_F(RegistryStore, TheProgramsKeysOnAFreshRegistry)
     EXPECT_TRUE(RegValueWrite(HKEY_LOCAL_MACHINE, verb, "", QString("&Beschriften...")));
     EXPECT_TRUE(
         RegValueWrite(HKEY_LOCAL_MACHINE, verb + "\\command", "", QString("\"/opt/q/quillmark.exe\" %1")));
+    EXPECT_TRUE(RegValueWrite(HKEY_LOCAL_MACHINE, "Software\\Classes\\Folder\\shell", "", QString("open")));
     EXPECT_TRUE(RegValueWrite(HKEY_CURRENT_USER, user, "InstallDir", QString("/opt/q")));
     EXPECT_TRUE(RegValueWrite(HKEY_CURRENT_USER, user, "Folder", QString("\"/home/u/Icons\"")));
     EXPECT_EQ(hiveText(HKEY_CURRENT_USER).toStdString(),
@@ -245,7 +248,9 @@ TEST_F(RegistryStore, TheProgramsKeysOnAFreshRegistry)
         "[HKEY_LOCAL_MACHINE\\Software\\Classes\\Directory\\shell\\vUzivuza]\n;class=1\n"
         "@=\"&Beschriften...\"\n\n"
         "[HKEY_LOCAL_MACHINE\\Software\\Classes\\Directory\\shell\\vUzivuza\\command]\n;class=1\n"
-        "@=\"\\\"/opt/q/quillmark.exe\\\" %1\"\n\n");
+        "@=\"\\\"/opt/q/quillmark.exe\\\" %1\"\n\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Classes\\Folder]\n\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\Classes\\Folder\\shell]\n@=\"open\"\n\n");
     RegValue folder;
     EXPECT_TRUE(RegValueRead(HKEY_CURRENT_USER, user, "Folder", folder));
     EXPECT_EQ(folder, RegValue(QString("\"/home/u/Icons\"")));

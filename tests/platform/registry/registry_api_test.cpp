@@ -170,11 +170,11 @@ TEST_F(RegistryApi, EveryCallReadsTheHiveAnew)
 
 TEST_F(RegistryApi, ValuesOfTheRootKeyGoToItsOwnBlockFirst)
 {
-    RegCloseKey(create(HKEY_LOCAL_MACHINE, "Software"));
-    EXPECT_EQ(RegSetValueExA(HKEY_LOCAL_MACHINE, "", 0, REG_SZ, QByteArray("r\0", 2)), ERROR_SUCCESS);
-    EXPECT_EQ(hiveText(HKEY_LOCAL_MACHINE),
-        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE]\n@=\"r\"\n\n"
-        "[HKEY_LOCAL_MACHINE\\Software]\n;class=1\n\n");
+    RegCloseKey(create(HKEY_CURRENT_USER, "Software"));
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "", 0, REG_SZ, QByteArray("r\0", 2)), ERROR_SUCCESS);
+    EXPECT_EQ(hiveText(HKEY_CURRENT_USER),
+        "REGEDIT4\n\n[HKEY_CURRENT_USER]\n@=\"r\"\n\n"
+        "[HKEY_CURRENT_USER\\Software]\n;class=1\n\n");
 }
 
 TEST_F(RegistryApi, AHiveTheUserMayNotWriteRefusesChangesOnly)
