@@ -1,6 +1,6 @@
 #include "store/Registry.h"
 
-#include "platform/registry/ansi_code_page.h"
+#include "platform/files/ansi_codepage.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ private:
 
 QString ansi(const QString& text)
 {
-    return AnsiCodePage::fold(text);
+    return files::foldAnsi(text);
 }
 
 } // namespace
@@ -62,7 +62,7 @@ bool RegValueWrite(HKEY root, const QString& keyPath, const QString& valueName, 
         for (int shift = 0; shift < 32; shift += 8)
             data.append(static_cast<char>((bits >> shift) & 0xFF));
     } else {
-        data = AnsiCodePage::fromUnicode(std::get<QString>(value)) + '\0';
+        data = files::encodeAnsi(std::get<QString>(value)) + '\0';
     }
     return RegSetValueExA(key.get(), ansi(valueName), 0, type, data) == ERROR_SUCCESS;
 }
@@ -80,7 +80,7 @@ bool RegValueRead(HKEY root, const QString& keyPath, const QString& valueName, R
         QByteArray buffer(static_cast<qsizetype>(size) + 1, '\0');
         if (RegQueryValueExA(key.get(), name, nullptr, nullptr, &buffer, &size) != ERROR_SUCCESS)
             return false;
-        value = AnsiCodePage::toUnicode(buffer.left(buffer.indexOf('\0')));
+        value = files::decodeAnsi(buffer.left(buffer.indexOf('\0')));
     } else if (type == REG_DWORD) {
         QByteArray buffer(4, '\0');
         DWORD four = 4;

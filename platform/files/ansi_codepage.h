@@ -13,5 +13,7 @@ inline QString decodeAnsi(const QByteArray& bytes)
     return decodeAnsi(bytes.constData(), bytes.size());
 }
 QByteArray encodeAnsi(const QString& text);
+// What a text becomes after a trip through the code page.
+inline QString foldAnsi(const QString& text) { return decodeAnsi(encodeAnsi(text)); }
 
 } // namespace files

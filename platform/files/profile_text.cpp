@@ -165,6 +165,19 @@ ProfileText::Found ProfileText::find(const QString& section, const QString& key)
     return f;
 }
 
+bool ProfileText::hasAnyKey() const
+{
+    bool inSection = false;
+    for (const Line& line : m_lines) {
+        if (sectionName(line)) {
+            inSection = true;
+            continue;
+        }
+        if (inSection && equalsSign(line) >= 0) return true;
+    }
+    return false;
+}
+
 std::optional<QString> ProfileText::value(const QString& section, const QString& key) const
 {
     const Found f = find(section, key);

@@ -31,6 +31,9 @@ public:
 
     std::optional<QString> value(const QString& section, const QString& key) const;
 
+    // Whether any section holds a key line.
+    bool hasAnyKey() const;
+
     // The file with the key set. An existing key keeps its line's place,
     // its name as spelled in the file and its line end; a new key goes after
     // the last key line of the section (or right after the section line); a

@@ -1,6 +1,6 @@
 #include "platform/registry/hive_text.h"
 
-#include "platform/registry/ansi_code_page.h"
+#include "platform/files/ansi_codepage.h"
 
 namespace {
 
@@ -239,7 +239,7 @@ std::optional<ValueLine> parseValue(const QByteArray& logicalLine)
         const auto text = readQuoted(data, end);
         if (!text || skipBlanks(data, end) != data.size()) return std::nullopt;
         value.type = kRegSz;
-        value.data = AnsiCodePage::fromUnicode(*text) + '\0';
+        value.data = files::encodeAnsi(*text) + '\0';
         return value;
     }
     if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
@@ -259,7 +259,7 @@ QList<QByteArray> formatValue(const QString& name, DWORD type, const QByteArray&
     const QString prefix
         = name.isEmpty() ? QStringLiteral("@=") : u'"' + escaped(name) + QStringLiteral("\"=");
     if (printableAsText(type, data)) {
-        const QString text = AnsiCodePage::toUnicode(data.chopped(1));
+        const QString text = files::decodeAnsi(data.chopped(1));
         return { (prefix + u'"' + escaped(text) + u'"').toUtf8() };
     }
     if (type == kRegDword && data.size() == 4) {

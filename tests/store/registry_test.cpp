@@ -1,5 +1,5 @@
 // The program's four registry operations, as the wizard sees them.
-#include "platform/registry/ansi_code_page.h"
+#include "platform/files/ansi_codepage.h"
 #include "store/Registry.h"
 #include "tests/platform/registry/hive_test_support.h"
 
@@ -128,7 +128,7 @@ TEST_F(RegistryStore, WritesTextsInTheAnsiCodePageAndNumbersAsDwords)
         const std::string what = c.name.toStdString();
         EXPECT_TRUE(RegValueWrite(HKEY_CURRENT_USER, "K", c.name, c.value)) << what;
         DWORD type = 0;
-        EXPECT_EQ(rawValue(HKEY_CURRENT_USER, "K", AnsiCodePage::fold(c.name), &type), c.data) << what;
+        EXPECT_EQ(rawValue(HKEY_CURRENT_USER, "K", files::foldAnsi(c.name), &type), c.data) << what;
         EXPECT_EQ(type, c.type) << what;
         RegValue back = QString("kept");
         EXPECT_TRUE(RegValueRead(HKEY_CURRENT_USER, "K", c.name, back)) << what;

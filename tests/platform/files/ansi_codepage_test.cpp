@@ -22,6 +22,7 @@ TEST(AnsiCodePage, MissingCharactersBecomeOneQuestionMarkEach)
 {
     EXPECT_EQ(files::encodeAnsi(QStringLiteral("a☺b𝄞c\u0100")), QByteArray("a?b?c?"));
     EXPECT_EQ(files::encodeAnsi(QString(QChar(0xD800))), QByteArray("?"));
+    EXPECT_EQ(files::foldAnsi(QStringLiteral("Grüße Ω")), QStringLiteral("Grüße ?"));
 }
 
 } // namespace

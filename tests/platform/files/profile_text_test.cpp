@@ -168,3 +168,30 @@ TEST(ProfileLongLine, TenMegabyteLinesAreReadAndKept)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ProfileKeys, AnyKeyInAnySectionCounts)
+{
+    struct Case {
+        const char* text;
+        bool hasKey;
+    };
+    const Case cases[] = {
+        { "", false },
+        { "k=v\r\n", false }, // before any section: in none
+        { "[.ShellClassInfo]\r\n", false },
+        { "[.ShellClassInfo]\r\njust text\r\n\r\n", false },
+        { "[.ShellClassInfo]\r\n[ViewState]\r\nMode=\r\n", true },
+        { "[a]\r\n;note=1\r\n", true }, // Windows reads it as a key named ";note"
+        { "[a]\nk = v", true },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(files::ProfileText(QByteArray(c.text)).hasAnyKey(), c.hasKey) << c.text;
+    const QString wide = QStringLiteral("[s]\r\nk=v\r\n");
+    QByteArray utf16("\xFF\xFE");
+    utf16.append(reinterpret_cast<const char*>(wide.utf16()), wide.size() * 2);
+    EXPECT_TRUE(files::ProfileText(utf16).hasAnyKey());
+}
+
+} // namespace
