@@ -15,12 +15,17 @@ Label::Label(const QString& name, QWidget* container)
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setFocusPolicy(Qt::NoFocus);
     setTextFormat(Qt::PlainText);
+    setForeColour(Qt::black);
 }
 
 void Label::setForeColour(const QColor& colour)
 {
+    // A label inside a disabled container keeps its colour; only its own
+    // Enabled setting would grey it.
     QPalette p = palette();
-    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Active, QPalette::WindowText, colour);
+    p.setColor(QPalette::Inactive, QPalette::WindowText, colour);
+    p.setColor(QPalette::Disabled, QPalette::WindowText, colour);
     setPalette(p);
 }
 
