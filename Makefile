@@ -42,7 +42,7 @@ run: build
 # The whole suite, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test: deps
 	$(call install_missing,$(FS_TEST_PACKAGES))
-	cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON >/dev/null
+	cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON -DQUILLMARK_TOOLS=ON >/dev/null
 	cmake --build build-test -j $(JOBS)
 	cd build-test && ctest --output-on-failure -j $(JOBS)
 
