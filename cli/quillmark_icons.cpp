@@ -7,8 +7,8 @@
 //                                                 from 1 within the group, width x height x bits)
 //   quillmark-icons extract FILE INDEX SIZE OUT   icon INDEX as the wizard draws it, as PNG
 //   quillmark-icons dump FILE DIR                 every icon at the large size as DIR/000.png ...
-#include "platform/icons/icon_choice.h"
 #include "platform/icons/icon_api.h"
+#include "platform/icons/icon_choice.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +52,8 @@ bool openFile(const QString& path, icons::IconFile& file, QString& error)
 
 bool savePng(const QImage& image, const QString& out)
 {
-    if (image.convertToFormat(QImage::Format_ARGB32).save(out, "PNG")) return true;
+    // Quality 80 is zlib level 1: icons are small, speed counts more than bytes.
+    if (image.convertToFormat(QImage::Format_ARGB32).save(out, "PNG", 80)) return true;
     QFile::remove(out);
     return false;
 }

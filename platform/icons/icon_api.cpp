@@ -2,9 +2,13 @@
 
 #include "platform/icons/icon_choice.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QPainter>
 
+#include <memory>
 #include <mutex>
+#include <sys/stat.h>
 #include <unordered_map>
 
 namespace {
@@ -22,6 +26,63 @@ HandleTable& table()
 }
 
 constexpr UINT kCountIndex = 0xFFFFFFFFu;
+
+// The file read last stays mapped until control returns to the event loop,
+// so that the grid's twenty-one calls in one handler map it once instead of
+// twenty-one times. Every call still checks that the path names the same,
+// unchanged file. Without an event loop nothing is kept.
+struct MappedFile {
+    QString path;
+    struct stat info { };
+    std::shared_ptr<const icons::IconFile> file;
+};
+
+struct FileCache {
+    std::mutex mutex;
+    MappedFile last;
+    bool releaseQueued = false;
+};
+
+FileCache& fileCache()
+{
+    static FileCache c;
+    return c;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
+        && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
+        && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// The opened file, or null when it cannot be read.
+std::shared_ptr<const icons::IconFile> openIconFile(const QString& path)
+{
+    struct stat info { };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return nullptr;
+    FileCache& c = fileCache();
+    std::lock_guard lock(c.mutex);
+    if (c.last.file && c.last.path == path && sameFile(c.last.info, info)) return c.last.file;
+    auto file = std::make_shared<icons::IconFile>();
+    if (!file->open(path)) return nullptr;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return file;
+    c.last = { path, info, file };
+    if (!c.releaseQueued) {
+        c.releaseQueued = true;
+        QMetaObject::invokeMethod(
+            app,
+            [] {
+                FileCache& cache = fileCache();
+                std::lock_guard lock(cache.mutex);
+                cache.last = {};
+                cache.releaseQueued = false;
+            },
+            Qt::QueuedConnection);
+    }
+    return file;
+}
 
 // Icon `index` of an opened file at one size; a negative index names a
 // group by its resource id.
@@ -58,25 +119,25 @@ QImage iconHandleImage(HICON icon)
 
 HICON ExtractIconA(HINSTANCE, const QString& file, UINT index)
 {
-    icons::IconFile f;
-    if (!f.open(file)) return 0;
-    if (index == kCountIndex) return static_cast<HICON>(f.count());
-    return extractOne(f, static_cast<int>(index), icons::kLargeIconSize);
+    const auto f = openIconFile(file);
+    if (!f) return 0;
+    if (index == kCountIndex) return static_cast<HICON>(f->count());
+    return extractOne(*f, static_cast<int>(index), icons::kLargeIconSize);
 }
 
 UINT ExtractIconExA(const QString& file, int index, HICON* large, HICON* small, UINT count)
 {
-    icons::IconFile f;
-    const bool opened = f.open(file);
-    if (index == -1 && !large && !small) return opened ? static_cast<UINT>(f.count()) : 0;
+    const auto f = openIconFile(file);
+    const bool opened = f != nullptr;
+    if (index == -1 && !large && !small) return opened ? static_cast<UINT>(f->count()) : 0;
     UINT extracted = 0;
     for (UINT k = 0; k < count; ++k) {
         // A resource id names one group only; further slots stay empty.
         const bool valid = opened && (k == 0 || index >= 0) && std::int64_t(index) + k <= INT32_MAX;
         const int i = index < 0 ? index : static_cast<int>(index + k);
         HICON l = 0, s = 0;
-        if (valid && large) l = extractOne(f, i, icons::kLargeIconSize);
-        if (valid && small) s = extractOne(f, i, icons::kSmallIconSize);
+        if (valid && large) l = extractOne(*f, i, icons::kLargeIconSize);
+        if (valid && small) s = extractOne(*f, i, icons::kSmallIconSize);
         if (large) large[k] = l;
         if (small) small[k] = s;
         if (l || s) ++extracted;

@@ -169,35 +169,40 @@ ByteView IconFile::iconById(std::uint32_t id) const
         bytes_.read(first + std::uint64_t(i) * 8, e); // the whole table was checked when parsed
         return e;
     };
-    // Ids are normally stored in ascending order. For a file that does not
-    // keep the order, sort a copy once, so no lookup scans the whole table.
-    if (!iconOrderChecked_) {
-        iconOrderChecked_ = true;
-        for (std::uint32_t i = 1; i < iconIds_ && iconSorted_.empty(); ++i) {
-            if (entryAt(i - 1).name > entryAt(i).name) {
-                iconSorted_.reserve(iconIds_);
-                for (std::uint32_t j = 0; j < iconIds_; ++j)
-                    iconSorted_.push_back(entryAt(j));
-                std::stable_sort(iconSorted_.begin(), iconSorted_.end(),
-                    [](const ResourceDirectoryEntry& a, const ResourceDirectoryEntry& b) {
-                        return a.name < b.name;
-                    });
-            }
+    // The first entry whose id is not below the one sought, in stored order
+    // or in the sorted copy.
+    auto search = [&]() -> ByteView {
+        auto at = [&](std::uint32_t i) { return iconSorted_.empty() ? entryAt(i) : iconSorted_[i]; };
+        std::uint32_t lo = 0, hi = iconIds_;
+        while (lo < hi) {
+            const std::uint32_t mid = lo + (hi - lo) / 2;
+            if (at(mid).name < id)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        if (lo == iconIds_ || at(lo).name != id) return {};
+        return firstLanguageData(at(lo).offset);
+    };
+    const ByteView found = search();
+    if (!found.empty() || iconOrderChecked_) return found;
+    // Ids are normally stored in ascending order. Only when the search
+    // fails, check that; for a file that does not keep the order, sort a
+    // copy once, so that no lookup scans the whole table.
+    iconOrderChecked_ = true;
+    for (std::uint32_t i = 1; i < iconIds_; ++i) {
+        if (entryAt(i - 1).name > entryAt(i).name) {
+            iconSorted_.reserve(iconIds_);
+            for (std::uint32_t j = 0; j < iconIds_; ++j)
+                iconSorted_.push_back(entryAt(j));
+            std::stable_sort(iconSorted_.begin(), iconSorted_.end(),
+                [](const ResourceDirectoryEntry& x, const ResourceDirectoryEntry& y) {
+                    return x.name < y.name;
+                });
+            return search();
         }
     }
-    // The first entry whose id is not below the one sought, so that of
-    // equal ids the first stored one is taken.
-    auto at = [&](std::uint32_t i) { return iconSorted_.empty() ? entryAt(i) : iconSorted_[i]; };
-    std::uint32_t lo = 0, hi = iconIds_;
-    while (lo < hi) {
-        const std::uint32_t mid = lo + (hi - lo) / 2;
-        if (at(mid).name < id)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    if (lo == iconIds_ || at(lo).name != id) return {};
-    return firstLanguageData(at(lo).offset);
+    return {};
 }
 
 std::vector<ImageEntry> IconFile::images(int index) const

@@ -50,6 +50,24 @@ TEST_F(IconCalls, ExtractIconCountsAndExtracts)
     EXPECT_EQ(ExtractIconA(0, kLibrary, UINT(-99)), 0u);
 }
 
+TEST_F(IconCalls, AFileChangedBetweenCallsIsReadAgain)
+{
+    pe_writer::PeWriter two;
+    two.addIconGroup(1, { icon_test::flatImage(32, 0x111111) });
+    two.addIconGroup(2, { icon_test::flatImage(32, 0x222222) });
+    const QString path = icon_test::writeFile(dir, "changing.dll", two.build());
+    EXPECT_EQ(ExtractIconA(0, path, kCount), 2u);
+    // Rewritten in place, then replaced by another file, with no event in between.
+    icon_test::writeFile(dir, "changing.dll", pe_writer::writeIco({ icon_test::flatImage(16, 0x333333) }));
+    EXPECT_EQ(ExtractIconA(0, path, kCount), 1u);
+    const QString other = icon_test::writeFile(dir, "other.dll", two.build());
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::rename(other, path));
+    EXPECT_EQ(ExtractIconA(0, path, kCount), 2u);
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_EQ(ExtractIconA(0, path, kCount), 0u);
+}
+
 TEST_F(IconCalls, ExtractIconExFillsTheSlotsAskedFor)
 {
     HICON large = 1, small = 1;
