@@ -129,8 +129,12 @@ void decodeColours(ByteView data, const Layout& l, std::uint64_t stride, QImage&
         for (int x = 0; x < l.width; ++x) {
             const std::uint32_t p = readPixel(row, x, l.bpp);
             if (l.bpp <= 8) {
-                const std::uint8_t* c = palette + 4 * std::uint64_t(p);
-                out[x] = p < l.colors ? qRgb(c[2], c[1], c[0]) : qRgb(0, 0, 0);
+                // An index past the palette is black.
+                out[x] = qRgb(0, 0, 0);
+                if (p < l.colors) {
+                    const std::uint8_t* c = palette + 4 * std::uint64_t(p);
+                    out[x] = qRgb(c[2], c[1], c[0]);
+                }
                 continue;
             }
             const std::uint32_t a = alp(p);
