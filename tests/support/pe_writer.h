@@ -344,19 +344,26 @@ private:
                 }
             }
         }
+        appendData(out, dataEntries, rva);
+        return out;
+    }
+
+    // The data entries, each pointed to from its language slot, then the data.
+    void appendData(
+        Bytes& out, const std::vector<std::pair<std::uint32_t, std::size_t>>& places, std::uint32_t rva)
+    {
         out.resize(align(std::uint32_t(out.size()), 4));
         const std::uint32_t entries = std::uint32_t(out.size());
-        out.resize(entries + 16 * dataEntries.size(), 0);
-        for (std::size_t k = 0; k < dataEntries.size(); ++k) {
-            const Bytes& data = resources_[dataEntries[k].second].data;
+        out.resize(entries + 16 * places.size(), 0);
+        for (std::size_t k = 0; k < places.size(); ++k) {
+            const Bytes& data = resources_[places[k].second].data;
             const std::uint32_t entry = entries + 16 * std::uint32_t(k);
-            put32(out, dataEntries[k].first, entry);
+            put32(out, places[k].first, entry);
             out.resize(align(std::uint32_t(out.size()), 8));
             put32(out, entry, rva + std::uint32_t(out.size()));
             put32(out, entry + 4, std::uint32_t(data.size()));
             out.insert(out.end(), data.begin(), data.end());
         }
-        return out;
     }
 
     Format format_;
