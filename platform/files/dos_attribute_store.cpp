@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -22,6 +23,9 @@ constexpr long kNtfs3Magic = 0x7366746e;
 constexpr long kNtfsLegacyMagic = 0x5346544e;
 constexpr const char* kNtfsAttrib = "system.ntfs_attrib";
 constexpr const char* kDosAttrib = "user.DOSATTRIB";
+// Directory, sparse, reparse point, compressed, encrypted, and NTFS-3G's
+// index bits: they belong to a file's data, not to what the user set.
+constexpr std::uint32_t kNtfsLayoutBits = 0x10 | 0x200 | 0x400 | 0x800 | 0x4000 | 0x10000000 | 0x20000000;
 
 std::atomic<const DosAttributeStore*> g_override { nullptr };
 
@@ -102,10 +106,15 @@ public:
         const std::uint32_t v = (*old & ~kDosBits) | (bits & kDosBits);
         return ::setxattr(path.constData(), kNtfsAttrib, &v, sizeof v, 0) == 0;
     }
+    // The new file takes every bit of the old one (not indexed, temporary,
+    // offline, ...) except those that describe how its own data is kept.
     bool copy(const QByteArray& from, const QByteArray& to) const override
     {
-        const auto bits = read(from);
-        return bits && write(to, *bits);
+        const auto source = read(from);
+        const auto target = read(to);
+        if (!source || !target) return false;
+        const std::uint32_t v = (*target & kNtfsLayoutBits) | (*source & ~kNtfsLayoutBits);
+        return ::setxattr(to.constData(), kNtfsAttrib, &v, sizeof v, 0) == 0;
     }
 };
 
