@@ -159,7 +159,14 @@ public:
         const bool readOnly = bits & FILE_ATTRIBUTE_READONLY;
         if (!readOnly && !mirrorReadOnly(path, bits)) return false;
         if (::setxattr(path.constData(), kDosAttrib, value->constData(), value->size(), 0) != 0) return false;
-        return !readOnly || mirrorReadOnly(path, bits);
+        if (!readOnly || mirrorReadOnly(path, bits)) return true;
+        // Only the owner may take the write permission away: the step fails
+        // as a whole, and the stored value goes back to what it was.
+        if (x.error == ENODATA)
+            ::removexattr(path.constData(), kDosAttrib);
+        else
+            ::setxattr(path.constData(), kDosAttrib, x.value.constData(), x.value.size(), 0);
+        return false;
     }
     bool copy(const QByteArray& from, const QByteArray& to) const override
     {
