@@ -32,6 +32,22 @@ bool kernelKnows(const QByteArray& fileSystem)
     return false;
 }
 
+QString mountingRefused()
+{
+    if (::geteuid() != 0) return QStringLiteral("mounting needs root");
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("cannot read /proc/self/status");
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (!line.startsWith("CapEff:")) continue;
+        bool ok = false;
+        const qulonglong caps = line.mid(7).trimmed().toULongLong(&ok, 16);
+        constexpr qulonglong kSysAdmin = 1ull << 21;
+        return ok && (caps & kSysAdmin) ? QString()
+                                        : QStringLiteral("no CAP_SYS_ADMIN: mounting is not allowed here");
+    }
+    return {};
+}
+
 ToolRun runTool(const QString& program, const QStringList& args, int timeoutMs)
 {
     QProcess p;

@@ -23,6 +23,10 @@ QString findTool(const QString& name);
 // Whether the running kernel can mount this file system type.
 bool kernelKnows(const QByteArray& fileSystem);
 
+// Why this process may not mount anything (not root, or a container
+// without CAP_SYS_ADMIN); empty when it may.
+QString mountingRefused();
+
 struct ToolRun {
     bool ok = false; // finished in time with exit code 0
     QByteArray output; // stdout and stderr together

@@ -40,8 +40,7 @@ QString NtfsVolume::unavailableReason()
                 .arg(QLatin1String(tool));
     }
     if (::access("/dev/fuse", R_OK | W_OK) != 0) return QStringLiteral("/dev/fuse is not usable here");
-    if (::geteuid() != 0) return QStringLiteral("mounting an image with NTFS-3G needs root");
-    return {};
+    return mountingRefused();
 }
 
 bool NtfsVolume::create()
