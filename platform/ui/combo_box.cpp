@@ -95,7 +95,13 @@ void ComboBox::focusInEvent(QFocusEvent* event)
 
 void ComboBox::focusOutEvent(QFocusEvent* event)
 {
+    // The edit field keeps its selection while the focus is elsewhere, as
+    // SelStart and SelLength report it; Qt's line edit would drop it.
+    const int start = selStart();
+    const int length = selLength();
     QComboBox::focusOutEvent(event);
+    if (length > 0 && !lineEdit()->hasSelectedText())
+        lineEdit()->setSelection(start, length);
     notifyFocusOut();
 }
 

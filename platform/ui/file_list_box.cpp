@@ -165,6 +165,23 @@ void FileListBox::setHeightTwips(int height)
     setTwips(t.left(), t.top(), t.width(), height);
 }
 
+void FileListBox::keyboardSearch(const QString& search)
+{
+    // Qt's own search joins the keys typed within a short time into one
+    // prefix; here every key starts afresh.
+    if (search.isEmpty())
+        return;
+    const QString key = search.left(1);
+    const int n = count();
+    for (int k = 1; k <= n; ++k) {
+        const int row = (currentRow() + k) % n;
+        if (item(row)->text().startsWith(key, Qt::CaseInsensitive)) {
+            setCurrentRow(row);
+            return;
+        }
+    }
+}
+
 void FileListBox::focusInEvent(QFocusEvent* event)
 {
     // Taking the focus selects nothing: the list would otherwise make its

@@ -34,6 +34,10 @@ public:
     // Height in twips; the width and place stay.
     void setHeightTwips(int height);
 
+    // A typed character selects the next entry that starts with it, after
+    // the selected one and wrapping around, as in a Windows list box.
+    void keyboardSearch(const QString& search) override;
+
     void detach() override
     {
         Control::detach();
