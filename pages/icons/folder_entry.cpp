@@ -56,7 +56,10 @@ void root::Text2_KeyPress(int& KeyAscii)
     // list and the grid out of reach meanwhile.
     if (!FolderExists(Text2->text() + QLatin1Char('/')) && FileExists(Text2->text())) {
         const QString typed = Text2->text();
-        const QString folder = GetFolderPart(typed).chopped(1);
+        // The folder part less its closing separator; a file in the root
+        // keeps the root, the one drive here.
+        const QString head = GetFolderPart(typed);
+        const QString folder = head.size() > 1 ? head.chopped(1) : head;
         const QString name = GetFilePart(typed);
         const QString oldPath = IconFiles->path();
         const int oldIndex = IconFiles->listIndex();

@@ -29,7 +29,8 @@ void root::IconFiles_KeyPress(int& KeyAscii)
         KeyAscii = 0;
         return;
     }
-    // Bounce the focus so the list's own letter search starts afresh.
+    // Away to Next and back, running both focus handlers; the list then
+    // applies the key itself, so a letter selects the next entry with it.
     CWeiter->SetFocus();
     DoEvents();
     IconFiles->SetFocus();
