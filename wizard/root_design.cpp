@@ -185,7 +185,8 @@ void root::createIconPage()
     IconFiles = place(new ui::FileListBox(QStringLiteral("IconFiles"), Frame2), 405, 900, 3345, 1980, 20);
     IconFiles->setPattern(QStringLiteral("*.ico;*.exe;*.dll"));
     Text2 = place(new ui::ComboBox(QStringLiteral("Text2"), Frame2), 405, 3195, 2445, 330, 21);
-    Text2->setText(QStringLiteral("C:\\Windows\\System"));
+    // The icon files bundled with the program are the first source offered.
+    Text2->setText(ResourcePath(QStringLiteral("icons")));
     CÖffnen = place(new ui::CommandButton(QStringLiteral("CÖffnen"), Frame2), 2880, 3195, 430, 315, 22);
     CÖffnen->setCaption(QStringLiteral("..."));
     CLöschen = place(new ui::CommandButton(QStringLiteral("CLöschen"), Frame2), 3330, 3195, 430, 315, 23);

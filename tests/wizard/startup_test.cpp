@@ -46,7 +46,7 @@ TEST_F(Startup, FreshStoreGetsEveryKeyAndValue)
     EXPECT_FALSE(w.PSet3->visible());
     EXPECT_FALSE(w.CZurück->isEnabled());
     EXPECT_EQ(w.Verzeichnis->caption(), QStringLiteral("/srv/Mein Ordner"));
-    EXPECT_EQ(w.Text2->text(), QStringLiteral("C:\\Windows\\System")) << "no Folder value stored yet";
+    EXPECT_EQ(w.Text2->text(), ResourcePath(QStringLiteral("icons"))) << "no Folder value stored yet";
 
     for (const char* key : { "Software\\Morvane", "Software\\Morvane\\Set Folders" })
         EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, QString::fromLatin1(key))) << key;

@@ -65,7 +65,7 @@ const Expected kControls[] = {
         "(exe) enthalten sein.",
         19, true, true },
     { "IconFiles", "file list box", "Frame2", 405, 900, 3345, 1980, nullptr, 20, true, true },
-    { "Text2", "combo box", "Frame2", 405, 3195, 2445, 330, "C:\\Windows\\System", 21, true, true },
+    { "Text2", "combo box", "Frame2", 405, 3195, 2445, 330, nullptr, 21, true, true },
     { "CÖffnen", "command button", "Frame2", 2880, 3195, 430, 315, "...", 22, true, true },
     { "CLöschen", "command button", "Frame2", 3330, 3195, 430, 315, "x", 23, true, true },
     { "PImage", "picture box", "Frame2", 3915, 900, 3030, 2625, nullptr, 24, true, true },
@@ -112,6 +112,9 @@ TEST_F(Window, EveryControlAsCreated)
         EXPECT_EQ(c->visible(), e.visible);
         EXPECT_EQ(c->enabled(), e.enabled);
     }
+    // The folder box starts on the icon files bundled with the program.
+    EXPECT_EQ(w.Text2->text(), ResourcePath(QStringLiteral("icons")));
+    EXPECT_TRUE(w.Text2->text().endsWith(QStringLiteral("/res/icons"))) << w.Text2->text().toStdString();
 }
 
 TEST_F(Window, IconCellsLieInFourRowsWithCellNineteenFirstInTheLast)
