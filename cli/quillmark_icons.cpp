@@ -52,8 +52,9 @@ bool openFile(const QString& path, icons::IconFile& file, QString& error)
 
 bool savePng(const QImage& image, const QString& out)
 {
-    // Quality 80 is zlib level 1: icons are small, speed counts more than bytes.
-    if (image.convertToFormat(QImage::Format_ARGB32).save(out, "PNG", 80)) return true;
+    // Quality 100 stores the pixels without compression: icons are small,
+    // and writing many of them fast counts more than their bytes.
+    if (image.convertToFormat(QImage::Format_ARGB32).save(out, "PNG", 100)) return true;
     QFile::remove(out);
     return false;
 }
