@@ -9,7 +9,7 @@ PACKAGES := cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-d
             fonts-wine fonts-dejavu-core attr
 # The tests that put folders on real Windows file systems and shares.
 FS_TEST_PACKAGES := ntfs-3g samba smbclient dosfstools mtools
-BENCH_PACKAGES := icoutils
+BENCH_PACKAGES := icoutils xvfb
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 .PHONY: all deps build run test bench fuzz clean
