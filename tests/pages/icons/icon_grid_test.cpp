@@ -174,4 +174,22 @@ TEST_F(Grid, UncheckingTheCopyBoxTakesTheFirstRecentFolder)
     EXPECT_EQ(w->IconCounts->text(), QStringLiteral("3"));
 }
 
+TEST_F(Grid, BundledIconFilesFillTheGrid)
+{
+    const QString bundled = QStringLiteral(QM_SOURCE_DIR "/res/icons");
+    openIconPage(bundled);
+    ASSERT_GE(w->IconFiles->listCount(), 2);
+    clickFile(QStringLiteral("ordner.dll"));
+    EXPECT_EQ(w->IconCounts->text(), QStringLiteral("40"));
+    for (int cell = 0; cell < 20; ++cell)
+        EXPECT_FALSE(cellEmpty(cell)) << "cell " << cell;
+    for (int i = 0; i < w->IconFiles->listCount(); ++i) {
+        if (w->IconFiles->list(i).endsWith(QStringLiteral(".ico"))) {
+            clickFile(w->IconFiles->list(i));
+            EXPECT_EQ(w->IconCounts->text(), QStringLiteral("1")) << w->IconFiles->list(i).toStdString();
+            EXPECT_FALSE(cellEmpty(0));
+        }
+    }
+}
+
 } // namespace

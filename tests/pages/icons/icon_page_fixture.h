@@ -66,6 +66,13 @@ protected:
         w->IconFiles->scrollToItem(found.first());
         const QPoint at = w->IconFiles->visualItemRect(found.first()).center();
         QTest::mouseClick(w->IconFiles->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        EXPECT_EQ(LiveIconHandles(), 0) << "after clicking " << name.toStdString();
+    }
+
+    void clickCell(int i)
+    {
+        WizardTest::clickCell(i);
+        EXPECT_EQ(LiveIconHandles(), 0) << "after clicking cell " << i;
     }
 
     // Types the text into the folder box over what it held.
@@ -88,6 +95,7 @@ protected:
     {
         type(text);
         QTest::keyClick(w->Text2, Qt::Key_Return);
+        EXPECT_EQ(LiveIconHandles(), 0) << "after Enter on " << text.toStdString();
     }
 
     // Opens the box's drop-down list and picks item `index` with the keys.
