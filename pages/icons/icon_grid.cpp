@@ -91,7 +91,11 @@ void root::IconChange()
     // The chosen file may lie anywhere and may be hidden by a narrowed
     // pattern: list its folder with every icon source first.
     IconFiles->setPattern(QStringLiteral("*.ico;*.exe;*.dll"));
-    IconFiles->setPath(GetFolderPart(file));
+    // A folder the list cannot show ends the choice here: a file of the same
+    // name in the folder still listed would be the wrong one, so the first
+    // file's first icon, as the grid shows it, stays chosen.
+    if (!IconFiles->setPath(GetFolderPart(file)))
+        return;
     IconFiles->setFileName(GetFilePart(file));
     IconCache->setText(QString::number(index));
 }

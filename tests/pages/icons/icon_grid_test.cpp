@@ -130,6 +130,22 @@ TEST_F(Grid, CancelledDialogLeavesNoFileAndNoIcon)
     EXPECT_EQ(LiveIconHandles(), 0);
 }
 
+TEST_F(Grid, DialogChoiceInAFolderTheListCannotShowKeepsTheFirstFile)
+{
+    // The name exists in the folder listed, the folder returned does not.
+    pickedFile = tmp.filePath(QStringLiteral("weg/lib.dll"));
+    pickedIndex = 42;
+    openIconPage(icons);
+    clickFile(QStringLiteral("lib.dll"));
+    clickCell(18);
+    EXPECT_EQ(iconDialogs, 1);
+    EXPECT_EQ(w->IconFiles->path(), icons);
+    EXPECT_EQ(w->IconFiles->fileName(), QStringLiteral("a.ico"));
+    EXPECT_EQ(w->IconCache->text(), QStringLiteral("0"));
+    EXPECT_EQ(markedCells(), std::vector<int> { 0 });
+    EXPECT_TRUE(cellShows(0, QColor(Qt::red).rgba()));
+}
+
 TEST_F(Grid, DialogChoiceIsFoundInAListNarrowedToTheIconCopy)
 {
     // The page opens on the folder's own icon copy, with the list narrowed
