@@ -4,8 +4,6 @@
 // no icon handle may be left behind.
 #include "tests/pages/icons/icon_page_fixture.h"
 
-#include <QElapsedTimer>
-
 namespace {
 
 class BadInput : public IconPage { };
