@@ -6,8 +6,7 @@
 namespace ui {
 
 ComboBox::ComboBox(const QString& name, QWidget* container)
-    : QComboBox(container)
-    , Control(name, QStringLiteral("combo box"), this)
+    : InteractiveControl(name, QStringLiteral("combo box"), container)
 {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
@@ -18,8 +17,7 @@ ComboBox::ComboBox(const QString& name, QWidget* container)
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_listIndex = -1; });
     connect(this, qOverload<int>(&QComboBox::activated), this, [this](int index) {
         m_listIndex = index;
-        if (Click)
-            Click();
+        runClick();
     });
 }
 
@@ -82,15 +80,8 @@ bool ComboBox::setListIndex(int index)
     }
     setCurrentIndex(index);
     lineEdit()->setText(itemText(index));
-    if (Click)
-        Click();
+    runClick();
     return true;
-}
-
-void ComboBox::focusInEvent(QFocusEvent* event)
-{
-    QComboBox::focusInEvent(event);
-    notifyFocusIn();
 }
 
 void ComboBox::focusOutEvent(QFocusEvent* event)

@@ -9,7 +9,7 @@
 
 namespace ui {
 
-class ComboBox : public QComboBox, public Control {
+class ComboBox : public InteractiveControl<QComboBox> {
 public:
     ComboBox(const QString& name, QWidget* container);
 
@@ -35,15 +35,8 @@ public:
 
     HWND hWnd() { return this; }
 
-    void detach() override
-    {
-        Control::detach();
-        Click = nullptr;
-    }
-    std::function<void()> Click;
 
 protected:
-    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

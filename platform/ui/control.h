@@ -2,7 +2,9 @@
 // The window toolkit: controls placed in twips, with the behaviours the
 // window's handlers rely on. Each control is a Qt widget plus this small
 // record of its design-time facts (name, type, twip geometry, tab index).
+#include <QFocusEvent>
 #include <QFont>
+#include <QKeyEvent>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -76,5 +78,47 @@ private:
 // The character code of a key press as the window's key handlers see it, or
 // -1 for a key that produces no character (arrows, function keys, ...).
 int keyAsciiOf(const class QKeyEvent* event);
+
+// A control built on a Qt widget that takes the focus and keys: its focus
+// events reach the focus handlers, a typed character reaches the key handler
+// before the widget, and it has a click handler.
+template <typename Widget>
+class InteractiveControl : public Widget, public Control {
+public:
+    InteractiveControl(const QString& name, const QString& type, QWidget* container)
+        : Widget(container)
+        , Control(name, type, this)
+    {
+    }
+
+    void detach() override
+    {
+        Control::detach();
+        Click = nullptr;
+    }
+
+    std::function<void()> Click;
+
+protected:
+    void runClick()
+    {
+        if (Click)
+            Click();
+    }
+    void focusInEvent(QFocusEvent* event) override
+    {
+        Widget::focusInEvent(event);
+        notifyFocusIn();
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        Widget::focusOutEvent(event);
+        notifyFocusOut();
+    }
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        runKeyPress(event, [this](QKeyEvent* e) { Widget::keyPressEvent(e); });
+    }
+};
 
 } // namespace ui

@@ -74,60 +74,18 @@ void Line::paintEvent(QPaintEvent*)
 }
 
 CommandButton::CommandButton(const QString& name, QWidget* container)
-    : QPushButton(container)
-    , Control(name, QStringLiteral("command button"), this)
+    : InteractiveControl(name, QStringLiteral("command button"), container)
 {
     setAutoDefault(false);
-    connect(this, &QPushButton::clicked, this, [this] {
-        if (Click)
-            Click();
-    });
-}
-
-void CommandButton::focusInEvent(QFocusEvent* event)
-{
-    QPushButton::focusInEvent(event);
-    notifyFocusIn();
-}
-
-void CommandButton::focusOutEvent(QFocusEvent* event)
-{
-    QPushButton::focusOutEvent(event);
-    notifyFocusOut();
-}
-
-void CommandButton::keyPressEvent(QKeyEvent* event)
-{
-    runKeyPress(event, [this](QKeyEvent* e) { QPushButton::keyPressEvent(e); });
+    connect(this, &QPushButton::clicked, this, [this] { runClick(); });
 }
 
 CheckBox::CheckBox(const QString& name, QWidget* container)
-    : QCheckBox(container)
-    , Control(name, QStringLiteral("check box"), this)
+    : InteractiveControl(name, QStringLiteral("check box"), container)
 {
-    connect(this, &QCheckBox::toggled, this, [this] {
-        if (Click)
-            Click();
-    });
+    connect(this, &QCheckBox::toggled, this, [this] { runClick(); });
 }
 
 void CheckBox::setValue(int value) { setChecked(value != 0); }
-
-void CheckBox::focusInEvent(QFocusEvent* event)
-{
-    QCheckBox::focusInEvent(event);
-    notifyFocusIn();
-}
-
-void CheckBox::focusOutEvent(QFocusEvent* event)
-{
-    QCheckBox::focusOutEvent(event);
-    notifyFocusOut();
-}
-
-void CheckBox::keyPressEvent(QKeyEvent* event)
-{
-    runKeyPress(event, [this](QKeyEvent* e) { QCheckBox::keyPressEvent(e); });
-}
 
 } // namespace ui

@@ -41,7 +41,7 @@ private:
     QColor m_colour;
 };
 
-class CommandButton : public QPushButton, public Control {
+class CommandButton : public InteractiveControl<QPushButton> {
 public:
     CommandButton(const QString& name, QWidget* container);
     QString caption() const { return text(); }
@@ -49,23 +49,12 @@ public:
     // The Cancel property: whether Esc presses this button.
     bool cancel() const { return m_cancel; }
     void setCancel(bool on) { m_cancel = on; }
-    void detach() override
-    {
-        Control::detach();
-        Click = nullptr;
-    }
-    std::function<void()> Click;
-
-protected:
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool m_cancel = false;
 };
 
-class CheckBox : public QCheckBox, public Control {
+class CheckBox : public InteractiveControl<QCheckBox> {
 public:
     CheckBox(const QString& name, QWidget* container);
     QString caption() const { return text(); }
@@ -73,17 +62,6 @@ public:
     int value() const { return isChecked() ? 1 : 0; }
     // Setting a new value runs the click handler, as a click does.
     void setValue(int value);
-    void detach() override
-    {
-        Control::detach();
-        Click = nullptr;
-    }
-    std::function<void()> Click;
-
-protected:
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace ui

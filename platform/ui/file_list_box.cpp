@@ -43,14 +43,13 @@ QString canonicalFolder(const QString& folder)
 } // namespace
 
 FileListBox::FileListBox(const QString& name, QWidget* container)
-    : QListWidget(container)
-    , Control(name, QStringLiteral("file list box"), this)
+    : InteractiveControl(name, QStringLiteral("file list box"), container)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_selecting && row >= 0 && Click)
-            Click();
+        if (!m_selecting && row >= 0)
+            runClick();
     });
 }
 
@@ -133,8 +132,8 @@ bool FileListBox::setListIndex(int index)
     if (index < -1 || index >= count())
         return false;
     select(index);
-    if (index >= 0 && Click)
-        Click();
+    if (index >= 0)
+        runClick();
     return true;
 }
 
@@ -193,17 +192,6 @@ void FileListBox::focusInEvent(QFocusEvent* event)
         select(before);
     m_selecting = false;
     notifyFocusIn();
-}
-
-void FileListBox::focusOutEvent(QFocusEvent* event)
-{
-    QListWidget::focusOutEvent(event);
-    notifyFocusOut();
-}
-
-void FileListBox::keyPressEvent(QKeyEvent* event)
-{
-    runKeyPress(event, [this](QKeyEvent* e) { QListWidget::keyPressEvent(e); });
 }
 
 } // namespace ui

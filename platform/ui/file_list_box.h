@@ -8,7 +8,7 @@
 
 namespace ui {
 
-class FileListBox : public QListWidget, public Control {
+class FileListBox : public InteractiveControl<QListWidget> {
 public:
     FileListBox(const QString& name, QWidget* container);
     ~FileListBox() override;
@@ -38,20 +38,12 @@ public:
     // the selected one and wrapping around, as in a Windows list box.
     void keyboardSearch(const QString& search) override;
 
-    void detach() override
-    {
-        Control::detach();
-        Click = nullptr;
-    }
-    std::function<void()> Click;
 
     // Whether a file name matches one of the patterns, without regard to case.
     static bool matches(const QString& name, const QString& patterns);
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void reload(const QString& keepSelected);

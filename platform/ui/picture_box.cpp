@@ -6,8 +6,7 @@
 namespace ui {
 
 PictureBox::PictureBox(const QString& name, QWidget* container)
-    : QWidget(container)
-    , Control(name, QStringLiteral("picture box"), this)
+    : InteractiveControl(name, QStringLiteral("picture box"), container)
     , m_back(palette().color(QPalette::Button))
 {
     setFocusPolicy(Qt::NoFocus);
@@ -116,8 +115,8 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event)
 {
     const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
-    if (click && Click)
-        Click();
+    if (click)
+        runClick();
 }
 
 } // namespace ui

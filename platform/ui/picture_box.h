@@ -11,7 +11,7 @@
 
 namespace ui {
 
-class PictureBox : public QWidget, public Control {
+class PictureBox : public InteractiveControl<QWidget> {
 public:
     PictureBox(const QString& name, QWidget* container);
 
@@ -32,12 +32,6 @@ public:
     // What the box shows inside its border: background, picture and drawing.
     QImage clientImage() const;
 
-    void detach() override
-    {
-        Control::detach();
-        Click = nullptr;
-    }
-    std::function<void()> Click;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

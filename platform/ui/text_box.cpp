@@ -6,8 +6,7 @@
 namespace ui {
 
 TextBox::TextBox(const QString& name, QWidget* container, bool multiLine)
-    : QPlainTextEdit(container)
-    , Control(name, QStringLiteral("text box"), this)
+    : InteractiveControl(name, QStringLiteral("text box"), container)
     , m_multiLine(multiLine)
 {
     setTabChangesFocus(true);
@@ -145,18 +144,6 @@ void TextBox::keyPressEvent(QKeyEvent* event)
             return;
         QPlainTextEdit::keyPressEvent(e);
     });
-}
-
-void TextBox::focusInEvent(QFocusEvent* event)
-{
-    QPlainTextEdit::focusInEvent(event);
-    notifyFocusIn();
-}
-
-void TextBox::focusOutEvent(QFocusEvent* event)
-{
-    QPlainTextEdit::focusOutEvent(event);
-    notifyFocusOut();
 }
 
 } // namespace ui

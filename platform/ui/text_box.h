@@ -9,7 +9,7 @@
 
 namespace ui {
 
-class TextBox : public QPlainTextEdit, public Control {
+class TextBox : public InteractiveControl<QPlainTextEdit> {
 public:
     TextBox(const QString& name, QWidget* container, bool multiLine);
     ~TextBox() override;
@@ -24,7 +24,7 @@ public:
 
     void detach() override
     {
-        Control::detach();
+        InteractiveControl::detach();
         Change = nullptr;
     }
     std::function<void()> Change;
@@ -37,8 +37,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void editorChanged();
