@@ -179,6 +179,19 @@ int colourCount(const IconImage& image)
     return image.bitCount < 8 ? 1 << image.bitCount : 0;
 }
 
+// The first 12 bytes of an entry, alike in .ico files and group
+// directories: size, colours, planes, depth and data size.
+void writeEntryHead(LittleEndian& w, const IconImage& image)
+{
+    w.u8(unsigned(image.width % 256));
+    w.u8(unsigned(image.height % 256));
+    w.u8(unsigned(colourCount(image)));
+    w.u8(0);
+    w.u16(1);
+    w.u16(unsigned(image.bitCount));
+    w.u32(uint32_t(image.dib.size()));
+}
+
 } // namespace
 
 QByteArray icoFile(const std::vector<IconImage>& images)
@@ -190,13 +203,7 @@ QByteArray icoFile(const std::vector<IconImage>& images)
     w.u16(unsigned(images.size()));
     uint32_t offset = uint32_t(6 + 16 * images.size());
     for (const IconImage& image : images) {
-        w.u8(unsigned(image.width % 256));
-        w.u8(unsigned(image.height % 256));
-        w.u8(unsigned(colourCount(image)));
-        w.u8(0);
-        w.u16(1);
-        w.u16(unsigned(image.bitCount));
-        w.u32(uint32_t(image.dib.size()));
+        writeEntryHead(w, image);
         w.u32(offset);
         offset += uint32_t(image.dib.size());
     }
@@ -214,13 +221,7 @@ QByteArray groupIconDirectory(const std::vector<IconImage>& images, int firstId)
     w.u16(unsigned(images.size()));
     int id = firstId;
     for (const IconImage& image : images) {
-        w.u8(unsigned(image.width % 256));
-        w.u8(unsigned(image.height % 256));
-        w.u8(unsigned(colourCount(image)));
-        w.u8(0);
-        w.u16(1);
-        w.u16(unsigned(image.bitCount));
-        w.u32(uint32_t(image.dib.size()));
+        writeEntryHead(w, image);
         w.u16(unsigned(id++));
     }
     return out;

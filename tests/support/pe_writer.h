@@ -85,6 +85,18 @@ inline std::uint32_t get32(const Bytes& b, std::size_t at)
 }
 
 // An .ico file of the images.
+// The first 12 bytes of an entry, alike in .ico files and group
+// directories: size, colours, planes, depth and data size.
+inline void putEntryHead(Bytes& out, std::size_t e, const IconImage& im)
+{
+    out[e] = std::uint8_t(im.width >= 256 ? 0 : im.width);
+    out[e + 1] = std::uint8_t(im.height >= 256 ? 0 : im.height);
+    out[e + 2] = std::uint8_t(im.colorCount);
+    put16(out, e + 4, 1);
+    put16(out, e + 6, std::uint32_t(im.bitCount));
+    put32(out, e + 8, std::uint32_t(im.data.size()));
+}
+
 inline Bytes writeIco(const std::vector<IconImage>& images)
 {
     Bytes out;
@@ -96,12 +108,7 @@ inline Bytes writeIco(const std::vector<IconImage>& images)
         const IconImage& im = images[i];
         const std::size_t e = 6 + 16 * i;
         out.resize(e + 16);
-        out[e] = std::uint8_t(im.width >= 256 ? 0 : im.width);
-        out[e + 1] = std::uint8_t(im.height >= 256 ? 0 : im.height);
-        out[e + 2] = std::uint8_t(im.colorCount);
-        put16(out, e + 4, 1);
-        put16(out, e + 6, std::uint32_t(im.bitCount));
-        put32(out, e + 8, std::uint32_t(im.data.size()));
+        putEntryHead(out, e, im);
         put32(out, e + 12, std::uint32_t(offset));
         offset += im.data.size();
     }
@@ -147,12 +154,7 @@ inline Bytes groupDirectory(const std::vector<GroupEntry>& entries)
         const IconImage& im = entries[i].image;
         const std::size_t e = 6 + 14 * i;
         out.resize(e + 14);
-        out[e] = std::uint8_t(im.width >= 256 ? 0 : im.width);
-        out[e + 1] = std::uint8_t(im.height >= 256 ? 0 : im.height);
-        out[e + 2] = std::uint8_t(im.colorCount);
-        put16(out, e + 4, 1);
-        put16(out, e + 6, std::uint32_t(im.bitCount));
-        put32(out, e + 8, std::uint32_t(im.data.size()));
+        putEntryHead(out, e, im);
         put16(out, e + 12, entries[i].iconId);
     }
     return out;
