@@ -16,7 +16,7 @@ start() {
     "$BUILD/quillmark" "$TARGET" &
     PID=$!
     for _ in $(seq 50); do
-        WID=$(xdotool search --name "Morvane Quillmark" 2>/dev/null | head -1)
+        WID=$(xdotool search --onlyvisible --name "Morvane Quillmark" 2>/dev/null | head -1)
         [ -n "$WID" ] && break
         sleep 0.1
     done
@@ -26,13 +26,16 @@ start() {
 }
 click_at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.4; }
 # A cell of the grid: its place inside the icon frame, inside the page's frame.
+# The last row begins with cell 19, then 15 to 18.
 click_cell() {
     local col=$(($1 % 5)) row=$(($1 / 5))
+    if [ "$1" -ge 15 ]; then row=3; col=$(( ($1 - 14) % 5 )); fi
     click_at $(( $(px 3915) + $(px $((45 + col * 585))) + 16 )) $(( $(px 810) + $(px 900) + $(px $((45 + row * 585))) + 16 ))
 }
 click_folder_box() { click_at $(( $(px 405) + 40 )) $(( $(px 810) + $(px 3195) + 10 )); }
 shot() { import -window root "$OUT/$1.png"; }
 finish() { # Next on the icon page; the program ends by itself
+    xdotool windowfocus --sync "$WID" 2>/dev/null
     xdotool key alt+w
     for _ in $(seq 100); do kill -0 "$PID" 2>/dev/null || return 0; sleep 0.1; done
     echo "!! the wizard did not end"; kill "$PID"
@@ -84,3 +87,27 @@ shot 3-icon
 finish
 sleep 6
 state "after removing it"
+
+# 4. Any icon of the library through the icon-choice dialog (cell 18).
+start
+xdotool key alt+w && sleep 0.5 && xdotool key alt+w && sleep 1
+click_folder_box
+xdotool key ctrl+a && xdotool type --delay 10 "$LIB" && xdotool key Return && sleep 1.5
+click_cell 18
+DLG=""
+for _ in $(seq 50); do
+    DLG=$(xdotool search --onlyvisible --name "Anderes Symbol" 2>/dev/null | head -1)
+    [ -n "$DLG" ] && break
+    sleep 0.1
+done
+sleep 0.8
+shot 4-dialog
+if [ -n "$DLG" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$DLG" | sed 's/^/D/')" # DX, DY, DWIDTH, DHEIGHT
+    # The icons stand in columns of four, 44 pixels apart: the third column's second icon.
+    xdotool mousemove $((DX + 11 + 2 * 44 + 22)) $((DY + 92 + 44 + 22)) click --repeat 2 --delay 80 1
+    sleep 1.5
+fi
+shot 4-icon
+finish
+state "after choosing through the dialog"
