@@ -19,10 +19,8 @@ std::function<int(const QString&, int, const QString&)> g_msgBox;
 
 QString executablePath()
 {
-    if (!g_exePath.isEmpty())
-        return g_exePath;
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationFilePath();
+    if (!g_exePath.isEmpty()) return g_exePath;
+    if (QCoreApplication::instance()) return QCoreApplication::applicationFilePath();
     return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
 }
 } // namespace
@@ -38,28 +36,48 @@ void init(int argc, char** argv)
     g_exePath = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
 }
 
-void setArguments(const QStringList& args) { g_args = args; }
+void setArguments(const QStringList& args)
+{
+    g_args = args;
+}
 
-QString path() { return QFileInfo(executablePath()).absolutePath(); }
+QString path()
+{
+    return QFileInfo(executablePath()).absolutePath();
+}
 
-QString exeName() { return QFileInfo(executablePath()).completeBaseName(); }
+QString exeName()
+{
+    return QFileInfo(executablePath()).completeBaseName();
+}
 
-HINSTANCE hInstance() { return 0x400000; }
+HINSTANCE hInstance()
+{
+    return 0x400000;
+}
 
-QString command() { return g_args.join(QLatin1Char(' ')); }
+QString command()
+{
+    return g_args.join(QLatin1Char(' '));
+}
 
 } // namespace App
 
-void DoEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void DoEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 float Timer()
 {
-    if (g_timer)
-        return g_timer();
+    if (g_timer) return g_timer();
     return static_cast<float>(QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
 }
 
-void setTimerSource(std::function<float()> source) { g_timer = std::move(source); }
+void setTimerSource(std::function<float()> source)
+{
+    g_timer = std::move(source);
+}
 
 void EndProgram()
 {
@@ -78,12 +96,14 @@ void setEndHandler(std::function<void()> handler)
     g_endRequested = false;
 }
 
-bool endRequested() { return g_endRequested; }
+bool endRequested()
+{
+    return g_endRequested;
+}
 
 int MsgBox(const QString& text, int buttons, const QString& title)
 {
-    if (g_msgBox)
-        return g_msgBox(text, buttons, title);
+    if (g_msgBox) return g_msgBox(text, buttons, title);
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, QApplication::activeWindow());
     (void)buttons;
     box.exec();

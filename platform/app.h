@@ -18,7 +18,7 @@ namespace App {
 void init(int argc, char** argv);
 void setArguments(const QStringList& args);
 
-QString path();    // the folder of the running executable, without a closing separator
+QString path(); // the folder of the running executable, without a closing separator
 QString exeName(); // the executable's file name without its extension
 HINSTANCE hInstance();
 QString command(); // the argument text

@@ -4,9 +4,15 @@
 #include "platform/files/profile_keys.h"
 #include "sys/WindowsOrdner.h"
 
-QString SettingsFilePath(const QString& folder) { return folder + QLatin1Char('/') + kSettingsFileName; }
+QString SettingsFilePath(const QString& folder)
+{
+    return folder + QLatin1Char('/') + kSettingsFileName;
+}
 
-QString IconCopyPath(const QString& folder) { return folder + QLatin1Char('/') + kIconCopyName; }
+QString IconCopyPath(const QString& folder)
+{
+    return folder + QLatin1Char('/') + kIconCopyName;
+}
 
 QString RecentFoldersFilePath()
 {

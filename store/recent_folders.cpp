@@ -9,7 +9,10 @@
 namespace {
 const QString kSection = QStringLiteral("Filename");
 
-QString keyOf(int i) { return QStringLiteral("0%1").arg(i); }
+QString keyOf(int i)
+{
+    return QStringLiteral("0%1").arg(i);
+}
 
 void writeAll(const QString& file, const std::array<QString, 5>& entries)
 {
@@ -24,18 +27,15 @@ void LoadRecentFolders(ui::ComboBox* box)
     const QString file = RecentFoldersFilePath();
     for (int i = 1; i <= 5; ++i) {
         const QString folder = IniRead(file, kSection, keyOf(i));
-        if (!folder.isEmpty() && FolderExists(folder))
-            box->AddItem(folder);
+        if (!folder.isEmpty() && FolderExists(folder)) box->AddItem(folder);
     }
 }
 
 void SaveRecentFolder(ui::ComboBox* box, const QString& listFolder, const QString& targetFolder)
 {
     const QString typed = box->text();
-    if (typed.isEmpty() || !FolderExists(typed))
-        return;
-    if (listFolder == targetFolder)
-        return;
+    if (typed.isEmpty() || !FolderExists(typed)) return;
+    if (listFolder == targetFolder) return;
     const QString file = RecentFoldersFilePath();
     std::array<QString, 5> stored;
     bool listed = false;
@@ -50,16 +50,14 @@ void SaveRecentFolder(ui::ComboBox* box, const QString& listFolder, const QStrin
     // Move to the front through the box's items, squeezing out empty
     // entries and those equal to the folder, compared in lower case.
     QString front = typed;
-    if (front.endsWith(QLatin1Char('/')))
-        front.chop(1);
+    if (front.endsWith(QLatin1Char('/'))) front.chop(1);
     box->setEnabled(false);
     box->Clear();
     box->setTag(QStringLiteral("1"));
     box->AddItem(front);
     for (int i = 1; i <= 5; ++i) {
         const QString entry = IniRead(file, kSection, keyOf(i));
-        if (!entry.isEmpty() && entry.toLower() != front.toLower())
-            box->AddItem(entry);
+        if (!entry.isEmpty() && entry.toLower() != front.toLower()) box->AddItem(entry);
     }
     std::array<QString, 5> entries { front };
     for (int i = 1; i <= 4 && i < box->listCount(); ++i) {

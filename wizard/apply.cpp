@@ -15,9 +15,15 @@
 #include <QFileInfo>
 
 namespace {
-QString listedFile(const ui::FileListBox* list) { return list->path() + QLatin1Char('/') + list->fileName(); }
+QString listedFile(const ui::FileListBox* list)
+{
+    return list->path() + QLatin1Char('/') + list->fileName();
+}
 
-bool iconSelected(const ui::FileListBox* list) { return list->listIndex() != -1; }
+bool iconSelected(const ui::FileListBox* list)
+{
+    return list->listIndex() != -1;
+}
 } // namespace
 
 bool root::selectedFileIsIconCopy(const QString& folder) const
@@ -40,10 +46,8 @@ void root::applyCustomisation()
 
     if (!Text2->text().isEmpty())
         RegValueWrite(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("Folder"), Text2->text());
-    if (Text2->text().startsWith(QLatin1Char('"')))
-        Text2->setText(Text2->text().mid(1));
-    if (Text2->text().endsWith(QLatin1Char('"')))
-        Text2->setText(Text2->text().chopped(1));
+    if (Text2->text().startsWith(QLatin1Char('"'))) Text2->setText(Text2->text().mid(1));
+    if (Text2->text().endsWith(QLatin1Char('"'))) Text2->setText(Text2->text().chopped(1));
 
     if (iconSelected(IconFiles)) {
         const GridChoice before = gridChoice();
@@ -56,8 +60,7 @@ void root::applyCustomisation()
     else
         removeIcon(folder, settings);
 
-    if (Text1->text().isEmpty() && !iconSelected(IconFiles))
-        removeSettingsFile(folder, settings);
+    if (Text1->text().isEmpty() && !iconSelected(IconFiles)) removeSettingsFile(folder, settings);
 
     SaveRecentFolder(Text2, IconFiles->path(), folder);
     EndProgram();
@@ -80,45 +83,37 @@ void root::applyIcon(const QString& folder, const QString& settings)
     const bool isCopy = selectedFileIsIconCopy(folder);
     if (bKopieren->value() == 0) {
         SetFileAttributesA(folder, kAttrArchive);
-        if (FileExists(copy))
-            SetFileAttributesA(copy, kAttrArchive);
+        if (FileExists(copy)) SetFileAttributesA(copy, kAttrArchive);
         // The icon copy is deleted unless it is the very file being set.
-        if (FileExists(copy) && !isCopy)
-            DeleteFileA(copy);
+        if (FileExists(copy) && !isCopy) DeleteFileA(copy);
         DoEvents();
         IniWrite(settings, kShellClassInfo, kKeyIconFile, listedFile(IconFiles));
         IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
         DoEvents();
     } else {
         SetFileAttributesA(folder, kAttrArchive);
-        if (FileExists(copy))
-            SetFileAttributesA(copy, kAttrArchive);
+        if (FileExists(copy)) SetFileAttributesA(copy, kAttrArchive);
         // Copy or not is decided by the file: only the icon copy itself is
         // kept as it is; any other file, also one in the target folder, is
         // copied over it.
-        if (!isCopy && FileExists(copy))
-            DeleteFileA(copy);
+        if (!isCopy && FileExists(copy)) DeleteFileA(copy);
         DoEvents();
         IniWrite(settings, kShellClassInfo, kKeyIconFile, kIconCopyName);
         IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
-        if (!isCopy)
-            CopyFileA(listedFile(IconFiles), copy, 0);
+        if (!isCopy) CopyFileA(listedFile(IconFiles), copy, 0);
         SetFileAttributesA(copy, kAttrHiddenArchive);
     }
     SetFileAttributesA(settings, kAttrHiddenArchive);
     SetFileAttributesA(folder, kAttrReadOnly);
-    if (GetWinVersion() == QLatin1String("Me"))
-        SetFileAttributesA(folder, kAttrSystemArchive);
+    if (GetWinVersion() == QLatin1String("Me")) SetFileAttributesA(folder, kAttrSystemArchive);
 }
 
 void root::removeIcon(const QString& folder, const QString& settings)
 {
     const QString copy = IconCopyPath(folder);
     SetFileAttributesA(folder, kAttrArchive);
-    if (FileExists(copy))
-        SetFileAttributesA(copy, kAttrArchive);
-    if (FileExists(copy))
-        DeleteFileA(copy);
+    if (FileExists(copy)) SetFileAttributesA(copy, kAttrArchive);
+    if (FileExists(copy)) DeleteFileA(copy);
     DoEvents();
     IniDeleteKey(settings, kShellClassInfo, kKeyIconFile);
     IniDeleteKey(settings, kShellClassInfo, kKeyIconIndex);

@@ -27,7 +27,8 @@ void root::keepChoiceOfSameFile(const GridChoice& before)
 {
     // Re-committing the same file would reset the choice to its first icon;
     // the user's (or the stored) choice stays.
-    if (IconFiles->listIndex() == -1 || IconFiles->path() != before.folder || IconFiles->fileName() != before.file)
+    if (IconFiles->listIndex() == -1 || IconFiles->path() != before.folder
+        || IconFiles->fileName() != before.file)
         return;
     IconCache->setText(before.index);
     for (int i = 0; i < 20; ++i)
@@ -48,8 +49,7 @@ void root::CWeiter_Click()
 void root::leaveIntroduction()
 {
     const QString settings = SettingsFilePath(Verzeichnis->caption());
-    if (FileExists(settings))
-        Text1->setText(IniRead(settings, kShellClassInfo, kKeyInfotipRead));
+    if (FileExists(settings)) Text1->setText(IniRead(settings, kShellClassInfo, kKeyInfotipRead));
     PSet2->setVisible(true);
     PSet1->setVisible(false);
     CZurück->setEnabled(true);
@@ -70,8 +70,7 @@ void root::leaveTooltipPage()
     LoadRecentFolders(Text2);
     const QString stored = IniRead(settings, kShellClassInfo, kKeyIconFile);
     if (stored.isEmpty()) {
-        if (Text2->listCount() > 0)
-            Text2->setListIndex(0);
+        if (Text2->listCount() > 0) Text2->setListIndex(0);
         CLöschen_Click();
     } else {
         restoreStoredIcon(folder, settings, stored);
@@ -94,8 +93,7 @@ void root::restoreStoredIcon(const QString& folder, const QString& settings, con
     IconFiles->setHeightTwips(2220);
     QString storedFolder = GetFolderPart(stored);
     const QString name = GetFilePart(stored);
-    if (storedFolder.size() >= 3 && storedFolder.endsWith(QLatin1Char('/')))
-        storedFolder.chop(1);
+    if (storedFolder.size() >= 3 && storedFolder.endsWith(QLatin1Char('/'))) storedFolder.chop(1);
     if (FolderExists(storedFolder)) {
         Text2->setTag(QStringLiteral("1"));
         Text2->setText(storedFolder);
@@ -105,7 +103,8 @@ void root::restoreStoredIcon(const QString& folder, const QString& settings, con
         Text2_Click();
     }
     // Only the icon copy itself brings the list to the target folder.
-    if (name.compare(kIconCopyName, Qt::CaseInsensitive) == 0 && FileExists(folder + QLatin1Char('/') + name)) {
+    if (name.compare(kIconCopyName, Qt::CaseInsensitive) == 0
+        && FileExists(folder + QLatin1Char('/') + name)) {
         SetFileAttributesA(folder + QLatin1Char('/') + name, kAttrArchive);
         IconFiles->setPattern(kIconCopyName);
         IconFiles->setPath(folder + QLatin1Char('/'));
@@ -117,8 +116,7 @@ void root::restoreStoredIcon(const QString& folder, const QString& settings, con
         IconFiles->setVisible(false);
         for (int i = 0; i < IconFiles->listCount(); ++i) {
             IconFiles->setListIndex(i);
-            if (IconFiles->fileName() == name)
-                break;
+            if (IconFiles->fileName() == name) break;
         }
         IconFiles->setVisible(true);
         IconFiles->setEnabled(true);
@@ -128,11 +126,9 @@ void root::restoreStoredIcon(const QString& folder, const QString& settings, con
         bool number = false;
         const int cell = index.trimmed().toInt(&number);
         // A stored index that is no number is skipped.
-        if (!index.isEmpty() && IconFiles->listIndex() != -1 && number)
-            Bilddatei_Click(cell);
+        if (!index.isEmpty() && IconFiles->listIndex() != -1 && number) Bilddatei_Click(cell);
     } else {
-        if (IconFiles->listCount() > 0)
-            IconFiles->setListIndex(0);
+        if (IconFiles->listCount() > 0) IconFiles->setListIndex(0);
         IconFiles->setListIndex(-1);
         MsgBox(kNotFound, vbOKOnly | vbExclamation, caption());
     }

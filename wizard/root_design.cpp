@@ -18,17 +18,20 @@ QFont tahoma(double points, bool bold = false, bool italic = false)
     return ui::makeFont(QStringLiteral("Tahoma"), points, bold, italic);
 }
 
-QFont verdana(double points) { return ui::makeFont(QStringLiteral("Verdana"), points); }
+QFont verdana(double points)
+{
+    return ui::makeFont(QStringLiteral("Verdana"), points);
+}
 
-template <typename T>
-T* place(T* control, int left, int top, int width, int height, int tabIndex)
+template <typename T> T* place(T* control, int left, int top, int width, int height, int tabIndex)
 {
     control->setTwips(left, top, width, height);
     control->setTabIndex(tabIndex);
     return control;
 }
 
-ui::Label* label(QWidget* container, const QString& name, int l, int t, int w, int h, const QString& text, int tab)
+ui::Label* label(
+    QWidget* container, const QString& name, int l, int t, int w, int h, const QString& text, int tab)
 {
     auto* c = place(new ui::Label(name, container), l, t, w, h, tab);
     c->setCaption(text);
@@ -38,9 +41,9 @@ ui::Label* label(QWidget* container, const QString& name, int l, int t, int w, i
 StdPicture loadPicture(const QString& file)
 {
     QImage image(ResourcePath(file));
-    if (image.isNull())
-        return {};
-    return std::make_shared<PictureObject>(PictureObject { image.convertToFormat(QImage::Format_ARGB32_Premultiplied) });
+    if (image.isNull()) return {};
+    return std::make_shared<PictureObject>(
+        PictureObject { image.convertToFormat(QImage::Format_ARGB32_Premultiplied) });
 }
 
 } // namespace
@@ -50,10 +53,8 @@ QString ResourcePath(const QString& name)
     QDir dir(App::path());
     for (int up = 0; up < 4; ++up) {
         const QString candidate = dir.filePath(QStringLiteral("res/") + name);
-        if (QFileInfo::exists(candidate))
-            return candidate;
-        if (!dir.cdUp())
-            break;
+        if (QFileInfo::exists(candidate)) return candidate;
+        if (!dir.cdUp()) break;
     }
     return App::path() + QStringLiteral("/res/") + name;
 }
@@ -104,20 +105,23 @@ void root::createButtonStrip()
         hidden->setPalette(p);
         hidden->setVisible(false);
     }
-    Verzeichnis = label(this, QStringLiteral("Verzeichnis"), 45, 4815, 975, 195, QStringLiteral("Verzeichnis"), 54);
+    Verzeichnis
+        = label(this, QStringLiteral("Verzeichnis"), 45, 4815, 975, 195, QStringLiteral("Verzeichnis"), 54);
     Verzeichnis->setVisible(false);
 }
 
 void root::createIntroductionPage()
 {
     PSet1->setPicture(loadPicture(QStringLiteral("side.bmp")));
-    Label3 = label(PSet1, QStringLiteral("Label3"), 2610, 270, 2820, 285, QStringLiteral("Aktuelle Ordneransicht"), 1);
+    Label3 = label(
+        PSet1, QStringLiteral("Label3"), 2610, 270, 2820, 285, QStringLiteral("Aktuelle Ordneransicht"), 1);
     Label4 = label(PSet1, QStringLiteral("Label4"), 2610, 540, 1215, 285, QStringLiteral("anpassen."), 2);
     for (ui::Label* title : { Label3, Label4 })
         title->setFont(tahoma(12, true));
     LInformation = label(PSet1, QStringLiteral("LInformation"), 2625, 945, 4110, 690,
-        QStringLiteral("Sie können den aktuellen Ordner anpassen, indem Sie ihn beschriften und ihm ein anderes "
-                       "Symbol geben."),
+        QStringLiteral(
+            "Sie können den aktuellen Ordner anpassen, indem Sie ihn beschriften und ihm ein anderes "
+            "Symbol geben."),
         3);
     Label11 = label(PSet1, QStringLiteral("Label11"), 2610, 1710, 4110, 690,
         QStringLiteral("Wenn Sie die Einstellungen wieder entfernen möchten, löschen Sie das Eingabefeld und "
@@ -127,8 +131,10 @@ void root::createIntroductionPage()
     Label11->setWordWrap(true);
     Label1 = label(PSet1, QStringLiteral("Label1"), 2625, 4400, 3285, 210,
         QStringLiteral("Klicken Sie auf Weiter, um fortzufahren."), 5);
-    Label6 = label(PSet1, QStringLiteral("Label6"), 240, 4275, 2130, 165, QStringLiteral("Copyright © Morvane"), 51);
-    Label10 = label(PSet1, QStringLiteral("Label10"), 1005, 4455, 1365, 165, QStringLiteral("Morvane Dirurezuviro"), 52);
+    Label6 = label(
+        PSet1, QStringLiteral("Label6"), 240, 4275, 2130, 165, QStringLiteral("Copyright © Morvane"), 51);
+    Label10 = label(
+        PSet1, QStringLiteral("Label10"), 1005, 4455, 1365, 165, QStringLiteral("Morvane Dirurezuviro"), 52);
     for (ui::Label* notice : { Label6, Label10 }) {
         notice->setFont(tahoma(6.75));
         notice->setForeColour(kWhite);
@@ -142,7 +148,8 @@ void root::createTooltipPage()
 {
     PTitel1 = place(new ui::PictureBox(QStringLiteral("PTitel1"), PSet2), 0, 0, 7180, 870, 7);
     Picture1 = place(new ui::PictureBox(QStringLiteral("Picture1"), PTitel1), 6390, 45, 735, 735, 58);
-    Label16 = label(PTitel1, QStringLiteral("Label16"), 315, 135, 2355, 210, QStringLiteral("Tooltips anzeigen"), 8);
+    Label16 = label(
+        PTitel1, QStringLiteral("Label16"), 315, 135, 2355, 210, QStringLiteral("Tooltips anzeigen"), 8);
     Label17 = label(PTitel1, QStringLiteral("Label17"), 720, 405, 4515, 210,
         QStringLiteral("Geben Sie einen Text ein der angezeigt werden soll ..."), 9);
     Label16->setFont(tahoma(9, true));
@@ -155,14 +162,16 @@ void root::createTooltipPage()
     Text1 = place(new ui::TextBox(QStringLiteral("Text1"), Frame1, true), 405, 900, 6360, 1995, 12);
     LLänge = label(Frame1, QStringLiteral("LLänge"), 405, 3015, 315, 210, QStringLiteral("120"), 55);
     LLänge->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Label5 = label(Frame1, QStringLiteral("Label5"), 780, 3015, 1605, 210, QStringLiteral("Zeichen verbleiben."), 13);
+    Label5 = label(
+        Frame1, QStringLiteral("Label5"), 780, 3015, 1605, 210, QStringLiteral("Zeichen verbleiben."), 13);
 }
 
 void root::createIconPage()
 {
     PTitel2 = place(new ui::PictureBox(QStringLiteral("PTitel2"), PSet3), 0, 0, 7180, 870, 15);
     Picture2 = place(new ui::PictureBox(QStringLiteral("Picture2"), PTitel2), 6390, 45, 735, 735, 57);
-    Label8 = label(PTitel2, QStringLiteral("Label8"), 315, 135, 1710, 210, QStringLiteral("Symbol auswählen"), 16);
+    Label8 = label(
+        PTitel2, QStringLiteral("Label8"), 315, 135, 1710, 210, QStringLiteral("Symbol auswählen"), 16);
     Label9 = label(PTitel2, QStringLiteral("Label9"), 720, 405, 4845, 210,
         QStringLiteral("Wählen Sie eine Datei mit einem Symbol für den Ordner ..."), 17);
     Label8->setFont(tahoma(9, true));
@@ -205,8 +214,8 @@ void root::createIconPage()
 void root::createIconCells()
 {
     // Four rows of five; the last row begins with cell 19, not with cell 15.
-    static constexpr int kOrder[4][5] = { { 0, 1, 2, 3, 4 }, { 5, 6, 7, 8, 9 }, { 10, 11, 12, 13, 14 },
-        { 19, 15, 16, 17, 18 } };
+    static constexpr int kOrder[4][5]
+        = { { 0, 1, 2, 3, 4 }, { 5, 6, 7, 8, 9 }, { 10, 11, 12, 13, 14 }, { 19, 15, 16, 17, 18 } };
     for (int row = 0; row < 4; ++row) {
         for (int col = 0; col < 5; ++col) {
             const int i = kOrder[row][col];

@@ -15,21 +15,25 @@ const QString kClass = QStringLiteral("1");
 // A number stored as "Folder" becomes its decimal text.
 QString textOf(const RegValue& value)
 {
-    if (const int* number = std::get_if<int>(&value))
-        return QString::number(*number);
+    if (const int* number = std::get_if<int>(&value)) return QString::number(*number);
     return std::get<QString>(value);
 }
 
 void ensureKey(HKEY hive, const QString& path)
 {
-    if (!RegKeyExists(hive, path))
-        RegKeyCreate(hive, path, kClass);
+    if (!RegKeyExists(hive, path)) RegKeyCreate(hive, path, kClass);
 }
 } // namespace
 
-void root::create() { Form_Load(); }
+void root::create()
+{
+    Form_Load();
+}
 
-void root::Form_Initialize() { ui::InitCommonControls(); }
+void root::Form_Initialize()
+{
+    ui::InitCommonControls();
+}
 
 void root::Form_Load()
 {
@@ -56,19 +60,16 @@ void root::Form_Load()
         Text2->setText(textOf(folder));
 
     Verzeichnis->setCaption(App::command());
-    if (Verzeichnis->caption().isEmpty())
-        Verzeichnis->setCaption(App::path());
+    if (Verzeichnis->caption().isEmpty()) Verzeichnis->setCaption(App::path());
 }
 
 void root::Sleep(double Seconds)
 {
     float start = Timer();
-    if (Timer() - start >= Seconds)
-        return;
+    if (Timer() - start >= Seconds) return;
     do {
         DoEvents();
         // Past midnight the clock starts again from zero.
-        if (Timer() < start)
-            start -= 86400.0f;
+        if (Timer() < start) start -= 86400.0f;
     } while (Timer() - start < Seconds);
 }

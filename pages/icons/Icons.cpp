@@ -1,8 +1,8 @@
 #include "pages/icons/Icons.h"
 
 #include "pages/icons/IconDateiDialog.h"
-#include "platform/icons/ole_picture.h"
 #include "platform/icons/icon_api.h"
+#include "platform/icons/ole_picture.h"
 
 namespace {
 

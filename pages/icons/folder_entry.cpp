@@ -17,30 +17,31 @@ constexpr int kDrives = 17;
 // At most one double quote is removed at each end.
 void stripQuotes(ui::ComboBox* box)
 {
-    if (box->text().startsWith(QLatin1Char('"')))
-        box->setText(box->text().mid(1));
-    if (box->text().endsWith(QLatin1Char('"')))
-        box->setText(box->text().chopped(1));
+    if (box->text().startsWith(QLatin1Char('"'))) box->setText(box->text().mid(1));
+    if (box->text().endsWith(QLatin1Char('"'))) box->setText(box->text().chopped(1));
 }
 } // namespace
 
 void root::Text2_Click()
 {
     stripQuotes(Text2);
-    if (Text2->tag() == QLatin1String("1"))
-        return;
+    if (Text2->tag() == QLatin1String("1")) return;
     IconFiles->setPattern(kPatterns);
     IconFiles->setPath(Text2->text());
     ShowFileIcons();
-    if (IconFiles->listCount() > 0 && IconFiles->listIndex() == -1)
-        IconFiles->setListIndex(0);
-    if (IconFiles->listCount() > 0)
-        IconFiles->SetFocus();
+    if (IconFiles->listCount() > 0 && IconFiles->listIndex() == -1) IconFiles->setListIndex(0);
+    if (IconFiles->listCount() > 0) IconFiles->SetFocus();
 }
 
-void root::Text2_GotFocus() { CCancel->setCancel(false); }
+void root::Text2_GotFocus()
+{
+    CCancel->setCancel(false);
+}
 
-void root::Text2_LostFocus() { CCancel->setCancel(true); }
+void root::Text2_LostFocus()
+{
+    CCancel->setCancel(true);
+}
 
 void root::Text2_KeyPress(int& KeyAscii)
 {
@@ -48,8 +49,7 @@ void root::Text2_KeyPress(int& KeyAscii)
         CCancel_Click();
         return;
     }
-    if (KeyAscii != 13)
-        return;
+    if (KeyAscii != 13) return;
     stripQuotes(Text2);
 
     // A typed file path: search the file's folder entry by entry, with the
@@ -94,8 +94,7 @@ void root::Text2_KeyPress(int& KeyAscii)
     IconFiles->setPattern(kPatterns);
     IconFiles->setPath(Text2->text()); // fails for an existing file; the list keeps its folder
     ShowFileIcons();
-    if (IconFiles->listCount() > 0 && IconFiles->listIndex() == -1)
-        IconFiles->setListIndex(0);
+    if (IconFiles->listCount() > 0 && IconFiles->listIndex() == -1) IconFiles->setListIndex(0);
     Text2->setSelStart(0);
     Text2->setSelLength(int(Text2->text().size()));
     IconFiles->SetFocus();
@@ -115,8 +114,7 @@ void root::CLöschen_Click()
 void root::CÖffnen_Click()
 {
     const QString folder = BrowseFolder(kDrives);
-    if (folder.isEmpty())
-        return;
+    if (folder.isEmpty()) return;
     ClearPics();
     ClearMarks();
     DoEvents();
@@ -125,8 +123,6 @@ void root::CÖffnen_Click()
     IconFiles->setPath(Text2->text());
     IconFiles->Refresh();
     DoEvents();
-    if (IconFiles->listCount() > 0 && IconFiles->listIndex() == -1)
-        IconFiles->setListIndex(0);
-    if (IconFiles->listCount() > 0)
-        IconFiles->SetFocus();
+    if (IconFiles->listCount() > 0 && IconFiles->listIndex() == -1) IconFiles->setListIndex(0);
+    if (IconFiles->listCount() > 0) IconFiles->SetFocus();
 }

@@ -12,10 +12,8 @@ void root::IconFiles_Click()
     DoEvents();
     Bilddatei[0]->setBorderStyle(IconCounts->text().toInt() == 0 ? 0 : 1);
     IconCache->setText(QStringLiteral("0"));
-    if (IconFiles->path() != Text2->text())
-        Text2->setText(IconFiles->path());
-    if (GetWinVersion() != QLatin1String("Nt"))
-        DoEvents();
+    if (IconFiles->path() != Text2->text()) Text2->setText(IconFiles->path());
+    if (GetWinVersion() != QLatin1String("Nt")) DoEvents();
 }
 
 void root::IconFiles_KeyPress(int& KeyAscii)
@@ -36,6 +34,12 @@ void root::IconFiles_KeyPress(int& KeyAscii)
     IconFiles->SetFocus();
 }
 
-void root::IconFiles_GotFocus() { CCancel->setCancel(false); }
+void root::IconFiles_GotFocus()
+{
+    CCancel->setCancel(false);
+}
 
-void root::IconFiles_LostFocus() { CCancel->setCancel(true); }
+void root::IconFiles_LostFocus()
+{
+    CCancel->setCancel(true);
+}

@@ -43,8 +43,7 @@ void root::ShowFileIcons()
         const HICON icon = ExtractIconA(App::hInstance(), file, i);
         DrawIcon(Bilddatei[i]->hDC(), 0, 0, icon);
         DestroyIcon(icon);
-        if (i == count)
-            break;
+        if (i == count) break;
     }
 }
 
@@ -80,13 +79,11 @@ void root::IconChange()
         IconCache->setText(QString());
         return;
     }
-    if (!result.isPair())
-        return;
+    if (!result.isPair()) return;
     ClearMarks();
     ClearPics();
     Bilddatei[0]->setPicture(result.large());
-    if (IconFiles->listCount() > 0)
-        IconFiles->setListIndex(0);
+    if (IconFiles->listCount() > 0) IconFiles->setListIndex(0);
     Bilddatei[0]->setBorderStyle(1);
     // The chosen file may lie anywhere and may be hidden by a narrowed
     // pattern: list its folder with every icon source first.
@@ -94,14 +91,12 @@ void root::IconChange()
     // A folder the list cannot show ends the choice here: a file of the same
     // name in the folder still listed would be the wrong one, so the first
     // file's first icon, as the grid shows it, stays chosen.
-    if (!IconFiles->setPath(GetFolderPart(file)))
-        return;
+    if (!IconFiles->setPath(GetFolderPart(file))) return;
     IconFiles->setFileName(GetFilePart(file));
     IconCache->setText(QString::number(index));
 }
 
 void root::bKopieren_Click()
 {
-    if (bKopieren->value() == 0 && Text2->listCount() > 0)
-        Text2->setListIndex(0);
+    if (bKopieren->value() == 0 && Text2->listCount() > 0) Text2->setListIndex(0);
 }

@@ -14,6 +14,9 @@ inline QString decodeAnsi(const QByteArray& bytes)
 }
 QByteArray encodeAnsi(const QString& text);
 // What a text becomes after a trip through the code page.
-inline QString foldAnsi(const QString& text) { return decodeAnsi(encodeAnsi(text)); }
+inline QString foldAnsi(const QString& text)
+{
+    return decodeAnsi(encodeAnsi(text));
+}
 
 } // namespace files

@@ -21,7 +21,10 @@ ComboBox::ComboBox(const QString& name, QWidget* container)
     });
 }
 
-QString ComboBox::text() const { return lineEdit()->text(); }
+QString ComboBox::text() const
+{
+    return lineEdit()->text();
+}
 
 void ComboBox::setText(const QString& text)
 {
@@ -39,7 +42,10 @@ void ComboBox::setSelStart(int position)
     lineEdit()->setCursorPosition(std::clamp(position, 0, int(text().size())));
 }
 
-int ComboBox::selLength() const { return int(lineEdit()->selectedText().size()); }
+int ComboBox::selLength() const
+{
+    return int(lineEdit()->selectedText().size());
+}
 
 void ComboBox::setSelLength(int length)
 {
@@ -69,8 +75,7 @@ void ComboBox::AddItem(const QString& item)
 
 bool ComboBox::setListIndex(int index)
 {
-    if (index < -1 || index >= count())
-        return false;
+    if (index < -1 || index >= count()) return false;
     m_listIndex = index;
     if (index < 0) {
         const QString keep = text();
@@ -91,8 +96,7 @@ void ComboBox::focusOutEvent(QFocusEvent* event)
     const int start = selStart();
     const int length = selLength();
     QComboBox::focusOutEvent(event);
-    if (length > 0 && !lineEdit()->hasSelectedText())
-        lineEdit()->setSelection(start, length);
+    if (length > 0 && !lineEdit()->hasSelectedText()) lineEdit()->setSelection(start, length);
     notifyFocusOut();
 }
 
@@ -104,8 +108,7 @@ void ComboBox::keyPressEvent(QKeyEvent* event)
     }
     runKeyPress(event, [this](QKeyEvent* e) {
         const int c = keyAsciiOf(e);
-        if (c == 13 || c == 27)
-            return;
+        if (c == 13 || c == 27) return;
         QComboBox::keyPressEvent(e);
     });
 }
@@ -115,13 +118,11 @@ bool ComboBox::eventFilter(QObject* watched, QEvent* event)
     if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const int code = keyAsciiOf(key);
-        if (code < 0)
-            return QComboBox::eventFilter(watched, event);
+        if (code < 0) return QComboBox::eventFilter(watched, event);
         const bool applied = runKeyPress(key, [this](QKeyEvent* e) {
             const int c = keyAsciiOf(e);
             // The box itself does nothing with Enter or Esc.
-            if (c == 13 || c == 27)
-                return;
+            if (c == 13 || c == 27) return;
             lineEdit()->event(e);
         });
         (void)applied;
@@ -133,14 +134,11 @@ bool ComboBox::eventFilter(QObject* watched, QEvent* event)
 LRESULT SendMessageA(HWND window, UINT message, WPARAM start, const QString& text)
 {
     auto* combo = dynamic_cast<ComboBox*>(window);
-    if (!combo)
-        return CB_ERR;
+    if (!combo) return CB_ERR;
     const int n = combo->listCount();
-    if (n == 0)
-        return CB_ERR;
+    if (n == 0) return CB_ERR;
     const bool exact = message == CB_FINDSTRINGEXACT;
-    if (!exact && message != CB_FINDSTRING && message != CB_SELECTSTRING)
-        return CB_ERR;
+    if (!exact && message != CB_FINDSTRING && message != CB_SELECTSTRING) return CB_ERR;
     const int from = (static_cast<std::intptr_t>(start) < 0 || int(start) >= n) ? -1 : int(start);
     for (int k = 1; k <= n; ++k) {
         const int i = (from + k) % n;
@@ -148,8 +146,7 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM start, const QString& tex
         const bool hit = exact ? item.compare(text, Qt::CaseInsensitive) == 0
                                : item.startsWith(text, Qt::CaseInsensitive);
         if (hit) {
-            if (message == CB_SELECTSTRING)
-                combo->setListIndex(i);
+            if (message == CB_SELECTSTRING) combo->setListIndex(i);
             return i;
         }
     }

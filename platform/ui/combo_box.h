@@ -35,7 +35,6 @@ public:
 
     HWND hWnd() { return this; }
 
-
 protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -16,8 +16,7 @@ void addFontFiles()
     // Only the regular face: Wine's bold Tahoma does not render through Qt,
     // while a bold drawn from the regular face looks right.
     const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
-    if (QFile::exists(tahoma))
-        QFontDatabase::addApplicationFont(tahoma);
+    if (QFile::exists(tahoma)) QFontDatabase::addApplicationFont(tahoma);
     // Verdana is rarely installed on Linux; DejaVu Sans has its wide shapes.
     QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
     QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"));
@@ -26,12 +25,10 @@ void addFontFiles()
 
 void InitCommonControls()
 {
-    if (g_initialised)
-        return;
+    if (g_initialised) return;
     g_initialised = true;
     addFontFiles();
-    if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows")))
-        QApplication::setStyle(style);
+    if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) QApplication::setStyle(style);
     // The classic Windows colours: button face, shadows, window and text.
     QPalette p;
     p.setColor(QPalette::Window, QColor(0xD4, 0xD0, 0xC8));

@@ -22,8 +22,7 @@ Control::Control(QString name, QString type, QWidget* self)
     , m_self(self)
 {
     m_self->setObjectName(m_name);
-    if (auto* form = dynamic_cast<Form*>(m_self->window()))
-        form->registerControl(this);
+    if (auto* form = dynamic_cast<Form*>(m_self->window())) form->registerControl(this);
 }
 
 Control::~Control() = default;
@@ -37,11 +36,9 @@ void Control::setTwips(int left, int top, int width, int height)
 bool Control::SetFocus()
 {
     for (QWidget* w = m_self; w && !w->isWindow(); w = w->parentWidget()) {
-        if (w->isHidden() || !w->isEnabled())
-            return false;
+        if (w->isHidden() || !w->isEnabled()) return false;
     }
-    if (m_self->focusPolicy() == Qt::NoFocus)
-        return false;
+    if (m_self->focusPolicy() == Qt::NoFocus) return false;
     m_self->setFocus(Qt::OtherFocusReason);
     return true;
 }
@@ -55,14 +52,12 @@ void Control::detach()
 
 void Control::notifyFocusIn()
 {
-    if (GotFocus)
-        GotFocus();
+    if (GotFocus) GotFocus();
 }
 
 void Control::notifyFocusOut()
 {
-    if (LostFocus)
-        LostFocus();
+    if (LostFocus) LostFocus();
 }
 
 int keyAsciiOf(const QKeyEvent* event)
@@ -82,20 +77,17 @@ int keyAsciiOf(const QKeyEvent* event)
         break;
     }
     const QString text = event->text();
-    if (text.isEmpty() || event->modifiers().testFlag(Qt::AltModifier))
-        return -1;
+    if (text.isEmpty() || event->modifiers().testFlag(Qt::AltModifier)) return -1;
     return text.at(0).unicode();
 }
 
 Control::KeyVerdict Control::filterKey(QKeyEvent* event, int* replacement)
 {
     const int code = keyAsciiOf(event);
-    if (code < 0 || !KeyPress)
-        return KeyVerdict::Pass;
+    if (code < 0 || !KeyPress) return KeyVerdict::Pass;
     int key = code;
     KeyPress(key);
-    if (key == 0)
-        return KeyVerdict::Swallow;
+    if (key == 0) return KeyVerdict::Swallow;
     if (key != code) {
         *replacement = key;
         return KeyVerdict::Replace;

@@ -16,7 +16,10 @@ namespace ui {
 inline constexpr int kTwipsPerPixel = 15;
 
 // Twips to pixels at 96 dots per inch, rounded to the nearest pixel.
-constexpr int px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+constexpr int px(int twips)
+{
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 
 // Font sizes in points become pixel sizes at 96 dots per inch, so that the
 // window looks the same whatever dpi the display reports.
@@ -82,8 +85,7 @@ int keyAsciiOf(const class QKeyEvent* event);
 // A control built on a Qt widget that takes the focus and keys: its focus
 // events reach the focus handlers, a typed character reaches the key handler
 // before the widget, and it has a click handler.
-template <typename Widget>
-class InteractiveControl : public Widget, public Control {
+template <typename Widget> class InteractiveControl : public Widget, public Control {
 public:
     InteractiveControl(const QString& name, const QString& type, QWidget* container)
         : Widget(container)
@@ -102,8 +104,7 @@ public:
 protected:
     void runClick()
     {
-        if (Click)
-            Click();
+        if (Click) Click();
     }
     void focusInEvent(QFocusEvent* event) override
     {

@@ -70,7 +70,8 @@ void Line::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setPen(m_colour);
     const QPoint origin(px(std::min(m_ends.x1(), m_ends.x2())), px(std::min(m_ends.y1(), m_ends.y2())));
-    p.drawLine(QPoint(px(m_ends.x1()), px(m_ends.y1())) - origin, QPoint(px(m_ends.x2()), px(m_ends.y2())) - origin);
+    p.drawLine(
+        QPoint(px(m_ends.x1()), px(m_ends.y1())) - origin, QPoint(px(m_ends.x2()), px(m_ends.y2())) - origin);
 }
 
 CommandButton::CommandButton(const QString& name, QWidget* container)
@@ -86,6 +87,9 @@ CheckBox::CheckBox(const QString& name, QWidget* container)
     connect(this, &QCheckBox::toggled, this, [this] { runClick(); });
 }
 
-void CheckBox::setValue(int value) { setChecked(value != 0); }
+void CheckBox::setValue(int value)
+{
+    setChecked(value != 0);
+}
 
 } // namespace ui

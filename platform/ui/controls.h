@@ -30,7 +30,11 @@ class Line : public QWidget, public Control {
 public:
     Line(const QString& name, QWidget* container);
     void setEnds(int x1, int y1, int x2, int y2);
-    void setColour(const QColor& colour) { m_colour = colour; update(); }
+    void setColour(const QColor& colour)
+    {
+        m_colour = colour;
+        update();
+    }
     QLine ends() const { return m_ends; }
 
 protected:

@@ -26,17 +26,16 @@ QRegularExpression wildcard(const QString& pattern)
         else
             rx += QRegularExpression::escape(QString(c));
     }
-    return QRegularExpression(QRegularExpression::anchoredPattern(rx), QRegularExpression::CaseInsensitiveOption);
+    return QRegularExpression(
+        QRegularExpression::anchoredPattern(rx), QRegularExpression::CaseInsensitiveOption);
 }
 
 QString canonicalFolder(const QString& folder)
 {
-    if (folder.isEmpty())
-        return {};
+    if (folder.isEmpty()) return {};
     const QString resolved = ResolvePathCase(folder);
     const QFileInfo info(resolved);
-    if (!info.isDir())
-        return {};
+    if (!info.isDir()) return {};
     return QDir::cleanPath(info.absoluteFilePath());
 }
 
@@ -48,8 +47,7 @@ FileListBox::FileListBox(const QString& name, QWidget* container)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_selecting && row >= 0)
-            runClick();
+        if (!m_selecting && row >= 0) runClick();
     });
 }
 
@@ -72,10 +70,8 @@ bool FileListBox::matches(const QString& name, const QString& patterns)
 bool FileListBox::setPath(const QString& folder)
 {
     const QString canonical = canonicalFolder(folder);
-    if (canonical.isEmpty())
-        return false;
-    if (canonical == m_path)
-        return true;
+    if (canonical.isEmpty()) return false;
+    if (canonical == m_path) return true;
     m_path = canonical;
     reload(QString());
     return true;
@@ -88,18 +84,21 @@ void FileListBox::setPattern(const QString& patterns)
     reload(keep);
 }
 
-void FileListBox::Refresh() { reload(fileName()); }
+void FileListBox::Refresh()
+{
+    reload(fileName());
+}
 
 void FileListBox::reload(const QString& keepSelected)
 {
     QStringList names;
     if (!m_path.isEmpty()) {
         const QDir dir(m_path);
-        const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+        const QFileInfoList entries
+            = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
         for (const QFileInfo& entry : entries) {
             const QString name = entry.fileName();
-            if (!matches(name, m_pattern))
-                continue;
+            if (!matches(name, m_pattern)) continue;
             const DWORD attributes = GetFileAttributesA(entry.absoluteFilePath());
             if (attributes != INVALID_FILE_ATTRIBUTES
                 && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
@@ -116,8 +115,7 @@ void FileListBox::reload(const QString& keepSelected)
     addItems(names);
     const int keep = keepSelected.isEmpty() ? -1 : int(names.indexOf(keepSelected));
     setCurrentRow(keep);
-    if (keep < 0)
-        clearSelection();
+    if (keep < 0) clearSelection();
     m_selecting = false;
 }
 
@@ -129,11 +127,9 @@ QString FileListBox::list(int index) const
 
 bool FileListBox::setListIndex(int index)
 {
-    if (index < -1 || index >= count())
-        return false;
+    if (index < -1 || index >= count()) return false;
     select(index);
-    if (index >= 0)
-        runClick();
+    if (index >= 0) runClick();
     return true;
 }
 
@@ -141,12 +137,14 @@ void FileListBox::select(int row)
 {
     m_selecting = true;
     setCurrentRow(row);
-    if (row < 0)
-        clearSelection();
+    if (row < 0) clearSelection();
     m_selecting = false;
 }
 
-QString FileListBox::fileName() const { return list(currentRow()); }
+QString FileListBox::fileName() const
+{
+    return list(currentRow());
+}
 
 void FileListBox::setFileName(const QString& name)
 {
@@ -168,8 +166,7 @@ void FileListBox::keyboardSearch(const QString& search)
 {
     // Qt's own search joins the keys typed within a short time into one
     // prefix; here every key starts afresh.
-    if (search.isEmpty())
-        return;
+    if (search.isEmpty()) return;
     const QString key = search.left(1);
     const int n = count();
     for (int k = 1; k <= n; ++k) {
@@ -188,8 +185,7 @@ void FileListBox::focusInEvent(QFocusEvent* event)
     const int before = currentRow();
     m_selecting = true;
     QListWidget::focusInEvent(event);
-    if (currentRow() != before)
-        select(before);
+    if (currentRow() != before) select(before);
     m_selecting = false;
     notifyFocusIn();
 }

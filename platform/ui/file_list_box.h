@@ -38,7 +38,6 @@ public:
     // the selected one and wrapping around, as in a Windows list box.
     void keyboardSearch(const QString& search) override;
 
-
     // Whether a file name matches one of the patterns, without regard to case.
     static bool matches(const QString& name, const QString& patterns);
 

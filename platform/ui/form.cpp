@@ -30,7 +30,10 @@ Form::~Form()
         c->detach();
 }
 
-void Form::setClientTwips(int width, int height) { setFixedSize(px(width), px(height)); }
+void Form::setClientTwips(int width, int height)
+{
+    setFixedSize(px(width), px(height));
+}
 
 void Form::centreOnScreen()
 {
@@ -40,13 +43,15 @@ void Form::centreOnScreen()
     }
 }
 
-void Form::registerControl(Control* control) { m_controls.append(control); }
+void Form::registerControl(Control* control)
+{
+    m_controls.append(control);
+}
 
 Control* Form::control(const QString& name) const
 {
     for (Control* c : m_controls) {
-        if (c->name() == name)
-            return c;
+        if (c->name() == name) return c;
     }
     return nullptr;
 }
@@ -55,8 +60,7 @@ void Form::applyTabOrder()
 {
     QList<Control*> ordered;
     for (Control* c : m_controls) {
-        if (c->tabIndex() >= 0 && c->widget()->focusPolicy() != Qt::NoFocus)
-            ordered.append(c);
+        if (c->tabIndex() >= 0 && c->widget()->focusPolicy() != Qt::NoFocus) ordered.append(c);
     }
     std::stable_sort(ordered.begin(), ordered.end(),
         [](const Control* a, const Control* b) { return a->tabIndex() < b->tabIndex(); });
@@ -88,15 +92,12 @@ void Form::closeEvent(QCloseEvent* event)
 
 bool Form::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress)
-        return false;
+    if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this)
-        return false;
+    if (!widget || widget->window() != this) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && escapePressesCancel()) {
-        if (m_cancelButton->Click)
-            m_cancelButton->Click();
+        if (m_cancelButton->Click) m_cancelButton->Click();
         return true;
     }
     return false;

@@ -25,8 +25,7 @@ void PictureBox::setBackColour(const QColor& colour)
 
 void PictureBox::setBorderStyle(int style)
 {
-    if (m_border == style)
-        return;
+    if (m_border == style) return;
     m_border = style;
     resizeEvent(nullptr);
     update();
@@ -51,8 +50,7 @@ HDC PictureBox::hDC()
         QImage fresh(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
         fresh.fill(Qt::transparent);
         QPainter p(&fresh);
-        if (!m_surface.image.isNull())
-            p.drawImage(0, 0, m_surface.image);
+        if (!m_surface.image.isNull()) p.drawImage(0, 0, m_surface.image);
         m_surface.image = fresh;
     }
     return &m_surface;
@@ -60,8 +58,7 @@ HDC PictureBox::hDC()
 
 void PictureBox::Cls()
 {
-    if (!m_surface.image.isNull())
-        m_surface.image.fill(Qt::transparent);
+    if (!m_surface.image.isNull()) m_surface.image.fill(Qt::transparent);
     m_drawn = false;
     update();
 }
@@ -72,10 +69,8 @@ void PictureBox::renderClient(QPainter& p) const
     p.fillRect(client, m_back);
     p.save();
     p.setClipRect(client);
-    if (m_picture && !m_picture->image.isNull())
-        p.drawImage(client.topLeft(), m_picture->image);
-    if (!m_surface.image.isNull())
-        p.drawImage(client.topLeft(), m_surface.image);
+    if (m_picture && !m_picture->image.isNull()) p.drawImage(client.topLeft(), m_picture->image);
+    if (!m_surface.image.isNull()) p.drawImage(client.topLeft(), m_surface.image);
     p.restore();
 }
 
@@ -101,8 +96,7 @@ void PictureBox::paintEvent(QPaintEvent*)
 
 void PictureBox::resizeEvent(QResizeEvent*)
 {
-    if (!m_surface.image.isNull())
-        hDC();
+    if (!m_surface.image.isNull()) hDC();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)
@@ -113,10 +107,10 @@ void PictureBox::mousePressEvent(QMouseEvent* event)
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click
+        = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
-    if (click)
-        runClick();
+    if (click) runClick();
 }
 
 } // namespace ui

@@ -32,7 +32,6 @@ public:
     // What the box shows inside its border: background, picture and drawing.
     QImage clientImage() const;
 
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

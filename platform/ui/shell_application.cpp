@@ -11,8 +11,8 @@ FolderChooser g_chooser;
 
 QString realChooser(HWND owner, const QString& title, const QString& startFolder)
 {
-    return QFileDialog::getExistingDirectory(owner, title, startFolder,
-        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    return QFileDialog::getExistingDirectory(
+        owner, title, startFolder, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
 }
 } // namespace
 
@@ -23,39 +23,38 @@ Folder::Folder(QString path)
 
 QString Folder::Title() const
 {
-    if (m_path == QLatin1String("/"))
-        return m_path;
+    if (m_path == QLatin1String("/")) return m_path;
     return QFileInfo(m_path).fileName();
 }
 
 std::shared_ptr<Folder> Folder::ParentFolder() const
 {
-    if (m_path == QLatin1String("/"))
-        return {};
+    if (m_path == QLatin1String("/")) return {};
     return std::make_shared<Folder>(QFileInfo(m_path).absolutePath());
 }
 
 std::optional<FolderItem> Folder::ParseName(const QString& name) const
 {
     const QString full = QDir(m_path).filePath(name);
-    if (!QFileInfo(full).isDir())
-        return std::nullopt;
+    if (!QFileInfo(full).isDir()) return std::nullopt;
     return FolderItem(QDir::cleanPath(full));
 }
 
-std::shared_ptr<Folder> Application::BrowseForFolder(HWND owner, const QString& title, int options, const QVariant& root)
+std::shared_ptr<Folder> Application::BrowseForFolder(
+    HWND owner, const QString& title, int options, const QVariant& root)
 {
     (void)options; // the chooser offers file-system folders only
     const QString start = root.typeId() == QMetaType::QString ? root.toString() : QStringLiteral("/");
     const QString chosen = g_chooser ? g_chooser(owner, title, start) : realChooser(owner, title, start);
-    if (chosen.isEmpty())
-        return {};
+    if (chosen.isEmpty()) return {};
     const QFileInfo info(chosen);
-    if (!info.isDir())
-        return {};
+    if (!info.isDir()) return {};
     return std::make_shared<Folder>(QDir::cleanPath(info.absoluteFilePath()));
 }
 
-void setFolderChooser(FolderChooser chooser) { g_chooser = std::move(chooser); }
+void setFolderChooser(FolderChooser chooser)
+{
+    g_chooser = std::move(chooser);
+}
 
 } // namespace shell

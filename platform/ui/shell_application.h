@@ -47,7 +47,8 @@ class Application {
 public:
     // Shows the chooser; nothing when it was cancelled. Root is a special
     // folder number (17: the drives, here the file system's root) or a path.
-    std::shared_ptr<Folder> BrowseForFolder(HWND owner, const QString& title, int options, const QVariant& root);
+    std::shared_ptr<Folder> BrowseForFolder(
+        HWND owner, const QString& title, int options, const QVariant& root);
 };
 
 // The chooser behind BrowseForFolder: title and start folder in, the chosen

@@ -19,7 +19,10 @@ TextBox::TextBox(const QString& name, QWidget* container, bool multiLine)
     connect(this, &QPlainTextEdit::textChanged, this, [this] { editorChanged(); });
 }
 
-TextBox::~TextBox() { disconnect(this, nullptr, this, nullptr); }
+TextBox::~TextBox()
+{
+    disconnect(this, nullptr, this, nullptr);
+}
 
 QString TextBox::editorText(const QString& held)
 {
@@ -46,8 +49,7 @@ int TextBox::toEditor(const QString& held, int position)
         const QChar c = held.at(i);
         if (c == u'\r') {
             if (i + 1 < held.size() && held.at(i + 1) == u'\n') {
-                if (i + 1 < position)
-                    ++editor;
+                if (i + 1 < position) ++editor;
                 ++i;
             }
             continue;
@@ -79,28 +81,22 @@ int TextBox::toHeld(const QString& held, int editorPosition)
 
 void TextBox::setText(const QString& text)
 {
-    if (text == m_text)
-        return;
+    if (text == m_text) return;
     m_text = text;
     m_settingText = true;
     setPlainText(editorText(m_text));
     m_settingText = false;
-    if (Change)
-        Change();
+    if (Change) Change();
 }
 
 void TextBox::editorChanged()
 {
-    if (m_settingText)
-        return;
+    if (m_settingText) return;
     QString held = toPlainText();
-    if (m_multiLine)
-        held.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    if (held == m_text)
-        return;
+    if (m_multiLine) held.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    if (held == m_text) return;
     m_text = held;
-    if (Change)
-        Change();
+    if (Change) Change();
 }
 
 int TextBox::selStart() const
@@ -132,16 +128,17 @@ void TextBox::setSelLength(int length)
     setTextCursor(c);
 }
 
-QString TextBox::selText() const { return m_text.mid(selStart(), selLength()); }
+QString TextBox::selText() const
+{
+    return m_text.mid(selStart(), selLength());
+}
 
 void TextBox::keyPressEvent(QKeyEvent* event)
 {
     runKeyPress(event, [this](QKeyEvent* e) {
         const int code = keyAsciiOf(e);
-        if (code == 13 && !m_multiLine)
-            return; // a single-line box takes no line break
-        if (code == 27)
-            return;
+        if (code == 13 && !m_multiLine) return; // a single-line box takes no line break
+        if (code == 27) return;
         QPlainTextEdit::keyPressEvent(e);
     });
 }

@@ -21,10 +21,9 @@ Outcome iconsCommand(const QStringList& arguments)
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../quillmark-icons");
     QProcess p;
     p.start(program, arguments);
-    if (!p.waitForFinished(60000))
-        return { -1, {}, QStringLiteral("did not finish") };
-    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-        QString::fromUtf8(p.readAllStandardError()) };
+    if (!p.waitForFinished(60000)) return { -1, {}, QStringLiteral("did not finish") };
+    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+        QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
 }
 
 const QString kData = QStringLiteral(QM_TEST_DATA "/icons/");
@@ -45,7 +44,8 @@ TEST(IconsCommand, CountsExtractsAndDumps)
     EXPECT_TRUE(image.hasAlphaChannel());
 
     const QString dir = out.filePath(QStringLiteral("all"));
-    const Outcome dump = iconsCommand({ QStringLiteral("dump"), kData + QStringLiteral("library64.dll"), dir });
+    const Outcome dump
+        = iconsCommand({ QStringLiteral("dump"), kData + QStringLiteral("library64.dll"), dir });
     EXPECT_EQ(dump.status, 0) << dump.err.toStdString();
     const Outcome n = iconsCommand({ QStringLiteral("count"), kData + QStringLiteral("library64.dll") });
     const QStringList written = QDir(dir).entryList({ QStringLiteral("*.png") }, QDir::Files, QDir::Name);
@@ -63,14 +63,18 @@ TEST(IconsCommand, FailuresWriteNothing)
         QStringList arguments;
     };
     const Case cases[] = {
-        { "missing file", { QStringLiteral("extract"), kData + QStringLiteral("nothere.ico"), QStringLiteral("0"),
-                              QStringLiteral("32"), png } },
-        { "bad index", { QStringLiteral("extract"), kData + QStringLiteral("red.ico"), QStringLiteral("5"),
-                           QStringLiteral("32"), png } },
-        { "index that is no number", { QStringLiteral("extract"), kData + QStringLiteral("red.ico"),
-                                         QStringLiteral("x"), QStringLiteral("32"), png } },
-        { "dump of a missing file", { QStringLiteral("dump"), kData + QStringLiteral("nothere.dll"),
-                                        out.filePath(QStringLiteral("d")) } },
+        { "missing file",
+            { QStringLiteral("extract"), kData + QStringLiteral("nothere.ico"), QStringLiteral("0"),
+                QStringLiteral("32"), png } },
+        { "bad index",
+            { QStringLiteral("extract"), kData + QStringLiteral("red.ico"), QStringLiteral("5"),
+                QStringLiteral("32"), png } },
+        { "index that is no number",
+            { QStringLiteral("extract"), kData + QStringLiteral("red.ico"), QStringLiteral("x"),
+                QStringLiteral("32"), png } },
+        { "dump of a missing file",
+            { QStringLiteral("dump"), kData + QStringLiteral("nothere.dll"),
+                out.filePath(QStringLiteral("d")) } },
         { "unknown command", { QStringLiteral("paint") } },
     };
     for (const Case& k : cases) {

@@ -45,7 +45,10 @@ inline QImage solid(const QColor& colour)
 }
 
 // The colour of icon i in the libraries below.
-inline QColor iconColour(int i) { return QColor::fromHsv((i * 37) % 360, 200, 220); }
+inline QColor iconColour(int i)
+{
+    return QColor::fromHsv((i * 37) % 360, 200, 220);
+}
 
 inline QByteArray toQByteArray(const pe_writer::Bytes& bytes)
 {
@@ -62,15 +65,15 @@ inline QByteArray makeIconLibrary(int count)
 {
     pe_writer::PeWriter dll(pe_writer::Format::Pe32);
     for (int i = 0; i < count; ++i)
-        dll.addIconGroup(std::uint16_t(i + 1), std::vector<pe_writer::IconImage> { dibImage(solid(iconColour(i))) });
+        dll.addIconGroup(
+            std::uint16_t(i + 1), std::vector<pe_writer::IconImage> { dibImage(solid(iconColour(i))) });
     return toQByteArray(dll.build());
 }
 
 inline bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     return f.write(bytes) == bytes.size();
 }
 

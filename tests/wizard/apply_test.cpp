@@ -20,8 +20,7 @@ protected:
         if (!iconFile.isEmpty()) {
             enterFolder(icons);
             w->IconFiles->setFileName(iconFile);
-            if (cell > 0)
-                clickCell(cell);
+            if (cell > 0) clickCell(cell);
         } else {
             QTest::mouseClick(w->CLöschen, Qt::LeftButton);
         }
@@ -29,8 +28,7 @@ protected:
         // Unticking the box picks the first recent folder; choose again.
         if (!iconFile.isEmpty() && !copyIt && w->IconFiles->fileName() != iconFile) {
             w->IconFiles->setFileName(iconFile);
-            if (cell > 0)
-                clickCell(cell);
+            if (cell > 0) clickCell(cell);
         }
         next();
         ASSERT_EQ(ended, 1) << "the finish ends the program";
@@ -116,9 +114,10 @@ TEST_F(Apply, RemovalKeepsFilesThatStillHoldSomething)
         QByteArray after;
     };
     const Case cases[] = {
-        { "a CLSID", "[.ShellClassInfo]\r\nCLSID={1}\r\nInfoTip=t\r\n", true, "[.ShellClassInfo]\r\nCLSID={1}\r\n" },
-        { "view settings in another section", "[.ShellClassInfo]\r\nInfoTip=t\r\n[ViewState]\r\nMode=4\r\n", true,
-            "[.ShellClassInfo]\r\n[ViewState]\r\nMode=4\r\n" },
+        { "a CLSID", "[.ShellClassInfo]\r\nCLSID={1}\r\nInfoTip=t\r\n", true,
+            "[.ShellClassInfo]\r\nCLSID={1}\r\n" },
+        { "view settings in another section", "[.ShellClassInfo]\r\nInfoTip=t\r\n[ViewState]\r\nMode=4\r\n",
+            true, "[.ShellClassInfo]\r\n[ViewState]\r\nMode=4\r\n" },
         { "nothing else", "[.ShellClassInfo]\r\nInfoTip=t\r\nIconIndex=2\r\n", false, "" },
     };
     for (const Case& k : cases) {
@@ -181,7 +180,8 @@ TEST_F(Apply, AReRunChangesNothingOnDisk)
 
 TEST_F(Apply, AnIconLyingInTheTargetFolderIsCopied)
 {
-    ASSERT_TRUE(testing_support::writeFile(target + QStringLiteral("/eigen.ico"), testing_support::makeSolidIco(Qt::blue)));
+    ASSERT_TRUE(testing_support::writeFile(
+        target + QStringLiteral("/eigen.ico"), testing_support::makeSolidIco(Qt::blue)));
     start();
     next();
     next();
@@ -190,7 +190,8 @@ TEST_F(Apply, AnIconLyingInTheTargetFolderIsCopied)
     w->bKopieren->setValue(1);
     next();
     EXPECT_EQ(key(QStringLiteral("IconFile")), QStringLiteral("Desktop.ico"));
-    EXPECT_EQ(testing_support::readFile(copy()), testing_support::readFile(target + QStringLiteral("/eigen.ico")));
+    EXPECT_EQ(
+        testing_support::readFile(copy()), testing_support::readFile(target + QStringLiteral("/eigen.ico")));
 }
 
 TEST_F(Apply, TheIconCopyItselfIsNeverDeletedWhileItIsTheIcon)

@@ -73,8 +73,7 @@ TEST_F(Navigation, EscapeClosesOnlyWhereTheCancelButtonListens)
         start();
         for (int i = 0; i < k.nexts; ++i)
             next();
-        if (k.backAgain)
-            back();
+        if (k.backAgain) back();
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), Qt::Key_Escape);
         EXPECT_EQ(ended > 0, k.closes);
         EXPECT_FALSE(QFileInfo::exists(settings())) << "Cancel writes nothing";

@@ -16,10 +16,8 @@ const QString kVerbCommand = QStringLiteral("Software\\Classes\\Directory\\shell
 QString readText(HKEY hive, const QString& key, const QString& name)
 {
     RegValue value = QStringLiteral("<unread>");
-    if (!RegValueRead(hive, key, name, value))
-        return QStringLiteral("<missing>");
-    if (const int* n = std::get_if<int>(&value))
-        return QStringLiteral("dword:%1").arg(*n);
+    if (!RegValueRead(hive, key, name, value)) return QStringLiteral("<missing>");
+    if (const int* n = std::get_if<int>(&value)) return QStringLiteral("dword:%1").arg(*n);
     return std::get<QString>(value);
 }
 
@@ -58,8 +56,10 @@ TEST_F(Startup, FreshStoreGetsEveryKeyAndValue)
         QLatin1Char('"') + program + QStringLiteral(".exe\" %1"));
     EXPECT_EQ(readText(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Classes\\Folder\\shell"), QString()),
         QStringLiteral("open"));
-    EXPECT_EQ(readText(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("InstallDir")), App::path().toLower());
-    EXPECT_EQ(readText(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("Folder")), QStringLiteral("<missing>"));
+    EXPECT_EQ(
+        readText(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("InstallDir")), App::path().toLower());
+    EXPECT_EQ(
+        readText(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("Folder")), QStringLiteral("<missing>"));
     QFile hive(hives.filePath(QStringLiteral("HKEY_CURRENT_USER.reg")));
     ASSERT_TRUE(hive.open(QIODevice::ReadOnly));
     EXPECT_TRUE(hive.readAll().contains(";class=1")) << "keys are created with the class text 1";
@@ -105,12 +105,14 @@ TEST_F(Startup, VerbIsRewrittenOnEveryStartAndArgumentsArriveUnchanged)
         root w;
         w.create();
         EXPECT_EQ(w.Verzeichnis->caption(), QString::fromUtf8(expected[i]));
-        EXPECT_NE(readText(HKEY_LOCAL_MACHINE, kVerbCommand, QString()), QStringLiteral("\"c:\\old\\place.exe\" %1"));
+        EXPECT_NE(readText(HKEY_LOCAL_MACHINE, kVerbCommand, QString()),
+            QStringLiteral("\"c:\\old\\place.exe\" %1"));
     }
     App::setArguments({});
     root w;
     w.create();
-    EXPECT_EQ(w.Verzeichnis->caption(), App::path()) << "without an argument: the program's own folder, as is";
+    EXPECT_EQ(w.Verzeichnis->caption(), App::path())
+        << "without an argument: the program's own folder, as is";
 }
 
 TEST_F(Startup, SleepWaitsOnTheClockAcrossMidnight)
@@ -138,8 +140,7 @@ TEST_F(Startup, SleepWaitsOnTheClockAcrossMidnight)
             ++reads;
             const float t = now;
             now += k.step;
-            if (now >= 86400.0f)
-                now -= 86400.0f;
+            if (now >= 86400.0f) now -= 86400.0f;
             return t;
         });
         w.Sleep(k.seconds);

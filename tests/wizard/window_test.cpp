@@ -32,23 +32,27 @@ const Expected kControls[] = {
     { "Label3", "label", "PSet1", 2610, 270, 2820, 285, "Aktuelle Ordneransicht", 1, true, true },
     { "Label4", "label", "PSet1", 2610, 540, 1215, 285, "anpassen.", 2, true, true },
     { "LInformation", "label", "PSet1", 2625, 945, 4110, 690,
-        "Sie können den aktuellen Ordner anpassen, indem Sie ihn beschriften und ihm ein anderes Symbol geben.", 3,
-        true, true },
+        "Sie können den aktuellen Ordner anpassen, indem Sie ihn beschriften und ihm ein anderes Symbol "
+        "geben.",
+        3, true, true },
     { "Label11", "label", "PSet1", 2610, 1710, 4110, 690,
-        "Wenn Sie die Einstellungen wieder entfernen möchten, löschen Sie das Eingabefeld und wählen Sie kein "
+        "Wenn Sie die Einstellungen wieder entfernen möchten, löschen Sie das Eingabefeld und wählen Sie "
+        "kein "
         "Symbol aus.",
         4, true, true },
-    { "Label1", "label", "PSet1", 2625, 4400, 3285, 210, "Klicken Sie auf Weiter, um fortzufahren.", 5, true, true },
+    { "Label1", "label", "PSet1", 2625, 4400, 3285, 210, "Klicken Sie auf Weiter, um fortzufahren.", 5, true,
+        true },
     { "Label6", "label", "PSet1", 240, 4275, 2130, 165, nullptr, 51, true, true },
     { "Label10", "label", "PSet1", 1005, 4455, 1365, 165, "Morvane Dirurezuviro", 52, true, true },
     { "PTitel1", "picture box", "PSet2", 0, 0, 7180, 870, nullptr, 7, true, false },
     { "Picture1", "picture box", "PTitel1", 6390, 45, 735, 735, nullptr, 58, true, false },
     { "Label16", "label", "PTitel1", 315, 135, 2355, 210, "Tooltips anzeigen", 8, true, true },
-    { "Label17", "label", "PTitel1", 720, 405, 4515, 210, "Geben Sie einen Text ein der angezeigt werden soll ...", 9,
-        true, true },
+    { "Label17", "label", "PTitel1", 720, 405, 4515, 210,
+        "Geben Sie einen Text ein der angezeigt werden soll ...", 9, true, true },
     { "Frame1", "frame", "PSet2", 0, 810, 7190, 3900, nullptr, 10, true, true },
     { "Label2", "label", "Frame1", 420, 360, 5955, 465,
-        "Wenn Sie im Arbeitsplatz mit die Maus über diesen Ordner halten oder im Explorer die Webansicht aktiviert "
+        "Wenn Sie im Arbeitsplatz mit die Maus über diesen Ordner halten oder im Explorer die Webansicht "
+        "aktiviert "
         "haben, wird der Text angezeigt.",
         11, true, true },
     { "Text1", "text box", "Frame1", 405, 900, 6360, 1995, "", 12, true, true },
@@ -57,11 +61,12 @@ const Expected kControls[] = {
     { "PTitel2", "picture box", "PSet3", 0, 0, 7180, 870, nullptr, 15, true, false },
     { "Picture2", "picture box", "PTitel2", 6390, 45, 735, 735, nullptr, 57, true, false },
     { "Label8", "label", "PTitel2", 315, 135, 1710, 210, "Symbol auswählen", 16, true, true },
-    { "Label9", "label", "PTitel2", 720, 405, 4845, 210, "Wählen Sie eine Datei mit einem Symbol für den Ordner ...",
-        17, true, true },
+    { "Label9", "label", "PTitel2", 720, 405, 4845, 210,
+        "Wählen Sie eine Datei mit einem Symbol für den Ordner ...", 17, true, true },
     { "Frame2", "frame", "PSet3", 0, 810, 7190, 3900, nullptr, 18, true, true },
     { "Label7", "label", "Frame2", 420, 360, 5775, 465,
-        "Symboldateien (ico) können entweden eigenständige Dateien sein, oder in Bibliotheken (dll) und Anwendung "
+        "Symboldateien (ico) können entweden eigenständige Dateien sein, oder in Bibliotheken (dll) und "
+        "Anwendung "
         "(exe) enthalten sein.",
         19, true, true },
     { "IconFiles", "file list box", "Frame2", 405, 900, 3345, 1980, nullptr, 20, true, true },
@@ -70,21 +75,17 @@ const Expected kControls[] = {
     { "CLöschen", "command button", "Frame2", 3330, 3195, 430, 315, "x", 23, true, true },
     { "PImage", "picture box", "Frame2", 3915, 900, 3030, 2625, nullptr, 24, true, true },
     { "Picture3", "picture box", "Frame2", 3935, 3555, 3030, 285, nullptr, 25, true, true },
-    { "bKopieren", "check box", "Picture3", 0, 10, 2985, 240, "&Symbol in den Ordner kopieren ", 26, true, true },
+    { "bKopieren", "check box", "Picture3", 0, 10, 2985, 240, "&Symbol in den Ordner kopieren ", 26, true,
+        true },
 };
 
 QString textOf(ui::Control* c)
 {
-    if (auto* l = dynamic_cast<ui::Label*>(c))
-        return l->caption();
-    if (auto* b = dynamic_cast<ui::CommandButton*>(c))
-        return b->caption();
-    if (auto* k = dynamic_cast<ui::CheckBox*>(c))
-        return k->caption();
-    if (auto* t = dynamic_cast<ui::TextBox*>(c))
-        return t->text();
-    if (auto* x = dynamic_cast<ui::ComboBox*>(c))
-        return x->text();
+    if (auto* l = dynamic_cast<ui::Label*>(c)) return l->caption();
+    if (auto* b = dynamic_cast<ui::CommandButton*>(c)) return b->caption();
+    if (auto* k = dynamic_cast<ui::CheckBox*>(c)) return k->caption();
+    if (auto* t = dynamic_cast<ui::TextBox*>(c)) return t->text();
+    if (auto* x = dynamic_cast<ui::ComboBox*>(c)) return x->text();
     return {};
 }
 
@@ -104,7 +105,8 @@ TEST_F(Window, EveryControlAsCreated)
         EXPECT_EQ(c->type(), QString::fromUtf8(e.type));
         EXPECT_EQ(c->widget()->parentWidget()->objectName(), QString::fromUtf8(e.container));
         EXPECT_EQ(c->twips(), QRect(e.left, e.top, e.width, e.height));
-        EXPECT_EQ(c->widget()->geometry(), QRect(ui::px(e.left), ui::px(e.top), ui::px(e.width), ui::px(e.height)));
+        EXPECT_EQ(
+            c->widget()->geometry(), QRect(ui::px(e.left), ui::px(e.top), ui::px(e.width), ui::px(e.height)));
         if (e.text) {
             EXPECT_EQ(textOf(c), QString::fromUtf8(e.text));
         }
@@ -179,13 +181,13 @@ TEST_F(Window, TabOrderFollowsTabIndexesOverFocusableControls)
         while (now && now->focusPolicy() == Qt::NoFocus && now != start)
             now = now->nextInFocusChain();
     } while (now && now != start && order.size() < 100);
-    const std::vector<QString> expected = { QStringLiteral("Text1"), QStringLiteral("IconFiles"),
-        QStringLiteral("Text2"), QStringLiteral("CÖffnen"), QStringLiteral("CLöschen"), QStringLiteral("bKopieren"),
-        QStringLiteral("CWeiter"), QStringLiteral("CZurück"), QStringLiteral("CCancel") };
+    const std::vector<QString> expected
+        = { QStringLiteral("Text1"), QStringLiteral("IconFiles"), QStringLiteral("Text2"),
+              QStringLiteral("CÖffnen"), QStringLiteral("CLöschen"), QStringLiteral("bKopieren"),
+              QStringLiteral("CWeiter"), QStringLiteral("CZurück"), QStringLiteral("CCancel") };
     std::vector<QString> seen;
     for (const QString& name : order) {
-        if (std::find(expected.begin(), expected.end(), name) != expected.end())
-            seen.push_back(name);
+        if (std::find(expected.begin(), expected.end(), name) != expected.end()) seen.push_back(name);
     }
     EXPECT_EQ(seen, expected);
 }

@@ -30,8 +30,10 @@ protected:
         ASSERT_TRUE(QDir().mkpath(icons));
         qputenv("QUILLMARK_REGISTRY_DIR", tmp.filePath(QStringLiteral("registry")).toUtf8());
         qputenv("QUILLMARK_WINDOWS_DIR", tmp.filePath(QStringLiteral("windows")).toUtf8());
-        ASSERT_TRUE(testing_support::writeFile(icons + QStringLiteral("/a.ico"), testing_support::makeSolidIco(Qt::red)));
-        ASSERT_TRUE(testing_support::writeFile(icons + QStringLiteral("/lib.dll"), testing_support::makeIconLibrary(25)));
+        ASSERT_TRUE(testing_support::writeFile(
+            icons + QStringLiteral("/a.ico"), testing_support::makeSolidIco(Qt::red)));
+        ASSERT_TRUE(testing_support::writeFile(
+            icons + QStringLiteral("/lib.dll"), testing_support::makeIconLibrary(25)));
         setEndHandler([this] { ++ended; });
         setMsgBoxHandler([this](const QString& text, int, const QString& title) {
             messages << title + QStringLiteral(": ") + text;
@@ -45,8 +47,7 @@ protected:
         setPickIconDlgHandler([this](HWND, QString& path, UINT, int* index) {
             ++iconDialogs;
             dialogOpenedOn = path;
-            if (pickedFile.isEmpty())
-                return 0;
+            if (pickedFile.isEmpty()) return 0;
             path = pickedFile;
             *index = pickedIndex;
             return 1;

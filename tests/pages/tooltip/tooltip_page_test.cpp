@@ -53,7 +53,8 @@ TEST_F(TooltipPage, AtTheLimitKeysActAtTheEnd)
     };
     const Case cases[] = {
         { "a typed character is cut away", 40, 0, Qt::Key_unknown, "z", 120, "0", QLatin1Char('9') },
-        { "backspace removes the last character", 40, 0, Qt::Key_Backspace, nullptr, 119, "1", QLatin1Char('8') },
+        { "backspace removes the last character", 40, 0, Qt::Key_Backspace, nullptr, 119, "1",
+            QLatin1Char('8') },
         { "a selection is not replaced", 10, 30, Qt::Key_unknown, "z", 120, "0", QLatin1Char('9') },
     };
     for (const Case& k : cases) {

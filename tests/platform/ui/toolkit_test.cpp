@@ -82,7 +82,8 @@ TEST(Toolkit, ComboFindMessagesIgnoreCaseAndWrapAround)
         { ui::CB_FINDSTRING, WPARAM(-1), "/x", ui::CB_ERR },
     };
     for (const Case& k : cases)
-        EXPECT_EQ(ui::SendMessageA(c->hWnd(), k.message, k.start, QString::fromLatin1(k.text)), k.expected) << k.text;
+        EXPECT_EQ(ui::SendMessageA(c->hWnd(), k.message, k.start, QString::fromLatin1(k.text)), k.expected)
+            << k.text;
     EXPECT_EQ(clicks, 0) << "finding selects nothing";
     EXPECT_EQ(ui::SendMessageA(c->hWnd(), ui::CB_SELECTSTRING, WPARAM(-1), QStringLiteral("/oth")), 2);
     EXPECT_EQ(c->listIndex(), 2);
@@ -176,10 +177,8 @@ TEST(Toolkit, KeyHandlerSeesTheKeyFirstAndMaySwallowIt)
     std::vector<int> seen;
     t->KeyPress = [&](int& key) {
         seen.push_back(key);
-        if (key == 'x')
-            key = 0;
-        if (key == 'a')
-            key = 'b';
+        if (key == 'x') key = 0;
+        if (key == 'a') key = 'b';
     };
     w.show();
     t->setFocus();
