@@ -17,9 +17,9 @@ const FolderColour kTeal { QColor(60, 180, 180), QColor(0, 255, 255), QColor(0, 
 
 } // namespace
 
-const std::vector<FolderIconSpec>& bundledIcons()
+const std::vector<FolderIconRecipe>& bundledIcons()
 {
-    static const std::vector<FolderIconSpec> icons = {
+    static const std::vector<FolderIconRecipe> icons = {
         { QStringLiteral("Ordner gelb"), kYellow, Emblem::None },
         { QStringLiteral("Ordner blau"), kBlue, Emblem::None },
         { QStringLiteral("Ordner grün"), kGreen, Emblem::None },
@@ -32,11 +32,11 @@ const std::vector<FolderIconSpec>& bundledIcons()
     return icons;
 }
 
-const std::vector<FolderIconSpec>& libraryIcons()
+const std::vector<FolderIconRecipe>& libraryIcons()
 {
     // Plain folders in every colour first, then the emblems, each on a colour it stands out
     // from, then a second round of the emblems people use most.
-    static const std::vector<FolderIconSpec> icons = [] {
+    static const std::vector<FolderIconRecipe> icons = [] {
         const std::pair<FolderColour, Emblem> table[] = {
             { kYellow, Emblem::None },
             { kBlue, Emblem::None },
@@ -79,7 +79,7 @@ const std::vector<FolderIconSpec>& libraryIcons()
             { kTeal, Emblem::Check },
             { kPurple, Emblem::Person },
         };
-        std::vector<FolderIconSpec> out;
+        std::vector<FolderIconRecipe> out;
         for (const auto& [colour, emblem] : table)
             out.push_back({ {}, colour, emblem });
         return out;
@@ -87,21 +87,21 @@ const std::vector<FolderIconSpec>& libraryIcons()
     return icons;
 }
 
-std::vector<IconImage> folderIconFile(const FolderIconSpec& spec)
+std::vector<IconImage> folderIconFile(const FolderIconRecipe& recipe)
 {
     std::vector<IconImage> images;
     for (const int size : { 16, 32, 48 })
-        images.push_back(iconImage32(folderIcon(size, spec.colour, spec.emblem)));
+        images.push_back(iconImage32(folderIcon(size, recipe.colour, recipe.emblem)));
     return images;
 }
 
-std::vector<IconImage> folderIconGroup(const FolderIconSpec& spec)
+std::vector<IconImage> folderIconGroup(const FolderIconRecipe& recipe)
 {
     std::vector<IconImage> images;
     for (const int size : { 16, 32 }) {
-        images.push_back(iconImage32(folderIcon(size, spec.colour, spec.emblem)));
+        images.push_back(iconImage32(folderIcon(size, recipe.colour, recipe.emblem)));
         images.push_back(
-            iconImageIndexed(toVga(folderIcon(size, spec.colour, spec.emblem, Look::Classic)), 4));
+            iconImageIndexed(toVga(folderIcon(size, recipe.colour, recipe.emblem, Look::Classic)), 4));
     }
     return images;
 }

@@ -10,22 +10,22 @@
 
 namespace art {
 
-struct FolderIconSpec {
+struct FolderIconRecipe {
     QString name;
     FolderColour colour;
     Emblem emblem;
 };
 
 // The stand-alone .ico files, with their file names.
-const std::vector<FolderIconSpec>& bundledIcons();
+const std::vector<FolderIconRecipe>& bundledIcons();
 // The icon groups of the bundled library, in resource order.
-const std::vector<FolderIconSpec>& libraryIcons();
+const std::vector<FolderIconRecipe>& libraryIcons();
 
 // The images of a stand-alone folder icon: 16, 32 and 48 pixels in 32 bpp with alpha.
-std::vector<IconImage> folderIconFile(const FolderIconSpec& spec);
+std::vector<IconImage> folderIconFile(const FolderIconRecipe& recipe);
 // The images of a library group: 16 and 32 pixels in 32 bpp, and both again in 16 colours
 // for displays without true colour.
-std::vector<IconImage> folderIconGroup(const FolderIconSpec& spec);
+std::vector<IconImage> folderIconGroup(const FolderIconRecipe& recipe);
 // The program's window icon: 16, 32 and 48 pixels, each in 16 and in 256 colours.
 std::vector<IconImage> programIcon();
 

@@ -56,23 +56,23 @@ bool writePreviews(const QString& dir)
 {
     using namespace art;
     std::vector<std::vector<QImage>> library, bundled(3), program(2);
-    const auto& specs = libraryIcons();
+    const auto& recipes = libraryIcons();
     // Ten icons to a block: smooth and classic at 32 pixels, then both at 16.
-    for (size_t first = 0; first < specs.size(); first += 10) {
+    for (size_t first = 0; first < recipes.size(); first += 10) {
         const size_t row = library.size();
         library.resize(row + 4);
-        for (size_t k = first; k < std::min(specs.size(), first + 10); ++k) {
+        for (size_t k = first; k < std::min(recipes.size(), first + 10); ++k) {
             for (int i = 0; i < 2; ++i) {
                 const int size = i ? 16 : 32;
-                library[row + size_t(i * 2)].push_back(folderIcon(size, specs[k].colour, specs[k].emblem));
+                library[row + size_t(i * 2)].push_back(folderIcon(size, recipes[k].colour, recipes[k].emblem));
                 library[row + size_t(i * 2 + 1)].push_back(
-                    fromIndexed(toVga(folderIcon(size, specs[k].colour, specs[k].emblem, Look::Classic))));
+                    fromIndexed(toVga(folderIcon(size, recipes[k].colour, recipes[k].emblem, Look::Classic))));
             }
         }
     }
-    for (const FolderIconSpec& spec : bundledIcons()) {
+    for (const FolderIconRecipe& recipe : bundledIcons()) {
         for (int i = 0; i < 3; ++i)
-            bundled[size_t(i)].push_back(folderIcon(48 - 16 * i, spec.colour, spec.emblem));
+            bundled[size_t(i)].push_back(folderIcon(48 - 16 * i, recipe.colour, recipe.emblem));
     }
     for (const int size : { 48, 32, 16 }) {
         program[0].push_back(fromIndexed(toVga(pencilIcon(size, Look::Classic))));
@@ -90,11 +90,11 @@ bool writeArt(const QString& out)
     bool ok = writeFile(out + "/side.bmp", bmpFile4(toVga(sideStrip())));
     ok = writeFile(out + "/title.bmp", bmpFile4(toVga(titlePicture()))) && ok;
     ok = writeFile(out + "/quillmark.ico", icoFile(programIcon())) && ok;
-    for (const FolderIconSpec& spec : bundledIcons())
-        ok = writeFile(out + "/icons/" + spec.name + ".ico", icoFile(folderIconFile(spec))) && ok;
+    for (const FolderIconRecipe& recipe : bundledIcons())
+        ok = writeFile(out + "/icons/" + recipe.name + ".ico", icoFile(folderIconFile(recipe))) && ok;
     std::vector<std::vector<IconImage>> groups;
-    for (const FolderIconSpec& spec : libraryIcons())
-        groups.push_back(folderIconGroup(spec));
+    for (const FolderIconRecipe& recipe : libraryIcons())
+        groups.push_back(folderIconGroup(recipe));
     return writeFile(out + "/icons/ordner.dll", iconLibrary(groups)) && ok;
 }
 
