@@ -88,11 +88,17 @@ finish
 sleep 6
 state "after removing it"
 
-# 4. Any icon of the library through the icon-choice dialog (cell 18).
+# 4. A typed folder, the library picked in the list, a cell, then any icon
+# of the library through the icon-choice dialog (cell 18).
 start
 xdotool key alt+w && sleep 0.5 && xdotool key alt+w && sleep 1
 click_folder_box
-xdotool key ctrl+a && xdotool type --delay 10 "$LIB" && xdotool key Return && sleep 1.5
+xdotool key ctrl+a && xdotool type --delay 10 "$(dirname "$LIB")" && xdotool key Return && sleep 1.5
+shot 4-folder
+# ordner.dll is the ninth entry of the list; entries are 13 pixels apart.
+click_at $(( $(px 405) + 30 )) $(( $(px 810) + $(px 900) + 8 * 13 + 8 ))
+click_cell 6
+shot 4-cell
 click_cell 18
 DLG=""
 for _ in $(seq 50); do
