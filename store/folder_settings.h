@@ -15,7 +15,6 @@ inline const QString kKeyInfoTip = QStringLiteral("InfoTip");
 inline const QString kKeyInfotipRead = QStringLiteral("Infotip");
 inline const QString kKeyIconFile = QStringLiteral("IconFile");
 inline const QString kKeyIconIndex = QStringLiteral("IconIndex");
-inline const QString kKeyCLSID = QStringLiteral("CLSID");
 
 // The program's per-user registry key.
 inline const QString kRegSetFolders = QStringLiteral("Software\\Morvane\\Set Folders");

@@ -129,9 +129,8 @@ void root::removeSettingsFile(const QString& folder, const QString& settings)
     hide();
     Sleep(5);
     DoEvents();
-    // Only a file with nothing left in it goes: a CLSID, or view settings
-    // that Windows keeps in other sections, keep it.
-    if (IniRead(settings, kShellClassInfo, kKeyCLSID).isEmpty() && !SettingsFileHasKeys(settings))
-        DeleteFileA(settings);
+    // Only a file with nothing left in it goes: any key keeps it, a CLSID as
+    // well as view settings that Windows keeps in other sections.
+    if (!SettingsFileHasKeys(settings)) DeleteFileA(settings);
     DoEvents();
 }
