@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace {
 
 TEST(FileDirPath, SplitsAtTheLastSeparator)
@@ -25,26 +23,26 @@ TEST(FileDirPath, SplitsAtTheLastSeparator)
         { "/usr/lib/", "/usr/lib/", "" },
         { "", "", "" },
         { "/", "/", "" },
-        { "/a.ico", "/", "a.ico" },
         { "//a//b", "//a//", "b" },
         { "C:\\Windows\\x.ico", "", "C:\\Windows\\x.ico" }, // a backslash is part of a name here
         { "Ordner mit: Doppelpunkt/x", "Ordner mit: Doppelpunkt/", "x" },
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(GetFolderPart(QString::fromUtf8(c.path)), QString::fromUtf8(c.folder)) << c.path;
-        EXPECT_EQ(GetFilePart(QString::fromUtf8(c.path)), QString::fromUtf8(c.file)) << c.path;
+        EXPECT_EQ(GetFolderPart(c.path).toStdString(), c.folder) << c.path;
+        EXPECT_EQ(GetFilePart(c.path).toStdString(), c.file) << c.path;
     }
 }
 
+// FileExists asks the directory search (wildcards allowed), FolderExists the attributes.
 TEST(Dateiexistenz, FileAndFolderTests)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(QDir().mkdir(dir.filePath(QStringLiteral("Icons"))));
-    QFile f(dir.filePath(QStringLiteral("Icons/shell.exe")));
+    const QString icons = dir.filePath("Icons");
+    const QString exe = icons + "/shell.exe";
+    ASSERT_TRUE(QDir().mkdir(icons));
+    QFile f(exe);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
-    const QString icons = dir.filePath(QStringLiteral("Icons"));
-    const QString exe = icons + QStringLiteral("/shell.exe");
     struct Case {
         QString path;
         bool file;
@@ -55,12 +53,11 @@ TEST(Dateiexistenz, FileAndFolderTests)
         { icons + u'/', false, true },
         { exe, true, true },
         { exe + u'/', false, false },
-        { icons + QStringLiteral("/*.exe"), true, false },
-        { icons + QStringLiteral("/*.dll"), false, false },
-        { icons + QStringLiteral("/SHELL.EXE"), true, true },
-        { dir.filePath(QStringLiteral("icons")), true, true },
-        { dir.filePath(QStringLiteral("missing")), false, false },
-        { QStringLiteral("/"), false, true },
+        { icons + "/*.exe", true, false },
+        { icons + "/*.dll", false, false },
+        { icons + "/SHELL.EXE", true, true },
+        { dir.filePath("missing"), false, false },
+        { "/", false, true },
         { QString(), false, false },
     };
     for (const Case& c : cases) {
@@ -69,32 +66,18 @@ TEST(Dateiexistenz, FileAndFolderTests)
     }
 }
 
-class WindowsFolder : public ::testing::Test {
-protected:
-    void SetUp() override { m_old = qgetenv("QUILLMARK_WINDOWS_DIR"); }
-    void TearDown() override { qputenv("QUILLMARK_WINDOWS_DIR", m_old); }
-    QByteArray m_old;
-};
-
-TEST_F(WindowsFolder, IsTheConfiguredFolderWithoutClosingSeparator)
+// A folder that does not fit the 255-character buffer is no folder at all, not a cut-off one.
+TEST(WindowsFolder, LongerThanTheBufferGivesEmpty)
 {
+    const QByteArray old = qgetenv("QUILLMARK_WINDOWS_DIR");
     QTemporaryDir dir;
-    const QString chosen = dir.filePath(QStringLiteral("windows"));
-    qputenv("QUILLMARK_WINDOWS_DIR", (chosen + u'/').toUtf8());
-    EXPECT_EQ(GetWindowsFolder(), chosen);
-    EXPECT_TRUE(QFileInfo(chosen).isDir());
-}
-
-TEST_F(WindowsFolder, LongerThanTheBufferGivesEmpty)
-{
-    QTemporaryDir dir;
-    QString base = dir.path();
-    const QString fits = base + u'/' + QString(254 - base.size() - 1, u'f');
+    const QString fits = dir.path() + u'/' + QString(254 - dir.path().size() - 1, u'f');
     ASSERT_EQ(fits.size(), 254);
-    qputenv("QUILLMARK_WINDOWS_DIR", fits.toUtf8());
-    EXPECT_EQ(GetWindowsFolder(), fits);
+    qputenv("QUILLMARK_WINDOWS_DIR", (fits + u'/').toUtf8());
+    EXPECT_EQ(GetWindowsFolder().toStdString(), fits.toStdString());
     qputenv("QUILLMARK_WINDOWS_DIR", (fits + u'x').toUtf8());
-    EXPECT_EQ(GetWindowsFolder(), QString());
+    EXPECT_EQ(GetWindowsFolder().toStdString(), "");
+    old.isNull() ? qunsetenv("QUILLMARK_WINDOWS_DIR") : qputenv("QUILLMARK_WINDOWS_DIR", old);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Copying and deleting files, the Windows directory and the version record.
+// Copying and deleting files, the directory search, names without regard to
+// case, the Windows directory and the version record.
 #include "platform/files/file_api.h"
 #include "platform/files/version_api.h"
 #include "platform/files/windows_dir.h"
@@ -6,42 +7,35 @@
 #include "files_test_util.h"
 
 #include <cstring>
+#include <tuple>
 
 using namespace testutil;
 
 namespace {
 
-class FileApi : public ::testing::Test {
+class FileApi : public TempFolder {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        source = dir.filePath(QStringLiteral("shell.dll"));
+        TempFolder::SetUp();
+        source = path("shell.dll");
         writeBytes(source, QByteArray("MZ\0\1\2binary", 11));
     }
-    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
-    QTemporaryDir dir;
     QString source;
 };
 
+// The copy replaces the target found under another case and takes the source's bits, not the target's.
 TEST_F(FileApi, CopyIsAByteCopyWithTheSourcesBits)
 {
     ASSERT_TRUE(SetFileAttributesA(source, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-    ASSERT_TRUE(CopyFileA(source, path("Desktop.ico"), 0));
-    EXPECT_EQ(readBytes(path("Desktop.ico")), readBytes(source));
-    EXPECT_EQ(GetFileAttributesA(path("Desktop.ico")), 34u);
-}
-
-TEST_F(FileApi, CopyOverAnExistingFile)
-{
     writeBytes(path("desktop.ico"), "old");
+    ASSERT_TRUE(SetFileAttributesA(path("desktop.ico"), FILE_ATTRIBUTE_SYSTEM));
     EXPECT_FALSE(CopyFileA(source, path("Desktop.ico"), 1));
-    EXPECT_EQ(readBytes(path("desktop.ico")), QByteArray("old"));
+    EXPECT_EQ(readBytes(path("desktop.ico")), "old");
     ASSERT_TRUE(CopyFileA(source, path("Desktop.ico"), 0));
-    // The existing file under another case is the one replaced.
     EXPECT_EQ(readBytes(path("desktop.ico")), readBytes(source));
-    EXPECT_EQ(
-        entries(dir.path()), QStringList({ QStringLiteral("desktop.ico"), QStringLiteral("shell.dll") }));
+    EXPECT_EQ(GetFileAttributesA(path("desktop.ico")), 34u);
+    EXPECT_EQ(entries(dir.path()), QStringList({ "desktop.ico", "shell.dll" }));
 }
 
 TEST_F(FileApi, CopyFailures)
@@ -50,7 +44,7 @@ TEST_F(FileApi, CopyFailures)
     ASSERT_TRUE(SetFileAttributesA(path("ro.ico"), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(QDir().mkdir(path("folder")));
     EXPECT_FALSE(CopyFileA(source, path("ro.ico"), 0));
-    EXPECT_EQ(readBytes(path("ro.ico")), QByteArray("keep"));
+    EXPECT_EQ(readBytes(path("ro.ico")), "keep");
     EXPECT_FALSE(CopyFileA(source, path("folder"), 0));
     EXPECT_FALSE(CopyFileA(path("missing"), path("x.ico"), 0));
     EXPECT_FALSE(CopyFileA(path("folder"), path("x.ico"), 0));
@@ -58,6 +52,7 @@ TEST_F(FileApi, CopyFailures)
     EXPECT_FALSE(QFile::exists(path("x.ico")));
 }
 
+// Only files and links go; read-only files, folders and wildcards do not.
 TEST_F(FileApi, Delete)
 {
     writeBytes(path("desktop.ico"), "x");
@@ -65,9 +60,7 @@ TEST_F(FileApi, Delete)
     ASSERT_TRUE(SetFileAttributesA(path("ro.ico"), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(QDir().mkdir(path("folder")));
     ASSERT_EQ(::symlink("shell.dll", path("link").toUtf8().constData()), 0);
-
     EXPECT_TRUE(DeleteFileA(path("Desktop.ico")));
-    EXPECT_FALSE(QFile::exists(path("desktop.ico")));
     EXPECT_FALSE(DeleteFileA(path("Desktop.ico")));
     EXPECT_FALSE(DeleteFileA(path("ro.ico")));
     EXPECT_FALSE(DeleteFileA(path("folder")));
@@ -78,68 +71,145 @@ TEST_F(FileApi, Delete)
     EXPECT_TRUE(DeleteFileA(path("ro.ico")));
 }
 
-TEST(WindowsDirectory, TheOverrideOrTheDataFolder)
+// "*.*" is every name, also without a dot; case folds, but "ß" is no "SS".
+TEST(Wildcard, MatchesLikeWindows)
 {
-    QTemporaryDir dir;
-    const QString chosen = dir.filePath(QStringLiteral("win dir"));
-    {
-        const EnvGuard windows("QUILLMARK_WINDOWS_DIR", chosen + QStringLiteral("//"));
-        QString buffer = QStringLiteral("untouched");
-        EXPECT_EQ(GetWindowsDirectoryA(buffer, 255), UINT(chosen.size()));
-        EXPECT_EQ(buffer, chosen);
-        EXPECT_TRUE(QFileInfo(chosen).isDir());
-        // Too small: the size needed, with room for the NUL, and the buffer left alone.
-        QString small = QStringLiteral("untouched");
-        EXPECT_EQ(GetWindowsDirectoryA(small, UINT(chosen.size())), UINT(chosen.size() + 1));
-        EXPECT_EQ(small, QStringLiteral("untouched"));
-    }
-    const EnvGuard windows("QUILLMARK_WINDOWS_DIR", QString());
-    {
-        const EnvGuard data("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")));
-        QString buffer;
-        GetWindowsDirectoryA(buffer, 255);
-        EXPECT_EQ(buffer, dir.filePath(QStringLiteral("data/quillmark")));
-        EXPECT_TRUE(QFileInfo(buffer).isDir());
-    }
-    const EnvGuard home("HOME", dir.filePath(QStringLiteral("home")));
-    for (const QString& xdg : { QString(), QStringLiteral("relative/data") }) {
-        const EnvGuard data("XDG_DATA_HOME", xdg);
-        QString buffer;
-        GetWindowsDirectoryA(buffer, 255);
-        EXPECT_EQ(buffer, dir.filePath(QStringLiteral("home/.local/share/quillmark")));
-    }
-    writeBytes(dir.filePath(QStringLiteral("file")), "");
-    const EnvGuard blocked("QUILLMARK_WINDOWS_DIR", dir.filePath(QStringLiteral("file/sub")));
-    QString buffer;
-    EXPECT_EQ(GetWindowsDirectoryA(buffer, 255), 0u);
+    const std::tuple<const char*, const char*, bool> cases[] = { { "shell32.dll", "*.dll", true },
+        { "SHELL32.DLL", "*.dll", true }, { "shell32.dll", "*.exe", false }, { "a.ico", "?.ico", true },
+        { "ab.ico", "?.ico", false }, { "README", "*.*", true }, { "x.tar.gz", "*.gz", true },
+        { "x.tar.gz", "*tar*", true }, { "Straße.ico", "STRASSE.ICO", false },
+        { "Ärger.ico", "ärger.*", true }, { "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*c", false },
+        { "", "*", true }, { "abc", "", false } };
+    for (const auto& [name, pattern, matches] : cases)
+        EXPECT_EQ(files::matchesWildcard(name, pattern), matches) << name << " ~ " << pattern;
 }
 
+class Search : public TempFolder {
+protected:
+    void SetUp() override
+    {
+        TempFolder::SetUp();
+        writeBytes(path("b.ico"), "12345");
+        writeBytes(path("A.ICO"), "1");
+        writeBytes(path("c.exe"), "");
+        ASSERT_TRUE(QDir().mkdir(path("Sub")));
+    }
+};
+
+// A closing separator, the bare root and wildcards before the last part find nothing.
+TEST_F(Search, FindsWhatWindowsFinds)
+{
+    const QString d = dir.path();
+    const std::pair<QString, QString> cases[] = { { path("b.ico"), "b.ico" }, { path("B.ICO"), "b.ico" },
+        { path("*.ico"), "A.ICO" }, { path("?.EXE"), "c.exe" }, { path("sub"), "Sub" },
+        { d, QFileInfo(d).fileName() }, { path("*.dll"), "" }, { d + u'/', "" }, { "/", "" }, { "", "" },
+        { path("S*/x"), "" }, { path("SUB/../b.ico"), "b.ico" } };
+    for (const auto& [pattern, first] : cases) {
+        WIN32_FIND_DATAA data;
+        const HANDLE h = FindFirstFileA(pattern, &data);
+        EXPECT_EQ(h == INVALID_HANDLE_VALUE ? QString() : data.cFileName, first) << pattern.toStdString();
+        FindClose(h);
+    }
+    EXPECT_EQ(files::openSearchCount(), 0u);
+}
+
+TEST_F(Search, WalksAllMatchesInNameOrderAndCloses)
+{
+    WIN32_FIND_DATAA data;
+    const HANDLE h = FindFirstFileA(path("*"), &data);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    QStringList found;
+    do {
+        found << QStringLiteral("%1 %2 %3")
+                     .arg(data.cFileName)
+                     .arg(data.nFileSizeLow)
+                     .arg(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    } while (FindNextFileA(h, &data));
+    EXPECT_EQ(found.mid(2), QStringList({ "A.ICO 1 0", "b.ico 5 0", "c.exe 0 0", "Sub 0 16" }));
+    EXPECT_EQ(found.first(), ". 0 16");
+    EXPECT_EQ(files::openSearchCount(), 1u);
+    EXPECT_TRUE(FindClose(h));
+    EXPECT_FALSE(FindClose(h));
+    EXPECT_FALSE(FindNextFileA(h, &data));
+    EXPECT_FALSE(FindClose(INVALID_HANDLE_VALUE));
+    EXPECT_EQ(files::openSearchCount(), 0u);
+}
+
+// Exact names win; among names that differ only in case, byte order decides;
+// missing parts stay as written from the first one on.
+TEST_F(FileApi, ResolvePathCaseFindsEachMissingPart)
+{
+    ASSERT_TRUE(QDir().mkpath(path("Icons/Alt")));
+    for (const char* name : { "desktop.ini", "DESKTOP.INI", "Bild.ico" })
+        writeBytes(path("Icons/Alt/") + name, "");
+    const QString d = dir.path();
+    const std::pair<QString, QString> cases[] = { { path("Icons/Alt/Bild.ico"), path("Icons/Alt/Bild.ico") },
+        { path("icons/ALT/bild.ICO"), path("Icons/Alt/Bild.ico") }, { d + "/ICONS/alt/", d + "/Icons/Alt/" },
+        { path("Icons/Alt/desktop.ini"), path("Icons/Alt/desktop.ini") },
+        { path("Icons/Alt/Desktop.ini"), path("Icons/Alt/DESKTOP.INI") },
+        { path("icons/Neu/bild.ico"), path("Icons/Neu/bild.ico") },
+        { d + "/ICONS//alt/./BILD.ICO", d + "/Icons//Alt/./Bild.ico" }, { "", "" } };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(ResolvePathCase(in), out) << in.toStdString();
+    // A relative path resolves in the current folder.
+    const QString old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(path("Icons")));
+    const QString got = ResolvePathCase("alt/bild.ico");
+    QDir::setCurrent(old);
+    EXPECT_EQ(got, "Alt/Bild.ico");
+}
+
+QString windowsDirectory()
+{
+    QString buffer;
+    const UINT n = GetWindowsDirectoryA(buffer, 255);
+    return n && n == UINT(buffer.size()) ? buffer : QStringLiteral("<returned %1>").arg(n);
+}
+
+// The override without closing separators, else the data folder; created when missing.
+TEST_F(FileApi, WindowsDirectory)
+{
+    const EnvGuard home("HOME", path("home"));
+    {
+        const EnvGuard windows("QUILLMARK_WINDOWS_DIR", path("win dir//"));
+        EXPECT_EQ(windowsDirectory(), path("win dir"));
+        EXPECT_TRUE(QFileInfo(path("win dir")).isDir());
+        // Too small: the size needed, with room for the NUL, and the buffer left alone.
+        QString small = "untouched";
+        const UINT size = UINT(path("win dir").size());
+        EXPECT_EQ(GetWindowsDirectoryA(small, size), size + 1);
+        EXPECT_EQ(small, "untouched");
+    }
+    const EnvGuard windows("QUILLMARK_WINDOWS_DIR", QString());
+    const QString inHome = path("home/.local/share/quillmark");
+    for (const auto& [xdg, expected] : { std::pair(path("data"), path("data/quillmark")),
+             std::pair(QString(), inHome), std::pair(QString("relative/data"), inHome) }) {
+        const EnvGuard data("XDG_DATA_HOME", xdg);
+        EXPECT_EQ(windowsDirectory(), expected);
+        EXPECT_TRUE(QFileInfo(expected).isDir());
+    }
+    const EnvGuard blocked("QUILLMARK_WINDOWS_DIR", path("shell.dll/sub"));
+    EXPECT_EQ(windowsDirectory(), "<returned 0>");
+}
+
+// The record is Windows' 148 bytes; a setting that does not parse fails the call and leaves it alone.
 TEST(VersionRecord, NtTenByDefaultOrAsConfigured)
 {
-    struct Case {
-        QString setting;
-        BOOL ok;
-        DWORD platform, major, minor;
-    };
-    const Case cases[] = {
-        { QString(), 1, 2, 10, 0 },
-        { QStringLiteral("1.4.90"), 1, 1, 4, 90 },
-        { QStringLiteral("2.5.1"), 1, 2, 5, 1 },
-        { QStringLiteral("0.0.0"), 1, 0, 0, 0 },
-        { QStringLiteral("1.4"), 0, 7, 7, 7 },
-        { QStringLiteral("a.b.c"), 0, 7, 7, 7 },
-        { QStringLiteral("1.4.-1"), 0, 7, 7, 7 },
-    };
-    for (const Case& c : cases) {
-        const EnvGuard env("QUILLMARK_OSVERSION", c.setting);
+    const std::pair<const char*, const char*> cases[] = { { nullptr, "1 2.10.0" }, { "1.4.90", "1 1.4.90" },
+        { "1.4", "0 7.7.7" }, { "a.b.c", "0 7.7.7" }, { "1.4.-1", "0 7.7.7" } };
+    for (const auto& [setting, expected] : cases) {
+        const EnvGuard env("QUILLMARK_OSVERSION", setting ? QString(setting) : QString());
         OSVERSIONINFOA info;
         std::memset(&info, 7, sizeof info);
         info.dwOSVersionInfoSize = 148;
         info.dwPlatformId = info.dwMajorVersion = info.dwMinorVersion = 7;
-        EXPECT_EQ(GetVersionExA(&info), c.ok) << c.setting.toStdString();
-        EXPECT_EQ(info.dwPlatformId, c.platform) << c.setting.toStdString();
-        EXPECT_EQ(info.dwMajorVersion, c.major) << c.setting.toStdString();
-        EXPECT_EQ(info.dwMinorVersion, c.minor) << c.setting.toStdString();
+        const BOOL ok = GetVersionExA(&info);
+        EXPECT_EQ(QStringLiteral("%1 %2.%3.%4")
+                      .arg(ok)
+                      .arg(info.dwPlatformId)
+                      .arg(info.dwMajorVersion)
+                      .arg(info.dwMinorVersion),
+            expected);
     }
     OSVERSIONINFOA wrongSize {};
     wrongSize.dwOSVersionInfoSize = 156;

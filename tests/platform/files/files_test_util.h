@@ -1,7 +1,6 @@
 #pragma once
-// Helpers shared by the file tests: raw file contents, the stored Samba
-// attribute value, the environment, and running a piece of a test in a
-// child process.
+// Helpers shared by the file tests: a temporary folder, raw file contents,
+// the stored Samba attribute value, the environment and child processes.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -9,22 +8,30 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+// Readable failure messages.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray& b, std::ostream* os)
+{
+    *os << b.toHex().toStdString();
+}
 
 namespace testutil {
 
 inline QByteArray readBytes(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 inline void writeBytes(const QString& path, const QByteArray& bytes)
@@ -34,14 +41,16 @@ inline void writeBytes(const QString& path, const QByteArray& bytes)
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
+inline QByteArray utf16(const QString& s)
+{
+    return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
+}
+
 inline std::optional<QByteArray> dosAttribXattr(const QString& path)
 {
-    const QByteArray p = path.toUtf8();
-    const ssize_t n = ::getxattr(p.constData(), "user.DOSATTRIB", nullptr, 0);
-    if (n < 0) return std::nullopt;
-    QByteArray v(n, '\0');
-    if (::getxattr(p.constData(), "user.DOSATTRIB", v.data(), v.size()) != n) return std::nullopt;
-    return v;
+    char v[256];
+    const ssize_t n = ::getxattr(path.toUtf8().constData(), "user.DOSATTRIB", v, sizeof v);
+    return n < 0 ? std::nullopt : std::optional<QByteArray>(QByteArray(v, n));
 }
 
 inline void setDosAttribXattr(const QString& path, const QByteArray& value)
@@ -55,53 +64,58 @@ inline mode_t modeOf(const QString& path)
     return ::stat(path.toUtf8().constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
+inline void setMode(const QString& path, mode_t mode)
+{
+    ASSERT_EQ(::chmod(path.toUtf8().constData(), mode), 0) << path.toStdString();
+}
+
 inline QStringList entries(const QString& folder)
 {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// Sets an environment variable for the life of the guard.
+// Each test works in a folder of its own.
+class TempFolder : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+// Sets an environment variable (a null value unsets it) for the life of the guard.
 class EnvGuard {
 public:
     EnvGuard(const char* name, const QString& value)
         : m_name(name)
+        , m_had(qEnvironmentVariableIsSet(name))
+        , m_old(qgetenv(name))
     {
-        if (const char* old = std::getenv(name)) m_old = QByteArray(old);
-        if (value.isNull())
-            ::unsetenv(name);
-        else
-            ::setenv(name, value.toUtf8().constData(), 1);
+        value.isNull() ? qunsetenv(name) : qputenv(name, value.toUtf8());
     }
-    ~EnvGuard()
-    {
-        if (m_old)
-            ::setenv(m_name, m_old->constData(), 1);
-        else
-            ::unsetenv(m_name);
-    }
+    ~EnvGuard() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
     EnvGuard(const EnvGuard&) = delete;
     EnvGuard& operator=(const EnvGuard&) = delete;
 
 private:
     const char* m_name;
-    std::optional<QByteArray> m_old;
+    bool m_had;
+    QByteArray m_old;
 };
 
-// Runs body in a child process and returns its exit status as waitpid
-// reports it. The child ends with _exit(body() ? 0 : 1).
-inline int inChild(const std::function<bool()>& body)
+// Starts body in a child process that ends with _exit(body() ? 0 : 1).
+inline pid_t spawn(const std::function<bool()>& body)
 {
     const pid_t pid = ::fork();
     if (pid == 0) ::_exit(body() ? 0 : 1);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return status;
+    return pid;
 }
 
-inline bool exitedWith(int status, int code)
+// Whether the child ran to its end and its body succeeded.
+inline bool succeeded(pid_t child)
 {
-    return WIFEXITED(status) && WEXITSTATUS(status) == code;
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // The user whose rights an unprivileged run takes when we are root.

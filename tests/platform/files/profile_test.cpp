@@ -1,83 +1,207 @@
-// The profile functions on disk: buffers and results as on Windows, the
-// fixtures' bytes kept, and the files a write must refuse.
+// The profile format: what a read finds and exactly which bytes a write
+// changes, in memory and on disk, where the fixtures' bytes are kept and
+// some files must be refused.
+#include "platform/files/ansi_codepage.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/profile.h"
+#include "platform/files/profile_text.h"
 
 #include "files_test_util.h"
 
+using files::ProfileText;
 using namespace testutil;
 
 namespace {
+
+// Every byte survives a read and a write; letters map as Windows-1252 maps
+// them; what the code page lacks becomes one '?' per character.
+TEST(AnsiCodePage, MapsLikeWindows1252)
+{
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all.append(char(b));
+    EXPECT_EQ(files::encodeAnsi(files::decodeAnsi(all)), all);
+    EXPECT_EQ(files::decodeAnsi(QByteArray("\x80\x8a\x9f\xe4\xdf")), "€ŠŸäß");
+    EXPECT_EQ(files::encodeAnsi("€ŠŸäß"), "\x80\x8a\x9f\xe4\xdf");
+    EXPECT_EQ(files::encodeAnsi("a☺b𝄞c\u0100"), "a?b?c?");
+    EXPECT_EQ(files::encodeAnsi(QString(QChar(0xD800))), "?");
+}
+
+TEST(ProfileText, ReadFindsTheValueWindowsWould)
+{
+    struct Case {
+        const char* name;
+        QByteArray file;
+        const char* section;
+        const char* key;
+        std::optional<QString> expected;
+    };
+    const std::nullopt_t none = std::nullopt;
+    const Case cases[] = {
+        { "namesTrimmed", "  [  S  ]  \r\n\t k \t= v\r\n", " S ", " k ", "v" },
+        { "valueTrimmed", "[S]\r\nk=  a b \t\r\n", "S", "k", "a b" },
+        { "onePairOfQuotes", "[S]\r\nk= \"\"a\"\" \r\n", "S", "k", "\"a\"" },
+        { "loneQuoteKept", "[S]\r\nk=\"a\r\n", "S", "k", "\"a" },
+        { "emptyValue", "[S]\r\nk=\r\n", "S", "k", "" },
+        { "noEquals", "[S]\r\nk\r\n", "S", "k", none },
+        { "firstKeyWins", "[S]\r\nk=1\r\nK=2\r\n", "S", "k", "1" },
+        { "firstSectionOnly", "[S]\r\na=1\r\n[T]\r\n[s]\r\nb=2\r\n", "S", "b", none },
+        { "keyBeforeAnySection", "k=1\r\n[S]\r\n", "S", "k", none },
+        { "missingSection", "[S]\r\nk=1\r\n", "X", "k", none },
+        { "lfOnly", "[S]\nk=lf\n", "S", "k", "lf" },
+        { "crOnly", "[S]\rk=cr\rj=2", "S", "j", "2" },
+        { "noFinalNewline", "[S]\r\nk=end", "S", "k", "end" },
+        { "equalsInValue", "[S]\r\nk=a=b\r\n", "S", "k", "a=b" },
+        { "lastBracket", "[a]b]\r\nk=1\r\n", "a]b", "k", "1" },
+        { "unclosed", "[S]\r\n[T\r\nk=1\r\n", "S", "k", "1" },
+        { "nulEndsValue", QByteArray("[S]\r\nk=ab\0cd\r\n", 14), "S", "k", "ab" },
+        // Windows does not know a UTF-8 byte order mark: the first line is no section line.
+        { "utf8BomHides", "\xef\xbb\xbf[S]\r\nk=1\r\n[T]\r\nk=2\r\n", "S", "k", none },
+        { "utf8BomOthers", "\xef\xbb\xbf[S]\r\nk=1\r\n[T]\r\nk=2\r\n", "T", "k", "2" },
+        { "emptyFile", "", "S", "k", none },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProfileText(c.file).value(c.section, c.key), c.expected) << c.name;
+}
+
+TEST(ProfileText, WriteChangesOnlyTheLineItNeeds)
+{
+    struct Case {
+        const char* name;
+        QByteArray before;
+        const char* section;
+        const char* key;
+        const char* value; // nullptr: remove
+        std::optional<QByteArray> after; // nullopt: nothing to change
+    };
+    const Case cases[] = {
+        { "replaceKeepsName", "; c\r\n[S]\r\n  Infotip = old \r\nx=1\r\n", "s", "InfoTip", "new",
+            "; c\r\n[S]\r\nInfotip=new\r\nx=1\r\n" },
+        { "replaceKeepsLf", "[S]\nk=1\nj=2\n", "S", "k", "9", "[S]\nk=9\nj=2\n" },
+        { "afterLastKey", "[S]\r\na=1\r\nb=2\r\n\r\n; next\r\n[T]\r\n", "S", "c", "3",
+            "[S]\r\na=1\r\nb=2\r\nc=3\r\n\r\n; next\r\n[T]\r\n" },
+        { "noKeysYet", "[S]\r\n; only a comment\r\n[T]\r\n", "S", "k", "v",
+            "[S]\r\nk=v\r\n; only a comment\r\n[T]\r\n" },
+        { "afterUnterminated", "[S]\r\na=1", "S", "b", "2", "[S]\r\na=1\r\nb=2\r\n" },
+        { "newSection", "[S]\r\na=1\r\n", "T", "k", "v", "[S]\r\na=1\r\n[T]\r\nk=v\r\n" },
+        { "sectionAfterUnterminated", "[S]\r\na=1", "T", "k", "v", "[S]\r\na=1\r\n[T]\r\nk=v\r\n" },
+        { "verbatim", "", "S", "k", " \"x\" ", "[S]\r\nk= \"x\" \r\n" },
+        { "firstOfTwin", "[S]\r\na=1\r\n[T]\r\n[S]\r\nb=2\r\n", "S", "b", "9",
+            "[S]\r\na=1\r\nb=9\r\n[T]\r\n[S]\r\nb=2\r\n" },
+        { "junk", QByteArray("\0\xff junk\r\n[S]\rk=1\r\x01\x02\n", 20), "S", "k", "2",
+            QByteArray("\0\xff junk\r\n[S]\rk=2\r\x01\x02\n", 20) },
+        { "removeUnterminated", "[S]\r\na=1\r\nk=2", "S", "k", nullptr, "[S]\r\na=1\r\n" },
+        { "removeMissingKey", "[S]\r\na=1\r\n", "S", "k", nullptr, std::nullopt },
+        { "removeNoSection", "[S]\r\nk=1\r\n", "T", "k", nullptr, std::nullopt },
+        { "utf8Bom", "\xef\xbb\xbf[S]\r\nk=1\r\n", "S", "k", "2",
+            "\xef\xbb\xbf[S]\r\nk=1\r\n[S]\r\nk=2\r\n" },
+    };
+    for (const Case& c : cases) {
+        const ProfileText text(c.before);
+        EXPECT_EQ(
+            c.value ? text.withValue(c.section, c.key, c.value) : text.withoutKey(c.section, c.key), c.after)
+            << c.name;
+    }
+}
+
+// An odd last byte of a UTF-16 file stays last.
+TEST(ProfileText, Utf16OddLastByte)
+{
+    const QByteArray bom("\xff\xfe", 2);
+    const ProfileText text(bom + utf16("[S]\r\nk=1") + "\x7f");
+    EXPECT_TRUE(text.isUtf16());
+    EXPECT_EQ(text.value("S", "k"), "1");
+    EXPECT_EQ(text.withValue("S", "j", "2"), bom + utf16("[S]\r\nk=1\r\nj=2\r\n") + "\x7f");
+}
+
+TEST(ProfileText, TenMegabyteLinesAreReadAndKept)
+{
+    const QByteArray huge(10 * 1024 * 1024, 'x');
+    const QByteArray before = "[S]\r\n" + huge + "\r\nbig=" + huge + "\r\n[" + huge + "\r\nk=1\r\n";
+    const ProfileText text(before);
+    EXPECT_EQ(text.value("S", "k"), "1");
+    EXPECT_EQ(text.value("S", "big")->size(), huge.size());
+    const QByteArray after = text.withValue("S", "k", "2");
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_TRUE(after.endsWith("\r\nk=2\r\n"));
+    EXPECT_EQ(after.left(before.size() - 3), before.left(before.size() - 3));
+}
+
+// A key before any section is in none; Windows reads ";note=1" as a key named ";note".
+TEST(ProfileText, AnyKeyInAnySectionCounts)
+{
+    const std::pair<QByteArray, bool> cases[] = {
+        { "", false },
+        { "k=v\r\n", false },
+        { "[.ShellClassInfo]\r\njust text\r\n\r\n", false },
+        { "[.ShellClassInfo]\r\n[ViewState]\r\nMode=\r\n", true },
+        { "[a]\r\n;note=1\r\n", true },
+        { "[a]\nk = v", true },
+        { "\xff\xfe" + utf16("[s]\r\nk=v\r\n"), true },
+    };
+    for (const auto& [text, hasKey] : cases)
+        EXPECT_EQ(ProfileText(text).hasAnyKey(), hasKey) << text.toStdString();
+}
 
 QString fixture(const char* name)
 {
     return QStringLiteral(QM_TEST_DATA "/ini/") + QLatin1String(name);
 }
 
-class Profile : public ::testing::Test {
+class Profile : public TempFolder {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
-    static BOOL write(const QString& file, const char* section, const char* key, const QString& value)
+    static BOOL write(const QString& file, const QString& section, const QString& key, const QString& value)
     {
-        return WritePrivateProfileStringA(QString::fromUtf8(section), QString::fromUtf8(key), &value, file);
+        return WritePrivateProfileStringA(section, key, &value, file);
     }
-    static QString read(const QString& file, const char* section, const char* key, DWORD size = 255)
+    static BOOL remove(const QString& file, const QString& section, const QString& key)
+    {
+        return WritePrivateProfileStringA(section, key, nullptr, file);
+    }
+    static QString read(const QString& file, const QString& section, const QString& key, DWORD size = 255)
     {
         QString buffer;
-        const DWORD n = GetPrivateProfileStringA(
-            QString::fromUtf8(section), QString::fromUtf8(key), QStringLiteral("dflt  "), buffer, size, file);
+        const DWORD n = GetPrivateProfileStringA(section, key, "dflt  ", buffer, size, file);
         EXPECT_EQ(qsizetype(n), buffer.size());
         return buffer;
     }
-    QTemporaryDir dir;
 };
 
-TEST_F(Profile, BufferAndResultFollowWindows)
+// A new file is ANSI with CR LF; a read gives at most size - 1 characters,
+// or the default without its trailing blanks.
+TEST_F(Profile, NewFileBufferAndDefault)
 {
     const QString file = path("a.ini");
-    writeBytes(file, "[S]\r\nk=0123456789\r\n");
-    EXPECT_EQ(read(file, "S", "k"), QStringLiteral("0123456789"));
-    EXPECT_EQ(read(file, "S", "k", 5), QStringLiteral("0123"));
-    EXPECT_EQ(read(file, "S", "k", 11), QStringLiteral("0123456789"));
-    EXPECT_EQ(read(file, "S", "k", 1), QString());
-    EXPECT_EQ(read(file, "S", "k", 0), QString());
-    // The default, without its trailing blanks, for anything missing.
-    EXPECT_EQ(read(file, "S", "x"), QStringLiteral("dflt"));
-    EXPECT_EQ(read(file, "T", "k"), QStringLiteral("dflt"));
-    EXPECT_EQ(read(path("missing.ini"), "S", "k"), QStringLiteral("dflt"));
-    EXPECT_EQ(read(file, "S", "x", 3), QStringLiteral("df"));
-}
-
-TEST_F(Profile, NewFileIsAnsiWithCrLf)
-{
-    const QString file = path("new.ini");
-    ASSERT_TRUE(write(file, "S", "k", QStringLiteral("Grüße €")));
+    ASSERT_TRUE(write(file, "S", "k", "Grüße €"));
     ASSERT_TRUE(write(file, "S", "j", QString()));
+    ASSERT_TRUE(write(file, "S", "n", "0123456789"));
     EXPECT_EQ(readBytes(file),
-        QByteArray("[S]\r\nk=Gr\xfc\xdf"
-                   "e \x80\r\nj=\r\n"));
-    EXPECT_EQ(read(file, "s", "K"), QStringLiteral("Grüße €"));
+        "[S]\r\nk=Gr\xfc\xdf"
+        "e \x80\r\nj=\r\nn=0123456789\r\n");
+    EXPECT_EQ(read(file, "s", "K"), "Grüße €");
+    for (const auto& [size, expected] :
+        { std::pair(255, "0123456789"), { 11, "0123456789" }, { 5, "0123" }, { 1, "" }, { 0, "" } })
+        EXPECT_EQ(read(file, "S", "n", DWORD(size)), expected) << size;
+    EXPECT_EQ(read(file, "S", "x"), "dflt");
+    EXPECT_EQ(read(file, "T", "k"), "dflt");
+    EXPECT_EQ(read(path("missing.ini"), "S", "k"), "dflt");
+    EXPECT_EQ(read(file, "S", "x", 3), "df");
 }
 
-TEST_F(Profile, Utf16FileStaysUtf16AndOnlyTheKeyLineChanges)
+// Only the key's line changes, and a new section is written in UTF-16 too.
+TEST_F(Profile, Utf16FileStaysUtf16)
 {
     const QString file = path("desktop.ini");
-    writeBytes(file, readBytes(fixture("utf16le_desktop.ini")));
-    ASSERT_TRUE(SetFileAttributesA(file, 34));
-    EXPECT_EQ(read(file, ".ShellClassInfo", "infotip"), QStringLiteral("Grüße aus Köln"));
-
-    ASSERT_TRUE(write(file, ".ShellClassInfo", "InfoTip", QStringLiteral("Ärger ☺")));
     const QByteArray before = readBytes(fixture("utf16le_desktop.ini"));
-    auto utf16
-        = [](const QString& s) { return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2); };
+    writeBytes(file, before);
+    EXPECT_EQ(read(file, ".ShellClassInfo", "infotip"), "Grüße aus Köln");
+    ASSERT_TRUE(write(file, ".ShellClassInfo", "InfoTip", "Ärger ☺"));
+    ASSERT_TRUE(write(file, "Neu", "k", "v"));
     QByteArray expected = before;
-    expected.replace(
-        utf16(QStringLiteral("  InfoTip = Grüße aus Köln ")), utf16(QStringLiteral("InfoTip=Ärger ☺")));
+    expected.replace(utf16("  InfoTip = Grüße aus Köln "), utf16("InfoTip=Ärger ☺"));
     ASSERT_NE(expected, before);
-    EXPECT_EQ(readBytes(file), expected);
-    EXPECT_EQ(GetFileAttributesA(file), 34u);
-    EXPECT_EQ(read(file, "ViewState", "FolderType"), QStringLiteral("Pictures"));
+    EXPECT_EQ(readBytes(file), expected + utf16("[Neu]\r\nk=v\r\n"));
+    EXPECT_EQ(read(file, "ViewState", "FolderType"), "Pictures");
 }
 
 TEST_F(Profile, JunkCommentsAndOtherSectionsKeptByteForByte)
@@ -85,11 +209,11 @@ TEST_F(Profile, JunkCommentsAndOtherSectionsKeptByteForByte)
     const QString file = path("junk.ini");
     const QByteArray before = readBytes(fixture("ansi_junk.ini"));
     writeBytes(file, before);
-    EXPECT_EQ(read(file, "section a", "name"), QStringLiteral("Straße € 5"));
-    EXPECT_EQ(read(file, "Section B", "Last"), QStringLiteral("quoted value"));
-    EXPECT_EQ(read(file, "Section A", "orphan line without equals"), QStringLiteral("dflt"));
+    EXPECT_EQ(read(file, "section a", "name"), "Straße € 5");
+    EXPECT_EQ(read(file, "Section B", "Last"), "quoted value");
+    EXPECT_EQ(read(file, "Section A", "orphan line without equals"), "dflt");
 
-    ASSERT_TRUE(write(file, "Section A", "Name", QStringLiteral("neu")));
+    ASSERT_TRUE(write(file, "Section A", "Name", "neu"));
     QByteArray expected = before;
     expected.replace("Name=Stra\xdf"
                      "e \x80 5",
@@ -98,110 +222,84 @@ TEST_F(Profile, JunkCommentsAndOtherSectionsKeptByteForByte)
 
     // A new key follows the section's last key line, the ";comment=" line
     // included; the unterminated last line gets its line end.
-    ASSERT_TRUE(write(file, "Section B", "Add", QStringLiteral("1")));
+    ASSERT_TRUE(write(file, "Section B", "Add", "1"));
     EXPECT_EQ(readBytes(file), expected + "\r\nAdd=1\r\n");
 }
 
-TEST_F(Profile, Utf8ByteOrderMarkIsNotRecognised)
-{
-    const QString file = path("bom.ini");
-    const QByteArray before = readBytes(fixture("utf8_bom_desktop.ini"));
-    writeBytes(file, before);
-    EXPECT_EQ(read(file, ".ShellClassInfo", "InfoTip"), QStringLiteral("dflt"));
-    EXPECT_EQ(read(file, "Other", "A"), QStringLiteral("1"));
-    ASSERT_TRUE(write(file, ".ShellClassInfo", "InfoTip", QStringLiteral("second")));
-    EXPECT_EQ(readBytes(file), before + "[.ShellClassInfo]\r\nInfoTip=second\r\n");
-}
-
+// Nothing to remove is a success that creates nothing.
 TEST_F(Profile, RemovingKeys)
 {
     const QString file = path("r.ini");
     writeBytes(file, "[S]\r\na=1\r\nk=2\r\n");
-    EXPECT_TRUE(WritePrivateProfileStringA(QStringLiteral("s"), QStringLiteral("K"), nullptr, file));
-    EXPECT_EQ(readBytes(file), QByteArray("[S]\r\na=1\r\n"));
-    EXPECT_TRUE(WritePrivateProfileStringA(QStringLiteral("S"), QStringLiteral("k"), nullptr, file));
-    EXPECT_TRUE(
-        WritePrivateProfileStringA(QStringLiteral("S"), QStringLiteral("k"), nullptr, path("none.ini")));
-    EXPECT_FALSE(QFile::exists(path("none.ini")));
-    EXPECT_TRUE(
-        WritePrivateProfileStringA(QStringLiteral("S"), QStringLiteral("k"), nullptr, path("no/folder.ini")));
+    EXPECT_TRUE(remove(file, "s", "K"));
+    EXPECT_EQ(readBytes(file), "[S]\r\na=1\r\n");
+    EXPECT_TRUE(remove(path("none.ini"), "S", "k"));
+    EXPECT_TRUE(remove(path("no/folder.ini"), "S", "k"));
+    EXPECT_EQ(entries(dir.path()), QStringList { "r.ini" });
 }
 
 TEST_F(Profile, OtherCaseOfTheFileNameEditsTheExistingFile)
 {
     writeBytes(path("desktop.ini"), "[.ShellClassInfo]\r\nInfoTip=alt\r\n");
-    const QString asWritten = path("Desktop.ini");
-    EXPECT_EQ(read(asWritten, ".ShellClassInfo", "Infotip"), QStringLiteral("alt"));
-    ASSERT_TRUE(write(asWritten, ".ShellClassInfo", "InfoTip", QStringLiteral("neu")));
-    EXPECT_EQ(entries(dir.path()), QStringList { QStringLiteral("desktop.ini") });
-    EXPECT_EQ(readBytes(path("desktop.ini")), QByteArray("[.ShellClassInfo]\r\nInfoTip=neu\r\n"));
+    EXPECT_EQ(read(path("Desktop.ini"), ".ShellClassInfo", "Infotip"), "alt");
+    ASSERT_TRUE(write(path("Desktop.ini"), ".ShellClassInfo", "InfoTip", "neu"));
+    EXPECT_EQ(entries(dir.path()), QStringList { "desktop.ini" });
+    EXPECT_EQ(readBytes(path("desktop.ini")), "[.ShellClassInfo]\r\nInfoTip=neu\r\n");
 }
 
-TEST_F(Profile, SymbolicLinkStaysALink)
-{
-    ASSERT_TRUE(QDir().mkdir(path("real")));
-    const QString target = path("real/settings.ini");
-    writeBytes(target, "[S]\r\nk=1\r\n");
-    ASSERT_EQ(::symlink("real/settings.ini", path("Desktop.ini").toUtf8().constData()), 0);
-    ASSERT_TRUE(write(path("Desktop.ini"), "S", "k", QStringLiteral("2")));
-    EXPECT_EQ(QFileInfo(path("Desktop.ini")).symLinkTarget(), target);
-    EXPECT_EQ(readBytes(target), QByteArray("[S]\r\nk=2\r\n"));
-    EXPECT_EQ(entries(path("real")), QStringList { QStringLiteral("settings.ini") });
-}
-
+// Read-only by bit or by permission, a folder in place of the file, a missing folder.
 TEST_F(Profile, WritesThatMustFailLeaveEverythingAlone)
 {
     const QByteArray content("[S]\r\nk=1\r\n");
-    const QString byBit = path("bit.ini");
-    const QString byMode = path("mode.ini");
-    writeBytes(byBit, content);
-    writeBytes(byMode, content);
-    ASSERT_TRUE(SetFileAttributesA(byBit, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    ::chmod(byMode.toUtf8().constData(), 0444);
+    writeBytes(path("bit.ini"), content);
+    writeBytes(path("mode.ini"), content);
+    ASSERT_TRUE(SetFileAttributesA(path("bit.ini"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    setMode(path("mode.ini"), 0444);
     ASSERT_TRUE(QDir().mkdir(path("Desktop.ini")));
-    for (const QString& file : { byBit, byMode }) {
-        EXPECT_FALSE(write(file, "S", "k", QStringLiteral("2"))) << file.toStdString();
-        EXPECT_FALSE(WritePrivateProfileStringA(QStringLiteral("S"), QStringLiteral("k"), nullptr, file));
+    for (const QString& file : { path("bit.ini"), path("mode.ini") }) {
+        EXPECT_FALSE(write(file, "S", "k", "2")) << file.toStdString();
+        EXPECT_FALSE(remove(file, "S", "k"));
         EXPECT_EQ(readBytes(file), content);
         // Nothing to remove is no change, and no change is no failure.
-        EXPECT_TRUE(WritePrivateProfileStringA(QStringLiteral("S"), QStringLiteral("x"), nullptr, file));
+        EXPECT_TRUE(remove(file, "S", "x"));
     }
-    EXPECT_FALSE(write(path("Desktop.ini"), "S", "k", QStringLiteral("2")));
-    EXPECT_EQ(read(path("Desktop.ini"), "S", "k"), QStringLiteral("dflt"));
-    EXPECT_FALSE(write(path("missing/x.ini"), "S", "k", QStringLiteral("2")));
-    EXPECT_FALSE(QFileInfo::exists(path("missing")));
-    EXPECT_EQ(entries(dir.path()),
-        QStringList(
-            { QStringLiteral("Desktop.ini"), QStringLiteral("bit.ini"), QStringLiteral("mode.ini") }));
+    EXPECT_FALSE(write(path("Desktop.ini"), "S", "k", "2"));
+    EXPECT_EQ(read(path("Desktop.ini"), "S", "k"), "dflt");
+    EXPECT_FALSE(write(path("missing/x.ini"), "S", "k", "2"));
+    EXPECT_EQ(entries(dir.path()), QStringList({ "Desktop.ini", "bit.ini", "mode.ini" }));
 }
 
+// On a folder the bit marks a customised folder, not a locked one.
 TEST_F(Profile, ReadOnlyFolderDoesNotStopWritesInside)
 {
     ASSERT_TRUE(SetFileAttributesA(dir.path(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_TRUE(write(path("Desktop.ini"), "S", "k", QStringLiteral("v")));
-    EXPECT_EQ(read(path("Desktop.ini"), "S", "k"), QStringLiteral("v"));
+    EXPECT_TRUE(write(path("Desktop.ini"), "S", "k", "v"));
+    EXPECT_EQ(read(path("Desktop.ini"), "S", "k"), "v");
 }
 
-TEST_F(Profile, FolderWeMayNotWriteMakesTheWriteFail)
+// Another user's files: one we may write in a folder we may not, and one we
+// may not write in a folder we may (a rename would replace it, Windows would not).
+TEST_F(Profile, FilesWeMayNotChangeMakeTheWriteFail)
 {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to run a part as another user";
-    const QString locked = path("locked");
-    ASSERT_TRUE(QDir().mkdir(locked));
-    const QString file = locked + QStringLiteral("/Desktop.ini");
-    writeBytes(file, "[S]\r\nk=1\r\n");
-    ::chmod(file.toUtf8().constData(), 0666); // the file alone would allow it
-    ::chmod(locked.toUtf8().constData(), 0755);
-    ::chmod(dir.path().toUtf8().constData(), 0755);
-    const int status = inChild([&] {
-        const QString v = QStringLiteral("2");
-        return ::setuid(kNobody) == 0
-            && !WritePrivateProfileStringA(QStringLiteral("S"), QStringLiteral("k"), &v, file)
-            && !WritePrivateProfileStringA(
-                QStringLiteral("S"), QStringLiteral("k"), &v, locked + QStringLiteral("/new.ini"));
-    });
-    EXPECT_TRUE(exitedWith(status, 0));
-    EXPECT_EQ(readBytes(file), QByteArray("[S]\r\nk=1\r\n"));
-    EXPECT_EQ(entries(locked), QStringList { QStringLiteral("Desktop.ini") });
+    const QByteArray content("[S]\r\nk=1\r\n");
+    for (const auto& [folder, folderMode, fileMode] :
+        { std::tuple("locked", 0755, 0666), { "open", 0777, 0644 } }) {
+        ASSERT_TRUE(QDir().mkdir(path(folder)));
+        writeBytes(path(folder) + "/Desktop.ini", content);
+        setMode(path(folder) + "/Desktop.ini", mode_t(fileMode));
+        setMode(path(folder), mode_t(folderMode));
+    }
+    setMode(dir.path(), 0755);
+    EXPECT_TRUE(succeeded(spawn([&] {
+        return ::setuid(kNobody) == 0 && !write(path("locked/Desktop.ini"), "S", "k", "2")
+            && !write(path("locked/new.ini"), "S", "k", "2")
+            && !write(path("open/Desktop.ini"), "S", "k", "2");
+    })));
+    EXPECT_EQ(readBytes(path("locked/Desktop.ini")), content);
+    EXPECT_EQ(readBytes(path("open/Desktop.ini")), content);
+    EXPECT_EQ(entries(path("locked")), QStringList { "Desktop.ini" });
+    EXPECT_EQ(entries(path("open")), QStringList { "Desktop.ini" });
 }
 
 } // namespace
