@@ -13,29 +13,18 @@ namespace {
 const QString kRed = QStringLiteral(QM_TEST_DATA "/icons/red.ico");
 const QString kLibrary = QStringLiteral(QM_TEST_DATA "/icons/library64.dll");
 
-// What the replaced dialog saw, and what it answers.
-struct DialogRecorder {
-    int calls = 0;
-    QString buffer;
-    UINT capacity = 0;
-    int indexIn = 0;
-    bool confirm = true;
-    QString chosenFile;
-    int chosenIndex = 0;
-};
-
 class IconModules : public ::testing::Test {
 protected:
     void SetUp() override
     {
         setPickIconDlgHandler([this](HWND, QString& path, UINT capacity, int* index) {
-            ++dialog.calls;
-            dialog.buffer = path;
-            dialog.capacity = capacity;
-            dialog.indexIn = *index;
-            if (!dialog.confirm) return 0;
-            path.replace(0, dialog.chosenFile.size() + 1, dialog.chosenFile + QChar(0));
-            *index = dialog.chosenIndex;
+            ++calls;
+            buffer = path;
+            indexIn = *index;
+            EXPECT_EQ(capacity, 260u);
+            if (!confirm) return 0;
+            path.replace(0, chosenFile.size() + 1, chosenFile + QChar(0));
+            *index = chosenIndex;
             return 1;
         });
     }
@@ -44,7 +33,13 @@ protected:
         setPickIconDlgHandler({});
         EXPECT_EQ(LiveIconHandles(), 0) << "a handle outlived the call";
     }
-    DialogRecorder dialog;
+    // What the replaced dialog saw, and what it answers.
+    int calls = 0;
+    QString buffer;
+    int indexIn = -1;
+    bool confirm = true;
+    QString chosenFile;
+    int chosenIndex = 0;
 };
 
 QRgb centreOf(const StdPicture& p)
@@ -52,123 +47,79 @@ QRgb centreOf(const StdPicture& p)
     return p && !p->image.isNull() ? p->image.pixel(p->image.width() / 2, 8) : 0;
 }
 
-TEST_F(IconModules, ModesGiveLargeSmallOrBoth)
+TEST_F(IconModules, ModesGiveLargeSmallOrBothAsPicturesThatOutliveTheHandles)
 {
-    struct Case {
+    using R = IconPictureResult;
+    const struct {
         int mode;
-        IconPictureResult::Kind kind;
-        QSize size; // of the one picture, or of element 1
+        int index;
+        R::Kind kind;
+        QRgb large; // centre of the one picture or of element 1; 0: shows nothing
+        QRgb small; // centre of element 2
+    } cases[] = {
+        { 0, 0, R::One, 0xFFFF0000, 0 },
+        { 1, 0, R::One, 0xFFFF00FF, 0 }, // the 16x16 image is magenta
+        { 2, 0, R::Pair, 0xFFFF0000, 0xFFFF00FF },
+        { 2, 4, R::Pair, 0, 0 }, // no such icon: pictures that show nothing
+        { 5, 0, R::Empty, 0, 0 },
+        { -1, 0, R::Empty, 0, 0 },
     };
-    const Case cases[] = {
-        { 0, IconPictureResult::One, QSize(32, 32) },
-        { 1, IconPictureResult::One, QSize(16, 16) },
-        { 2, IconPictureResult::Pair, QSize(32, 32) },
-        { 5, IconPictureResult::Empty, QSize() },
-        { -1, IconPictureResult::Empty, QSize() },
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
         QString file = kRed;
-        int index = 0;
-        const IconPictureResult r = GetIconPicture(file, index, c.mode, false, nullptr);
+        int index = c.index;
+        const R r = GetIconPicture(file, index, c.mode, false, nullptr);
         EXPECT_EQ(r.kind, c.kind);
         EXPECT_EQ(LiveIconHandles(), 0);
-        if (c.kind == IconPictureResult::One) {
-            ASSERT_TRUE(r.picture);
-            EXPECT_EQ(r.picture->image.size(), c.size);
-        }
-        if (c.kind == IconPictureResult::Pair) {
-            // Drawable after every handle is gone: large red, small magenta.
-            EXPECT_EQ(r.item(1)->image.size(), QSize(32, 32));
-            EXPECT_EQ(centreOf(r.item(1)), 0xFFFF0000u);
-            EXPECT_EQ(r.item(2)->image.size(), QSize(16, 16));
-            EXPECT_EQ(centreOf(r.item(2)), 0xFFFF00FFu);
-            EXPECT_FALSE(r.item(3));
-        }
+        const StdPicture first = r.kind == R::Pair ? r.item(1) : r.picture;
+        EXPECT_EQ(bool(first), c.kind != R::Empty);
+        EXPECT_EQ(bool(r.item(2)), c.kind == R::Pair);
+        EXPECT_EQ(centreOf(first), c.large);
+        EXPECT_EQ(centreOf(r.item(2)), c.small);
     }
-    EXPECT_EQ(dialog.calls, 0);
+    EXPECT_EQ(calls, 0);
 }
 
-TEST_F(IconModules, AnIndexTheFileLacksGivesPicturesThatShowNothing)
+TEST_F(IconModules, TheDialogChoosesFileAndIndexOrChangesNothing)
 {
-    QString file = kRed;
-    int index = 4;
-    const IconPictureResult r = GetIconPicture(file, index, 2, false, nullptr);
-    ASSERT_TRUE(r.isPair());
-    ASSERT_TRUE(r.large());
-    ASSERT_TRUE(r.small());
-    EXPECT_TRUE(r.large()->image.isNull());
-    EXPECT_TRUE(r.small()->image.isNull());
-}
-
-TEST_F(IconModules, ConfirmedDialogChoosesFileAndIndex)
-{
-    dialog.chosenFile = kLibrary;
-    dialog.chosenIndex = 2;
+    chosenFile = kLibrary;
+    chosenIndex = 2;
     QString file = kRed;
     int index = 0;
-    const IconPictureResult r = GetIconPicture(file, index, 2, true, nullptr);
-    EXPECT_EQ(dialog.calls, 1);
-    EXPECT_EQ(dialog.capacity, 260u);
+    EXPECT_EQ(centreOf(GetIconPicture(file, index, 2, true, nullptr).large()), 0xFF0000FFu); // group 7: blue
     EXPECT_EQ(file, kLibrary);
     EXPECT_EQ(index, 2);
-    ASSERT_TRUE(r.isPair());
-    EXPECT_EQ(centreOf(r.large()), 0xFF0000FFu); // group 7 of the library is blue
-
-    // Another mode after a confirmed dialog: empty, but the choice is kept.
-    file = kRed;
-    index = 0;
+    // Another mode after a confirmed dialog: empty, but the choice is kept; a
+    // shorter name than before must not keep the old name's rest after the NUL.
+    chosenFile = kRed;
+    chosenIndex = 0;
     EXPECT_TRUE(GetIconPicture(file, index, 7, true, nullptr).isEmpty());
-    EXPECT_EQ(file, kLibrary);
-    EXPECT_EQ(index, 2);
-}
-
-TEST_F(IconModules, CancelledDialogGivesNothingAndChangesNothing)
-{
-    dialog.confirm = false;
-    QString file = kRed;
-    int index = 3;
+    EXPECT_EQ(file, kRed);
+    EXPECT_EQ(index, 0);
+    confirm = false;
+    index = 3;
     EXPECT_TRUE(GetIconPicture(file, index, 2, true, nullptr).isEmpty());
-    EXPECT_EQ(dialog.indexIn, 3);
     EXPECT_EQ(file, kRed);
     EXPECT_EQ(index, 3);
+    EXPECT_EQ(calls, 3);
 }
 
 TEST_F(IconModules, DialogBufferHolds260Characters)
 {
-    struct Case {
-        const char* name;
-        int length;
-        bool nulAt; // the name is followed by a NUL in the buffer
-    };
-    const Case cases[]
-        = { { "short", 20, true }, { "259", 259, true }, { "260", 260, false }, { "300", 300, false } };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        dialog.confirm = false;
-        QString file(c.length, QLatin1Char('a'));
-        int index = 1;
+    confirm = false;
+    for (int length : { 20, 259, 260, 300 }) {
+        SCOPED_TRACE(length);
+        QString file(length, QLatin1Char('a'));
+        int index = 3;
         EXPECT_FALSE(ShowIconDialog(file, index, nullptr));
-        ASSERT_EQ(dialog.buffer.size(), 260);
-        EXPECT_EQ(dialog.buffer.left(std::min(c.length, 260)), file.left(260));
-        if (c.nulAt) {
-            EXPECT_EQ(dialog.buffer[c.length], QChar(0));
-            EXPECT_EQ(dialog.buffer.mid(c.length + 1), QString(259 - c.length, QLatin1Char(' ')));
-        } else {
-            EXPECT_EQ(dialog.buffer.indexOf(QChar(0)), -1);
-        }
-        EXPECT_EQ(file.size(), c.length); // unchanged on cancel
+        EXPECT_EQ(indexIn, 3);
+        // The name, then a NUL and blanks when it is shorter than the buffer.
+        const QString expected
+            = length < 260 ? file + QChar(0) + QString(259 - length, QLatin1Char(' ')) : file.left(260);
+        EXPECT_EQ(buffer, expected);
+        EXPECT_EQ(file.size(), length);
+        EXPECT_EQ(index, 3);
     }
-
-    // On OK the name ends at the first NUL, without the buffer's blanks.
-    dialog.confirm = true;
-    dialog.chosenFile = QStringLiteral("/icons/b.dll");
-    dialog.chosenIndex = 42;
-    QString file = QStringLiteral("/a/much/longer/name/than/the/chosen/one.ico");
-    int index = 0;
-    EXPECT_TRUE(ShowIconDialog(file, index, nullptr));
-    EXPECT_EQ(file, QStringLiteral("/icons/b.dll"));
-    EXPECT_EQ(index, 42);
 }
 
 TEST_F(IconModules, IconToPictureRefusesOtherTypesAndOwnsWhenAsked)
@@ -176,8 +127,7 @@ TEST_F(IconModules, IconToPictureRefusesOtherTypesAndOwnsWhenAsked)
     const HICON icon = ExtractIconA(0, kRed, 0);
     EXPECT_FALSE(IconToPicture(icon, 1, false)); // a bitmap type: refused
     StdPicture owned = IconToPicture(icon, 3, true);
-    ASSERT_TRUE(owned);
-    EXPECT_EQ(owned->image.size(), QSize(32, 32));
+    EXPECT_EQ(centreOf(owned), 0xFFFF0000u);
     EXPECT_EQ(LiveIconHandles(), 1);
     owned.reset();
     EXPECT_EQ(LiveIconHandles(), 0);

@@ -1,4 +1,5 @@
-// Every bit depth and mask rule of the decoder against expected pixels.
+// Every bit depth and mask rule of the decoder against expected pixels, and
+// the bitmaps and PNG files it must refuse.
 #include "platform/icons/icon_decoder.h"
 #include "tests/platform/icons/icon_test_util.h"
 
@@ -9,12 +10,6 @@
 using icon_test::Dib;
 
 namespace {
-
-constexpr QRgb kClear = 0x00000000;
-QRgb opaque(std::uint32_t rgb)
-{
-    return 0xFF000000u | rgb;
-}
 
 QImage decode(const pe_writer::Bytes& bytes)
 {
@@ -29,50 +24,35 @@ struct DecodeCase {
 
 std::vector<DecodeCase> decodeCases()
 {
-    std::vector<DecodeCase> cases;
-    // 1 bpp: palette and mask; bits taken from the high end of each byte.
-    Dib d1 { 3, 2, 1, 0, { 0x000000, 0xFFFFFF }, { 0, 1, 1, 1, 0, 0 }, { 0, 0, 1, 0, 1, 0 } };
-    cases.push_back(
-        { "1bpp", d1, { opaque(0), opaque(0xFFFFFF), kClear, opaque(0xFFFFFF), kClear, opaque(0) } });
-    // 4 bpp with an odd width: the last nibble of a row stands alone.
-    Dib d4 { 3, 1, 4, 0, {}, { 15, 0, 7 }, { 0, 0, 0 } };
-    for (std::uint32_t i = 0; i < 16; ++i)
-        d4.palette.push_back(i * 0x111111u & 0xFFFFFF);
-    cases.push_back({ "4bpp", d4, { opaque(0xFFFFFF), opaque(0), opaque(0x777777) } });
-    // 8 bpp with a short palette (clrUsed 2): an index past it is black.
-    Dib d8 { 3, 1, 8, 0, { 0x123456, 0xABCDEF }, { 1, 0, 200 }, { 0, 1, 0 }, {}, 2 };
-    cases.push_back({ "8bpp short palette", d8, { opaque(0xABCDEF), kClear, opaque(0) } });
-    // 16 bpp 5-5-5: channels widened by repeating their bits.
-    Dib d16 { 3, 1, 16, 0, {}, { 0x7C00, 0x0210, 0x001F }, { 0, 0, 1 } };
-    cases.push_back({ "16bpp 555", d16, { opaque(0xFF0000), opaque(0x008484), kClear } });
-    // 16 bpp 5-6-5 through BI_BITFIELDS.
-    Dib d565 { 2, 1, 16, 3, {}, { 0x07E0, 0xF81F }, { 0, 0 }, { 0xF800, 0x07E0, 0x001F } };
-    cases.push_back({ "16bpp 565 bitfields", d565, { opaque(0x00FF00), opaque(0xFF00FF) } });
-    // 24 bpp: the mask counts (Qt's reader ignores it).
-    Dib d24 { 2, 2, 24, 0, {}, { 0x102030, 0x405060, 0x708090, 0xA0B0C0 }, { 1, 0, 0, 1 } };
-    cases.push_back({ "24bpp masked", d24, { kClear, opaque(0x405060), opaque(0x708090), kClear } });
-    // 32 bpp with alpha: the alpha counts, the mask does not.
-    Dib d32a { 2, 1, 32, 0, {}, { 0x80FF0000, 0x00000000 }, { 1, 0 } };
-    cases.push_back({ "32bpp alpha", d32a, { 0x80FF0000, 0x00000000 } });
-    // 32 bpp whose alpha is zero everywhere: opaque through the mask.
-    Dib d32z { 2, 1, 32, 0, {}, { 0x00FF0000, 0x0000FF00 }, { 0, 1 } };
-    cases.push_back({ "32bpp zero alpha", d32z, { opaque(0xFF0000), kClear } });
-    // 32 bpp BI_BITFIELDS with the usual masks keeps its alpha byte.
-    Dib d32f { 2, 1, 32, 3, {}, { 0x400000FF, 0x00000000 }, { 0, 0 }, { 0xFF0000, 0xFF00, 0xFF } };
-    cases.push_back({ "32bpp bitfields alpha", d32f, { 0x400000FF, 0x00000000 } });
-    // Rows are stored bottom-up; a 33-pixel-wide mask needs two words per row.
-    Dib tall { 33, 2, 8, 0, { 0x0000FF, 0x00FF00 }, {}, {}, {}, 2 };
-    tall.pixels.assign(66, 0);
-    tall.mask.assign(66, 0);
-    tall.pixels[32] = 1; // top row, last pixel
-    tall.mask[65] = 1; // bottom row, last pixel
-    std::vector<QRgb> tallExpected(66, opaque(0x0000FF));
-    tallExpected[32] = opaque(0x00FF00);
-    tallExpected[65] = kClear;
-    cases.push_back({ "bottom-up, wide mask", tall, tallExpected });
-    // No mask stored at all: opaque.
-    Dib bare { 1, 1, 24, 0, {}, { 0x010203 }, {} };
-    cases.push_back({ "no mask", bare, { opaque(0x010203) } });
+    std::vector<QRgb> wide(66, 0xFF0000FF); // blue but one green pixel, one clear
+    wide[32] = 0xFF00FF00;
+    wide[65] = 0;
+    std::vector<DecodeCase> cases = {
+        { "1 bpp", { 3, 2, 1, 0, { 0, 0xFFFFFF }, { 0, 1, 1, 1, 0, 0 }, { 0, 0, 1, 0, 1, 0 } },
+            { 0xFF000000, 0xFFFFFFFF, 0, 0xFFFFFFFF, 0, 0xFF000000 } },
+        { "4 bpp, odd width", { 3, 1, 4, 0, { 0, 0x777777, 0xFFFFFF }, { 2, 0, 1 }, { 0, 0, 0 }, 3 },
+            { 0xFFFFFFFF, 0xFF000000, 0xFF777777 } },
+        { "8 bpp, index past palette: black",
+            { 3, 1, 8, 0, { 0x123456, 0xABCDEF }, { 1, 0, 200 }, { 0, 1, 0 }, 2 },
+            { 0xFFABCDEF, 0, 0xFF000000 } },
+        { "16 bpp 555, channels widened", { 3, 1, 16, 0, {}, { 0x7C00, 0x0210, 0x001F }, { 0, 0, 1 } },
+            { 0xFFFF0000, 0xFF008484, 0 } },
+        { "16 bpp 565", { 2, 1, 16, 3, { 0xF800, 0x07E0, 0x001F }, { 0x07E0, 0xF81F }, { 0, 0 } },
+            { 0xFF00FF00, 0xFFFF00FF } },
+        { "24 bpp masked", { 2, 2, 24, 0, {}, { 0x102030, 0x405060, 0x708090, 0xA0B0C0 }, { 1, 0, 0, 1 } },
+            { 0, 0xFF405060, 0xFF708090, 0 } },
+        { "32 bpp, alpha counts, mask not", { 2, 1, 32, 0, {}, { 0x80FF0000, 0 }, { 1, 0 } },
+            { 0x80FF0000, 0 } },
+        { "32 bpp, zero alpha: mask counts", { 2, 1, 32, 0, {}, { 0xFF0000, 0xFF00 }, { 0, 1 } },
+            { 0xFFFF0000, 0 } },
+        { "32 bpp bitfields", { 2, 1, 32, 3, { 0xFF0000, 0xFF00, 0xFF }, { 0x400000FF, 0 }, { 0, 0 } },
+            { 0x400000FF, 0 } },
+        { "33 wide: 2 mask words",
+            { 33, 2, 8, 0, { 0x0000FF, 0x00FF00 }, std::vector(66, 0u), std::vector(66, 0u), 2 }, wide },
+        { "no mask stored: opaque", { 1, 1, 24, 0, {}, { 0x010203 }, {} }, { 0xFF010203 } },
+    };
+    cases[9].dib.pixels[32] = 1; // top row, last pixel
+    cases[9].dib.mask[65] = 1; // bottom row, last pixel
     return cases;
 }
 
@@ -81,56 +61,57 @@ TEST(IconDecoder, DecodesEveryDepthAndMaskRule)
     for (const DecodeCase& c : decodeCases()) {
         SCOPED_TRACE(c.name);
         const QImage image = decode(c.dib.bytes());
-        ASSERT_FALSE(image.isNull());
         ASSERT_EQ(image.format(), QImage::Format_ARGB32);
-        ASSERT_EQ(image.width(), c.dib.width);
-        ASSERT_EQ(image.height(), c.dib.height);
+        ASSERT_EQ(image.size(), QSize(c.dib.width, c.dib.height));
         for (int y = 0; y < c.dib.height; ++y)
             for (int x = 0; x < c.dib.width; ++x)
-                EXPECT_EQ(image.pixel(x, y), c.expected[std::size_t(y) * c.dib.width + x])
-                    << "at " << x << "," << y;
+                EXPECT_EQ(image.pixel(x, y), c.expected[std::size_t(y) * c.dib.width + x]) << x << "," << y;
     }
 }
 
 TEST(IconDecoder, RefusesBrokenBitmaps)
 {
-    const Dib good { 2, 2, 24, 0, {}, { 1, 2, 3, 4 }, { 0, 0, 0, 0 } };
+    const Dib rgb { 2, 2, 24, 0, {}, { 1, 2, 3, 4 }, { 0, 0, 0, 0 } };
+    const Dib indexed { 1, 1, 8, 0, { 0 }, { 0 }, { 0 }, 1 };
+    const Dib wide { icons::kMaxImageSide + 1, 1, 1, 0, { 0, 0 }, std::vector(1025, 0u),
+        std::vector(1025, 0u) };
+    // The undamaged images decode, so each case below fails for its damage.
+    ASSERT_FALSE(decode(rgb.bytes()).isNull());
+    ASSERT_FALSE(decode(indexed.bytes()).isNull());
     struct Broken {
         const char* name;
-        pe_writer::Bytes bytes;
+        const Dib& dib;
+        std::size_t at;
+        std::uint32_t value;
+        int cutTo = -1;
     };
-    std::vector<Broken> cases;
-    auto patched = [&](std::size_t at, std::uint32_t v, bool wide) {
-        pe_writer::Bytes b = good.bytes();
-        wide ? pe_writer::put32(b, at, v) : pe_writer::put16(b, at, v);
-        return b;
+    const Broken cases[] = {
+        { "2 bpp", rgb, 14, 2 },
+        { "run-length compression", rgb, 16, 1 },
+        { "bitfields at 24 bpp", rgb, 16, 3 },
+        { "header too small", rgb, 0, 12 },
+        { "header larger than data", rgb, 0, 4000 },
+        { "zero width", rgb, 4, 0 },
+        { "negative height", rgb, 8, 0xFFFFFFFCu },
+        { "wider than the limit", wide, 0, 40 },
+        { "huge palette", indexed, 32, 0x40000000u },
+        { "palette cut (256 colours by default)", indexed, 32, 0 },
+        { "colour rows cut", rgb, 0, 40, 48 },
+        { "empty", rgb, 0, 40, 0 },
     };
-    cases.push_back({ "2 bpp", patched(14, 2, false) });
-    cases.push_back({ "run-length compression", patched(16, 1, true) });
-    cases.push_back({ "bitfields at 24 bpp", patched(16, 3, true) });
-    cases.push_back({ "header too small", patched(0, 12, true) });
-    cases.push_back({ "header larger than data", patched(0, 4000, true) });
-    cases.push_back({ "zero width", patched(4, 0, true) });
-    cases.push_back({ "negative height", patched(8, 0xFFFFFFFCu, true) });
-    cases.push_back({ "too wide", patched(4, 5000, true) });
-    pe_writer::Bytes hugePalette = Dib { 1, 1, 8, 0, { 0 }, { 0 }, { 0 }, {}, 1 }.bytes();
-    pe_writer::put32(hugePalette, 32, 0x40000000u);
-    cases.push_back({ "huge palette", hugePalette });
-    pe_writer::Bytes truncated = good.bytes();
-    truncated.resize(40 + 8); // half the colour rows
-    cases.push_back({ "colour rows cut", truncated });
-    pe_writer::Bytes eightBit = Dib { 1, 1, 8, 0, { 0 }, { 0 }, { 0 } }.bytes();
-    eightBit.resize(44); // palette says 256 entries by default, only one stored
-    cases.push_back({ "palette cut", eightBit });
-    cases.push_back({ "empty", {} });
     for (const Broken& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_TRUE(decode(c.bytes).isNull());
+        pe_writer::Bytes bytes = c.dib.bytes();
+        pe_writer::put32(bytes, c.at, c.value);
+        if (c.cutTo >= 0) bytes.resize(std::size_t(c.cutTo));
+        EXPECT_TRUE(decode(bytes).isNull());
     }
 }
 
-pe_writer::Bytes pngOf(const QImage& image)
+pe_writer::Bytes pngOf(int width, int height, QRgb fill)
 {
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(fill);
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
@@ -140,21 +121,15 @@ pe_writer::Bytes pngOf(const QImage& image)
 
 TEST(IconDecoder, DecodesPngAndRefusesBrokenOrHugePng)
 {
-    QImage source(4, 3, QImage::Format_ARGB32);
-    source.fill(0x80123456);
-    const QImage decoded = decode(pngOf(source));
+    const QImage decoded = decode(pngOf(4, 3, 0x80123456));
     ASSERT_EQ(decoded.size(), QSize(4, 3));
     EXPECT_EQ(decoded.format(), QImage::Format_ARGB32);
     EXPECT_EQ(decoded.pixel(3, 2), 0x80123456u);
-
-    pe_writer::Bytes broken = pngOf(source);
+    pe_writer::Bytes broken = pngOf(4, 3, 0x80123456);
     broken.resize(broken.size() / 2);
     EXPECT_TRUE(decode(broken).isNull());
-
-    // A small file that claims a big image is refused before decoding.
-    pe_writer::Bytes huge = pngOf(QImage(2, 2, QImage::Format_ARGB32));
-    pe_writer::put32(huge, 16, 0x88130000u); // width 5000, big-endian
-    EXPECT_TRUE(decode(huge).isNull());
+    // A small file of a big image is refused before decoding.
+    EXPECT_TRUE(decode(pngOf(icons::kMaxImageSide + 1, 1, 0)).isNull());
 }
 
 } // namespace
