@@ -1,27 +1,38 @@
 #pragma once
-// The wizard walked to its icon page on temporary folders, with helpers that
-// click list entries and cells, type into the folder box, pick from its
-// drop-down list, and read what the cells show.
+// The wizard walked to its icon page, with helpers that click, type and read the page.
 #include "platform/icons/icon_api.h"
 #include "tests/wizard/wizard_fixture.h"
 
-#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <gmock/gmock.h>
 
-#include <algorithm>
 #include <ostream>
-#include <vector>
 
-// Texts in failure messages as text.
+using namespace Qt::StringLiterals;
+
 inline void PrintTo(const QString& text, std::ostream* out)
 {
     *out << '"' << text.toStdString() << '"';
 }
 
+// Compares the page with a line as page() writes it; "*" skips a field.
+#define EXPECT_PAGE(want) EXPECT_EQ(page(want), QString(want))
+
 class IconPage : public WizardTest {
 protected:
-    static constexpr QRgb kWhite = 0xFFFFFFFF;
+    void SetUp() override
+    {
+        WizardTest::SetUp();
+        other = folder(u"Andere Symbole"_s);
+        put(icons + u"/b.ico"_s);
+        put(icons + u"/bunt.dll"_s, 3);
+        put(icons + u"/siebzehn.dll"_s, 17);
+        put(icons + u"/vierzig.dll"_s, 40);
+        put(other + u"/x.dll"_s, 5);
+        put(other + u"/y.ico"_s);
+        ASSERT_TRUE(testing_support::writeFile(other + u"/liesmich.txt"_s, "kein Symbol"));
+    }
 
     void TearDown() override
     {
@@ -29,8 +40,7 @@ protected:
         WizardTest::TearDown();
     }
 
-    // Starts the wizard and walks to the icon page with `folder` committed
-    // from the folder box. The page opens with no file selected.
+    // The icon page reached with `folder` in the box, no file selected yet.
     void openIconPage(const QString& folder)
     {
         start();
@@ -40,7 +50,6 @@ protected:
         ASSERT_TRUE(w->PSet3->visible());
     }
 
-    // A new folder under the test's temporary folder.
     QString folder(const QString& name)
     {
         const QString path = tmp.filePath(name);
@@ -48,17 +57,16 @@ protected:
         return path;
     }
 
-    static void library(const QString& path, int icons)
+    // An .ico file in the colour of library icon 0, or a library.
+    static void put(const QString& path, int icons = 1)
     {
-        ASSERT_TRUE(testing_support::writeFile(path, testing_support::makeIconLibrary(icons)));
+        using namespace testing_support;
+        ASSERT_TRUE(
+            writeFile(path, path.endsWith(u".ico"_s) ? makeSolidIco(iconColour(0)) : makeIconLibrary(icons)));
     }
 
-    static void ico(const QString& path, const QColor& colour)
-    {
-        ASSERT_TRUE(testing_support::writeFile(path, testing_support::makeSolidIco(colour)));
-    }
+    QWidget* focused() const { return QApplication::focusWidget(); }
 
-    // Clicks the list entry of that name, as the user does.
     void clickFile(const QString& name)
     {
         const QList<QListWidgetItem*> found = w->IconFiles->findItems(name, Qt::MatchExactly);
@@ -69,92 +77,75 @@ protected:
         EXPECT_EQ(LiveIconHandles(), 0) << "after clicking " << name.toStdString();
     }
 
-    void clickCell(int i)
-    {
-        WizardTest::clickCell(i);
-        EXPECT_EQ(LiveIconHandles(), 0) << "after clicking cell " << i;
-    }
-
-    // Types the text into the folder box over what it held.
-    void type(const QString& text)
+    // Types over what the folder box held, then the key.
+    void type(const QString& text, Qt::Key end = Qt::Key_Return)
     {
         w->Text2->setFocus();
         w->Text2->lineEdit()->selectAll();
         QTest::keyClick(w->Text2, Qt::Key_Delete);
         for (const QChar c : text) {
-            // QTest knows keys for ASCII characters only; others arrive as
-            // their text, as from a keyboard layout that has them.
+            // QTest has keys for ASCII only; others arrive as their text.
             if (c.unicode() < 128)
                 QTest::keyClick(w->Text2, char(c.unicode()));
             else
                 QTest::sendKeyEvent(QTest::Click, w->Text2, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
+        QTest::keyClick(w->Text2, end);
     }
 
-    void typeAndEnter(const QString& text)
+    // List folder | list file | box text | icon count | chosen icon | marked cells.
+    QString page(const QString& like) const
     {
-        type(text);
-        QTest::keyClick(w->Text2, Qt::Key_Return);
-        EXPECT_EQ(LiveIconHandles(), 0) << "after Enter on " << text.toStdString();
-    }
-
-    // Opens the box's drop-down list and picks item `index` with the keys.
-    void pickFromDropDown(int index)
-    {
-        w->Text2->setFocus();
-        w->Text2->showPopup();
-        QAbstractItemView* view = w->Text2->view();
-        const QModelIndex item = view->model()->index(index, 0);
-        view->setCurrentIndex(item);
-        QTest::keyClick(view, Qt::Key_Return);
-    }
-
-    std::vector<int> markedCells() const
-    {
-        std::vector<int> marked;
+        const auto rel = [this](const QString& p) { return QString(p).remove(tmp.path() + u'/'); };
+        QStringList marked;
         for (int i = 0; i < 20; ++i) {
-            if (w->Bilddatei[i]->borderStyle() == 1) marked.push_back(i);
+            if (w->Bilddatei[i]->borderStyle() == 1) marked << QString::number(i);
         }
-        return marked;
-    }
-
-    // Whether every pixel from (0, 0) to (31, 31) of the cell is `colour`.
-    bool cellShows(int cell, QRgb colour) const
-    {
-        const QImage image = w->Bilddatei[cell]->clientImage().convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < 32; ++y) {
-            for (int x = 0; x < 32; ++x) {
-                if (image.pixel(x, y) != colour) return false;
-            }
+        QStringList got = { rel(w->IconFiles->path()), w->IconFiles->fileName(), rel(w->Text2->text()),
+            w->IconCounts->text(), w->IconCache->text(), marked.join(u',') };
+        for (int i = 0; i < got.size(); ++i) {
+            if (like.split(u" | "_s).value(i) == u"*") got[i] = u"*"_s;
         }
-        return true;
+        return got.join(u" | "_s);
     }
 
-    bool cellShowsIcon(int cell, int icon) const
+    // Per cell: the library icon whose colour fills it, "." white, "a" a.ico's red.
+    QString cells() const
     {
-        return cellShows(cell, testing_support::iconColour(icon).rgba());
+        QHash<QRgb, QString> names = { { 0xFFFFFFFF, u"."_s }, { 0xFFFF0000, u"a"_s } };
+        for (int i = 0; i < 20; ++i)
+            names[testing_support::iconColour(i).rgba()] = QString::number(i);
+        QStringList shown;
+        for (ui::PictureBox* cell : w->Bilddatei) {
+            const QImage image
+                = cell->clientImage().convertToFormat(QImage::Format_ARGB32).copy(0, 0, 32, 32);
+            QImage solid = image;
+            solid.fill(image.pixel(0, 0));
+            shown << (image == solid ? names.value(image.pixel(0, 0), u"?"_s) : u"?"_s);
+        }
+        return shown.join(u' ');
     }
 
-    bool cellEmpty(int cell) const { return cellShows(cell, kWhite); }
+    // cells() for a grid showing the first `icons` icons of a library.
+    static QString grid(int icons)
+    {
+        QStringList shown;
+        for (int i = 0; i < 20; ++i)
+            shown << (i < icons ? QString::number(i) : u"."_s);
+        return shown.join(u' ');
+    }
 
     // Records the live icon handles each time an icon is drawn into a cell.
     void watchDrawing()
     {
         for (ui::PictureBox* cell : w->Bilddatei) {
-            HDC dc = cell->hDC();
-            dc->changed = [this, repaint = dc->changed] {
+            cell->hDC()->changed = [this, repaint = cell->hDC()->changed] {
                 handlesWhileDrawing.push_back(LiveIconHandles());
                 repaint();
             };
         }
     }
 
-    int mostHandlesWhileDrawing() const
-    {
-        return handlesWhileDrawing.empty()
-            ? 0
-            : *std::max_element(handlesWhileDrawing.begin(), handlesWhileDrawing.end());
-    }
-
+    QString other;
     std::vector<int> handlesWhileDrawing;
 };
