@@ -1,119 +1,60 @@
 // Folders customised on a FAT stick: the bits belong in the directory
 // entries, where mtools (and Windows) read them from the unmounted image.
-#include "tests/fs/fs_wizard.h"
+#include "tests/fs/fs_fixture.h"
 
 #include "platform/files/dos_attribute_store.h"
 
-#include <QFile>
-
 namespace {
 
-using fstest::FinalState;
-using fstest::findTool;
-using fstest::kFinalStates;
-using fstest::runTool;
+using namespace fstest;
 
-constexpr DWORD kFour = 0x27;
-
-// The bits mattrib lists for one path of the image ("  A   H      ::/x").
-std::optional<DWORD> mattribBits(const QString& image, const QString& path)
-{
-    const auto run = runTool(
-        findTool(QStringLiteral("mattrib")), { QStringLiteral("-i"), image, QStringLiteral("::/") + path });
-    const qsizetype at = run.output.indexOf("::/");
-    if (!run.ok || at < 0) return std::nullopt;
-    DWORD bits = 0;
-    for (const char c : run.output.left(at)) {
-        if (c == 'R') bits |= FILE_ATTRIBUTE_READONLY;
-        if (c == 'H') bits |= FILE_ATTRIBUTE_HIDDEN;
-        if (c == 'S') bits |= FILE_ATTRIBUTE_SYSTEM;
-        if (c == 'A') bits |= FILE_ATTRIBUTE_ARCHIVE;
-    }
-    return bits;
-}
-
-class Fat : public fstest::FsWizard {
+class Fat : public FsWizard {
 protected:
     void SetUp() override
     {
-        if (!fstest::kernelKnows("vfat"))
-            GTEST_SKIP() << "this kernel cannot mount vfat (it is not in /proc/filesystems)";
-        const QString refused = fstest::mountingRefused();
-        if (!refused.isEmpty()) GTEST_SKIP() << refused.toStdString();
-        for (const char* tool : { "mkfs.vfat", "mattrib", "mount", "umount" }) {
-            if (findTool(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << tool << " is not installed (Debian packages dosfstools and mtools)";
-        }
+        QFile known("/proc/filesystems");
+        QString why = unavailable({ "mkfs.vfat", "mattrib", "mount" }, "dosfstools and mtools", true);
+        if (!known.open(QIODevice::ReadOnly) || !known.readAll().contains("\tvfat\n"))
+            why = "this kernel cannot mount vfat (it is not in /proc/filesystems)";
+        if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
         FsWizard::SetUp();
-        image = tmp.filePath(QStringLiteral("fat.img"));
-        mountPoint = tmp.filePath(QStringLiteral("fat"));
-        ASSERT_TRUE(QDir().mkpath(mountPoint));
-        const auto made = runTool(
-            findTool(QStringLiteral("mkfs.vfat")), { QStringLiteral("-C"), image, QStringLiteral("8192") });
+        image = tmp.filePath("fat.img");
+        const ToolRun made = runTool("mkfs.vfat", { "-C", image, "8192" });
         ASSERT_TRUE(made.ok) << made.output.toStdString();
-        mount();
+        mount({ "-t", "vfat", "-o", "loop", image, tmp.filePath("fat") });
     }
-    void TearDown() override
+    // The bits mattrib lists for a path of the image ("  A   H      ::/x").
+    std::optional<DWORD> mattribBits(const QString& path) const
     {
-        unmount();
-        FsWizard::TearDown();
-    }
-    void mount()
-    {
-        const auto run = runTool(findTool(QStringLiteral("mount")),
-            { QStringLiteral("-t"), QStringLiteral("vfat"), QStringLiteral("-o"), QStringLiteral("loop"),
-                image, mountPoint });
-        ASSERT_TRUE(run.ok) << run.output.toStdString();
-        mounted = true;
-    }
-    void unmount()
-    {
-        w.reset();
-        if (!mounted) return;
-        const auto run = runTool(findTool(QStringLiteral("umount")), { mountPoint });
-        if (!run.ok) runTool(findTool(QStringLiteral("umount")), { QStringLiteral("-l"), mountPoint });
-        mounted = false;
-        EXPECT_TRUE(run.ok) << run.output.toStdString();
+        const ToolRun run = runTool("mattrib", { "-i", image, "::/" + path });
+        const qsizetype at = run.output.indexOf("::/");
+        if (!run.ok || at < 0) return std::nullopt;
+        DWORD bits = 0;
+        for (const auto& [letter, bit] :
+            { std::pair { 'R', FILE_ATTRIBUTE_READONLY }, { 'H', FILE_ATTRIBUTE_HIDDEN },
+                { 'S', FILE_ATTRIBUTE_SYSTEM }, { 'A', FILE_ATTRIBUTE_ARCHIVE } }) {
+            if (run.output.left(at).contains(letter)) bits |= bit;
+        }
+        return bits;
     }
 
     QString image;
-    QString mountPoint;
-    bool mounted = false;
 };
 
 TEST_F(Fat, TheFinishLeavesItsBitsInTheDirectoryEntries)
 {
-    for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
-        SCOPED_TRACE(kFinalStates[i].what);
-        const QString folder = mountPoint + QStringLiteral("/Ordner %1").arg(i);
-        ASSERT_TRUE(QDir().mkpath(folder));
+    customiseAll(mounted, [](const QString& folder) {
         ASSERT_EQ(&files::attributeStoreFor(folder.toUtf8()), &files::fatAttributeStore());
-        customise(folder, kFinalStates[i]);
-        expectKeys(folder, kFinalStates[i]);
-    }
-    unmount();
-    for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
-        const FinalState& row = kFinalStates[i];
-        SCOPED_TRACE(row.what);
-        const QString folder = QStringLiteral("Ordner %1").arg(i);
-        EXPECT_EQ(mattribBits(image, folder), row.folderBits);
-        const auto ini = mattribBits(image, folder + QStringLiteral("/Desktop.ini"));
-        EXPECT_EQ(ini,
-            row.settingsBits == INVALID_FILE_ATTRIBUTES ? std::nullopt : std::optional(row.settingsBits));
-        const auto ico = mattribBits(image, folder + QStringLiteral("/Desktop.ico"));
-        EXPECT_EQ(ico, row.copyPresent ? std::optional<DWORD>(34) : std::nullopt);
-    }
-}
-
-TEST_F(Fat, AnIniRewriteKeepsItsBits)
-{
-    const QString ini = mountPoint + QStringLiteral("/Desktop.ini");
-    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("alt")));
-    ASSERT_TRUE(SetFileAttributesA(ini, 34 | FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("neu")));
-    EXPECT_EQ(GetFileAttributesA(ini) & kFour, 38u);
-    unmount();
-    EXPECT_EQ(mattribBits(image, QStringLiteral("Desktop.ini")), 38u);
+    });
+    expectFinalStates(mounted);
+    // An ini rewrite keeps the bits of the entry it replaces.
+    const QString ini = mounted + "/Desktop.ini";
+    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, "InfoTip", "alt"));
+    ASSERT_TRUE(SetFileAttributesA(ini, 38));
+    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, "InfoTip", "neu"));
+    ASSERT_TRUE(unmount());
+    EXPECT_EQ(mattribBits("Desktop.ini"), 38u);
+    expectFinalStates({}, [&](const QString& path) { return mattribBits(path); });
 }
 
 } // namespace

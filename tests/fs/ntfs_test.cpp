@@ -1,22 +1,39 @@
-// Folders customised on a real NTFS volume (NTFS-3G): the bits must be in
-// the volume's own attribute word, where Windows reads them, and still be
-// there after the volume was unmounted and mounted again.
-#include "tests/fs/fs_wizard.h"
-#include "tests/fs/ntfs_volume.h"
+// Folders customised on a real NTFS volume (NTFS-3G, through FUSE): the bits
+// must be in the volume's own attribute word, where Windows reads them, and
+// still be there after the volume was unmounted and mounted again.
+#include "tests/fs/fs_fixture.h"
 
 #include "platform/files/dos_attribute_store.h"
+
+#include <QStorageInfo>
+#include <QtEndian>
 
 #include <sys/stat.h>
 
 namespace {
 
-using fstest::FinalState;
-using fstest::kFinalStates;
-using fstest::ntfsAttribByGetfattr;
-using fstest::NtfsVolume;
+using namespace fstest;
 
-constexpr DWORD kFour = 0x27; // read-only, hidden, system, archive
 constexpr DWORD kNotIndexed = 0x2000; // a bit of NTFS's own that must survive
+
+// The whole attribute word as NTFS-3G keeps it on the volume.
+std::optional<DWORD> ntfsWord(const QString& path)
+{
+    quint32 word = 0;
+    if (::getxattr(path.toUtf8().constData(), "system.ntfs_attrib_be", &word, 4) != 4) return std::nullopt;
+    return qFromBigEndian(word);
+}
+
+DWORD ntfsFour(const QString& path)
+{
+    return ntfsWord(path).value_or(~0u) & kFour;
+}
+
+bool addNotIndexed(const QString& path)
+{
+    const quint32 word = qToBigEndian(ntfsWord(path).value_or(0) | kNotIndexed);
+    return ::setxattr(path.toUtf8().constData(), "system.ntfs_attrib_be", &word, 4, 0) == 0;
+}
 
 ino_t inodeOf(const QString& path)
 {
@@ -24,152 +41,113 @@ ino_t inodeOf(const QString& path)
     return ::stat(path.toUtf8().constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-class Ntfs : public fstest::FsWizard {
+// A 16 MB volume in an image file, with NTFS-3G in the foreground as our child.
+class Ntfs : public FsWizard {
 protected:
     void SetUp() override
     {
-        const QString why = NtfsVolume::unavailableReason();
+        const QString why = ::access("/dev/fuse", R_OK | W_OK) != 0
+            ? "/dev/fuse is not usable here"
+            : unavailable({ "mkntfs", "ntfs-3g" }, "ntfs-3g", true);
         if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
         FsWizard::SetUp();
-        volume = std::make_unique<NtfsVolume>(tmp.path());
-        ASSERT_TRUE(volume->create()) << volume->error().toStdString();
-        ASSERT_TRUE(volume->mount()) << volume->error().toStdString();
+        image = tmp.filePath("ntfs.img");
+        root = tmp.filePath("ntfs");
+        ASSERT_TRUE(testing_support::writeFile(image, QByteArray(16 << 20, '\0')) && QDir().mkpath(root));
+        // --fast and --force: no zeroing, and a plain file is fine.
+        const ToolRun made = runTool("mkntfs", { "--fast", "--force", "--quiet", image });
+        ASSERT_TRUE(made.ok) << made.output.toStdString();
+        mountNtfs();
     }
-    void TearDown() override
+    void mountNtfs(const QString& options = "")
     {
-        w.reset();
-        volume.reset();
-        FsWizard::TearDown();
+        fuse = std::make_unique<ToolProcess>(
+            "ntfs-3g", QStringList { "-o", "no_detach" + options, image, root });
+        const auto up = [&] { return QStorageInfo(root).rootPath() == root; };
+        ASSERT_TRUE(QTest::qWaitFor([&] { return up() || !fuse->running(); }, 10000) && up())
+            << fuse->readAll().toStdString();
+        mounted = root;
     }
-    // A new folder on the volume carrying NTFS's not-indexed bit; its whole
-    // attribute word as NTFS-3G reports it.
-    DWORD makeFolder(const QString& folder)
+    void remount(const QString& options = "")
     {
-        EXPECT_TRUE(QDir().mkpath(folder));
-        const auto before = ntfsAttribByGetfattr(folder);
-        EXPECT_TRUE(before);
-        EXPECT_TRUE(fstest::setNtfsAttribBySetfattr(folder, before.value_or(0) | kNotIndexed));
-        return ntfsAttribByGetfattr(folder).value_or(0);
-    }
-    void remount(const QStringList& options = {})
-    {
-        w.reset(); // nothing of ours may hold the volume
-        ASSERT_TRUE(volume->remount(options)) << volume->error().toStdString();
+        ASSERT_TRUE(unmount());
+        mountNtfs(options);
     }
 
-    std::unique_ptr<NtfsVolume> volume;
+    QString image;
+    QString root;
 };
 
 TEST_F(Ntfs, TheFinishLeavesItsBitsInTheVolumeAfterARemount)
 {
     std::vector<DWORD> before;
-    for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
-        const QString folder = volume->root() + QStringLiteral("/Ordner %1").arg(i);
-        before.push_back(makeFolder(folder));
+    customiseAll(root, [&](const QString& folder) {
         ASSERT_EQ(&files::attributeStoreFor(folder.toUtf8()), &files::ntfsAttributeStore());
-        SCOPED_TRACE(kFinalStates[i].what);
-        customise(folder, kFinalStates[i]);
-    }
+        ASSERT_TRUE(addNotIndexed(folder));
+        before.push_back(ntfsWord(folder).value_or(0));
+    });
     remount();
-    for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
-        const FinalState& row = kFinalStates[i];
-        SCOPED_TRACE(row.what);
-        const QString folder = volume->root() + QStringLiteral("/Ordner %1").arg(i);
-        const QString ini = folder + QStringLiteral("/Desktop.ini");
-        const QString ico = folder + QStringLiteral("/Desktop.ico");
-        expectKeys(folder, row);
-        // The folder's other bits (directory, not indexed) are kept.
-        const DWORD folderWord = (before[i] & ~kFour) | row.folderBits;
-        EXPECT_EQ(ntfsAttribByGetfattr(folder), folderWord);
-        EXPECT_EQ(GetFileAttributesA(folder), folderWord);
-        if (row.settingsBits != INVALID_FILE_ATTRIBUTES) {
-            EXPECT_EQ(ntfsAttribByGetfattr(ini).value_or(~0u) & kFour, row.settingsBits);
-            EXPECT_EQ(GetFileAttributesA(ini) & kFour, row.settingsBits);
-        }
-        if (row.copyPresent) {
-            EXPECT_EQ(ntfsAttribByGetfattr(ico).value_or(~0u) & kFour, 34u);
-            EXPECT_EQ(GetFileAttributesA(ico) & kFour, 34u);
-            EXPECT_EQ(testing_support::readFile(ico),
-                testing_support::readFile(icons + QLatin1Char('/') + QString::fromUtf8(row.iconFile)));
-        }
+    expectFinalStates(root, [&](const QString& path) -> std::optional<DWORD> {
+        const auto word = ntfsWord(root + '/' + path);
+        EXPECT_EQ(bits(root + '/' + path), word ? *word & kFour : INVALID_FILE_ATTRIBUTES) << "as we read it";
+        return word ? std::optional(*word & kFour) : std::nullopt;
+    });
+    // The folders' other bits (directory, not indexed) are kept.
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const QString folder = root + QString("/Ordner %1").arg(i);
+        EXPECT_EQ(ntfsWord(folder), (before[i] & ~kFour) | kFinalStates[i].folderBits) << i;
+        EXPECT_EQ(GetFileAttributesA(folder), ntfsWord(folder)) << i;
     }
 }
 
-TEST_F(Ntfs, AnIniRewriteReplacesTheFileAndKeepsItsWholeWord)
+TEST_F(Ntfs, AnIniRewriteKeepsTheWholeWordAndStopsAtTheReadOnlyBit)
 {
-    const QString folder = volume->root() + QStringLiteral("/Ordner");
-    const QString ini = folder + QStringLiteral("/Desktop.ini");
+    const QString folder = root + "/Ordner";
+    const QString ini = folder + "/Desktop.ini";
     ASSERT_TRUE(QDir().mkpath(folder));
-    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("alt")));
-    ASSERT_TRUE(SetFileAttributesA(ini, 34));
-    ASSERT_TRUE(fstest::setNtfsAttribBySetfattr(ini, *ntfsAttribByGetfattr(ini) | kNotIndexed));
-    const DWORD word = *ntfsAttribByGetfattr(ini);
+    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, "InfoTip", "alt"));
+    ASSERT_TRUE(SetFileAttributesA(ini, 34) && addNotIndexed(ini));
+    const DWORD word = ntfsWord(ini).value_or(0);
     ASSERT_EQ(word & (kFour | kNotIndexed), 34u | kNotIndexed);
     const ino_t oldInode = inodeOf(ini);
 
-    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("neu")));
+    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, "InfoTip", "neu"));
     EXPECT_NE(inodeOf(ini), oldInode) << "written through a new file renamed over the old one";
-    EXPECT_EQ(ntfsAttribByGetfattr(ini), word);
     remount();
-    EXPECT_EQ(ntfsAttribByGetfattr(ini), word);
-    EXPECT_EQ(IniRead(ini, kShellClassInfo, QStringLiteral("InfoTip")), QStringLiteral("neu"));
-    EXPECT_EQ(
-        QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("Desktop.ini") })
+    EXPECT_EQ(ntfsWord(ini), word);
+    EXPECT_EQ(IniRead(ini, kShellClassInfo, "InfoTip"), "neu");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList { "Desktop.ini" })
         << "no temporary file is left";
-}
-
-TEST_F(Ntfs, AReadOnlyFileIsNotRewritten)
-{
-    const QString ini = volume->root() + QStringLiteral("/Desktop.ini");
-    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("alt")));
+    // Here the read-only bit is in the word alone, not in the file's mode.
     ASSERT_TRUE(SetFileAttributesA(ini, 33));
-    const QByteArray text = testing_support::readFile(ini);
-    EXPECT_FALSE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("neu")));
-    EXPECT_EQ(testing_support::readFile(ini), text);
-    EXPECT_EQ(ntfsAttribByGetfattr(ini).value_or(0) & kFour, 33u);
+    EXPECT_FALSE(IniWrite(ini, kShellClassInfo, "InfoTip", "x"));
+    EXPECT_EQ(IniRead(ini, kShellClassInfo, "InfoTip"), "neu");
+    EXPECT_EQ(ntfsFour(ini), 33u);
 }
 
-TEST_F(Ntfs, AReadOnlyMountFailsEverySettingAndKeepsTheBits)
+TEST_F(Ntfs, WhereTheVolumeRefusesChangesTheBitsStay)
 {
-    const QString folder = volume->root() + QStringLiteral("/Ordner");
-    const QString ini = folder + QStringLiteral("/Desktop.ini");
+    const QString folder = root + "/Ordner";
+    const QString ini = folder + "/Desktop.ini";
     ASSERT_TRUE(QDir().mkpath(folder));
-    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("alt")));
-    ASSERT_TRUE(SetFileAttributesA(ini, 34));
-    ASSERT_TRUE(SetFileAttributesA(folder, 1));
+    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, "InfoTip", "alt"));
+    ASSERT_TRUE(SetFileAttributesA(ini, 34) && SetFileAttributesA(folder, 1));
     const QByteArray text = testing_support::readFile(ini);
-    remount({ QStringLiteral("ro") });
+    const auto refused
+        = [&] { return bits(ini) == 34 && !SetFileAttributesA(ini, 0) && !SetFileAttributesA(folder, 0); };
 
-    EXPECT_FALSE(SetFileAttributesA(ini, 0));
-    EXPECT_FALSE(SetFileAttributesA(folder, 0));
-    EXPECT_EQ(GetFileAttributesA(ini) & kFour, 34u);
-    EXPECT_EQ(GetFileAttributesA(folder) & kFour, 1u);
+    remount(",ro");
+    EXPECT_TRUE(refused());
     // The finish skips every step that fails and still ends.
     customise(folder, kFinalStates[1]);
     EXPECT_EQ(testing_support::readFile(ini), text);
-    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("/Desktop.ico")));
-    EXPECT_EQ(ntfsAttribByGetfattr(ini).value_or(0) & kFour, 34u);
-    EXPECT_EQ(ntfsAttribByGetfattr(folder).value_or(0) & kFour, 1u);
-}
+    EXPECT_FALSE(QFileInfo::exists(folder + "/Desktop.ico"));
 
-TEST_F(Ntfs, WithPermissionsOnlyTheOwnerSetsBits)
-{
-    remount({ QStringLiteral("permissions") });
-    const QString folder = volume->root() + QStringLiteral("/Ordner");
-    const QString ini = folder + QStringLiteral("/Desktop.ini");
-    ASSERT_TRUE(QDir().mkpath(folder));
-    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("alt")));
-    ASSERT_TRUE(SetFileAttributesA(ini, 34));
-    ASSERT_TRUE(SetFileAttributesA(folder, 1));
+    remount(",permissions");
     ASSERT_EQ(::chmod(tmp.path().toUtf8().constData(), 0755), 0); // others may reach the volume
-
-    const bool refused = fstest::asUser(fstest::kNobody, fstest::kNogroup, [&] {
-        return GetFileAttributesA(ini) != INVALID_FILE_ATTRIBUTES && (GetFileAttributesA(ini) & kFour) == 34
-            && !SetFileAttributesA(ini, 0) && !SetFileAttributesA(folder, 0);
-    });
-    EXPECT_TRUE(refused) << "another user reads the bits but may not change them";
-    EXPECT_EQ(ntfsAttribByGetfattr(ini).value_or(0) & kFour, 34u);
-    EXPECT_EQ(ntfsAttribByGetfattr(folder).value_or(0) & kFour, 1u);
+    EXPECT_TRUE(asNobody(refused)) << "another user reads the bits but may not change them";
+    EXPECT_EQ(ntfsFour(ini), 34u);
+    EXPECT_EQ(ntfsFour(folder), 1u);
 }
 
 } // namespace

@@ -1,148 +1,152 @@
 // Folders customised inside a Samba share, on the server's disk: what a
 // Windows client then sees through the share is what counts.
-#include "tests/fs/fs_wizard.h"
-#include "tests/fs/samba_server.h"
+#include "tests/fs/fs_fixture.h"
 
 #include "platform/files/dos_attrib_blob.h"
 
-#include <sys/stat.h>
-#include <sys/xattr.h>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 
 namespace {
 
-using fstest::ClientView;
-using fstest::FinalState;
-using fstest::kFinalStates;
-using fstest::SambaServer;
+using namespace fstest;
 
-constexpr DWORD kFour = 0x27;
+// What a client reads about one path: the attribute word and the creation
+// time as smbclient prints it.
+struct ClientView {
+    DWORD attributes;
+    QString createTime;
+};
 
-std::optional<DWORD> fourBits(const std::optional<ClientView>& v)
-{
-    if (!v) return std::nullopt;
-    return v->attributes & kFour;
-}
-
-QByteArray dosAttrib(const QString& path)
-{
-    QByteArray v(256, '\0');
-    const ssize_t n = ::getxattr(path.toUtf8().constData(), "user.DOSATTRIB", v.data(), v.size());
-    return n < 0 ? QByteArray() : v.left(n);
-}
-
-class Samba : public fstest::FsWizard {
+// smbd of the test's own in the foreground on 127.0.0.1 and a free port, with
+// its state and log in the test's folder, sharing share/ to guests.
+class Samba : public FsWizard {
 protected:
     void SetUp() override
     {
-        const QString why = SambaServer::unavailableReason();
+        const QString why = unavailable({ "smbd", "smbclient" }, "samba and smbclient", false);
         if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
         FsWizard::SetUp();
-        server = std::make_unique<SambaServer>(tmp.path() + QStringLiteral("/samba"));
-        ASSERT_TRUE(server->start()) << server->error().toStdString();
+        dir = tmp.filePath("samba");
+        // smbd ends when its port is taken; then it tries another.
+        for (int attempt = 0; attempt < 5 && !smbd; ++attempt) {
+            port = QRandomGenerator::global()->bounded(20000, 60000);
+            ASSERT_TRUE(writeConfig());
+            smbd = std::make_unique<ToolProcess>(
+                "smbd", QStringList { "--foreground", "--no-process-group", "--configfile=" + config() });
+            if (!QTest::qWaitFor([&] { return !smbd->running() || client("ls").ok; }, 15000)
+                || !smbd->running())
+                smbd.reset();
+        }
+        ASSERT_TRUE(smbd) << "smbd does not listen; see " << dir.toStdString() << "/log.smbd";
     }
     void TearDown() override
     {
-        server.reset();
+        smbd.reset();
         FsWizard::TearDown();
     }
-    QString onDisk(const QString& inShare) const
+    QString config() const { return dir + "/smb.conf"; }
+
+    bool writeConfig() const
     {
-        return server->shareFolder() + QLatin1Char('/') + inShare;
+        // Nothing of this server goes to the system's Samba folders.
+        for (const char* sub :
+            { "share", "private", "lock", "state", "cache", "pid", "ncalrpc", "binddns" }) {
+            if (!QDir().mkpath(dir + '/' + sub)) return false;
+        }
+        const QString text = QString("[global]\n"
+                                     "  interfaces = 127.0.0.1\n"
+                                     "  bind interfaces only = yes\n"
+                                     "  smb ports = %1\n"
+                                     "  disable netbios = yes\n"
+                                     "  private dir = %2/private\n"
+                                     "  lock directory = %2/lock\n"
+                                     "  state directory = %2/state\n"
+                                     "  cache directory = %2/cache\n"
+                                     "  pid directory = %2/pid\n"
+                                     "  ncalrpc dir = %2/ncalrpc\n"
+                                     "  binddns dir = %2/binddns\n"
+                                     "  log file = %2/log.smbd\n"
+                                     "  map to guest = Bad User\n"
+                                     "  load printers = no\n"
+                                     "  disable spoolss = yes\n"
+                                     "  rpc start on demand helpers = no\n"
+                                     "[share]\n"
+                                     "  path = %2/share\n"
+                                     "  guest ok = yes\n"
+                                     "  read only = no\n"
+                                     // Guests work as root, so that a client may also change what
+                                     // the test made.
+                                     "  force user = root\n"
+                                     "  store dos attributes = yes\n")
+                                 .arg(port)
+                                 .arg(dir);
+        QFile conf(config());
+        return conf.open(QIODevice::WriteOnly) && conf.write(text.toUtf8()) == text.toUtf8().size();
     }
 
-    std::unique_ptr<SambaServer> server;
+    // Runs smbclient commands (separated by ';') on the share as a guest.
+    ToolRun client(const QString& commands) const
+    {
+        return runTool("smbclient",
+            { "--configfile=" + config(), "//127.0.0.1/share", "-p", QString::number(port), "-N", "-t", "10",
+                "-c", commands });
+    }
+    // allinfo of a path in the share; nullopt when the client cannot see it.
+    std::optional<ClientView> view(const QString& path) const
+    {
+        const ToolRun run = client(QString("allinfo \"%1\"").arg(path));
+        static const QRegularExpression attributes(
+            "^attributes:.*\\(([0-9a-fA-F]+)\\)$", QRegularExpression::MultilineOption);
+        static const QRegularExpression created(
+            "^create_time:\\s*(.*)$", QRegularExpression::MultilineOption);
+        const QString out = QString::fromUtf8(run.output);
+        const auto a = attributes.match(out);
+        if (!run.ok || !a.hasMatch()) return std::nullopt;
+        return ClientView { DWORD(a.captured(1).toUInt(nullptr, 16)),
+            created.match(out).captured(1).trimmed() };
+    }
+    QString dir;
+    int port = 0;
+    std::unique_ptr<ToolProcess> smbd;
 };
 
 TEST_F(Samba, ClientsSeeTheFinalStates)
 {
-    for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
-        SCOPED_TRACE(kFinalStates[i].what);
-        const QString folder = onDisk(QStringLiteral("Ordner %1").arg(i));
-        ASSERT_TRUE(QDir().mkpath(folder));
-        customise(folder, kFinalStates[i]);
-        expectKeys(folder, kFinalStates[i]);
-    }
-    for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
-        const FinalState& row = kFinalStates[i];
-        SCOPED_TRACE(row.what);
-        const QString folder = QStringLiteral("Ordner %1").arg(i);
-        const auto seen = server->view(folder);
-        ASSERT_TRUE(seen) << "the client sees the folder";
-        EXPECT_EQ(seen->attributes & kFour, row.folderBits);
-        EXPECT_TRUE(seen->attributes & FILE_ATTRIBUTE_DIRECTORY);
-        const auto ini = fourBits(server->view(folder + QStringLiteral("/Desktop.ini")));
-        if (row.settingsBits == INVALID_FILE_ATTRIBUTES)
-            EXPECT_FALSE(ini);
-        else
-            EXPECT_EQ(ini, row.settingsBits);
-        const auto ico = fourBits(server->view(folder + QStringLiteral("/Desktop.ico")));
-        EXPECT_EQ(ico, row.copyPresent ? std::optional<DWORD>(34) : std::nullopt);
-    }
+    customiseAll(dir + "/share");
+    expectFinalStates(dir + "/share", [&](const QString& path) -> std::optional<DWORD> {
+        const auto seen = view(path);
+        return seen ? std::optional(seen->attributes & kFour) : std::nullopt;
+    });
 }
 
-TEST_F(Samba, AnIniRewriteKeepsWhatClientsSee)
+// Samba stores its own blob with a creation time; rewriting the file and
+// setting bits must keep both what clients see and the blob's version.
+TEST_F(Samba, SambasOwnBlobKeepsItsCreationTime)
 {
-    struct Case {
-        const char* what;
-        QString clientCommands; // run before the rewrite; empty: bits set by us
-        DWORD bits;
-    };
-    const Case cases[] = {
-        { "bits stored by us", QString(), 34 },
-        // Samba stores its own blob with a creation time; both must survive.
-        { "bits stored by Samba",
-            QStringLiteral("utimes a/Desktop.ini 01:02:03-04:05:06 -1 -1 -1; "
-                           "setmode a/Desktop.ini +ha"),
-            34 },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const QString ini = onDisk(QStringLiteral("a/Desktop.ini"));
-        QDir(onDisk(QStringLiteral("a"))).removeRecursively();
-        ASSERT_TRUE(QDir().mkpath(onDisk(QStringLiteral("a"))));
-        ASSERT_TRUE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("alt")));
-        if (c.clientCommands.isEmpty())
-            ASSERT_TRUE(SetFileAttributesA(ini, c.bits));
-        else
-            ASSERT_TRUE(server->client(c.clientCommands).ok);
-        const auto before = server->view(QStringLiteral("a/Desktop.ini"));
-        ASSERT_TRUE(before);
-        ASSERT_EQ(before->attributes & kFour, c.bits);
-        struct stat st;
-        ASSERT_EQ(::stat(ini.toUtf8().constData(), &st), 0);
-
-        ASSERT_TRUE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("neu")));
-        struct stat after;
-        ASSERT_EQ(::stat(ini.toUtf8().constData(), &after), 0);
-        EXPECT_NE(after.st_ino, st.st_ino) << "written through a new file renamed over the old one";
-        const auto seen = server->view(QStringLiteral("a/Desktop.ini"));
-        ASSERT_TRUE(seen);
-        EXPECT_EQ(seen->attributes, before->attributes);
-        EXPECT_EQ(seen->createTime, before->createTime);
-    }
-}
-
-TEST_F(Samba, OurBitsInSambasOwnBlobKeepItsCreationTime)
-{
-    const QString ini = onDisk(QStringLiteral("Desktop.ini"));
-    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, QStringLiteral("InfoTip"), QStringLiteral("x")));
-    ASSERT_TRUE(
-        server->client(
-                  QStringLiteral("utimes Desktop.ini 01:02:03-04:05:06 -1 -1 -1; setmode Desktop.ini +s"))
-            .ok);
-    const auto samba = files::decodeDosAttrib(dosAttrib(ini));
+    const QString ini = dir + "/share/Desktop.ini";
+    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, "InfoTip", "alt"));
+    ASSERT_TRUE(client("utimes Desktop.ini 01:02:03-04:05:06 -1 -1 -1; setmode Desktop.ini +ha").ok);
+    const auto samba = files::decodeDosAttrib(dosAttrib(ini).value_or(""));
     ASSERT_TRUE(samba && samba->blob) << "Samba wrote its blob";
-    const QString created = server->view(QStringLiteral("Desktop.ini"))->createTime;
-    ASSERT_TRUE(created.contains(QStringLiteral("2001"))) << created.toStdString();
+    const auto before = view("Desktop.ini");
+    ASSERT_TRUE(before && before->createTime.contains("2001")) << "the creation time is stored";
+    ASSERT_EQ(before->attributes & kFour, 34u);
+    ASSERT_TRUE(IniWrite(ini, kShellClassInfo, "InfoTip", "neu"));
+    const auto rewritten = view("Desktop.ini");
+    ASSERT_TRUE(rewritten);
+    EXPECT_EQ(rewritten->attributes, before->attributes);
+    EXPECT_EQ(rewritten->createTime, before->createTime);
 
-    for (const DWORD bits : { 34u, 1u, 36u, 0u }) {
+    for (const DWORD bits : { 1u, 36u, 0u, 34u }) {
         SCOPED_TRACE(bits);
         ASSERT_TRUE(SetFileAttributesA(ini, bits));
-        const auto seen = server->view(QStringLiteral("Desktop.ini"));
+        const auto seen = view("Desktop.ini");
         ASSERT_TRUE(seen);
         EXPECT_EQ(seen->attributes & kFour, bits);
-        EXPECT_EQ(seen->createTime, created);
-        EXPECT_EQ(files::decodeDosAttrib(dosAttrib(ini))->version, samba->version);
+        EXPECT_EQ(seen->createTime, before->createTime);
+        const auto stored = files::decodeDosAttrib(dosAttrib(ini).value_or(""));
+        EXPECT_TRUE(stored && stored->version == samba->version);
     }
 }
 

@@ -1,0 +1,243 @@
+#pragma once
+// The wizard driven to its finish on folders of real file systems, and the
+// real tools behind them (mkntfs, ntfs-3g, smbd, mount), each run with a
+// deadline.
+#include "tests/wizard/wizard_fixture.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <csignal>
+#include <functional>
+#include <grp.h>
+#include <optional>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace fstest {
+
+inline constexpr DWORD kFour = 0x27; // read-only, hidden, system, archive
+
+inline QString findTool(const QString& name)
+{
+    const QString found = QStandardPaths::findExecutable(name);
+    return !found.isEmpty() ? found : QStandardPaths::findExecutable(name, { "/usr/sbin", "/sbin" });
+}
+
+// Why the tools cannot run here (missing, not root, or mounting not
+// allowed in this container); empty when they can.
+inline QString unavailable(std::initializer_list<const char*> tools, const char* packages, bool mounts)
+{
+    for (const char* tool : tools) {
+        if (findTool(tool).isEmpty())
+            return QString("%1 is not installed (Debian packages %2)").arg(tool, packages);
+    }
+    if (::geteuid() != 0) return "this needs root";
+    QFile f("/proc/self/status");
+    const QString status = f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    const qulonglong caps
+        = QRegularExpression("CapEff:\\s*([0-9a-f]+)").match(status).captured(1).toULongLong(nullptr, 16);
+    constexpr qulonglong kSysAdmin = 1ull << 21;
+    return !mounts || caps & kSysAdmin ? QString() : "no CAP_SYS_ADMIN: mounting is not allowed here";
+}
+
+// A tool in a process group of its own: ending it ends its children too,
+// and it ends with us even when a test dies on the way.
+class ToolProcess : public QProcess {
+public:
+    ToolProcess(const QString& tool, const QStringList& args)
+    {
+        setProcessChannelMode(MergedChannels);
+        setStandardInputFile(nullDevice());
+        setChildProcessModifier([] {
+            ::setpgid(0, 0);
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        });
+        start(findTool(tool), args);
+        if (waitForStarted(10000)) m_group = processId();
+    }
+    ~ToolProcess() override
+    {
+        if (m_group <= 0) return;
+        ::kill(pid_t(-m_group), SIGTERM);
+        waitForEnd(5000);
+        ::kill(pid_t(-m_group), SIGKILL); // children that outlived the leader
+        waitForEnd(2000);
+    }
+    bool started() const { return m_group > 0; }
+    bool running() { return state() != NotRunning && !waitForFinished(0); }
+    bool waitForEnd(int ms) { return state() == NotRunning || waitForFinished(ms); }
+
+private:
+    qint64 m_group = 0;
+};
+
+struct ToolRun {
+    bool ok = false; // finished in time with exit code 0
+    QByteArray output; // stdout and stderr together
+};
+
+// Runs a tool to its end; one still running after timeoutMs counts as failed.
+inline ToolRun runTool(const QString& tool, const QStringList& args, int timeoutMs = 15000)
+{
+    ToolProcess p(tool, args);
+    const bool done = p.started() && p.waitForEnd(timeoutMs);
+    return { done && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAll() };
+}
+
+// Runs body in a child process as nobody; true when the child could take
+// that user's ids and body returned true.
+inline bool asNobody(const std::function<bool()>& body)
+{
+    constexpr uid_t kNobody = 65534;
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && body()
+                ? 0
+                : 1);
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Samba's user.DOSATTRIB value of a path; nullopt when none is stored.
+inline std::optional<QByteArray> dosAttrib(const QString& path)
+{
+    QByteArray v(256, '\0');
+    const ssize_t n = ::getxattr(path.toUtf8().constData(), "user.DOSATTRIB", v.data(), v.size());
+    return n < 0 ? std::nullopt : std::optional(v.left(n));
+}
+
+inline bool setDosAttrib(const QString& path, const QByteArray& value)
+{
+    return ::setxattr(path.toUtf8().constData(), "user.DOSATTRIB", value.constData(), value.size(), 0) == 0;
+}
+
+struct FinalState {
+    const char* what;
+    const char* tooltip;
+    const char* iconFile; // "" for no icon
+    int cell;
+    bool copyIt; // Desktop.ico then has the bits 34
+    DWORD settingsBits; // INVALID_FILE_ATTRIBUTES: no settings file
+    DWORD folderBits;
+};
+
+// The final states the wizard may leave, by what the user left on the pages.
+inline constexpr FinalState kFinalStates[] = {
+    { "tooltip, icon", "Hallo", "lib.dll", 3, false, 34, 1 },
+    { "tooltip, icon, copy", "Hallo", "lib.dll", 3, true, 34, 1 },
+    { "tooltip, no icon", "Hallo", "", 0, false, 34, 0 },
+    { "no tooltip, icon, copy", "", "a.ico", 0, true, 34, 1 },
+    { "nothing", "", "", 0, false, INVALID_FILE_ATTRIBUTES, 0 },
+};
+
+class FsWizard : public WizardTest {
+protected:
+    void TearDown() override
+    {
+        unmount();
+        WizardTest::TearDown();
+    }
+
+    // Mounts with mount(8) on the last argument; TearDown unmounts it.
+    void mount(const QStringList& args)
+    {
+        ASSERT_TRUE(QDir().mkpath(args.last()));
+        const ToolRun run = runTool("mount", args);
+        ASSERT_TRUE(run.ok) << run.output.toStdString();
+        mounted = args.last();
+    }
+    // A mount that is busy or stuck is detached and counts as failed. A FUSE
+    // daemon has written everything once it has ended after the unmount.
+    bool unmount()
+    {
+        w.reset(); // nothing of ours may hold the file system
+        bool ok = mounted.isEmpty() || runTool("umount", { mounted }).ok;
+        if (!ok) runTool("umount", { "-l", mounted });
+        ok = ok && (!fuse || fuse->waitForEnd(10000));
+        mounted.clear();
+        fuse.reset();
+        return ok;
+    }
+
+    // Starts the wizard on folder, passes both pages with the row's choice
+    // and finishes, as a user would.
+    void customise(const QString& folder, const FinalState& row)
+    {
+        target = folder;
+        start();
+        next();
+        w->Text1->setText(QString::fromUtf8(row.tooltip));
+        next();
+        const QString iconFile = QString::fromUtf8(row.iconFile);
+        const auto chooseIcon = [&] {
+            w->IconFiles->setFileName(iconFile);
+            if (row.cell > 0) clickCell(row.cell);
+        };
+        if (!iconFile.isEmpty()) {
+            enterFolder(icons);
+            chooseIcon();
+        } else {
+            QTest::mouseClick(w->CLöschen, Qt::LeftButton);
+        }
+        w->bKopieren->setValue(row.copyIt ? 1 : 0);
+        // Unticking the box picks the first recent folder; choose again.
+        if (!iconFile.isEmpty() && w->IconFiles->fileName() != iconFile) chooseIcon();
+        next();
+        ASSERT_EQ(ended, 1) << "the finish ends the program";
+    }
+
+    // Customises a new folder "Ordner i" under parent for each final state.
+    void customiseAll(const QString& parent, const std::function<void(const QString&)>& prepare = {})
+    {
+        for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
+            SCOPED_TRACE(kFinalStates[i].what);
+            const QString folder = parent + QString("/Ordner %1").arg(i);
+            ASSERT_TRUE(QDir().mkpath(folder));
+            if (prepare) prepare(folder);
+            customise(folder, kFinalStates[i]);
+        }
+    }
+
+    // What customiseAll left: the keys and the copied icon (when parent is
+    // given) and the bits as the file system's own tool reads them, by path
+    // below parent.
+    void expectFinalStates(
+        const QString& parent, const std::function<std::optional<DWORD>(const QString&)>& fourBitsOf = {})
+    {
+        for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
+            const FinalState& row = kFinalStates[i];
+            SCOPED_TRACE(row.what);
+            const QString folder = QString("Ordner %1").arg(i);
+            if (!parent.isEmpty()) {
+                const QString ini = parent + '/' + folder + "/Desktop.ini";
+                const QString ico = parent + '/' + folder + "/Desktop.ico";
+                EXPECT_EQ(QFileInfo::exists(ini), row.settingsBits != INVALID_FILE_ATTRIBUTES);
+                EXPECT_EQ(IniRead(ini, kShellClassInfo, "Infotip"), QString::fromUtf8(row.tooltip));
+                QString iconKey;
+                if (row.iconFile[0] != '\0')
+                    iconKey = row.copyIt ? "Desktop.ico" : icons + '/' + row.iconFile;
+                EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconFile"), iconKey);
+                EXPECT_EQ(QFileInfo::exists(ico), row.copyIt);
+                EXPECT_EQ(testing_support::readFile(ico),
+                    row.copyIt ? testing_support::readFile(icons + '/' + row.iconFile) : QByteArray());
+            }
+            if (!fourBitsOf) continue;
+            EXPECT_EQ(fourBitsOf(folder), row.folderBits);
+            const bool hasIni = row.settingsBits != INVALID_FILE_ATTRIBUTES;
+            EXPECT_EQ(
+                fourBitsOf(folder + "/Desktop.ini"), hasIni ? std::optional(row.settingsBits) : std::nullopt);
+            EXPECT_EQ(
+                fourBitsOf(folder + "/Desktop.ico"), row.copyIt ? std::optional<DWORD>(34) : std::nullopt);
+        }
+    }
+
+    QString mounted;
+    std::unique_ptr<ToolProcess> fuse;
+};
+
+} // namespace fstest
