@@ -18,7 +18,7 @@ struct ClientView {
     QString createTime;
 };
 
-// smbd of the test's own in the foreground on 127.0.0.1 and a free port, with
+// smbd of the test's own in the foreground on a high port of 127.0.0.1, with
 // its state and log in the test's folder, sharing share/ to guests.
 class Samba : public FsWizard {
 protected:
@@ -28,7 +28,7 @@ protected:
         if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
         FsWizard::SetUp();
         dir = tmp.filePath("samba");
-        // smbd ends when its port is taken; then it tries another.
+        // smbd ends when its port is taken; the next attempt takes another.
         for (int attempt = 0; attempt < 5 && !smbd; ++attempt) {
             port = QRandomGenerator::global()->bounded(20000, 60000);
             ASSERT_TRUE(writeConfig());
