@@ -1,237 +1,164 @@
-// The hive file: what the store writes, what it reads back, and that it
-// keeps whatever it does not understand.
+// The hive file: what the store writes and reads back, which lines it takes
+// for keys and values, and that it keeps every other line as it was.
 #include "platform/registry/hive_document.h"
 #include "platform/registry/hive_text.h"
 #include "tests/platform/registry/hive_test_support.h"
 
-using hive_test::HiveTest;
+#include <tuple>
 
 namespace {
 
-const QByteArray kLong = [] {
-    QByteArray b;
-    for (int i = 0; i < 40; ++i)
-        b.append(static_cast<char>(i));
-    return b;
-}();
+const auto sz = [](const char* text) { return QByteArray(text) + '\0'; };
 
-// Every kind of value the store writes, as it writes them.
-const QByteArray kSample
-    = "REGEDIT4\n"
-      "\n"
-      "[HKEY_CURRENT_USER\\Software]\n"
-      "\n"
-      "[HKEY_CURRENT_USER\\Software\\Morvane]\n"
-      ";class=1\n"
-      "@=\"Standard\"\n"
-      "\"Text\"=\"Gr\xC3\xBC\xC3\x9F"
-      "e \\\"zitiert\\\" C:\\\\Pfad \xE2\x82\xAC\"\n"
-      "\"Quote\\\"d\\\\name\"=\"x\"\n"
-      "\"Empty\"=\"\"\n"
-      "\"Number\"=dword:0000000a\n"
-      "\"Negative\"=dword:ffffffff\n"
-      "\"Binary\"=hex:00,01,7f,80,ff\n"
-      "\"Expand\"=hex(2):25,50,41,54,48,25,00\n"
-      "\"Multi\"=hex(7):61,00,62,00,00\n"
-      "\"Quad\"=hex(b):01,00,00,00,00,00,00,00\n"
-      "\"None\"=hex(0):\n"
-      "\"Odd text\"=hex(1):61,62\n"
-      "\"Lines\"=hex(1):61,0a,62,00\n"
-      "\"Short dword\"=hex(4):01,02\n"
-      "\"Long\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\n"
-      "  16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27\n"
-      "\n"
-      "[HKEY_CURRENT_USER\\Software\\Morvane\\Set Folders]\n"
-      ";class=1\n"
-      "\"InstallDir\"=\"/opt/quillmark\"\n"
-      "\n";
-
-QByteArray sz(const char* text)
-{
-    return QByteArray(text) + '\0';
-}
-
-struct SampleValue {
-    const char* name;
-    DWORD type;
-    QByteArray data;
+// Every kind of value the store writes, and its line as regedit exports it.
+const std::tuple<const char*, DWORD, QByteArray, QByteArray> kValues[] = {
+    { "", REG_SZ, sz("Standard"), "@=\"Standard\"" },
+    { "Text", REG_SZ, sz("Gr\xFC\xDF\x65 \"zitiert\" C:\\Pfad \x80"),
+        "\"Text\"=\"Gr\xC3\xBC\xC3\x9F\x65 \\\"zitiert\\\" C:\\\\Pfad \xE2\x82\xAC\"" },
+    { "Quote\"d\\name", REG_SZ, sz("x"), "\"Quote\\\"d\\\\name\"=\"x\"" },
+    { "Empty", REG_SZ, sz(""), "\"Empty\"=\"\"" },
+    { "Number", REG_DWORD, QByteArray("\x0a\0\0\0", 4), "\"Number\"=dword:0000000a" },
+    { "Negative", REG_DWORD, "\xff\xff\xff\xff", "\"Negative\"=dword:ffffffff" },
+    { "Binary", REG_BINARY, QByteArray("\x00\x01\x7f\x80\xff", 5), "\"Binary\"=hex:00,01,7f,80,ff" },
+    { "Quad", REG_QWORD, QByteArray("\x01\0\0\0\0\0\0\0", 8), "\"Quad\"=hex(b):01,00,00,00,00,00,00,00" },
+    { "None", REG_NONE, QByteArray(), "\"None\"=hex(0):" },
+    { "Odd text", REG_SZ, "ab", "\"Odd text\"=hex(1):61,62" },
+    { "Lines", REG_SZ, QByteArray("a\nb\0", 4), "\"Lines\"=hex(1):61,0a,62,00" },
+    { "Short dword", REG_DWORD, "\x01\x02", "\"Short dword\"=hex(4):01,02" },
+    { "Long", REG_BINARY,
+        QByteArray::fromHex(
+            "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f2021222324252627"),
+        "\"Long\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\n"
+        "  16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27" },
 };
 
-const std::vector<SampleValue> kSampleValues = {
-    { "", REG_SZ, sz("Standard") },
-    { "Text", REG_SZ,
-        sz("Gr\xFC\xDF"
-           "e \"zitiert\" C:\\Pfad \x80") },
-    { "Quote\"d\\name", REG_SZ, sz("x") },
-    { "Empty", REG_SZ, QByteArray(1, '\0') },
-    { "Number", REG_DWORD, QByteArray("\x0a\0\0\0", 4) },
-    { "Negative", REG_DWORD, QByteArray("\xff\xff\xff\xff", 4) },
-    { "Binary", REG_BINARY, QByteArray("\x00\x01\x7f\x80\xff", 5) },
-    { "Expand", REG_EXPAND_SZ, QByteArray("%PATH%\0", 7) },
-    { "Multi", REG_MULTI_SZ, QByteArray("a\0b\0\0", 5) },
-    { "Quad", REG_QWORD, QByteArray("\x01\0\0\0\0\0\0\0", 8) },
-    { "None", REG_NONE, QByteArray() },
-    { "Odd text", REG_SZ, QByteArray("ab") },
-    { "Lines", REG_SZ, QByteArray("a\nb\0", 4) },
-    { "Short dword", REG_DWORD, QByteArray("\x01\x02", 2) },
-    { "Long", REG_BINARY, kLong },
-};
+class HiveFormat : public hive_test::HiveTest { };
 
-HKEY openKey(const QString& path, DWORD sam = KEY_QUERY_VALUE | KEY_SET_VALUE)
+// Written as regedit exports it, read back as it was; a change rewrites only its own line.
+TEST_F(HiveFormat, EveryKindOfValueRoundTrips)
 {
-    HKEY key = 0;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, sam, &key), ERROR_SUCCESS) << path.toStdString();
-    return key;
-}
-
-QByteArray query(HKEY key, const QString& name, DWORD* type = nullptr)
-{
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS) return "<missing>";
-    QByteArray data;
-    EXPECT_EQ(RegQueryValueExA(key, name, nullptr, nullptr, &data, &size), ERROR_SUCCESS);
-    return data.left(size);
-}
-
-class HiveFormat : public HiveTest { };
-
-TEST_F(HiveFormat, WritesEveryKindOfValueAsRegeditExportsIt)
-{
-    HKEY key = 0;
-    ASSERT_EQ(RegCreateKeyExA(
-                  HKEY_CURRENT_USER, "Software\\Morvane", 0, "1", 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    for (const SampleValue& v : kSampleValues)
-        EXPECT_EQ(RegSetValueExA(key, v.name, 0, v.type, v.data), ERROR_SUCCESS) << v.name;
-    RegCloseKey(key);
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Morvane\\Set Folders", 0, "1", 0, KEY_ALL_ACCESS,
-                  nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    EXPECT_EQ(
-        RegSetValueExA(key, "InstallDir", 0, REG_SZ, QByteArray("/opt/quillmark\0", 15)), ERROR_SUCCESS);
-    RegCloseKey(key);
-    EXPECT_EQ(hiveText(HKEY_CURRENT_USER).toStdString(), kSample.toStdString());
-}
-
-TEST_F(HiveFormat, ReadsEveryKindOfValueBack)
-{
-    writeHive(HKEY_CURRENT_USER, kSample);
-    const HKEY key = openKey("Software\\Morvane");
-    for (const SampleValue& v : kSampleValues) {
-        DWORD type = 99;
-        EXPECT_EQ(query(key, v.name, &type).toHex().toStdString(), v.data.toHex().toStdString()) << v.name;
-        EXPECT_EQ(type, v.type) << v.name;
+    EXPECT_EQ(create(HKEY_CURRENT_USER, "Software\\Morvane"), ERROR_SUCCESS);
+    const HKEY key = open(HKEY_CURRENT_USER, "Software\\Morvane");
+    QByteArray sample
+        = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\Morvane]\n;class=1\n";
+    for (const auto& [name, type, data, line] : kValues) {
+        EXPECT_EQ(RegSetValueExA(key, name, 0, type, data), ERROR_SUCCESS) << name;
+        sample += line + '\n';
     }
-    RegCloseKey(key);
-}
-
-TEST_F(HiveFormat, ChangingOneValueRewritesOnlyItsLine)
-{
-    writeHive(HKEY_CURRENT_USER, kSample);
-    const HKEY key = openKey("Software\\Morvane");
-    // The same value again leaves the file as it is.
-    EXPECT_EQ(RegSetValueExA(key, "number", 0, REG_DWORD, QByteArray("\x0a\0\0\0", 4)), ERROR_SUCCESS);
-    EXPECT_EQ(hiveText(HKEY_CURRENT_USER), kSample);
+    sample += '\n';
+    EXPECT_EQ(hiveText(HKEY_CURRENT_USER).toStdString(), sample.toStdString());
+    // Read from the sample itself, whatever the store wrote.
+    writeHive(HKEY_CURRENT_USER, sample);
+    for (const auto& [name, type, data, line] : kValues) {
+        DWORD typeRead = 99;
+        EXPECT_EQ(query(key, name, &typeRead).toHex().toStdString(), data.toHex().toStdString()) << name;
+        EXPECT_EQ(typeRead, type) << name;
+    }
     EXPECT_EQ(RegSetValueExA(key, "NUMBER", 0, REG_DWORD, QByteArray("\x0b\0\0\0", 4)), ERROR_SUCCESS);
     RegCloseKey(key);
-    QByteArray expected = kSample;
-    expected.replace("\"Number\"=dword:0000000a", "\"Number\"=dword:0000000b");
-    EXPECT_EQ(hiveText(HKEY_CURRENT_USER).toStdString(), expected.toStdString());
-}
-
-TEST_F(HiveFormat, NamesMatchWithoutRegardToCaseAndKeepTheirFirstCase)
-{
-    writeHive(HKEY_CURRENT_USER, "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\morvane]\n\"FoLdEr\"=\"a\"\n\n");
-    HKEY key = openKey("software\\MORVANE");
-    EXPECT_EQ(query(key, "folder"), QByteArray("a\0", 2));
-    EXPECT_EQ(RegSetValueExA(key, "Folder", 0, REG_SZ, QByteArray("b\0", 2)), ERROR_SUCCESS);
-    RegCloseKey(key);
-    HKEY sub = 0;
-    DWORD how = 0;
-    ASSERT_EQ(RegCreateKeyExA(
-                  HKEY_CURRENT_USER, "Software\\Morvane", 0, "2", 0, KEY_ALL_ACCESS, nullptr, &sub, &how),
-        ERROR_SUCCESS);
-    RegCloseKey(sub);
-    EXPECT_EQ(how, REG_OPENED_EXISTING_KEY);
     EXPECT_EQ(hiveText(HKEY_CURRENT_USER),
-        "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\morvane]\n\"FoLdEr\"=\"b\"\n\n");
+        sample.replace("\"Number\"=dword:0000000a", "\"Number\"=dword:0000000b"));
 }
 
-TEST_F(HiveFormat, ReadsOddSpacingWrappedHexAndWindowsLineEnds)
+// Hand-edited and damaged lines: what the store understands it uses, the first of
+// duplicates wins, and every other line stays byte for byte.
+TEST_F(HiveFormat, HandEditedHivesKeepEveryLine)
 {
-    const QByteArray text = "REGEDIT4\r\n\r\n"
-                            "   [ HKEY_CURRENT_USER\\Software\\Morvane ]  \r\n"
-                            "\"A\" = \"x\"  \r\n"
-                            "\"Bin\"=hex:01,02,\\\r\n"
-                            "      03,04\r\n"
-                            "\"Big\"=DWORD:0000FFFF\r\n"
-                            "\"Two\"=hex(7):6,7\r\n";
+    const QByteArray text
+        = "REGEDIT4\r\n\r\n   [ HKEY_CURRENT_USER\\Good ]  \r\n\"A\" = \"x\"  \r\n"
+          "\"Bin\"=hex:01,02,\\\r\n      03,04\r\n\"Big\"=DWORD:0000FFFF\r\n\"Two\"=hex(7):6,7\r\n"
+          "\"v\"=\"1\"\n\"V\"=\"2\"\n; a comment\ngarbage\nbinary "
+        + QByteArray("\0\x01\xff\xfe", 4) + "\n\xc3\x28 invalid UTF-8\n\"Broken\"=\"unterminated\n"
+        + "\"Trunc\"=hex:01,02,\\\n\n[HKEY_CURRENT_USER\\Soft\n\"Hidden\"=\"under a broken key line\"\n"
+          "[HKEY_LOCAL_MACHINE\\Foreign]\n\"Other\"=\"root\"\n[HKEY_CURRENT_USER\\good]\n\"w\"=\"3\"\n"
+          "[HKEY_CURRENT_USER\\Last]\n\"Cut\"=hex:01,\\";
     writeHive(HKEY_CURRENT_USER, text);
-    const HKEY key = openKey("Software\\Morvane");
-    EXPECT_EQ(query(key, "A"), QByteArray("x\0", 2));
-    EXPECT_EQ(query(key, "Bin"), QByteArray("\x01\x02\x03\x04"));
-    EXPECT_EQ(query(key, "Big"), QByteArray("\xff\xff\0\0", 4));
-    EXPECT_EQ(query(key, "Two"), QByteArray("\x06\x07"));
-    EXPECT_EQ(RegSetValueExA(key, "New", 0, REG_DWORD, QByteArray(4, '\0')), ERROR_SUCCESS);
+    for (const auto& [path, status] : { std::pair { "Good", ERROR_SUCCESS }, { "Last", ERROR_SUCCESS },
+             { "Soft", ERROR_FILE_NOT_FOUND }, { "Foreign", ERROR_FILE_NOT_FOUND } })
+        EXPECT_EQ(openStatus(HKEY_CURRENT_USER, path), status) << path;
+    EXPECT_EQ(query(HKEY_CURRENT_USER, "Hidden"), "<missing>");
+    HKEY key = open(HKEY_CURRENT_USER, "Last");
+    EXPECT_EQ(query(key, "Cut"), "<missing>");
     RegCloseKey(key);
-    QByteArray expected = text;
-    expected.append("\"New\"=dword:00000000\n");
-    EXPECT_EQ(hiveText(HKEY_CURRENT_USER), expected);
+    key = open(HKEY_CURRENT_USER, "good");
+    const std::pair<const char*, QByteArray> values[]
+        = { { "A", QByteArray("x\0", 2) }, { "Bin", "\x01\x02\x03\x04" },
+              { "Big", QByteArray("\xff\xff\0\0", 4) }, { "Two", "\x06\x07" }, { "V", QByteArray("1\0", 2) },
+              { "W", QByteArray("3\0", 2) }, { "Broken", "<missing>" }, { "Trunc", "<missing>" } };
+    for (const auto& [name, data] : values)
+        EXPECT_EQ(query(key, name), data) << name;
+    EXPECT_EQ(RegSetValueExA(key, "w", 0, REG_SZ, QByteArray("4\0", 2)), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, "V", 0, REG_SZ, QByteArray("5\0", 2)), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, "New", 0, REG_DWORD, QByteArray("\x01\0\0\0", 4)), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(hiveText(HKEY_CURRENT_USER),
+        QByteArray(text)
+            .replace("\"v\"=\"1\"\n\"V\"=\"2\"\n", "\"v\"=\"5\"\n\"V\"=\"2\"\n\"New\"=dword:00000001\n")
+            .replace("\"w\"=\"3\"", "\"w\"=\"4\""));
+}
+
+// Every prefix of a good hive, as a crash in another program could leave it, and files that
+// are no hive at all: changes go after all that was there, which stays byte for byte.
+TEST_F(HiveFormat, DamagedOrTruncatedHivesStayAsTheyWere)
+{
+    const QByteArray good
+        = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n;class=1\n@=\"d\"\n\"B\"=hex:01,02,\\\n  03\n"
+          "\"C\"=dword:0000000a\n\n[HKEY_CURRENT_USER\\A\\B]\n\"T\"=\"x\\\\y\"\n\n";
+    for (qsizetype n = 0; n <= good.size(); ++n) {
+        Hive::Document doc = Hive::Document::parse(good.left(n), "HKEY_CURRENT_USER");
+        EXPECT_EQ(doc.serialize(), good.left(n)) << n;
+        const Hive::Document before = doc;
+        if (doc.setValue("A", "New", 4, QByteArray(4, '\0')) || doc.createKey("Z", "1")) {
+            const Hive::Document after = Hive::Document::parse(doc.serialize(), "HKEY_CURRENT_USER");
+            EXPECT_TRUE(after.holdsEverythingOf(before, "A", "New")) << n;
+        }
+    }
+    const QByteArray texts[] = { "", "\n\n", "[HKEY_CURRENT_USER\\X]", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Soft",
+        QByteArray::fromHex("7f454c4602010000") + "\n" + QByteArray(1, '\0') + "[" };
+    for (const QByteArray& text : texts) {
+        SCOPED_TRACE(text.toStdString());
+        writeHive(HKEY_CURRENT_USER, text);
+        ASSERT_EQ(create(HKEY_CURRENT_USER, "Z"), ERROR_SUCCESS);
+        const QByteArray after = hiveText(HKEY_CURRENT_USER);
+        EXPECT_TRUE(after.startsWith(text.isEmpty() ? QByteArray("REGEDIT4\n\n") : text));
+        EXPECT_TRUE(after.endsWith("\n[HKEY_CURRENT_USER\\Z]\n;class=1\n\n"));
+    }
+    // A UTF-16 export is never rewritten.
+    const QByteArray utf16("\xff\xfeW\0i\0n\0\n\0", 10);
+    writeHive(HKEY_CURRENT_USER, utf16);
+    EXPECT_EQ(create(HKEY_CURRENT_USER, "Z"), ERROR_BADDB);
+    EXPECT_EQ(hiveText(HKEY_CURRENT_USER), utf16);
 }
 
 TEST(HiveText, LinesItDoesNotUnderstandAreNoValues)
 {
-    const char* lines[] = {
-        "\"a\"=\"unterminated",
-        "\"a\"=\"bad \\n escape\"",
-        "\"a\"=\"x\" trailing",
-        "\"a\"=dword:123456789",
-        "\"a\"=dword:",
-        "\"a\"=dword:0x12",
-        "\"a\"=dword:-1",
-        "\"a\"=hex:1,,2",
-        "\"a\"=hex:123",
-        "\"a\"=hex:01,",
-        "\"a\"=hex(zz):00",
-        "\"a\"=hex(2:00",
-        "\"a\"=hex(123456789):00",
-        "\"a\"=-",
-        "a=\"b\"",
-        "\"a\"",
-        "\"a\"=\"x\xff\"",
-        "\"a\"=str(2):\"x\"",
-        "@",
-        "\"a\"=hex:01,02,\\",
-    };
-    for (const char* line : lines)
+    for (const char* line :
+        { "\"a\"=\"unterminated", "\"a\"=\"bad \\n escape\"", "\"a\"=\"x\" trailing", "\"a\"=dword:123456789",
+            "\"a\"=dword:", "\"a\"=dword:0x12", "\"a\"=dword:-1", "\"a\"=hex:1,,2", "\"a\"=hex:123",
+            "\"a\"=hex:01,", "\"a\"=hex(zz):00", "\"a\"=hex(2:00", "\"a\"=hex(123456789):00", "\"a\"=-",
+            "a=\"b\"", "\"a\"", "\"a\"=\"x\xff\"", "\"a\"=str(2):\"x\"", "@", "\"a\"=hex:01,02,\\" })
         EXPECT_FALSE(HiveText::parseValue(line).has_value()) << line;
 }
 
 TEST(HiveText, HeaderLines)
 {
-    struct Case {
-        const char* line;
-        HiveText::HeaderKind kind;
-        const char* path;
+    using enum HiveText::HeaderKind;
+    const std::tuple<const char*, HiveText::HeaderKind, const char*> cases[] = {
+        { "[HKEY_CURRENT_USER\\Software\\Morvane]", Header, "Software\\Morvane" },
+        { "  [  HKEY_CURRENT_USER\\A ]\r", Header, "A" },
+        { "[HKEY_CURRENT_USER\\A\\]", Header, "A" },
+        { "[HKEY_CURRENT_USER]", Header, "" },
+        { "[HKEY_CURRENT_USER\\A]]", Header, "A]" },
+        { "[HKEY_CURRENT_USER\\A\\\\B]", Broken, "" },
+        { "[HKEY_CURRENT_USER\\Soft", Broken, "" },
+        { "[-HKEY_CURRENT_USER\\A]", Broken, "" },
+        { "[\xff]", Broken, "" },
+        { "\"a\"=\"[b]\"", NotHeader, "" },
     };
-    const Case cases[] = {
-        { "[HKEY_CURRENT_USER\\Software\\Morvane]", HiveText::HeaderKind::Header, "Software\\Morvane" },
-        { "  [  HKEY_CURRENT_USER\\A ]\r", HiveText::HeaderKind::Header, "A" },
-        { "[HKEY_CURRENT_USER\\A\\]", HiveText::HeaderKind::Header, "A" },
-        { "[HKEY_CURRENT_USER]", HiveText::HeaderKind::Header, "" },
-        { "[HKEY_CURRENT_USER\\A]]", HiveText::HeaderKind::Header, "A]" },
-        { "[HKEY_CURRENT_USER\\A\\\\B]", HiveText::HeaderKind::Broken, "" },
-        { "[HKEY_CURRENT_USER\\Soft", HiveText::HeaderKind::Broken, "" },
-        { "[-HKEY_CURRENT_USER\\A]", HiveText::HeaderKind::Broken, "" },
-        { "[\xff]", HiveText::HeaderKind::Broken, "" },
-        { "\"a\"=\"[b]\"", HiveText::HeaderKind::NotHeader, "" },
-    };
-    for (const Case& c : cases) {
-        const HiveText::HeaderLine h = HiveText::parseHeader(c.line);
-        EXPECT_EQ(h.kind, c.kind) << c.line;
-        if (h.kind == HiveText::HeaderKind::Header) {
-            EXPECT_EQ(h.path, QString::fromUtf8(c.path)) << c.line;
-        }
+    for (const auto& [line, kind, path] : cases) {
+        const HiveText::HeaderLine h = HiveText::parseHeader(line);
+        EXPECT_EQ(h.kind, kind) << line;
+        EXPECT_EQ(h.path, QString::fromUtf8(path)) << line;
     }
 }
 
@@ -241,22 +168,19 @@ TEST(HiveDocument, NoticesAnythingLost)
     const QByteArray old
         = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n;class=1\n\"x\"=\"1\"\n\"y\"=\"2\"\n; note\n\n";
     const auto doc = [](const QByteArray& text) { return Hive::Document::parse(text, "HKEY_CURRENT_USER"); };
-    const Hive::Document before = doc(old);
-    EXPECT_TRUE(doc(old).holdsEverythingOf(before, "A", "x"));
-    QByteArray changedX = old;
-    changedX.replace("\"x\"=\"1\"", "\"x\"=\"9\"");
-    EXPECT_TRUE(doc(changedX).holdsEverythingOf(before, "a", "X"));
-    EXPECT_FALSE(doc(changedX).holdsEverythingOf(before, "A", "y"));
-    QByteArray lostY = old;
-    lostY.replace("\"y\"=\"2\"\n", "");
-    EXPECT_FALSE(doc(lostY).holdsEverythingOf(before, "A", "x"));
-    QByteArray lostComment = old;
-    lostComment.replace("; note\n", "");
-    EXPECT_FALSE(doc(lostComment).holdsEverythingOf(before, "A", "x"));
-    QByteArray lostClass = old;
-    lostClass.replace(";class=1\n", "");
-    EXPECT_FALSE(doc(lostClass).holdsEverythingOf(before, "A", "x"));
-    EXPECT_FALSE(doc("REGEDIT4\n\n").holdsEverythingOf(before, "A", "x"));
+    // A line replaced in the old text, the value that may change, whether all else is still held.
+    const std::tuple<const char*, const char*, const char*, bool> cases[] = {
+        { "\"x\"=\"1\"", "\"x\"=\"1\"", "x", true },
+        { "\"x\"=\"1\"", "\"x\"=\"9\"", "X", true },
+        { "\"x\"=\"1\"", "\"x\"=\"9\"", "y", false },
+        { "\"y\"=\"2\"\n", "", "x", false },
+        { "; note\n", "", "x", false },
+        { ";class=1\n", "", "x", false },
+        { "\\A]", "\\B]", "x", false },
+    };
+    for (const auto& [from, to, name, holds] : cases)
+        EXPECT_EQ(doc(QByteArray(old).replace(from, to)).holdsEverythingOf(doc(old), "a", name), holds)
+            << from << " -> " << to << ", " << name;
 }
 
 } // namespace

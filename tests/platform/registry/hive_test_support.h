@@ -3,7 +3,6 @@
 // guard fails any test during which the store writes outside that folder.
 #include "platform/registry/registry.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,20 +12,12 @@
 
 namespace hive_test {
 
-inline QString registryDir()
-{
-    return QFile::decodeName(qgetenv("QUILLMARK_REGISTRY_DIR"));
-}
-
-// Every path the store creates, writes or renames onto must lie in the
-// registry folder the tests set; only that folder itself and the missing
-// folders leading to it may be created on the way.
+// Only the registry folder, what lies in it and the folders leading to it may be written.
 inline void expectInsideRegistryDir(const QString& path)
 {
-    const QString dir = QDir::cleanPath(registryDir());
+    const QString dir = QDir::cleanPath(QFile::decodeName(qgetenv("QUILLMARK_REGISTRY_DIR")));
     const QString p = QDir::cleanPath(path);
-    const bool inside = p.startsWith(dir + u'/') || p == dir || dir.startsWith(p + u'/');
-    if (registryDir().isEmpty() || !inside)
+    if (dir.isEmpty() || !(p.startsWith(dir + u'/') || p == dir || dir.startsWith(p + u'/')))
         ADD_FAILURE() << "registry store writes outside QUILLMARK_REGISTRY_DIR: " << path.toStdString();
 }
 
@@ -40,7 +31,8 @@ public:
 
 inline ::testing::Environment* const kGuard = ::testing::AddGlobalTestEnvironment(new WriteGuard);
 
-// A private registry folder per test; the folder of the test main comes back afterwards.
+// A private registry folder per test, which must close every key it opens; the
+// folder of the test main comes back afterwards.
 class HiveTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -52,11 +44,12 @@ protected:
     }
     void TearDown() override
     {
-        RegistryPlatform::setReadFault(HKEY_CURRENT_USER, 0);
-        RegistryPlatform::setReadFault(HKEY_LOCAL_MACHINE, 0);
-        RegistryPlatform::setWriteFault(HKEY_CURRENT_USER, 0);
-        RegistryPlatform::setWriteFault(HKEY_LOCAL_MACHINE, 0);
+        for (const HKEY root : { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE }) {
+            RegistryPlatform::setReadFault(root, 0);
+            RegistryPlatform::setWriteFault(root, 0);
+        }
         setenv("QUILLMARK_REGISTRY_DIR", m_previous.constData(), 1);
+        EXPECT_EQ(openKeys(), 0u) << "keys left open";
     }
 
     QString dir() const { return m_dir.path(); }
@@ -72,6 +65,36 @@ protected:
         QFile f(RegistryPlatform::hivePath(root));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    // The status of creating (class "1") or opening a key, which is closed again unless kept.
+    static LSTATUS create(HKEY root, const QString& path, DWORD* how = nullptr, HKEY* kept = nullptr)
+    {
+        HKEY key = 0;
+        const LSTATUS s = RegCreateKeyExA(root, path, 0, "1", 0, 0x3F, nullptr, &key, how);
+        kept ? void(*kept = key) : void(RegCloseKey(key));
+        return s;
+    }
+    static LSTATUS openStatus(HKEY root, const QString& path, DWORD sam = 0x19)
+    {
+        HKEY key = 0;
+        const LSTATUS s = RegOpenKeyExA(root, path, 0, sam, &key);
+        RegCloseKey(key);
+        return s;
+    }
+    static HKEY open(HKEY root, const QString& path, DWORD sam = 0x3F)
+    {
+        HKEY key = 0;
+        EXPECT_EQ(RegOpenKeyExA(root, path, 0, sam, &key), ERROR_SUCCESS) << path.toStdString();
+        return key;
+    }
+    // The value's bytes, or "<missing>".
+    static QByteArray query(HKEY key, const QString& name, DWORD* type = nullptr)
+    {
+        DWORD size = 0;
+        if (RegQueryValueExA(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS) return "<missing>";
+        QByteArray data;
+        EXPECT_EQ(RegQueryValueExA(key, name, nullptr, nullptr, &data, &size), ERROR_SUCCESS);
+        return data.left(size);
     }
 
 private:
