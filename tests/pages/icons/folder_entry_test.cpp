@@ -1,5 +1,4 @@
-// The folder box of the icon page with its clear and browse buttons, driven
-// with keys and clicks.
+// The folder box of the icon page with its clear and browse buttons and the copy box.
 #include "tests/pages/icons/icon_page_fixture.h"
 
 namespace {
@@ -7,10 +6,8 @@ namespace {
 using FolderBox = IconPage;
 const char* const kOther = "Andere Symbole | x.dll | Andere Symbole | 5 | 0 | 0";
 
-// A folder is listed with its first file chosen and the focus in the list; a
-// file path selects the file where the list has it, the focus staying in the
-// box; quotes lose one at each end; a missing path empties the box and opens
-// the chooser.
+// A folder is listed and focused; a file is selected where the list has it; quotes
+// lose one at each end; a missing path empties the box and opens the chooser.
 TEST_F(FolderBox, EnterOnFoldersFilePathsQuotesAndMissingPaths)
 {
     const QString q = u"\""_s, missing = tmp.filePath(u"gibt es nicht"_s);
