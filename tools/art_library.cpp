@@ -1,6 +1,6 @@
 #include "art_library.h"
 
-#include "tests/support/pe_writer.h"
+#include "tools/pe_writer.h"
 
 namespace art {
 namespace {

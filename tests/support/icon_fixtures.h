@@ -1,7 +1,7 @@
 #pragma once
 // Icon files for the window's tests: .ico files and icon libraries of any
 // size, each icon a 32 x 32 image of its own colour.
-#include "tests/support/pe_writer.h"
+#include "tools/pe_writer.h"
 
 #include <QByteArray>
 #include <QColor>

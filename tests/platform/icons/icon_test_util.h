@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the icon tests: fixture paths, files in a temporary folder and
 // hand-made bitmap icon images.
-#include "tests/support/pe_writer.h"
+#include "tools/pe_writer.h"
 
 #include <QFile>
 #include <QString>
