@@ -52,14 +52,14 @@ TEST_F(FileApi, CopyFailures)
     EXPECT_FALSE(QFile::exists(path("x.ico")));
 }
 
-// Only files and links go; read-only files, folders and wildcards do not.
+// Files and links go, also links to read-only files; read-only files, folders and wildcards do not.
 TEST_F(FileApi, Delete)
 {
     writeBytes(path("desktop.ico"), "x");
     writeBytes(path("ro.ico"), "x");
     ASSERT_TRUE(SetFileAttributesA(path("ro.ico"), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(QDir().mkdir(path("folder")));
-    ASSERT_EQ(::symlink("shell.dll", path("link").toUtf8().constData()), 0);
+    ASSERT_EQ(::symlink("ro.ico", path("link").toUtf8().constData()), 0); // a link to a read-only file
     EXPECT_TRUE(DeleteFileA(path("Desktop.ico")));
     EXPECT_FALSE(DeleteFileA(path("Desktop.ico")));
     EXPECT_FALSE(DeleteFileA(path("ro.ico")));

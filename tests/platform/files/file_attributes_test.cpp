@@ -253,7 +253,7 @@ TEST_F(Attributes, GoThroughTheStoreOfTheFileSystem)
     MemoryStore store;
     store.bits[folder.toUtf8()] = 0x2000; // a bit of the file system's own
     files::setAttributeStoreOverride(&store);
-    const bool set = SetFileAttributesA(folder, 36);
+    const bool set = SetFileAttributesA(folder, 0x80 | 36); // 0x80 is not ours to pass on
     const DWORD got = GetFileAttributesA(folder);
     files::setAttributeStoreOverride(nullptr);
     EXPECT_TRUE(set);

@@ -42,6 +42,7 @@ TEST(ProfileText, ReadFindsTheValueWindowsWould)
         { "valueTrimmed", "[S]\r\nk=  a b \t\r\n", "S", "k", "a b" },
         { "onePairOfQuotes", "[S]\r\nk= \"\"a\"\" \r\n", "S", "k", "\"a\"" },
         { "loneQuoteKept", "[S]\r\nk=\"a\r\n", "S", "k", "\"a" },
+        { "onlyAQuote", "[S]\r\nk=\"\r\n", "S", "k", "\"" },
         { "emptyValue", "[S]\r\nk=\r\n", "S", "k", "" },
         { "noEquals", "[S]\r\nk\r\n", "S", "k", none },
         { "firstKeyWins", "[S]\r\nk=1\r\nK=2\r\n", "S", "k", "1" },
