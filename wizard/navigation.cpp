@@ -18,7 +18,7 @@ const QString kNotFound = QStringLiteral("Die Symboldatei oder Bibliothek konnte
 GridChoice root::gridChoice() const
 {
     GridChoice c { IconFiles->path(), IconFiles->fileName(), IconCache->text(), {} };
-    for (int i = 0; i < 20; ++i)
+    for (std::size_t i = 0; i < Bilddatei.size(); ++i)
         c.marks[i] = Bilddatei[i]->borderStyle();
     return c;
 }
@@ -31,7 +31,7 @@ void root::keepChoiceOfSameFile(const GridChoice& before)
         || IconFiles->fileName() != before.file)
         return;
     IconCache->setText(before.index);
-    for (int i = 0; i < 20; ++i)
+    for (std::size_t i = 0; i < Bilddatei.size(); ++i)
         Bilddatei[i]->setBorderStyle(before.marks[i]);
 }
 

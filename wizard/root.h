@@ -5,6 +5,7 @@
 //
 // The handlers are defined in the file of the area they belong to:
 //   wizard/root_design.cpp      the controls as created
+//   wizard/events.cpp           the controls' events wired to the handlers
 //   wizard/startup.cpp          Form_Initialize, Form_Load, Sleep
 //   wizard/navigation.cpp       CWeiter_Click, CZurück_Click, CCancel_Click
 //   wizard/apply.cpp            the finish that writes the customisation

@@ -90,6 +90,16 @@ LSTATUS subPath(const QString& base, const QString& subKey, QString& out)
     return ERROR_SUCCESS;
 }
 
+// The key subKey names below root, and the hive it lives in as it is now.
+LSTATUS locate(HKEY root, const QString& subKey, OpenKey& base, QString& path, Hive::Document& doc)
+{
+    const auto found = lookup(root);
+    if (!found) return ERROR_INVALID_HANDLE;
+    base = *found;
+    if (const LSTATUS s = subPath(base.path, subKey, path)) return s;
+    return HiveFile::load(base.root, doc);
+}
+
 LSTATUS openExisting(const OpenKey& key, HKEY* result)
 {
     if ((key.sam & kWriteRights) != 0) {
@@ -106,14 +116,12 @@ LSTATUS RegOpenKeyExA(HKEY root, const QString& subKey, DWORD options, DWORD sam
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = 0;
     if (options != 0) return ERROR_INVALID_PARAMETER;
-    const auto base = lookup(root);
-    if (!base) return ERROR_INVALID_HANDLE;
+    OpenKey base;
     QString path;
-    if (const LSTATUS s = subPath(base->path, subKey, path)) return s;
     Hive::Document doc;
-    if (const LSTATUS s = HiveFile::load(base->root, doc)) return s;
+    if (const LSTATUS s = locate(root, subKey, base, path, doc)) return s;
     if (!doc.keyExists(path)) return ERROR_FILE_NOT_FOUND;
-    return openExisting(OpenKey { base->root, path, samDesired }, result);
+    return openExisting(OpenKey { base.root, path, samDesired }, result);
 }
 
 LSTATUS RegCreateKeyExA(HKEY root, const QString& subKey, DWORD reserved, const QString& cls, DWORD options,
@@ -123,24 +131,21 @@ LSTATUS RegCreateKeyExA(HKEY root, const QString& subKey, DWORD reserved, const 
     *result = 0;
     if (reserved != 0 || options != REG_OPTION_NON_VOLATILE || !fitsOnALine(cls))
         return ERROR_INVALID_PARAMETER;
-    const auto base = lookup(root);
-    if (!base) return ERROR_INVALID_HANDLE;
+    OpenKey base;
     QString path;
-    if (const LSTATUS s = subPath(base->path, subKey, path)) return s;
     Hive::Document doc;
-    if (const LSTATUS s = HiveFile::load(base->root, doc)) return s;
-    const OpenKey key { base->root, path, samDesired };
+    if (const LSTATUS s = locate(root, subKey, base, path, doc)) return s;
+    const OpenKey key { base.root, path, samDesired };
     DWORD how = REG_OPENED_EXISTING_KEY;
     if (doc.keyExists(path)) {
         if (const LSTATUS s = openExisting(key, result)) return s;
     } else {
-        if (!mayCreateSubKey(base->sam)) return ERROR_ACCESS_DENIED;
-        const LSTATUS s
-            = HiveFile::update(base->root, path, QString(), [&](Hive::Document& d, bool& changed) {
-                  changed = d.createKey(path, cls);
-                  how = changed ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-                  return ERROR_SUCCESS;
-              });
+        if (!mayCreateSubKey(base.sam)) return ERROR_ACCESS_DENIED;
+        const LSTATUS s = HiveFile::update(base.root, path, QString(), [&](Hive::Document& d, bool& changed) {
+            changed = d.createKey(path, cls);
+            how = changed ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+            return ERROR_SUCCESS;
+        });
         if (s != ERROR_SUCCESS) return s;
         *result = addKey(key);
     }
