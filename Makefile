@@ -12,7 +12,7 @@ FS_TEST_PACKAGES := ntfs-3g samba smbclient dosfstools mtools
 BENCH_PACKAGES := icoutils xvfb
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-.PHONY: all deps build run test bench fuzz clean
+.PHONY: all deps build run test bench fuzz mutants clean
 
 all: build
 
@@ -59,5 +59,10 @@ fuzz: deps
 	cmake --build build-fuzz -j $(JOBS)
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
 
+# Mutation testing of the core files (MUTANTS_FILES, MUTANTS_MAX): reports, never fails.
+mutants: deps
+	cmake -S . -B build-mutants -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-O0 >/dev/null
+	python3 tools/mutants.py build-mutants
+
 clean:
-	rm -rf build build-test build-bench build-fuzz
+	rm -rf build build-test build-bench build-fuzz build-mutants
