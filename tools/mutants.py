@@ -144,7 +144,7 @@ def run(cmd, timeout=None, **kw):
 
 class Session:
     def __init__(self, build):
-        self.build = build
+        self.build = os.path.abspath(build)
         self.jobs = os.environ.get("MUTANTS_JOBS", str(os.cpu_count() or 1))
         self.backup_dir = os.path.join(build, "mutants-originals")
         self.env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
@@ -225,7 +225,7 @@ def mutate_file(s, path, cap):
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
-    build = sys.argv[1]
+    build = os.path.abspath(sys.argv[1])
     files = sys.argv[2:] or os.environ.get("MUTANTS_FILES", "").split() or DEFAULT_FILES
     cap = int(os.environ.get("MUTANTS_MAX", "20"))
     s = Session(build)
