@@ -26,6 +26,14 @@ struct Box {
             out << at(u.x(), u.y());
         return out;
     }
+    // The point at angle a (radians) on a circle round (cx, cy). The unit
+    // coordinates are rounded to 2^-20, so that the last bits in which
+    // machines' sine and cosine differ cannot change a pixel.
+    QPointF polar(double cx, double cy, double radius, double a) const
+    {
+        const auto snap = [](double v) { return std::round(v * 1048576.0) / 1048576.0; };
+        return at(snap(cx + radius * std::cos(a)), snap(cy + radius * std::sin(a)));
+    }
     // A one-pixel line snapped to the pixel row nearest to y.
     double row(double y) const { return std::floor(r.top() + y * r.height()) + 0.5; }
 };

@@ -20,7 +20,7 @@ void star(QPainter& p, const Box& b)
     for (int k = 0; k < 10; ++k) {
         const double a = (-90.0 + 36.0 * k) * std::numbers::pi / 180.0;
         const double radius = k % 2 ? 0.2 : 0.5;
-        poly << b.at(0.5 + radius * std::cos(a), 0.54 + radius * std::sin(a));
+        poly << b.polar(0.5, 0.54, radius, a);
     }
     fillAndOutline(
         p, polygonPath(poly), vertical(b, QColor(255, 236, 110), QColor(240, 160, 0)), QColor(130, 80, 0));

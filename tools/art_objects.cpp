@@ -101,7 +101,7 @@ void gear(QPainter& p, const Box& b)
     for (int i = 0; i < count * 4; ++i) {
         const double a = (i - 0.5) * 2 * std::numbers::pi / (count * 4);
         const double radius = (i % 4 == 0 || i % 4 == 1) ? 0.48 : 0.36;
-        teeth << b.at(0.5 + radius * std::cos(a), 0.5 + radius * std::sin(a));
+        teeth << b.polar(0.5, 0.5, radius, a);
     }
     QPainterPath path = polygonPath(teeth);
     path.addEllipse(b.at(0.5, 0.5), b.len(0.13), b.len(0.13));
