@@ -116,25 +116,6 @@ inline bool setDosAttrib(const QString& path, const QByteArray& value)
     return ::setxattr(path.toUtf8().constData(), "user.DOSATTRIB", value.constData(), value.size(), 0) == 0;
 }
 
-struct FinalState {
-    const char* what;
-    const char* tooltip;
-    const char* iconFile; // "" for no icon
-    int cell;
-    bool copyIt; // Desktop.ico then has the bits 34
-    DWORD settingsBits; // INVALID_FILE_ATTRIBUTES: no settings file
-    DWORD folderBits;
-};
-
-// The final states the wizard may leave, by what the user left on the pages.
-inline constexpr FinalState kFinalStates[] = {
-    { "tooltip, icon", "Hallo", "lib.dll", 3, false, 34, 1 },
-    { "tooltip, icon, copy", "Hallo", "lib.dll", 3, true, 34, 1 },
-    { "tooltip, no icon", "Hallo", "", 0, false, 34, 0 },
-    { "no tooltip, icon, copy", "", "a.ico", 0, true, 34, 1 },
-    { "nothing", "", "", 0, false, INVALID_FILE_ATTRIBUTES, 0 },
-};
-
 class FsWizard : public WizardTest {
 protected:
     void TearDown() override
@@ -164,33 +145,6 @@ protected:
         return ok;
     }
 
-    // Starts the wizard on folder, passes both pages with the row's choice
-    // and finishes, as a user would.
-    void customise(const QString& folder, const FinalState& row)
-    {
-        target = folder;
-        start();
-        next();
-        w->Text1->setText(QString::fromUtf8(row.tooltip));
-        next();
-        const QString iconFile = QString::fromUtf8(row.iconFile);
-        const auto chooseIcon = [&] {
-            w->IconFiles->setFileName(iconFile);
-            if (row.cell > 0) clickCell(row.cell);
-        };
-        if (!iconFile.isEmpty()) {
-            enterFolder(icons);
-            chooseIcon();
-        } else {
-            QTest::mouseClick(w->CLöschen, Qt::LeftButton);
-        }
-        w->bKopieren->setValue(row.copyIt ? 1 : 0);
-        // Unticking the box picks the first recent folder; choose again.
-        if (!iconFile.isEmpty() && w->IconFiles->fileName() != iconFile) chooseIcon();
-        next();
-        ASSERT_EQ(ended, 1) << "the finish ends the program";
-    }
-
     // Customises a new folder "Ordner i" under parent for each final state.
     void customiseAll(const QString& parent, const std::function<void(const QString&)>& prepare = {})
     {
@@ -203,36 +157,18 @@ protected:
         }
     }
 
-    // What customiseAll left: the keys and the copied icon (when parent is
-    // given) and the bits as the file system's own tool reads them, by path
-    // below parent.
-    void expectFinalStates(
-        const QString& parent, const std::function<std::optional<DWORD>(const QString&)>& fourBitsOf = {})
+    // What customiseAll left below parent (keys unchecked when parent is
+    // empty), with the bits as the file system's own tool reads them, by
+    // path below parent.
+    void expectFinalStates(const QString& parent, const BitReader& fourBitsOf = {})
     {
         for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
-            const FinalState& row = kFinalStates[i];
-            SCOPED_TRACE(row.what);
+            SCOPED_TRACE(kFinalStates[i].what);
             const QString folder = QString("Ordner %1").arg(i);
-            if (!parent.isEmpty()) {
-                const QString ini = parent + '/' + folder + "/Desktop.ini";
-                const QString ico = parent + '/' + folder + "/Desktop.ico";
-                EXPECT_EQ(QFileInfo::exists(ini), row.settingsBits != INVALID_FILE_ATTRIBUTES);
-                EXPECT_EQ(IniRead(ini, kShellClassInfo, "Infotip"), QString::fromUtf8(row.tooltip));
-                QString iconKey;
-                if (row.iconFile[0] != '\0')
-                    iconKey = row.copyIt ? "Desktop.ico" : icons + '/' + row.iconFile;
-                EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconFile"), iconKey);
-                EXPECT_EQ(QFileInfo::exists(ico), row.copyIt);
-                EXPECT_EQ(testing_support::readFile(ico),
-                    row.copyIt ? testing_support::readFile(icons + '/' + row.iconFile) : QByteArray());
-            }
-            if (!fourBitsOf) continue;
-            EXPECT_EQ(fourBitsOf(folder), row.folderBits);
-            const bool hasIni = row.settingsBits != INVALID_FILE_ATTRIBUTES;
-            EXPECT_EQ(
-                fourBitsOf(folder + "/Desktop.ini"), hasIni ? std::optional(row.settingsBits) : std::nullopt);
-            EXPECT_EQ(
-                fourBitsOf(folder + "/Desktop.ico"), row.copyIt ? std::optional<DWORD>(34) : std::nullopt);
+            BitReader below;
+            if (fourBitsOf)
+                below = [&](const QString& p) { return fourBitsOf(p.isEmpty() ? folder : folder + '/' + p); };
+            expectFinalState(parent.isEmpty() ? QString() : parent + '/' + folder, kFinalStates[i], below);
         }
     }
 

@@ -10,83 +10,29 @@ namespace {
 
 class Apply : public WizardTest {
 protected:
-    // Start, pass both pages with the given choice and finish.
-    void run(const QString& tooltip, const QString& iconFile, int cell, bool copyIt)
+    void run(const char* tooltip, const char* iconFile, int cell, bool copyIt)
     {
-        start();
-        next();
-        w->Text1->setText(tooltip);
-        next();
-        if (!iconFile.isEmpty()) {
-            enterFolder(icons);
-            w->IconFiles->setFileName(iconFile);
-            if (cell > 0) clickCell(cell);
-        } else {
-            QTest::mouseClick(w->CLöschen, Qt::LeftButton);
-        }
-        w->bKopieren->setValue(copyIt ? 1 : 0);
-        // Unticking the box picks the first recent folder; choose again.
-        if (!iconFile.isEmpty() && !copyIt && w->IconFiles->fileName() != iconFile) {
-            w->IconFiles->setFileName(iconFile);
-            if (cell > 0) clickCell(cell);
-        }
-        next();
-        ASSERT_EQ(ended, 1) << "the finish ends the program";
+        customise(target, { "", tooltip, iconFile, cell, copyIt, 0, 0 });
     }
 };
 
 TEST_F(Apply, FinalStatesByWhatTheUserLeft)
 {
-    struct Row {
-        const char* what;
-        const char* tooltip;
-        const char* iconFile;
-        int cell;
-        bool copyIt;
-        const char* infoTip; // expected key values; "-" absent
-        const char* iconFileKey;
-        const char* iconIndex;
-        DWORD settingsBits; // INVALID_FILE_ATTRIBUTES: file gone
-        DWORD folderBits;
-        bool copyPresent;
-    };
-    const QString lib = QStringLiteral("lib.dll");
-    const Row rows[] = {
-        { "tooltip, icon", "Hallo", "lib.dll", 3, false, "Hallo", "<lib>", "3", 34, 1, false },
-        { "tooltip, icon, copy", "Hallo", "lib.dll", 3, true, "Hallo", "Desktop.ico", "3", 34, 1, true },
-        { "tooltip, no icon", "Hallo", "", 0, false, "Hallo", "-", "-", 34, 0, false },
-        { "no tooltip, icon", "", "a.ico", 0, false, "-", "<a>", "0", 34, 1, false },
-        { "no tooltip, icon, copy", "", "a.ico", 0, true, "-", "Desktop.ico", "0", 34, 1, true },
-        { "nothing", "", "", 0, false, "-", "-", "-", INVALID_FILE_ATTRIBUTES, 0, false },
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.what);
+    for (const FinalState& row : kFinalStates) {
+        SCOPED_TRACE(row.what);
         QDir(target).removeRecursively();
         QDir().mkpath(target);
-        run(QString::fromUtf8(r.tooltip), QString::fromUtf8(r.iconFile), r.cell, r.copyIt);
-        auto expect = [&](const char* value) {
-            QString v = QString::fromUtf8(value);
-            v.replace(QStringLiteral("<lib>"), icons + QStringLiteral("/lib.dll"));
-            v.replace(QStringLiteral("<a>"), icons + QStringLiteral("/a.ico"));
-            return v == QLatin1String("-") ? QString() : v;
-        };
-        EXPECT_EQ(key(QStringLiteral("Infotip")), expect(r.infoTip));
-        EXPECT_EQ(key(QStringLiteral("IconFile")), expect(r.iconFileKey));
-        EXPECT_EQ(key(QStringLiteral("IconIndex")), expect(r.iconIndex));
-        EXPECT_EQ(bits(settings()), r.settingsBits);
-        EXPECT_EQ(bits(target), r.folderBits);
-        EXPECT_EQ(QFileInfo::exists(copy()), r.copyPresent);
-        if (r.copyPresent) {
-            EXPECT_EQ(bits(copy()), 34u);
-            EXPECT_EQ(testing_support::readFile(copy()),
-                testing_support::readFile(icons + QLatin1Char('/') + QString::fromUtf8(r.iconFile)));
-        }
+        customise(target, row);
+        expectFinalState(target, row, [this](const QString& p) -> std::optional<DWORD> {
+            const DWORD a = bits(p.isEmpty() ? target : target + '/' + p);
+            return a == INVALID_FILE_ATTRIBUTES ? std::nullopt : std::optional(a);
+        });
     }
 }
 
 TEST_F(Apply, NewFileHoldsItsKeysInOrder)
 {
-    run(QStringLiteral("Urlaub 2026"), QStringLiteral("lib.dll"), 7, false);
+    run("Urlaub 2026", "lib.dll", 7, false);
     const QByteArray text = testing_support::readFile(settings());
     const QByteArray expected = "[.ShellClassInfo]\r\nInfoTip=Urlaub 2026\r\nIconFile=" + icons.toUtf8()
         + "/lib.dll\r\nIconIndex=7\r\n";
@@ -96,11 +42,11 @@ TEST_F(Apply, NewFileHoldsItsKeysInOrder)
 TEST_F(Apply, MeFamilyMarksTheFolderSystem)
 {
     qputenv("QUILLMARK_OSVERSION", "1.4.90");
-    run(QStringLiteral("x"), QStringLiteral("a.ico"), 0, false);
+    run("x", "a.ico", 0, false);
     EXPECT_EQ(bits(target), 36u);
     QDir(target).removeRecursively();
     QDir().mkpath(target);
-    run(QStringLiteral("x"), QString(), 0, false);
+    run("x", "", 0, false);
     EXPECT_EQ(bits(target), 0u) << "without an icon the folder ends unmarked on every version";
     qunsetenv("QUILLMARK_OSVERSION");
 }
@@ -124,7 +70,7 @@ TEST_F(Apply, RemovalKeepsFilesThatStillHoldSomething)
         SCOPED_TRACE(k.what);
         ASSERT_TRUE(testing_support::writeFile(settings(), k.before));
         const float before = clock;
-        run(QString(), QString(), 0, false);
+        run("", "", 0, false);
         EXPECT_GE(clock - before, 5.0f) << "the removal waits five seconds on the clock";
         EXPECT_TRUE(w->isHidden()) << "and is out of the user's reach meanwhile";
         EXPECT_EQ(QFileInfo::exists(settings()), k.kept);
@@ -160,7 +106,7 @@ TEST_F(Apply, AReRunChangesNothingOnDisk)
         SCOPED_TRACE(k.what);
         QDir(target).removeRecursively();
         QDir().mkpath(target);
-        run(QStringLiteral("Tipp"), QStringLiteral("lib.dll"), 3, k.copyIt);
+        run("Tipp", "lib.dll", 3, k.copyIt);
         const QByteArray ini = testing_support::readFile(settings());
         const QByteArray ico = testing_support::readFile(copy());
         const DWORD folderBits = bits(target);
@@ -196,7 +142,7 @@ TEST_F(Apply, AnIconLyingInTheTargetFolderIsCopied)
 
 TEST_F(Apply, TheIconCopyItselfIsNeverDeletedWhileItIsTheIcon)
 {
-    run(QStringLiteral("Tipp"), QStringLiteral("a.ico"), 0, true);
+    run("Tipp", "a.ico", 0, true);
     start();
     next();
     next();

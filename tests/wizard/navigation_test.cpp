@@ -1,12 +1,12 @@
 // Walking the pages: Next, Back and Cancel, the stored tooltip and icon
 // brought back, Esc per page.
-#include "tests/wizard/wizard_fixture.h"
+#include "tests/pages/icons/icon_page_fixture.h"
 
 #include <QFileInfo>
 
 namespace {
 
-class Navigation : public WizardTest {
+class Navigation : public IconPage {
 protected:
     void writeSettings(const QByteArray& text) { ASSERT_TRUE(testing_support::writeFile(settings(), text)); }
 };
@@ -80,63 +80,49 @@ TEST_F(Navigation, EscapeClosesOnlyWhereTheCancelButtonListens)
     }
 }
 
-TEST_F(Navigation, StoredIconIsRestoredWithItsIndex)
+// What a settings file, written by us, by Windows or by anyone, brings to the
+// icon page: list folder | list file | box text | icon count | chosen icon | marks.
+TEST_F(Navigation, StoredIconsAndHostileSettingsReachTheIconPage)
 {
-    writeSettings("[.ShellClassInfo]\r\nIconFile=" + icons.toUtf8() + "/lib.dll\r\nIconIndex=4\r\n");
-    start();
-    next();
-    next();
-    EXPECT_EQ(w->IconFiles->path(), icons);
-    EXPECT_EQ(w->IconFiles->fileName(), QStringLiteral("lib.dll"));
-    EXPECT_EQ(w->IconCache->text(), QStringLiteral("4"));
-    EXPECT_EQ(w->Bilddatei[4]->borderStyle(), 1);
-    EXPECT_EQ(w->Text2->text(), icons);
-    EXPECT_TRUE(w->CWeiter->isEnabled());
-    EXPECT_TRUE(w->Text1->isEnabled());
-    EXPECT_TRUE(messages.isEmpty());
-}
-
-TEST_F(Navigation, StoredIndexOfTheDialogCellsOpensTheDialog)
-{
-    writeSettings("[.ShellClassInfo]\r\nIconFile=" + icons.toUtf8() + "/lib.dll\r\nIconIndex=18\r\n");
-    pickedFile = icons + QStringLiteral("/lib.dll");
-    pickedIndex = 22;
-    start();
-    next();
-    next();
-    EXPECT_EQ(iconDialogs, 1);
-    EXPECT_EQ(w->IconCache->text(), QStringLiteral("22"));
-}
-
-TEST_F(Navigation, MissingStoredIconShowsTheOneMessage)
-{
-    writeSettings("[.ShellClassInfo]\r\nIconFile=" + icons.toUtf8() + "/weg.ico\r\nIconIndex=0\r\n");
-    start();
-    next();
-    next();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0],
-        QStringLiteral("Morvane Quillmark: Die Symboldatei oder Bibliothek konnte nicht gefunden werden. "));
-    EXPECT_EQ(w->IconFiles->listIndex(), -1);
-    EXPECT_TRUE(w->PSet3->visible());
-    for (QWidget* b : { static_cast<QWidget*>(w->CWeiter), static_cast<QWidget*>(w->CZurück),
-             static_cast<QWidget*>(w->CCancel) })
-        EXPECT_TRUE(b->isEnabled());
-}
-
-TEST_F(Navigation, CopiedIconIsRestoredFromTheTargetFolder)
-{
+    const QString kNotFound = u"Morvane Quillmark: Die Symboldatei oder Bibliothek konnte nicht gefunden werden. "_s;
+    const QByteArray head = "[.ShellClassInfo]\r\nIconFile=", lib = icons.toUtf8() + "/lib.dll";
+    const struct {
+        const char* what;
+        QByteArray ini;
+        const char* page;
+        int messages = 0;
+        int dialogs = 0;
+    } cases[] = {
+        { "stored icon", head + lib + "\r\nIconIndex=4\r\n", "Symbole | lib.dll | Symbole | 25 | 4 | 4" },
+        { "index of a dialog cell", head + lib + "\r\nIconIndex=18\r\n", "Symbole | lib.dll | Symbole | 25 | 22 | *",
+            0, 1 },
+        { "index no number", head + lib + "\r\nIconIndex=vier\r\n", "Symbole | lib.dll | Symbole | 25 | 0 | 0" },
+        { "missing file", head + icons.toUtf8() + "/weg.ico\r\n", "* |  | * | * | * | ", 1 },
+        { "copied icon", head + "Desktop.ico\r\nIconIndex=5\r\n", "Mein Ordner | Desktop.ico | Mein Ordner/ | 6 | 5 | 5" },
+        { "binary junk", QByteArray("\xff\xfe\x00[\x01\x02=\n\r[.ShellClassInfo\x00]IconFile", 30), "Symbole |  | Symbole | * | * | " },
+        { "10 MB name", head + QByteArray(10 << 20, 'n') + "\r\n", "Symbole |  | Symbole | * | * | ", 1 },
+        { "quoted name and index", head + "\"" + lib + "\"\r\nIconIndex=\"2\"\r\n",
+            "Symbole | lib.dll | Symbole | 25 | 2 | 2" },
+    };
     ASSERT_TRUE(testing_support::writeFile(copy(), testing_support::makeIconLibrary(6)));
-    writeSettings("[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\nIconIndex=5\r\n");
-    start();
-    next();
-    next();
-    EXPECT_EQ(w->IconFiles->path(), target);
-    EXPECT_EQ(w->IconFiles->pattern(), QStringLiteral("Desktop.ico"));
-    EXPECT_EQ(w->IconFiles->fileName(), QStringLiteral("Desktop.ico"));
-    EXPECT_EQ(w->bKopieren->value(), 1);
-    EXPECT_EQ(w->IconCache->text(), QStringLiteral("5"));
-    EXPECT_EQ(bits(copy()), 32u);
+    pickedFile = icons + u"/lib.dll"_s;
+    pickedIndex = 22;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeSettings(c.ini);
+        messages.clear();
+        iconDialogs = 0;
+        start();
+        next();
+        next();
+        EXPECT_PAGE(c.page);
+        EXPECT_EQ(messages, QStringList(c.messages, kNotFound));
+        EXPECT_EQ(iconDialogs, c.dialogs);
+        EXPECT_EQ(w->bKopieren->value(), QByteArray(c.what) == "copied icon");
+        for (QWidget* b : { (QWidget*)w->CWeiter, (QWidget*)w->CZurück, (QWidget*)w->CCancel, (QWidget*)w->Text1 })
+            EXPECT_TRUE(b->isEnabled());
+    }
+    EXPECT_EQ(bits(copy()), 32u) << "the restored copy is marked archive";
 }
 
 TEST_F(Navigation, BackAndNextAgainRestoresTheStoredIconOverTheChoiceInBetween)

@@ -1,4 +1,4 @@
-// Start-up against a fresh and an existing store, and the waiting procedure.
+// Start-up against a fresh and an existing store.
 #include "platform/app.h"
 #include "store/Registry.h"
 #include "store/folder_settings.h"
@@ -113,40 +113,6 @@ TEST_F(Startup, VerbIsRewrittenOnEveryStartAndArgumentsArriveUnchanged)
     w.create();
     EXPECT_EQ(w.Verzeichnis->caption(), App::path())
         << "without an argument: the program's own folder, as is";
-}
-
-TEST_F(Startup, SleepWaitsOnTheClockAcrossMidnight)
-{
-    root w;
-    struct Case {
-        const char* what;
-        float start;
-        float step;
-        double seconds;
-        int expectedReads; // clock reads until Sleep returns
-    };
-    const Case cases[] = {
-        { "zero returns at once", 100.0f, 1.0f, 0.0, 2 },
-        { "negative returns at once", 100.0f, 1.0f, -3.0, 2 },
-        { "five seconds in whole steps", 100.0f, 1.0f, 5.0, 6 },
-        { "across midnight", 86398.0f, 1.0f, 5.0, 6 },
-        { "a fraction of a second", 10.0f, 0.25f, 0.5, 4 },
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.what);
-        float now = k.start;
-        int reads = 0;
-        setTimerSource([&] {
-            ++reads;
-            const float t = now;
-            now += k.step;
-            if (now >= 86400.0f) now -= 86400.0f;
-            return t;
-        });
-        w.Sleep(k.seconds);
-        EXPECT_EQ(reads, k.expectedReads);
-    }
-    setTimerSource({});
 }
 
 } // namespace

@@ -13,11 +13,34 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
+
+// What the user leaves on the pages, and the bits the finish then leaves.
+struct FinalState {
+    const char* what;
+    const char* tooltip;
+    const char* iconFile; // in the icon folder; "" for no icon
+    int cell;
+    bool copyIt; // Desktop.ico then has the bits 34
+    DWORD settingsBits; // INVALID_FILE_ATTRIBUTES: no settings file
+    DWORD folderBits;
+};
+
+inline constexpr FinalState kFinalStates[] = {
+    { "tooltip, icon", "Hallo", "lib.dll", 3, false, 34, 1 },
+    { "tooltip, icon, copy", "Hallo", "lib.dll", 3, true, 34, 1 },
+    { "tooltip, no icon", "Hallo", "", 0, false, 34, 0 },
+    { "no tooltip, icon", "", "a.ico", 0, false, 34, 1 },
+    { "no tooltip, icon, copy", "", "a.ico", 0, true, 34, 1 },
+    { "nothing", "", "", 0, false, INVALID_FILE_ATTRIBUTES, 0 },
+};
 
 class WizardTest : public ::testing::Test {
 protected:
@@ -88,6 +111,56 @@ protected:
     }
 
     void clickCell(int i) { QTest::mouseClick(w->Bilddatei[i], Qt::LeftButton); }
+
+    // Starts the wizard on folder, passes both pages with the row's choice
+    // and finishes, as a user would.
+    void customise(const QString& folder, const FinalState& row)
+    {
+        target = folder;
+        start();
+        next();
+        w->Text1->setText(QString::fromUtf8(row.tooltip));
+        next();
+        const QString iconFile = QString::fromUtf8(row.iconFile);
+        const auto chooseIcon = [&] {
+            w->IconFiles->setFileName(iconFile);
+            if (row.cell > 0) clickCell(row.cell);
+        };
+        if (!iconFile.isEmpty()) {
+            enterFolder(icons);
+            chooseIcon();
+        } else {
+            QTest::mouseClick(w->CLöschen, Qt::LeftButton);
+        }
+        w->bKopieren->setValue(row.copyIt ? 1 : 0);
+        // Unticking the box picks the first recent folder; choose again.
+        if (!iconFile.isEmpty() && w->IconFiles->fileName() != iconFile) chooseIcon();
+        next();
+        ASSERT_EQ(ended, 1) << "the finish ends the program";
+    }
+
+    // What customise() left in folder: the keys and the icon copy (unless
+    // folder is empty) and the four bits of the folder and both files as
+    // fourBitsOf reads them (nullopt: no such file), by path below folder.
+    using BitReader = std::function<std::optional<DWORD>(const QString&)>;
+    void expectFinalState(const QString& folder, const FinalState& row, const BitReader& fourBitsOf) const
+    {
+        const bool hasIni = row.settingsBits != INVALID_FILE_ATTRIBUTES, hasIcon = *row.iconFile;
+        if (!folder.isEmpty()) {
+            const QString ini = folder + "/Desktop.ini", ico = folder + "/Desktop.ico";
+            EXPECT_EQ(QFileInfo::exists(ini), hasIni);
+            EXPECT_EQ(IniRead(ini, kShellClassInfo, "Infotip"), QString::fromUtf8(row.tooltip));
+            const QString iconKey = !hasIcon ? "" : row.copyIt ? "Desktop.ico" : icons + '/' + row.iconFile;
+            EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconFile"), iconKey);
+            EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconIndex"), hasIcon ? QString::number(row.cell) : "");
+            EXPECT_EQ(testing_support::readFile(ico),
+                row.copyIt ? testing_support::readFile(icons + '/' + row.iconFile) : QByteArray());
+        }
+        if (!fourBitsOf) return;
+        EXPECT_EQ(fourBitsOf(""), row.folderBits);
+        EXPECT_EQ(fourBitsOf("Desktop.ini"), hasIni ? std::optional(row.settingsBits) : std::nullopt);
+        EXPECT_EQ(fourBitsOf("Desktop.ico"), row.copyIt ? std::optional<DWORD>(34) : std::nullopt);
+    }
 
     QString settings() const { return target + QStringLiteral("/Desktop.ini"); }
     QString copy() const { return target + QStringLiteral("/Desktop.ico"); }

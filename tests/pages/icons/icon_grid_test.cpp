@@ -89,18 +89,4 @@ TEST_F(Grid, DialogChoiceIsFoundInAListNarrowedToTheIconCopy)
     EXPECT_PAGE("Mein Ordner | Anderes.dll | * | 30 | 25 | 0");
 }
 
-TEST_F(Grid, BundledIconFilesFillTheGrid)
-{
-    openIconPage(QStringLiteral(QM_SOURCE_DIR "/res/icons"));
-    clickFile(u"ordner.dll"_s);
-    EXPECT_EQ(w->IconCounts->text(), u"40"_s);
-    EXPECT_FALSE(cells().contains(u'.'));
-    for (int i = 0; i < w->IconFiles->listCount(); ++i) {
-        if (!w->IconFiles->list(i).endsWith(u".ico"_s)) continue;
-        clickFile(w->IconFiles->list(i));
-        EXPECT_EQ(w->IconCounts->text(), u"1"_s) << w->IconFiles->list(i).toStdString();
-        EXPECT_FALSE(cells().startsWith(u'.'));
-    }
-}
-
 } // namespace
