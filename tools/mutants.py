@@ -134,6 +134,12 @@ def apply(lines, mutant):
     return out
 
 
+def restore(saved, path):
+    # A plain copy: the file gets a new time, so the build sees it changed
+    # and the last mutant's object is rebuilt.
+    shutil.copyfile(saved, path)
+
+
 def run(cmd, timeout=None, **kw):
     try:
         return subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
@@ -157,7 +163,7 @@ class Session:
             for f in files:
                 saved = os.path.join(root, f)
                 target = os.path.relpath(saved, self.backup_dir)
-                shutil.copy2(saved, target)
+                restore(saved, target)
                 print(f"restored {target} from an interrupted run")
         shutil.rmtree(self.backup_dir)
 
@@ -216,7 +222,7 @@ def mutate_file(s, path, cap):
             else:
                 killed += 1
     finally:
-        shutil.copy2(saved, path)
+        restore(saved, path)
         os.remove(saved)
     s.build_targets(progs)
     return len(mutants) - broken, killed, survivors, lines
