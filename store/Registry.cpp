@@ -1,6 +1,7 @@
 #include "store/Registry.h"
 
 #include "platform/files/ansi_codepage.h"
+#include "platform/little_endian.h"
 
 namespace {
 
@@ -58,9 +59,8 @@ bool RegValueWrite(HKEY root, const QString& keyPath, const QString& valueName, 
     DWORD type = REG_SZ;
     if (const int* number = std::get_if<int>(&value)) {
         type = REG_DWORD;
-        const auto bits = static_cast<quint32>(*number);
-        for (int shift = 0; shift < 32; shift += 8)
-            data.append(static_cast<char>((bits >> shift) & 0xFF));
+        data.resize(4);
+        le::put32(data.data(), static_cast<quint32>(*number));
     } else {
         data = files::encodeAnsi(std::get<QString>(value)) + '\0';
     }
@@ -86,10 +86,7 @@ bool RegValueRead(HKEY root, const QString& keyPath, const QString& valueName, R
         DWORD four = 4;
         if (RegQueryValueExA(key.get(), name, nullptr, nullptr, &buffer, &four) != ERROR_SUCCESS)
             return false;
-        quint32 bits = 0;
-        for (int i = 3; i >= 0; --i)
-            bits = (bits << 8) | static_cast<unsigned char>(buffer[i]);
-        value = static_cast<int>(bits);
+        value = static_cast<int>(le::get32(buffer.constData()));
     }
     // Any other type is not read, and value stays as it was.
     return true;

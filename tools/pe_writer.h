@@ -15,6 +15,8 @@
 // in that order to get files like a linker's. Out-of-order or damaged trees
 // can be made with addResource and by patching the bytes at layout()
 // offsets.
+#include "platform/little_endian.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -64,24 +66,24 @@ struct IconImage {
     Bytes data;
 };
 
+// Writes grow the buffer as needed.
 inline void put16(Bytes& b, std::size_t at, std::uint32_t v)
 {
     if (b.size() < at + 2) b.resize(at + 2);
-    b[at] = std::uint8_t(v);
-    b[at + 1] = std::uint8_t(v >> 8);
+    le::put16(b.data() + at, std::uint16_t(v));
 }
 inline void put32(Bytes& b, std::size_t at, std::uint32_t v)
 {
-    put16(b, at, v & 0xFFFF);
-    put16(b, at + 2, v >> 16);
+    if (b.size() < at + 4) b.resize(at + 4);
+    le::put32(b.data() + at, v);
 }
 inline std::uint32_t get16(const Bytes& b, std::size_t at)
 {
-    return b[at] | std::uint32_t(b[at + 1]) << 8;
+    return le::get16(b.data() + at);
 }
 inline std::uint32_t get32(const Bytes& b, std::size_t at)
 {
-    return get16(b, at) | get16(b, at + 2) << 16;
+    return le::get32(b.data() + at);
 }
 
 // An .ico file of the images.

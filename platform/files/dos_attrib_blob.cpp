@@ -1,5 +1,7 @@
 #include "platform/files/dos_attrib_blob.h"
 
+#include "platform/little_endian.h"
+
 #include <cstring>
 
 namespace files {
@@ -39,16 +41,7 @@ std::optional<Layout> layoutOf(std::uint16_t version)
 
 std::uint32_t get32(const QByteArray& b, qsizetype at)
 {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
-    return v;
-}
-
-void put32(QByteArray& b, qsizetype at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = char((v >> (8 * i)) & 0xFF);
+    return le::get32(b.constData() + at);
 }
 
 std::uint64_t get64(const QByteArray& b, qsizetype at)
@@ -81,11 +74,8 @@ std::optional<Parsed> parseBlob(const QByteArray& value)
     p.hex = value.left(nul);
     qsizetype at = (nul + 1 + 1) & ~qsizetype(1);
     if (at + 4 > value.size()) return std::nullopt;
-    p.version = std::uint16_t(
-        static_cast<unsigned char>(value[at]) | (static_cast<unsigned char>(value[at + 1]) << 8));
-    const auto sw = std::uint16_t(
-        static_cast<unsigned char>(value[at + 2]) | (static_cast<unsigned char>(value[at + 3]) << 8));
-    if (sw != p.version) return std::nullopt;
+    p.version = le::get16(value.constData() + at);
+    if (le::get16(value.constData() + at + 2) != p.version) return std::nullopt;
     p.body = (at + 4 + 3) & ~qsizetype(3);
     return p;
 }
@@ -143,16 +133,17 @@ std::optional<QByteArray> withDosAttrib(const QByteArray& stored, std::uint32_t 
     const auto layout = p ? layoutOf(p->version) : std::nullopt;
     if (!p || !layout || !layout->writable || stored.size() - p->body < layout->minBody) return std::nullopt;
     QByteArray body = stored.mid(p->body);
-    if (layout->flags >= 0) put32(body, layout->flags, get32(body, layout->flags) | kValidAttrib);
-    put32(body, layout->attrib, attrib);
+    if (layout->flags >= 0) le::put32(body.data() + layout->flags, get32(body, layout->flags) | kValidAttrib);
+    le::put32(body.data() + layout->attrib, attrib);
 
     // Samba leaves the hex text empty from version 4 on and ignores it when
     // reading; we fill it in, because Wine reads only the text.
     QByteArray out = encodeDosAttribText(attrib);
     out.append('\0');
     if (out.size() % 2) out.append('\0');
-    const char head[4]
-        = { char(p->version & 0xFF), char(p->version >> 8), char(p->version & 0xFF), char(p->version >> 8) };
+    char head[4];
+    le::put16(head, p->version);
+    le::put16(head + 2, p->version);
     out.append(head, 4);
     while (out.size() % 4)
         out.append('\0');

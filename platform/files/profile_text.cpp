@@ -107,7 +107,7 @@ QString ProfileText::decode(qsizetype from, qsizetype to) const
     QChar* dst = out.data();
     const uchar* p = m_data + byteAt(from);
     for (qsizetype i = 0; i < to - from; ++i, p += 2)
-        dst[i] = QChar(char16_t(p[0] | (p[1] << 8)));
+        dst[i] = QChar(le::get16(p));
     return out;
 }
 
@@ -115,11 +115,8 @@ QByteArray ProfileText::encode(const QString& text) const
 {
     if (m_unit == 1) return encodeAnsi(text);
     QByteArray out(text.size() * 2, Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        out[2 * i] = char(c & 0xFF);
-        out[2 * i + 1] = char(c >> 8);
-    }
+    for (qsizetype i = 0; i < text.size(); ++i)
+        le::put16(out.data() + 2 * i, text[i].unicode());
     return out;
 }
 

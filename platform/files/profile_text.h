@@ -12,6 +12,8 @@
 //   mark. A UTF-8 byte order mark is not recognised (nor by Windows): its
 //   bytes stay part of the first line, which then is no section line.
 // Lines before the first section belong to no section and are never found.
+#include "platform/little_endian.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -60,7 +62,7 @@ private:
     char16_t unitAt(qsizetype i) const
     {
         const uchar* p = m_data + byteAt(i);
-        return m_unit == 1 ? p[0] : char16_t(p[0] | (p[1] << 8));
+        return m_unit == 1 ? p[0] : le::get16(p);
     }
     // The first (or last) unit c in [from, to), or -1; c is ASCII.
     qsizetype findUnit(qsizetype from, qsizetype to, char16_t c) const;

@@ -1,5 +1,7 @@
 #include "platform/icons/icon_decoder.h"
 
+#include "platform/little_endian.h"
+
 #include <bit>
 
 namespace icons {
@@ -107,12 +109,11 @@ std::uint32_t readPixel(const std::uint8_t* row, int x, int bpp)
     case 8:
         return row[x];
     case 16:
-        return row[2 * x] | std::uint32_t(row[2 * x + 1]) << 8;
+        return le::get16(row + 2 * x);
     case 24:
         return row[3 * x] | std::uint32_t(row[3 * x + 1]) << 8 | std::uint32_t(row[3 * x + 2]) << 16;
     default:
-        return row[4 * x] | std::uint32_t(row[4 * x + 1]) << 8 | std::uint32_t(row[4 * x + 2]) << 16
-            | std::uint32_t(row[4 * x + 3]) << 24;
+        return le::get32(row + 4 * x);
     }
 }
 

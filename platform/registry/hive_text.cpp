@@ -1,5 +1,7 @@
 #include "platform/registry/hive_text.h"
 
+#include "platform/little_endian.h"
+
 #include "platform/files/ansi_codepage.h"
 
 namespace {
@@ -263,9 +265,7 @@ QList<QByteArray> formatValue(const QString& name, DWORD type, const QByteArray&
         return { (prefix + u'"' + escaped(text) + u'"').toUtf8() };
     }
     if (type == kRegDword && data.size() == 4) {
-        uint number = 0;
-        for (int i = 3; i >= 0; --i)
-            number = (number << 8) | static_cast<unsigned char>(data[i]);
+        const uint number = le::get32(data.constData());
         return { (prefix + QStringLiteral("dword:%1").arg(number, 8, 16, QLatin1Char('0'))).toUtf8() };
     }
     const QString kind
