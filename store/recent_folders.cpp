@@ -53,7 +53,7 @@ void SaveRecentFolder(ui::ComboBox* box, const QString& listFolder, const QStrin
     if (front.endsWith(QLatin1Char('/'))) front.chop(1);
     box->setEnabled(false);
     box->Clear();
-    box->setTag(QStringLiteral("1"));
+    box->setTag(kTagProgramChange);
     box->AddItem(front);
     for (int i = 1; i <= 5; ++i) {
         const QString entry = IniRead(file, kSection, keyOf(i));

@@ -15,11 +15,6 @@
 #include <QFileInfo>
 
 namespace {
-QString listedFile(const ui::FileListBox* list)
-{
-    return list->path() + QLatin1Char('/') + list->fileName();
-}
-
 bool iconSelected(const ui::FileListBox* list)
 {
     return list->listIndex() != -1;
@@ -28,7 +23,7 @@ bool iconSelected(const ui::FileListBox* list)
 
 bool root::selectedFileIsIconCopy(const QString& folder) const
 {
-    const QFileInfo selected(listedFile(IconFiles));
+    const QFileInfo selected(IconFiles->filePath());
     const QFileInfo copy(ResolvePathCase(IconCopyPath(folder)));
     return selected.exists() && copy.exists() && selected.canonicalFilePath() == copy.canonicalFilePath();
 }
@@ -46,8 +41,7 @@ void root::applyCustomisation()
 
     if (!Text2->text().isEmpty())
         RegValueWrite(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("Folder"), Text2->text());
-    if (Text2->text().startsWith(QLatin1Char('"'))) Text2->setText(Text2->text().mid(1));
-    if (Text2->text().endsWith(QLatin1Char('"'))) Text2->setText(Text2->text().chopped(1));
+    stripFolderBoxQuotes();
 
     if (iconSelected(IconFiles)) {
         const GridChoice before = gridChoice();
@@ -87,7 +81,7 @@ void root::applyIcon(const QString& folder, const QString& settings)
         // The icon copy is deleted unless it is the very file being set.
         if (FileExists(copy) && !isCopy) DeleteFileA(copy);
         DoEvents();
-        IniWrite(settings, kShellClassInfo, kKeyIconFile, listedFile(IconFiles));
+        IniWrite(settings, kShellClassInfo, kKeyIconFile, IconFiles->filePath());
         IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
         DoEvents();
     } else {
@@ -100,7 +94,7 @@ void root::applyIcon(const QString& folder, const QString& settings)
         DoEvents();
         IniWrite(settings, kShellClassInfo, kKeyIconFile, kIconCopyName);
         IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
-        if (!isCopy) CopyFileA(listedFile(IconFiles), copy, 0);
+        if (!isCopy) CopyFileA(IconFiles->filePath(), copy, 0);
         SetFileAttributesA(copy, kAttrHiddenArchive);
     }
     SetFileAttributesA(settings, kAttrHiddenArchive);

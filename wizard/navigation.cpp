@@ -95,7 +95,7 @@ void root::restoreStoredIcon(const QString& folder, const QString& settings, con
     const QString name = GetFilePart(stored);
     if (storedFolder.size() >= 3 && storedFolder.endsWith(QLatin1Char('/'))) storedFolder.chop(1);
     if (FolderExists(storedFolder)) {
-        Text2->setTag(QStringLiteral("1"));
+        Text2->setTag(kTagProgramChange);
         Text2->setText(storedFolder);
         ListFindText(Text2, storedFolder, -1, true, true);
         IconFiles->setPath(storedFolder);

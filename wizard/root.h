@@ -121,6 +121,7 @@ public:
 private:
     void leaveIntroduction();
     void leaveTooltipPage();
+    void stripFolderBoxQuotes();
     void restoreStoredIcon(const QString& folder, const QString& settings, const QString& stored);
     GridChoice gridChoice() const;
     void keepChoiceOfSameFile(const GridChoice& before);
@@ -139,6 +140,9 @@ private:
     void createIconCells();
     void connectHandlers();
 };
+
+// The icon sources the file list shows.
+inline const QString kIconFilePatterns = QStringLiteral("*.ico;*.exe;*.dll");
 
 // Where the program's pictures and bundled icon files are: `res` beside the
 // executable (or beside a parent folder of it, for the test programs).

@@ -192,7 +192,7 @@ void root::createIconPage()
         19);
     Label7->setWordWrap(true);
     IconFiles = place(new ui::FileListBox(QStringLiteral("IconFiles"), Frame2), 405, 900, 3345, 1980, 20);
-    IconFiles->setPattern(QStringLiteral("*.ico;*.exe;*.dll"));
+    IconFiles->setPattern(kIconFilePatterns);
     Text2 = place(new ui::ComboBox(QStringLiteral("Text2"), Frame2), 405, 3195, 2445, 330, 21);
     // The icon files bundled with the program are the first source offered.
     Text2->setText(ResourcePath(QStringLiteral("icons")));

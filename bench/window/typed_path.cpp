@@ -22,13 +22,11 @@
 
 namespace {
 
-const QString kPatterns = QStringLiteral("*.ico;*.exe;*.dll");
-
 // The last entry the file list shows for the folder.
 QString lastListedFile(const QString& folder)
 {
     ui::FileListBox probe(QStringLiteral("probe"), nullptr);
-    probe.setPattern(kPatterns);
+    probe.setPattern(kIconFilePatterns);
     if (!probe.setPath(folder) || probe.listCount() == 0) return {};
     return probe.list(probe.listCount() - 1);
 }

@@ -7,26 +7,26 @@
 
 #include "pages/icons/BrowseFolders2k.h"
 #include "platform/app.h"
+#include "store/recent_folders.h"
 #include "sys/Dateiexistenz.h"
 #include "sys/FileDirPath.h"
 
 namespace {
-const QString kPatterns = QStringLiteral("*.ico;*.exe;*.dll");
 constexpr int kDrives = 17;
+} // namespace
 
 // At most one double quote is removed at each end.
-void stripQuotes(ui::ComboBox* box)
+void root::stripFolderBoxQuotes()
 {
-    if (box->text().startsWith(QLatin1Char('"'))) box->setText(box->text().mid(1));
-    if (box->text().endsWith(QLatin1Char('"'))) box->setText(box->text().chopped(1));
+    if (Text2->text().startsWith(QLatin1Char('"'))) Text2->setText(Text2->text().mid(1));
+    if (Text2->text().endsWith(QLatin1Char('"'))) Text2->setText(Text2->text().chopped(1));
 }
-} // namespace
 
 void root::Text2_Click()
 {
-    stripQuotes(Text2);
-    if (Text2->tag() == QLatin1String("1")) return;
-    IconFiles->setPattern(kPatterns);
+    stripFolderBoxQuotes();
+    if (Text2->tag() == kTagProgramChange) return;
+    IconFiles->setPattern(kIconFilePatterns);
     IconFiles->setPath(Text2->text());
     ShowFileIcons();
     if (IconFiles->listCount() > 0 && IconFiles->listIndex() == -1) IconFiles->setListIndex(0);
@@ -50,7 +50,7 @@ void root::Text2_KeyPress(int& KeyAscii)
         return;
     }
     if (KeyAscii != 13) return;
-    stripQuotes(Text2);
+    stripFolderBoxQuotes();
 
     // A typed file path: search the file's folder entry by entry, with the
     // list and the grid out of reach meanwhile.
@@ -91,7 +91,7 @@ void root::Text2_KeyPress(int& KeyAscii)
         CÖffnen_Click();
         return;
     }
-    IconFiles->setPattern(kPatterns);
+    IconFiles->setPattern(kIconFilePatterns);
     IconFiles->setPath(Text2->text()); // fails for an existing file; the list keeps its folder
     ShowFileIcons();
     if (IconFiles->listCount() > 0 && IconFiles->listIndex() == -1) IconFiles->setListIndex(0);
@@ -119,7 +119,7 @@ void root::CÖffnen_Click()
     ClearMarks();
     DoEvents();
     Text2->setText(folder);
-    IconFiles->setPattern(kPatterns);
+    IconFiles->setPattern(kIconFilePatterns);
     IconFiles->setPath(Text2->text());
     IconFiles->Refresh();
     DoEvents();

@@ -10,11 +10,6 @@
 
 namespace {
 constexpr int kCells = 20;
-
-QString currentFile(const ui::FileListBox* list)
-{
-    return list->path() + QLatin1Char('/') + list->fileName();
-}
 } // namespace
 
 QString root::ClearPics()
@@ -35,7 +30,7 @@ QString root::ClearMarks()
 void root::ShowFileIcons()
 {
     ClearPics();
-    const QString file = currentFile(IconFiles);
+    const QString file = IconFiles->filePath();
     const auto count = static_cast<UINT>(ExtractIconA(App::hInstance(), file, UINT(-1)));
     IconCounts->setText(QString::number(count));
     // One handle at a time: extract, draw, release.
@@ -87,7 +82,7 @@ void root::IconChange()
     Bilddatei[0]->setBorderStyle(1);
     // The chosen file may lie anywhere and may be hidden by a narrowed
     // pattern: list its folder with every icon source first.
-    IconFiles->setPattern(QStringLiteral("*.ico;*.exe;*.dll"));
+    IconFiles->setPattern(kIconFilePatterns);
     // A folder the list cannot show ends the choice here: a file of the same
     // name in the folder still listed would be the wrong one, so the first
     // file's first icon, as the grid shows it, stays chosen.

@@ -28,6 +28,9 @@ public:
     int listIndex() const { return currentRow(); }
     bool setListIndex(int index);
     QString fileName() const;
+    // The folder, one separator and the selected file name, as the program
+    // names the chosen icon file.
+    QString filePath() const { return m_path + QLatin1Char('/') + fileName(); }
     // Selects the entry of that name; an empty or unknown name selects nothing.
     void setFileName(const QString& name);
 
