@@ -49,40 +49,14 @@ protected:
 
     bool writeConfig() const
     {
-        // Nothing of this server goes to the system's Samba folders.
         for (const char* sub :
             { "share", "private", "lock", "state", "cache", "pid", "ncalrpc", "binddns" }) {
             if (!QDir().mkpath(dir + '/' + sub)) return false;
         }
-        const QString text = QString("[global]\n"
-                                     "  interfaces = 127.0.0.1\n"
-                                     "  bind interfaces only = yes\n"
-                                     "  smb ports = %1\n"
-                                     "  disable netbios = yes\n"
-                                     "  private dir = %2/private\n"
-                                     "  lock directory = %2/lock\n"
-                                     "  state directory = %2/state\n"
-                                     "  cache directory = %2/cache\n"
-                                     "  pid directory = %2/pid\n"
-                                     "  ncalrpc dir = %2/ncalrpc\n"
-                                     "  binddns dir = %2/binddns\n"
-                                     "  log file = %2/log.smbd\n"
-                                     "  map to guest = Bad User\n"
-                                     "  load printers = no\n"
-                                     "  disable spoolss = yes\n"
-                                     "  rpc start on demand helpers = no\n"
-                                     "[share]\n"
-                                     "  path = %2/share\n"
-                                     "  guest ok = yes\n"
-                                     "  read only = no\n"
-                                     // Guests work as root, so that a client may also change what
-                                     // the test made.
-                                     "  force user = root\n"
-                                     "  store dos attributes = yes\n")
-                                 .arg(port)
-                                 .arg(dir);
-        QFile conf(config());
-        return conf.open(QIODevice::WriteOnly) && conf.write(text.toUtf8()) == text.toUtf8().size();
+        const QByteArray text = testing_support::readFile(QM_TEST_DATA "/fs/smb.conf")
+                                    .replace("@DIR@", dir.toUtf8())
+                                    .replace("@PORT@", QByteArray::number(port));
+        return !text.isEmpty() && testing_support::writeFile(config(), text);
     }
 
     // Runs smbclient commands (separated by ';') on the share as a guest.

@@ -23,7 +23,8 @@ TEST(IniFiles, ReadWriteAndDeleteAsTheWizardUsesThem)
     EXPECT_NE(IniWrite(file, ".ShellClassInfo", "IconFile", QString()), 0) << "an empty value is a value";
     IniWrite(file, ".ShellClassInfo", "IconIndex", QString(300, 'v'));
     EXPECT_EQ(bytesOf(file),
-        "[.ShellClassInfo]\r\nInfoTip=Urlaub 2024\r\nIconFile=\r\nIconIndex=" + QByteArray(300, 'v') + "\r\n");
+        "[.ShellClassInfo]\r\nInfoTip=Urlaub 2024\r\nIconFile=\r\nIconIndex=" + QByteArray(300, 'v')
+            + "\r\n");
     EXPECT_EQ(IniRead(file, ".shellclassinfo", "Infotip"), "Urlaub 2024");
     EXPECT_EQ(IniRead(file, ".ShellClassInfo", "IconIndex"), QString(254, 'v')) << "at most 254 characters";
     EXPECT_EQ(IniRead(file, "Other", "IconIndex"), "");

@@ -32,7 +32,8 @@ protected:
     {
         QStringList out;
         for (int i = 1; i <= 5; ++i)
-            out << IniRead(RecentFoldersFilePath(), "Filename", QString("0%1").arg(i)).remove(tmp.path() + '/');
+            out << IniRead(RecentFoldersFilePath(), "Filename", QString("0%1").arg(i))
+                       .remove(tmp.path() + '/');
         return out;
     }
     QStringList items() const
@@ -52,7 +53,8 @@ TEST_F(RecentFolders, OnlyExistingFoldersAreOfferedInFileOrder)
     store({ "A", "", "-", "B", "A" });
     LoadRecentFolders(&box);
     EXPECT_EQ(items(), QStringList({ "A", "B", "A" }));
-    EXPECT_EQ(stored(), QStringList({ "A", "", "weg", "B", "A" })) << "a folder that is gone stays in the file";
+    EXPECT_EQ(stored(), QStringList({ "A", "", "weg", "B", "A" }))
+        << "a folder that is gone stays in the file";
 }
 
 TEST_F(RecentFolders, ANewFolderGoesFrontAListedOneMovesThereCompacted)

@@ -84,7 +84,8 @@ TEST_F(Navigation, EscapeClosesOnlyWhereTheCancelButtonListens)
 // icon page: list folder | list file | box text | icon count | chosen icon | marks.
 TEST_F(Navigation, StoredIconsAndHostileSettingsReachTheIconPage)
 {
-    const QString kNotFound = u"Morvane Quillmark: Die Symboldatei oder Bibliothek konnte nicht gefunden werden. "_s;
+    const QString kNotFound
+        = u"Morvane Quillmark: Die Symboldatei oder Bibliothek konnte nicht gefunden werden. "_s;
     const QByteArray head = "[.ShellClassInfo]\r\nIconFile=", lib = icons.toUtf8() + "/lib.dll";
     const struct {
         const char* what;
@@ -94,13 +95,16 @@ TEST_F(Navigation, StoredIconsAndHostileSettingsReachTheIconPage)
         int dialogs = 0;
     } cases[] = {
         { "stored icon", head + lib + "\r\nIconIndex=4\r\n", "Symbole | lib.dll | Symbole | 25 | 4 | 4" },
-        { "index of a dialog cell", head + lib + "\r\nIconIndex=18\r\n", "Symbole | lib.dll | Symbole | 25 | 22 | *",
-            0, 1 },
-        { "index no number", head + lib + "\r\nIconIndex=vier\r\n", "Symbole | lib.dll | Symbole | 25 | 0 | 0" },
-        { "missing file", head + icons.toUtf8() + "/weg.ico\r\n", "* |  | * | * | * | ", 1 },
-        { "copied icon", head + "Desktop.ico\r\nIconIndex=5\r\n", "Mein Ordner | Desktop.ico | Mein Ordner/ | 6 | 5 | 5" },
-        { "binary junk", QByteArray("\xff\xfe\x00[\x01\x02=\n\r[.ShellClassInfo\x00]IconFile", 30), "Symbole |  | Symbole | * | * | " },
-        { "10 MB name", head + QByteArray(10 << 20, 'n') + "\r\n", "Symbole |  | Symbole | * | * | ", 1 },
+        { "index of a dialog cell", head + lib + "\r\nIconIndex=18\r\n",
+            "Symbole | lib.dll | Symbole | 25 | 22 | *", 0, 1 },
+        { "index no number", head + lib + "\r\nIconIndex=vier\r\n",
+            "Symbole | lib.dll | Symbole | 25 | 0 | 0" },
+        { "missing file", head + icons.toUtf8() + "/weg.ico\r\n", "Symbole |  | Symbole | * | * | *", 1 },
+        { "copied icon", head + "Desktop.ico\r\nIconIndex=5\r\n",
+            "Mein Ordner | Desktop.ico | Mein Ordner | 6 | 5 | 5" },
+        { "binary junk", QByteArray("\xff\xfe\x00[\x01\x02=\n\r[.ShellClassInfo\x00]IconFile", 30),
+            "Symbole |  | Symbole | * | * | " },
+        { "10 MB name", head + QByteArray(10 << 20, 'n') + "\r\n", "Symbole |  | Symbole | * | * | *", 1 },
         { "quoted name and index", head + "\"" + lib + "\"\r\nIconIndex=\"2\"\r\n",
             "Symbole | lib.dll | Symbole | 25 | 2 | 2" },
     };
@@ -112,14 +116,13 @@ TEST_F(Navigation, StoredIconsAndHostileSettingsReachTheIconPage)
         writeSettings(c.ini);
         messages.clear();
         iconDialogs = 0;
-        start();
-        next();
-        next();
+        openIconPage(icons);
         EXPECT_PAGE(c.page);
         EXPECT_EQ(messages, QStringList(c.messages, kNotFound));
         EXPECT_EQ(iconDialogs, c.dialogs);
         EXPECT_EQ(w->bKopieren->value(), QByteArray(c.what) == "copied icon");
-        for (QWidget* b : { (QWidget*)w->CWeiter, (QWidget*)w->CZurück, (QWidget*)w->CCancel, (QWidget*)w->Text1 })
+        for (QWidget* b :
+            { (QWidget*)w->CWeiter, (QWidget*)w->CZurück, (QWidget*)w->CCancel, (QWidget*)w->Text1 })
             EXPECT_TRUE(b->isEnabled());
     }
     EXPECT_EQ(bits(copy()), 32u) << "the restored copy is marked archive";

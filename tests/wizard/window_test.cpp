@@ -11,14 +11,16 @@ TEST(Window, StartsOnTheBundledIconsAndTabsInTabIndexOrder)
 {
     root w;
     EXPECT_EQ(w.Text2->text(), ResourcePath(QStringLiteral("icons")));
-    EXPECT_TRUE(QFileInfo::exists(w.Text2->text() + QStringLiteral("/ordner.dll"))) << w.Text2->text().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(w.Text2->text() + QStringLiteral("/ordner.dll")))
+        << w.Text2->text().toStdString();
 
-    const QStringList expected = { "Text1", "IconFiles", "Text2", "CÖffnen", "CLöschen", "bKopieren", "CWeiter",
-        "CZurück", "CCancel" };
+    const QStringList expected = { "Text1", "IconFiles", "Text2", "CÖffnen", "CLöschen", "bKopieren",
+        "CWeiter", "CZurück", "CCancel" };
     QStringList seen;
     QWidget* now = w.Text1;
     for (int i = 0; i < 100 && (i == 0 || now != w.Text1); ++i, now = now->nextInFocusChain()) {
-        if (expected.contains(now->objectName()) && now->focusPolicy() != Qt::NoFocus) seen << now->objectName();
+        if (expected.contains(now->objectName()) && now->focusPolicy() != Qt::NoFocus)
+            seen << now->objectName();
     }
     EXPECT_EQ(seen, expected);
 }

@@ -122,15 +122,4 @@ TEST_F(IconModules, DialogBufferHolds260Characters)
     }
 }
 
-TEST_F(IconModules, IconToPictureRefusesOtherTypesAndOwnsWhenAsked)
-{
-    const HICON icon = ExtractIconA(0, kRed, 0);
-    EXPECT_FALSE(IconToPicture(icon, 1, false)); // a bitmap type: refused
-    StdPicture owned = IconToPicture(icon, 3, true);
-    EXPECT_EQ(centreOf(owned), 0xFFFF0000u);
-    EXPECT_EQ(LiveIconHandles(), 1);
-    owned.reset();
-    EXPECT_EQ(LiveIconHandles(), 0);
-}
-
 } // namespace
