@@ -10,17 +10,6 @@
 
 namespace {
 
-const QString kVerb = QStringLiteral("Software\\Classes\\Directory\\shell\\vUzivuza");
-const QString kVerbCommand = QStringLiteral("Software\\Classes\\Directory\\shell\\vUzivuza\\command");
-
-QString readText(HKEY hive, const QString& key, const QString& name)
-{
-    RegValue value = QStringLiteral("<unread>");
-    if (!RegValueRead(hive, key, name, value)) return QStringLiteral("<missing>");
-    if (const int* n = std::get_if<int>(&value)) return QStringLiteral("dword:%1").arg(*n);
-    return std::get<QString>(value);
-}
-
 class Startup : public ::testing::Test {
 protected:
     void SetUp() override
@@ -30,42 +19,41 @@ protected:
         App::setArguments({});
     }
     void TearDown() override { App::setArguments({}); }
+    QByteArray hive(const char* root) const
+    {
+        QFile f(hives.filePath(QString(root) + ".reg"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     QTemporaryDir hives;
 };
 
+// The introduction page, the target folder, and the keys and values written
+// into fresh hives, byte for byte.
 TEST_F(Startup, FreshStoreGetsEveryKeyAndValue)
 {
-    App::setArguments({ QStringLiteral("/srv/Mein Ordner") });
+    App::setArguments({ "/srv/Mein Ordner" });
     root w;
     w.create();
-    EXPECT_TRUE(w.PSet1->visible());
-    EXPECT_FALSE(w.PSet2->visible());
-    EXPECT_FALSE(w.PSet3->visible());
+    EXPECT_TRUE(w.PSet1->visible() && !w.PSet2->visible() && !w.PSet3->visible());
     EXPECT_FALSE(w.CZurück->isEnabled());
-    EXPECT_EQ(w.Verzeichnis->caption(), QStringLiteral("/srv/Mein Ordner"));
-    EXPECT_EQ(w.Text2->text(), ResourcePath(QStringLiteral("icons"))) << "no Folder value stored yet";
-
-    for (const char* key : { "Software\\Morvane", "Software\\Morvane\\Set Folders" })
-        EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, QString::fromLatin1(key))) << key;
-    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kVerb));
-    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, kVerbCommand));
-    EXPECT_EQ(readText(HKEY_LOCAL_MACHINE, kVerb, QString()), QStringLiteral("&Beschriften..."));
-    const QString program = (App::path() + QLatin1Char('/') + App::exeName()).toLower();
-    EXPECT_EQ(readText(HKEY_LOCAL_MACHINE, kVerbCommand, QString()),
-        QLatin1Char('"') + program + QStringLiteral(".exe\" %1"));
-    EXPECT_EQ(readText(HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Classes\\Folder\\shell"), QString()),
-        QStringLiteral("open"));
-    EXPECT_EQ(
-        readText(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("InstallDir")), App::path().toLower());
-    EXPECT_EQ(
-        readText(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("Folder")), QStringLiteral("<missing>"));
-    QFile hive(hives.filePath(QStringLiteral("HKEY_CURRENT_USER.reg")));
-    ASSERT_TRUE(hive.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(hive.readAll().contains(";class=1")) << "keys are created with the class text 1";
+    EXPECT_EQ(w.Verzeichnis->caption(), "/srv/Mein Ordner");
+    EXPECT_EQ(w.Text2->text(), ResourcePath("icons")) << "no Folder value stored yet";
+    const QByteArray dir = App::path().toLower().toUtf8(), exe = App::exeName().toLower().toUtf8();
+    EXPECT_EQ(hive("HKEY_CURRENT_USER").toStdString(),
+        ("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\Morvane]\n;class=1\n\n"
+         "[HKEY_CURRENT_USER\\Software\\Morvane\\Set Folders]\n;class=1\n\"InstallDir\"=\""
+            + dir + "\"\n\n")
+            .toStdString());
+    const QByteArray verb = "[HKEY_LOCAL_MACHINE\\Software\\Classes\\Directory\\shell\\vUzivuza";
+    EXPECT_TRUE(hive("HKEY_LOCAL_MACHINE")
+                    .contains(verb + "]\n;class=1\n@=\"&Beschriften...\"\n\n" + verb
+                        + "\\command]\n;class=1\n@=\"\\\"" + dir + "/" + exe + ".exe\\\" %1\"\n"))
+        << hive("HKEY_LOCAL_MACHINE").toStdString();
+    EXPECT_TRUE(hive("HKEY_LOCAL_MACHINE")
+                    .endsWith("[HKEY_LOCAL_MACHINE\\Software\\Classes\\Folder\\shell]\n@=\"open\"\n\n"));
 }
 
-// The stored "Folder" value is shown as text, whatever its kind.
 TEST_F(Startup, StoredFolderFillsTheFolderBoxAsText)
 {
     RegKeyCreate(HKEY_CURRENT_USER, kRegSetFolders, "1");
@@ -81,28 +69,21 @@ TEST_F(Startup, StoredFolderFillsTheFolderBoxAsText)
 
 TEST_F(Startup, VerbIsRewrittenOnEveryStartAndArgumentsArriveUnchanged)
 {
-    RegKeyCreate(HKEY_LOCAL_MACHINE, kVerb, QStringLiteral("1"));
-    RegKeyCreate(HKEY_LOCAL_MACHINE, kVerbCommand, QStringLiteral("1"));
-    RegValueWrite(HKEY_LOCAL_MACHINE, kVerbCommand, QString(), QStringLiteral("\"c:\\old\\place.exe\" %1"));
-    const QStringList arguments[] = {
-        { QStringLiteral("\"/a b/Ordner\"") },
-        { QStringLiteral("/a/trailing/") },
-        { QStringLiteral("/Über"), QStringLiteral("Größe:2") },
+    const QString command = "Software\\Classes\\Directory\\shell\\vUzivuza\\command";
+    RegKeyCreate(HKEY_LOCAL_MACHINE, command, "1");
+    RegValueWrite(HKEY_LOCAL_MACHINE, command, "", QString("\"c:\\old\\place.exe\" %1"));
+    const std::pair<QStringList, QString> cases[] = {
+        { { "\"/a b/Ordner\"" }, "\"/a b/Ordner\"" }, { { "/a/trailing/" }, "/a/trailing/" },
+        { { "/Über", "Größe:2" }, "/Über Größe:2" },
+        { {}, App::path() }, // without an argument: the program's own folder
     };
-    const char* expected[] = { "\"/a b/Ordner\"", "/a/trailing/", "/Über Größe:2" };
-    for (int i = 0; i < 3; ++i) {
-        App::setArguments(arguments[i]);
+    for (const auto& [arguments, folder] : cases) {
+        App::setArguments(arguments);
         root w;
         w.create();
-        EXPECT_EQ(w.Verzeichnis->caption(), QString::fromUtf8(expected[i]));
-        EXPECT_NE(readText(HKEY_LOCAL_MACHINE, kVerbCommand, QString()),
-            QStringLiteral("\"c:\\old\\place.exe\" %1"));
+        EXPECT_EQ(w.Verzeichnis->caption(), folder);
+        EXPECT_FALSE(hive("HKEY_LOCAL_MACHINE").contains("place.exe"));
     }
-    App::setArguments({});
-    root w;
-    w.create();
-    EXPECT_EQ(w.Verzeichnis->caption(), App::path())
-        << "without an argument: the program's own folder, as is";
 }
 
 } // namespace
