@@ -37,22 +37,13 @@ TEST(FileDirPath, SplitsAtTheLastSeparator)
 TEST(Dateiexistenz, FileAndFolderTests)
 {
     QTemporaryDir dir;
-    const QString icons = dir.filePath("Icons");
-    const QString exe = icons + "/shell.exe";
-    ASSERT_TRUE(QDir().mkdir(icons));
-    QFile f(exe);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-    struct Case {
-        QString path;
-        bool file;
-        bool folder;
-    };
-    const Case cases[] = {
+    const QString icons = dir.filePath("Icons"), exe = icons + "/shell.exe";
+    ASSERT_TRUE(QDir().mkdir(icons) && QFile(exe).open(QIODevice::WriteOnly));
+    const std::tuple<QString, bool, bool> cases[] = {
         { icons, true, true },
-        { icons + u'/', false, true },
+        { icons + '/', false, true },
         { exe, true, true },
-        { exe + u'/', false, false },
+        { exe + '/', false, false },
         { icons + "/*.exe", true, false },
         { icons + "/*.dll", false, false },
         { icons + "/SHELL.EXE", true, true },
@@ -60,9 +51,9 @@ TEST(Dateiexistenz, FileAndFolderTests)
         { "/", false, true },
         { QString(), false, false },
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FileExists(c.path), c.file) << c.path.toStdString();
-        EXPECT_EQ(FolderExists(c.path), c.folder) << c.path.toStdString();
+    for (const auto& [path, file, folder] : cases) {
+        EXPECT_EQ(FileExists(path), file) << path.toStdString();
+        EXPECT_EQ(FolderExists(path), folder) << path.toStdString();
     }
 }
 
