@@ -56,7 +56,7 @@ FUZZ_SECONDS ?= 600
 fuzz: deps
 	$(call install_missing,$(FUZZ_PACKAGES))
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_TESTS=OFF -DQUILLMARK_FUZZ=ON >/dev/null
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
 	fuzz/run build-fuzz $(FUZZ_SECONDS)
 
 # Mutation testing of the core files (MUTANTS_FILES, MUTANTS_MAX): reports, never fails.

@@ -1,10 +1,14 @@
 #include "platform/app.h"
 
+#include "platform/files/file_attributes.h"
+
 #include <QApplication>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTime>
+#include <QTimer>
 
 #include <cstdio>
 #include <unistd.h>
@@ -16,6 +20,15 @@ std::function<float()> g_timer;
 std::function<void()> g_end;
 bool g_endRequested = false;
 std::function<int(const QString&, int, const QString&)> g_msgBox;
+
+QString executablePath();
+
+// The folder the program works on is the user's choice: its own link, if it
+// is one, is followed when its bits are set.
+void recordChosenFolders()
+{
+    files::setChosenFolders({ App::command(), App::path() });
+}
 
 QString executablePath()
 {
@@ -34,11 +47,13 @@ void init(int argc, char** argv)
         args << QString::fromLocal8Bit(argv[i]);
     g_args = args;
     g_exePath = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    recordChosenFolders();
 }
 
 void setArguments(const QStringList& args)
 {
     g_args = args;
+    recordChosenFolders();
 }
 
 QString path()
@@ -66,6 +81,19 @@ QString command()
 void DoEvents()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void WaitForEvents(int maxMs)
+{
+    if (g_timer || maxMs <= 0 || !QCoreApplication::instance()) {
+        DoEvents();
+        return;
+    }
+    QEventLoop loop;
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.start(maxMs);
+    loop.processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 float Timer()

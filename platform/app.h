@@ -28,6 +28,11 @@ QString command(); // the argument text
 // Lets the window handle every event pending at this moment, then returns.
 void DoEvents();
 
+// Waits until an event arrives or maxMs milliseconds have passed, and
+// handles what is pending; the core sleeps meanwhile. With a replaced clock
+// it only handles what is pending: the clock is what moves.
+void WaitForEvents(int maxMs);
+
 // Seconds since local midnight, with fractions, in single precision as the
 // window's clock delivers it.
 float Timer();

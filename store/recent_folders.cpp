@@ -1,5 +1,7 @@
 #include "store/recent_folders.h"
 
+#include "platform/files/case_paths.h"
+#include "platform/files/file_replace.h"
 #include "store/IniFiles.h"
 #include "store/folder_settings.h"
 #include "sys/Dateiexistenz.h"
@@ -37,6 +39,10 @@ void SaveRecentFolder(ui::ComboBox* box, const QString& listFolder, const QStrin
     if (typed.isEmpty() || !FolderExists(typed)) return;
     if (listFolder == targetFolder) return;
     const QString file = RecentFoldersFilePath();
+    // The read and the five writes are one step: wizards finishing at the
+    // same time each keep their folder. A lock not had in time skips it.
+    const files::FileLock lock(files::nativePath(file + QStringLiteral(".lock")));
+    if (!lock.held()) return;
     std::array<QString, 5> stored;
     bool listed = false;
     for (int i = 1; i <= 5; ++i) {

@@ -15,6 +15,9 @@
 #include <QFileInfo>
 
 namespace {
+const QString kNotWritten
+    = QStringLiteral("Die Einstellungen konnten nicht in den Ordner geschrieben werden.");
+
 bool iconSelected(const ui::FileListBox* list)
 {
     return list->listIndex() != -1;
@@ -32,6 +35,15 @@ void root::applyCustomisation()
 {
     const QString folder = Verzeichnis->caption();
     const QString settings = SettingsFilePath(folder);
+    // The one case the user must hear of: nothing could be written at all.
+    const bool writable = files::canWriteInto(folder);
+    const DWORD targetBits = GetFileAttributesA(folder);
+    if (targetBits != INVALID_FILE_ATTRIBUTES && !(targetBits & FILE_ATTRIBUTE_DIRECTORY)) {
+        // A file given as the folder is left exactly as it is.
+        MsgBox(kNotWritten, vbOKOnly | vbExclamation, caption());
+        EndProgram();
+        return;
+    }
 
     SetFileAttributesA(settings, kAttrNone);
     SetFileAttributesA(folder, kAttrNone);
@@ -57,6 +69,7 @@ void root::applyCustomisation()
     if (Text1->text().isEmpty() && !iconSelected(IconFiles)) removeSettingsFile(folder, settings);
 
     SaveRecentFolder(Text2, IconFiles->path(), folder);
+    if (!writable) MsgBox(kNotWritten, vbOKOnly | vbExclamation, caption());
     EndProgram();
 }
 

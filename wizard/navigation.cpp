@@ -42,6 +42,9 @@ void root::CWeiter_Click()
     } else if (PSet2->visible()) {
         leaveTooltipPage();
     } else if (PSet3->visible()) {
+        // There is no way back once the finish starts: clicks, keys and the
+        // close box queued before or during it are dropped.
+        takeOutOfReach();
         applyCustomisation();
     }
 }
@@ -125,8 +128,11 @@ void root::restoreStoredIcon(const QString& folder, const QString& settings, con
         const QString index = IniRead(settings, kShellClassInfo, kKeyIconIndex);
         bool number = false;
         const int cell = index.trimmed().toInt(&number);
-        // A stored index that is no number is skipped.
-        if (!index.isEmpty() && IconFiles->listIndex() != -1 && number) Bilddatei_Click(cell);
+        // A stored index that is no number is skipped. One beyond the grid
+        // (chosen in the icon-choice dialog) is kept as it is, unmarked.
+        if (!index.isEmpty() && IconFiles->listIndex() != -1 && number && !Bilddatei_Click(cell)
+            && cell >= int(Bilddatei.size()))
+            IconCache->setText(QString::number(cell));
     } else {
         if (IconFiles->listCount() > 0) IconFiles->setListIndex(0);
         IconFiles->setListIndex(-1);

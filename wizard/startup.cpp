@@ -5,6 +5,9 @@
 #include "store/Registry.h"
 #include "store/folder_settings.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 const QString kMorvane = QStringLiteral("Software\\Morvane");
 const QString kVerb = QStringLiteral("Software\\Classes\\Directory\\shell\\vUzivuza");
@@ -66,10 +69,14 @@ void root::Form_Load()
 void root::Sleep(double Seconds)
 {
     float start = Timer();
-    if (Timer() - start >= Seconds) return;
+    float now = Timer();
+    if (now - start >= Seconds) return;
     do {
-        DoEvents();
+        // Asleep until an event or the end of the wait, not spinning.
+        const double left = std::clamp(Seconds - double(now - start), 0.001, Seconds);
+        WaitForEvents(int(std::ceil(left * 1000.0)));
         // Past midnight the clock starts again from zero.
         if (Timer() < start) start -= 86400.0f;
-    } while (Timer() - start < Seconds);
+        now = Timer();
+    } while (now - start < Seconds);
 }

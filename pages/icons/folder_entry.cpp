@@ -50,6 +50,9 @@ void root::Text2_KeyPress(int& KeyAscii)
         return;
     }
     if (KeyAscii != 13) return;
+    // A second Enter while a typed file is still being searched for (the
+    // search lets pending events run) is dropped.
+    if (PImage->testAttribute(Qt::WA_ForceDisabled)) return;
     stripFolderBoxQuotes();
 
     // A typed file path: search the file's folder entry by entry, with the

@@ -61,7 +61,7 @@ public:
     const char* name() const override { return "fat"; }
     std::optional<DWORD> read(const QByteArray& path) const override
     {
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
         if (fd < 0) return std::nullopt;
         __u32 attrs = 0;
         const bool ok = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attrs) == 0;
@@ -70,7 +70,7 @@ public:
     }
     bool write(const QByteArray& path, DWORD bits) const override
     {
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
         if (fd < 0) return false;
         __u32 attrs = 0;
         bool ok = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attrs) == 0;

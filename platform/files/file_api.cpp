@@ -7,8 +7,11 @@
 
 BOOL CopyFileA(const QString& existingFile, const QString& newFile, BOOL failIfExists)
 {
-    if (existingFile.isEmpty() || files::hasWildcard(existingFile) || files::hasWildcard(newFile)) return 0;
-    const auto bytes = files::readWholeFile(files::nativePath(ResolvePathCase(existingFile)));
+    if (existingFile.isEmpty()) return 0;
+    // The source is the file the user chose, through a link or not; the copy
+    // replaces whatever link stands at newFile.
+    const auto bytes
+        = files::readWholeFile(files::nativePath(ResolvePathCase(existingFile)), files::Links::Follow);
     if (!bytes) return 0;
     files::ReplaceOptions options;
     options.failIfExists = failIfExists != 0;
@@ -20,10 +23,24 @@ BOOL CopyFileA(const QString& existingFile, const QString& newFile, BOOL failIfE
 
 BOOL DeleteFileA(const QString& fileName)
 {
-    if (fileName.isEmpty() || files::hasWildcard(fileName)) return 0;
+    if (fileName.isEmpty()) return 0;
     const QByteArray native = files::nativePath(ResolvePathCase(fileName));
     struct stat st;
     if (::lstat(native.constData(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;
     if (!S_ISLNK(st.st_mode) && files::isReadOnlyFile(native)) return 0;
     return ::unlink(native.constData()) == 0 ? 1 : 0;
 }
+
+namespace files {
+
+bool canWriteInto(const QString& folder)
+{
+    if (folder.isEmpty()) return false;
+    const QByteArray native = nativePath(ResolvePathCase(folder));
+    struct stat st;
+    // access() also answers EROFS for a read-only mount, for root as well.
+    return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode)
+        && ::access(native.constData(), W_OK | X_OK) == 0;
+}
+
+} // namespace files

@@ -11,10 +11,20 @@
 
 // A byte copy of existingFile that replaces newFile in one step (through a
 // temporary file) and takes over existingFile's attribute bits. Fails when
-// existingFile is not a readable file, when newFile exists and failIfExists
-// is set, and when newFile is read-only or a folder. Non-zero on success.
+// existingFile is not a readable regular file, when newFile exists and
+// failIfExists is set, and when newFile is read-only, a folder or a special
+// file. A link at newFile is replaced, its target left alone. Names are
+// literal: '*' and '?' are ordinary characters. Non-zero on success.
 BOOL CopyFileA(const QString& existingFile, const QString& newFile, BOOL failIfExists);
 
 // Removes a file (a symbolic link itself, not its target). Fails for a
 // missing path, a folder and a read-only file. Non-zero on success.
 BOOL DeleteFileA(const QString& fileName);
+
+namespace files {
+
+// Whether new files can be made in folder: it is a folder (links followed)
+// that this process may write, on a file system mounted for writing.
+bool canWriteInto(const QString& folder);
+
+} // namespace files

@@ -3,6 +3,8 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
 
+#include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,11 +23,41 @@ DWORD attributesOf(const QByteArray& path, const struct stat& st)
     return bits;
 }
 
+std::mutex g_chosenMutex;
+QStringList g_chosen;
+
+bool isChosenFolder(const QString& path)
+{
+    std::lock_guard guard(g_chosenMutex);
+    return g_chosen.contains(path);
+}
+
+// What path names, held open without being opened for reading (O_PATH: a
+// FIFO does not block, a device is not started): a regular file or a
+// folder, never a link in the last part except to a chosen folder. -1 for
+// anything else.
+int openEntry(const QString& path, const QByteArray& native)
+{
+    struct stat st;
+    int fd = ::open(native.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISLNK(st.st_mode)) {
+        ::close(fd);
+        fd = isChosenFolder(path) ? ::open(native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC) : -1;
+    }
+    if (fd < 0) return -1;
+    if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
-bool hasWildcard(const QString& path)
+void setChosenFolders(const QStringList& paths)
 {
-    return path.contains(QLatin1Char('*')) || path.contains(QLatin1Char('?'));
+    std::lock_guard guard(g_chosenMutex);
+    g_chosen = paths;
 }
 
 bool isReadOnlyFile(const QByteArray& nativePath)
@@ -40,18 +72,24 @@ bool isReadOnlyFile(const QByteArray& nativePath)
 
 DWORD GetFileAttributesA(const QString& path)
 {
-    if (path.isEmpty() || files::hasWildcard(path)) return INVALID_FILE_ATTRIBUTES;
+    if (path.isEmpty()) return INVALID_FILE_ATTRIBUTES;
     const QByteArray native = files::nativePath(ResolvePathCase(path));
     struct stat st;
-    if (::stat(native.constData(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
+    if (::stat(native.constData(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
+        return INVALID_FILE_ATTRIBUTES;
     return files::attributesOf(native, st);
 }
 
 BOOL SetFileAttributesA(const QString& path, DWORD attributes)
 {
-    if (path.isEmpty() || files::hasWildcard(path)) return 0;
-    const QByteArray native = files::nativePath(ResolvePathCase(path));
-    struct stat st;
-    if (::stat(native.constData(), &st) != 0) return 0;
-    return files::attributeStoreFor(native).write(native, attributes & files::kDosBits) ? 1 : 0;
+    if (path.isEmpty()) return 0;
+    const QString resolved = ResolvePathCase(path);
+    const int fd = files::openEntry(path, files::nativePath(resolved));
+    if (fd < 0) return 0;
+    // The stores work on paths; this one names the opened entry itself, so
+    // nothing swapped in meanwhile is touched.
+    const QByteArray held = "/proc/self/fd/" + QByteArray::number(fd);
+    const bool ok = files::attributeStoreFor(held).write(held, attributes & files::kDosBits);
+    ::close(fd);
+    return ok ? 1 : 0;
 }

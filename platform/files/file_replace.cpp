@@ -7,13 +7,16 @@
 #include <QAtomicInteger>
 #include <QList>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 namespace files {
@@ -23,8 +26,11 @@ namespace {
 constexpr qint64 kChunk = 64 * 1024;
 constexpr const char* kTempMark = ".qmtmp-";
 
+constexpr int kLockTimeoutMs = 2000;
+
 std::mutex g_hookMutex;
 WriteFaultHook g_hook;
+std::atomic<int> g_lockTimeoutMs { kLockTimeoutMs };
 
 QByteArray folderOf(const QByteArray& path)
 {
@@ -44,11 +50,10 @@ public:
     explicit FolderLock(const QByteArray& folder)
         : m_fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
-        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                ::close(m_fd);
-                m_fd = -1;
-            }
+        m_error = m_fd < 0 ? errno : lockExclusive(m_fd);
+        if (m_fd >= 0 && m_error) {
+            ::close(m_fd);
+            m_fd = -1;
         }
     }
     ~FolderLock()
@@ -58,20 +63,23 @@ public:
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
     int fd() const { return m_fd; }
+    int error() const { return m_error; }
 
 private:
     int m_fd;
+    int m_error = 0;
 };
 
 // The temporary file beside the target; removed unless it was renamed.
 class TempFile {
 public:
-    TempFile(const QByteArray& folder, const QByteArray& base)
+    TempFile(const QByteArray& folder, const QByteArray& base, const ReplaceOptions& options)
     {
         static QAtomicInteger<quint32> counter;
         for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
             m_path = folder + '/' + '.' + base + kTempMark + QByteArray::number(::getpid()) + '-'
                 + QByteArray::number(counter.fetchAndAddRelaxed(1));
+            if (options.onTemporary) options.onTemporary(m_path);
             // 0666 under the umask, as any new file gets.
             m_fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (m_fd < 0 && errno != EEXIST) break;
@@ -134,17 +142,19 @@ bool writeAll(int fd, const QByteArray& data)
 // over where the file system lets us; what it refuses is left behind.
 void copyExtendedAttributes(const QByteArray& from, const QByteArray& to)
 {
-    const ssize_t size = ::listxattr(from.constData(), nullptr, 0);
+    // The l-calls: should the old file have turned into a link meanwhile,
+    // nothing of the link's target is read.
+    const ssize_t size = ::llistxattr(from.constData(), nullptr, 0);
     if (size <= 0) return;
     QByteArray names(size, '\0');
-    const ssize_t got = ::listxattr(from.constData(), names.data(), names.size());
+    const ssize_t got = ::llistxattr(from.constData(), names.data(), names.size());
     if (got <= 0) return;
     for (const QByteArray& name : names.left(got).split('\0')) {
         if (name.isEmpty()) continue;
-        const ssize_t vsize = ::getxattr(from.constData(), name.constData(), nullptr, 0);
+        const ssize_t vsize = ::lgetxattr(from.constData(), name.constData(), nullptr, 0);
         if (vsize < 0) continue;
         QByteArray value(vsize, '\0');
-        const ssize_t vgot = ::getxattr(from.constData(), name.constData(), value.data(), value.size());
+        const ssize_t vgot = ::lgetxattr(from.constData(), name.constData(), value.data(), value.size());
         if (vgot >= 0) ::setxattr(to.constData(), name.constData(), value.constData(), size_t(vgot), 0);
     }
 }
@@ -174,7 +184,10 @@ bool carryOver(const QByteArray& target, const std::optional<struct stat>& old, 
         if (bits) store.write(temp.path(), bits);
         return true;
     }
-    if (!old) return true;
+    if (!old) {
+        if (options.newFileMode) ::fchmod(temp.fd(), *options.newFileMode);
+        return true;
+    }
     ::fchmod(temp.fd(), old->st_mode & 07777);
     // Only root can give the file back to another owner, and some file
     // systems have no owners; either way the replacement is still good.
@@ -188,32 +201,87 @@ bool carryOver(const QByteArray& target, const std::optional<struct stat>& old, 
 
 } // namespace
 
-std::optional<QByteArray> readWholeFile(const QByteArray& nativePath)
+int readRegularFile(const QByteArray& nativePath, QByteArray& out, Links links, qint64 maxSize)
 {
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    out.clear();
+    // A look first, so that no device is even opened; the check on the open
+    // descriptor below is the one that counts.
     struct stat st;
-    std::optional<QByteArray> out;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        QByteArray data;
-        data.reserve(qsizetype(st.st_size));
-        char buf[64 * 1024];
-        for (;;) {
-            const ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                data.clear();
-                break;
-            }
-            if (n == 0) {
-                out = std::move(data);
-                break;
-            }
-            data.append(buf, n);
-        }
+    if (::lstat(nativePath.constData(), &st) != 0) return errno;
+    if (!S_ISREG(st.st_mode) && !(S_ISLNK(st.st_mode) && links == Links::Follow)) return ENOENT;
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    if (links == Links::Refuse) flags |= O_NOFOLLOW;
+    const int fd = ::open(nativePath.constData(), flags);
+    if (fd < 0) return errno == ELOOP && links == Links::Refuse ? ENOENT : errno;
+    int error = 0;
+    if (::fstat(fd, &st) != 0)
+        error = errno;
+    else if (!S_ISREG(st.st_mode))
+        error = ENOENT;
+    else if (maxSize >= 0 && st.st_size > maxSize)
+        error = EFBIG;
+    if (!error) out.reserve(qsizetype(st.st_size));
+    char buf[64 * 1024];
+    while (!error) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) error = errno;
+        if (n <= 0) break;
+        if (maxSize >= 0 && out.size() + n > maxSize) error = EFBIG;
+        out.append(buf, n);
     }
     ::close(fd);
-    return out;
+    if (error) out.clear();
+    return error;
+}
+
+std::optional<QByteArray> readWholeFile(const QByteArray& nativePath, Links links)
+{
+    QByteArray data;
+    if (readRegularFile(nativePath, data, links) != 0) return std::nullopt;
+    return data;
+}
+
+int lockTimeoutMs()
+{
+    return g_lockTimeoutMs.load();
+}
+
+void setLockTimeoutMs(int ms)
+{
+    g_lockTimeoutMs.store(ms < 0 ? kLockTimeoutMs : ms);
+}
+
+int lockExclusive(int fd)
+{
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + milliseconds(lockTimeoutMs());
+    auto pause = milliseconds(1);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) return errno;
+        const auto now = steady_clock::now();
+        if (now >= deadline) return EWOULDBLOCK;
+        // Growing pauses: a long wait keeps no core busy.
+        std::this_thread::sleep_for(std::min<steady_clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, milliseconds(50));
+    }
+}
+
+FileLock::FileLock(const QByteArray& nativePath)
+    : m_fd(::open(nativePath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644))
+{
+    m_error = m_fd < 0 ? errno : lockExclusive(m_fd);
+    if (m_fd >= 0 && m_error) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+FileLock::~FileLock()
+{
+    if (m_fd >= 0) ::close(m_fd); // closing releases the lock
 }
 
 QString followLinks(const QString& path)
@@ -231,34 +299,58 @@ QString followLinks(const QString& path)
     return QString::fromUtf8(current);
 }
 
-ReplaceResult replaceFile(const QString& path, const ContentEdit& edit, const ReplaceOptions& options)
+namespace {
+
+// What stands at the target now: nothing, a regular file to replace (old),
+// or something we must not write through (an errno).
+int inspectTarget(const QByteArray& target, const ReplaceOptions& options, std::optional<struct stat>& old)
 {
-    if (path.isEmpty()) return ReplaceResult::Failed;
-    const QByteArray target = nativePath(followLinks(ResolvePathCase(path)));
+    struct stat st;
+    if (::lstat(target.constData(), &st) != 0) return errno == ENOENT ? 0 : errno;
+    if (options.failIfExists) return EEXIST;
+    // A link we do not follow is replaced; its target is neither read nor written.
+    if (S_ISLNK(st.st_mode) && !options.followLinks) return 0;
+    if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? EISDIR : EPERM;
+    old = st;
+    return 0;
+}
+
+} // namespace
+
+ReplaceResult replaceFile(
+    const QString& path, const ContentEdit& edit, const ReplaceOptions& options, int* error)
+{
+    const auto failed = [error](int e) {
+        if (error) *error = e ? e : EIO;
+        return ReplaceResult::Failed;
+    };
+    if (path.isEmpty()) return failed(ENOENT);
+    const QString resolved = ResolvePathCase(path);
+    const QByteArray target = nativePath(options.followLinks ? followLinks(resolved) : resolved);
     const QByteArray folder = folderOf(target);
     const FolderLock lock(folder);
-    if (lock.fd() < 0) return ReplaceResult::Failed;
+    if (lock.fd() < 0) return failed(lock.error());
     removeStaleTemporaries(folder, baseOf(target));
 
     std::optional<struct stat> old;
-    struct stat st;
-    if (::lstat(target.constData(), &st) == 0) {
-        if (!S_ISREG(st.st_mode) || options.failIfExists) return ReplaceResult::Failed;
-        old = st;
-    } else if (errno != ENOENT) {
-        return ReplaceResult::Failed;
-    }
+    if (const int e = inspectTarget(target, options, old)) return failed(e);
     std::optional<QByteArray> current;
-    if (old && !(current = readWholeFile(target))) return ReplaceResult::Failed;
+    if (old) {
+        QByteArray bytes;
+        // Refuse: a file that turned into a link since the look above fails.
+        if (const int e = readRegularFile(target, bytes, Links::Refuse)) return failed(e);
+        current = std::move(bytes);
+    }
     const std::optional<QByteArray> next = edit(current);
     if (!next) return ReplaceResult::Unchanged;
-    if (old && isReadOnlyFile(target))
-        return ReplaceResult::Failed; // as Windows refuses to change a read-only file
+    if (old && options.refuseReadOnly && isReadOnlyFile(target))
+        return failed(EACCES); // as Windows refuses to change a read-only file
 
-    TempFile temp(folder, baseOf(target));
-    if (!temp.ok() || !writeAll(temp.fd(), *next) || ::fsync(temp.fd()) != 0) return ReplaceResult::Failed;
-    if (!carryOver(target, old, temp, options) || !temp.close()) return ReplaceResult::Failed;
-    if (::rename(temp.path().constData(), target.constData()) != 0) return ReplaceResult::Failed;
+    TempFile temp(folder, baseOf(target), options);
+    if (!temp.ok()) return failed(errno);
+    if (!writeAll(temp.fd(), *next) || ::fsync(temp.fd()) != 0) return failed(errno);
+    if (!carryOver(target, old, temp, options) || !temp.close()) return failed(errno);
+    if (::rename(temp.path().constData(), target.constData()) != 0) return failed(errno);
     temp.committed();
     ::fsync(lock.fd()); // the rename itself reaches the disk
     return ReplaceResult::Written;

@@ -5,17 +5,54 @@
 // are serialised by a lock on the folder itself (flock, across processes),
 // so that no lock file appears in the user's folder. The old file's
 // permissions, owner, extended attributes and DOS attribute bits carry over.
+//
+// Other people write into the folders we customise. A symbolic link in the
+// last part of a path is followed only where the caller says so (the
+// program's own files); elsewhere a read finds no file and a write replaces
+// the link itself. Only regular files are read or written: a FIFO, socket
+// or device is opened without blocking and counts as missing.
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <sys/types.h>
 
 namespace files {
 
-// Reads a whole regular file. nullopt when it does not exist, is not a
-// regular file, or cannot be read.
-std::optional<QByteArray> readWholeFile(const QByteArray& nativePath);
+enum class Links { Refuse, Follow };
+
+// Reads a whole regular file into out. Returns 0, or an errno: ENOENT also
+// for a special file and, with Links::Refuse, for a symbolic link; EFBIG
+// when the file is larger than maxSize.
+int readRegularFile(
+    const QByteArray& nativePath, QByteArray& out, Links links = Links::Refuse, qint64 maxSize = -1);
+
+// The same as a value: nullopt when there is no regular file to read.
+std::optional<QByteArray> readWholeFile(const QByteArray& nativePath, Links links = Links::Refuse);
+
+// An exclusive lock (flock) on a file of its own, created when missing,
+// waited for at most lockTimeoutMs(); held while the object lives.
+class FileLock {
+public:
+    explicit FileLock(const QByteArray& nativePath);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool held() const { return m_fd >= 0; }
+    int error() const { return m_error; }
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+};
+
+// Takes the exclusive flock on fd, waiting at most lockTimeoutMs(); a stuck
+// holder makes the step fail instead of hanging the program. 0 or an errno
+// (EWOULDBLOCK when the time ran out).
+int lockExclusive(int fd);
+int lockTimeoutMs(); // 2000
+void setLockTimeoutMs(int ms); // for tests; a negative value restores 2000
 
 // Follows symbolic links of the last part (up to 40 of them); a link stays a
 // link and its target is what gets replaced.
@@ -27,6 +64,18 @@ using ContentEdit = std::function<std::optional<QByteArray>(const std::optional<
 
 struct ReplaceOptions {
     bool failIfExists = false;
+    // Follow a symbolic link to the file it names (the program's own files).
+    // Otherwise the link itself is replaced and its target never touched.
+    bool followLinks = false;
+    // A file that does not exist yet gets this mode instead of 0666 under
+    // the umask.
+    std::optional<mode_t> newFileMode;
+    // Refuse files that Windows would call read-only. Off for files that
+    // are not the user's documents (the hives), where only the right to
+    // write counts.
+    bool refuseReadOnly = true;
+    // Told the temporary file's path before it is created.
+    std::function<void(const QByteArray& path)> onTemporary;
     // When set, the new file takes its DOS attribute bits from this file
     // instead of keeping those of the file it replaces.
     QString attributesFrom;
@@ -35,9 +84,11 @@ struct ReplaceOptions {
 enum class ReplaceResult { Written, Unchanged, Failed };
 
 // Fails for a read-only file (see isReadOnlyFile), a folder or other
-// non-file, a missing folder, and any error on the way; the old file then
-// stays as it was.
-ReplaceResult replaceFile(const QString& path, const ContentEdit& edit, const ReplaceOptions& options = {});
+// non-file, a missing folder, a folder lock not had in time, and any error
+// on the way; the old file then stays as it was. error, when given, gets
+// the errno of a failure.
+ReplaceResult replaceFile(
+    const QString& path, const ContentEdit& edit, const ReplaceOptions& options = {}, int* error = nullptr);
 
 // Test seam for a full disk and for dying in the middle of a write: called
 // before each piece of the temporary file is written with its offset and

@@ -102,8 +102,8 @@ HANDLE FindFirstFileA(const QString& fileName, WIN32_FIND_DATAA* findData)
     const QString folderPart
         = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : fileName.left(slash));
     const QString pattern = fileName.mid(slash + 1);
-    // Wildcards belong in the last part only.
-    if (files::hasWildcard(folderPart)) return INVALID_HANDLE_VALUE;
+    // Wildcards work in the last part only; before it, '*' and '?' are
+    // ordinary characters of a folder's name.
     const QString folder = ResolvePathCase(folderPart);
     QStringList names = matchingNames(folder, pattern);
     if (names.isEmpty()) return INVALID_HANDLE_VALUE;

@@ -3,8 +3,27 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/file_replace.h"
 #include "platform/files/profile_text.h"
+#include "platform/files/windows_dir.h"
 
 #include <sys/stat.h>
+
+namespace {
+
+// Links are followed to the program's own files only; a settings file in a
+// folder others write into is never read or written through a link.
+files::Links linksFor(const QString& fileName)
+{
+    return files::isProgramFile(fileName) ? files::Links::Follow : files::Links::Refuse;
+}
+
+files::ReplaceOptions optionsFor(const QString& fileName)
+{
+    files::ReplaceOptions options;
+    options.followLinks = linksFor(fileName) == files::Links::Follow;
+    return options;
+}
+
+} // namespace
 
 DWORD GetPrivateProfileStringA(const QString& section, const QString& key, const QString& defaultValue,
     QString& buffer, DWORD size, const QString& fileName)
@@ -13,7 +32,8 @@ DWORD GetPrivateProfileStringA(const QString& section, const QString& key, const
     while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'\t'))
         text.chop(1);
     if (!fileName.isEmpty()) {
-        const auto bytes = files::readWholeFile(files::nativePath(ResolvePathCase(fileName)));
+        const auto bytes
+            = files::readWholeFile(files::nativePath(ResolvePathCase(fileName)), linksFor(fileName));
         if (bytes) {
             if (auto found = files::ProfileText(*bytes).value(section, key)) text = std::move(*found);
         }
@@ -31,17 +51,28 @@ BOOL WritePrivateProfileStringA(
     const QString& section, const QString& key, const QString* value, const QString& fileName)
 {
     if (!value) {
-        // Removing from a file that is not there changes nothing.
+        // Removing from a file that is not there changes nothing; nor does
+        // removing from what reads as missing (a link we do not follow, a FIFO).
+        const QByteArray native = files::nativePath(ResolvePathCase(fileName));
         struct stat st;
-        if (::stat(files::nativePath(ResolvePathCase(fileName)).constData(), &st) != 0) return 1;
-        const auto result = files::replaceFile(fileName, [&](const std::optional<QByteArray>& current) {
-            return current ? files::ProfileText(*current).withoutKey(section, key) : std::nullopt;
-        });
+        const bool follow = linksFor(fileName) == files::Links::Follow;
+        if ((follow ? ::stat(native.constData(), &st) : ::lstat(native.constData(), &st)) != 0
+            || !S_ISREG(st.st_mode))
+            return 1;
+        const auto result = files::replaceFile(
+            fileName,
+            [&](const std::optional<QByteArray>& current) {
+                return current ? files::ProfileText(*current).withoutKey(section, key) : std::nullopt;
+            },
+            optionsFor(fileName));
         return result == files::ReplaceResult::Failed ? 0 : 1;
     }
-    const auto result = files::replaceFile(fileName, [&](const std::optional<QByteArray>& current) {
-        return std::optional<QByteArray>(
-            files::ProfileText(current.value_or(QByteArray())).withValue(section, key, *value));
-    });
+    const auto result = files::replaceFile(
+        fileName,
+        [&](const std::optional<QByteArray>& current) {
+            return std::optional<QByteArray>(
+                files::ProfileText(current.value_or(QByteArray())).withValue(section, key, *value));
+        },
+        optionsFor(fileName));
     return result == files::ReplaceResult::Written ? 1 : 0;
 }

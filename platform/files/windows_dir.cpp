@@ -36,6 +36,22 @@ QString windowsFolder()
 
 } // namespace
 
+namespace files {
+
+QString windowsFolderPath()
+{
+    return windowsFolder();
+}
+
+bool isProgramFile(const QString& path)
+{
+    const QString dir = windowsFolder();
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return !dir.isEmpty() && slash > 0 && QDir::cleanPath(path.left(slash)) == QDir::cleanPath(dir);
+}
+
+} // namespace files
+
 UINT GetWindowsDirectoryA(QString& buffer, UINT size)
 {
     const QString dir = windowsFolder();

@@ -11,3 +11,15 @@
 // terminating NUL of the Windows call), buffer is left alone and the size
 // needed is returned. 0 when the folder cannot be made.
 UINT GetWindowsDirectoryA(QString& buffer, UINT size);
+
+namespace files {
+
+// The folder GetWindowsDirectoryA reports, without creating it; empty when
+// there is no home to put it in.
+QString windowsFolderPath();
+
+// Whether path names a file of the program's own, directly in the Windows
+// directory (the recent-folders file): links to such files are followed.
+bool isProgramFile(const QString& path);
+
+} // namespace files

@@ -27,11 +27,11 @@ HandleTable& table()
 
 constexpr UINT kCountIndex = 0xFFFFFFFFu;
 
-// The file read last stays mapped until control returns to the event loop,
-// so that the grid's twenty-one calls in one handler map it once instead of
+// The file read last stays open until control returns to the event loop,
+// so that the grid's twenty-one calls in one handler read it once instead of
 // twenty-one times. Every call still checks that the path names the same,
 // unchanged file. Without an event loop nothing is kept.
-struct MappedFile {
+struct OpenedFile {
     QString path;
     struct stat info { };
     std::shared_ptr<const icons::IconFile> file;
@@ -39,7 +39,7 @@ struct MappedFile {
 
 struct FileCache {
     std::mutex mutex;
-    MappedFile last;
+    OpenedFile last;
     bool releaseQueued = false;
 };
 

@@ -28,19 +28,14 @@ ImageEntry entryFrom(std::uint8_t width, std::uint8_t height, std::uint8_t color
 
 bool IconFile::open(const QString& path)
 {
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::ReadOnly)) return false;
-    const qint64 size = file_.size();
-    if (size <= 0) return true;
-    const uchar* mapped = file_.map(0, size);
-    if (!mapped) return false;
-    setData({ mapped, static_cast<std::size_t>(size) });
+    if (!bytes_.open(path)) return false;
+    parse();
     return true;
 }
 
 void IconFile::setData(ByteView data)
 {
-    bytes_ = data;
+    bytes_.setMemory(data);
     parse();
 }
 
@@ -266,9 +261,11 @@ QString IconFile::groupName(int index) const
     if (!(e.name & kResourceHighBit)) return QString::number(e.name);
     const std::uint64_t at = resourceRoot_ + (e.name & ~kResourceHighBit);
     std::uint16_t length = 0;
-    if (!bytes_.read(at, length) || !bytes_.contains(at + 2, std::uint64_t(length) * 2)) return {};
+    if (!bytes_.read(at, length)) return {};
+    const ByteView text = bytes_.sub(at + 2, std::uint64_t(length) * 2);
+    if (text.size != std::size_t(length) * 2) return {};
     QString name(length, Qt::Uninitialized);
-    std::memcpy(name.data(), bytes_.data + at + 2, std::size_t(length) * 2);
+    std::memcpy(name.data(), text.data, text.size);
     return name;
 }
 

@@ -2,9 +2,9 @@
 // The icon reader: an .ico file holds one icon, a PE file (PE32 or PE32+)
 // holds one icon per entry of its RT_GROUP_ICON directory, in stored order.
 // Only the directories are parsed up front; image data is found when asked.
+#include "platform/icons/file_bytes.h"
 #include "platform/icons/icon_formats.h"
 
-#include <QFile>
 #include <QString>
 
 #include <cstdint>
@@ -28,7 +28,8 @@ public:
     IconFile(const IconFile&) = delete;
     IconFile& operator=(const IconFile&) = delete;
 
-    // Maps the file. False when it cannot be opened; the object then holds
+    // Opens the file; its bytes are read as the parse needs them. False
+    // when it is no regular file that can be opened; the object then holds
     // no icons.
     bool open(const QString& path);
     // Reads from memory that the caller keeps alive while this object lives.
@@ -55,8 +56,7 @@ private:
     ByteView firstLanguageData(std::uint32_t entryOffset) const;
     ByteView iconById(std::uint32_t id) const;
 
-    QFile file_;
-    ByteView bytes_;
+    FileBytes bytes_;
     Kind kind_ = Kind::None;
     int count_ = 0;
     // PE layout, valid when kind_ is Pe.

@@ -1,15 +1,16 @@
 #include "platform/registry/hive_file.h"
 
+#include "platform/files/file_replace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <map>
 #include <mutex>
-#include <sys/file.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -66,53 +67,16 @@ QString envPath(const char* name)
     return QFile::decodeName(qgetenv(name));
 }
 
-class Fd {
-public:
-    explicit Fd(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Fd()
-    {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
-// Reads the whole hive; a missing hive reads as no bytes. Returns an errno.
+// Reads the whole hive; a missing hive, or one that is no regular file,
+// reads as no bytes. A link to it is followed: dotfile managers keep the
+// user's settings that way. Returns an errno.
 int readHive(HKEY root, QByteArray& bytes)
 {
     bytes.clear();
     if (const int fault = faultsFor(root).read) return fault;
-    Fd fd(::open(QFile::encodeName(HiveFile::path(root)).constData(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return 0;
-        if (bytes.size() + n > kMaxHiveSize) return EFBIG;
-        bytes.append(buffer, n);
-    }
-}
-
-int writeAll(int fd, const QByteArray& bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        done += n;
-    }
-    return 0;
+    const int err = files::readRegularFile(
+        QFile::encodeName(HiveFile::path(root)), bytes, files::Links::Follow, kMaxHiveSize);
+    return err == ENOENT || err == ENOTDIR ? 0 : err;
 }
 
 // Creates the folder and the folders above it that are missing.
@@ -127,37 +91,6 @@ int makeFolders(const QString& folder)
         observe(current);
         if (::mkdir(QFile::encodeName(current).constData(), 0755) < 0 && errno != EEXIST) return errno;
     }
-    return 0;
-}
-
-// Writes bytes to a temporary file beside the hive and renames it over the hive.
-int replaceHive(HKEY root, const QByteArray& bytes)
-{
-    const QString file = HiveFile::path(root);
-    const QByteArray target = QFile::encodeName(file);
-    struct stat old;
-    const bool existed = ::stat(target.constData(), &old) == 0;
-    // The machine hive is read by every user, a user's hive by its owner only.
-    const mode_t mode = existed ? (old.st_mode & 07777) : (root == HKEY_LOCAL_MACHINE ? 0644 : 0600);
-
-    QByteArray temp = target + ".XXXXXX";
-    observe(QFile::decodeName(temp));
-    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.get() < 0) return errno;
-    int err = writeAll(fd.get(), bytes);
-    if (!err && ::fchmod(fd.get(), mode) < 0) err = errno;
-    if (!err && existed && geteuid() == 0 && ::fchown(fd.get(), old.st_uid, old.st_gid) < 0) err = errno;
-    if (!err && ::fsync(fd.get()) < 0) err = errno;
-    if (::close(fd.release()) < 0 && !err) err = errno;
-    observe(file);
-    if (!err && ::rename(temp.constData(), target.constData()) < 0) err = errno;
-    if (err) {
-        ::unlink(temp.constData());
-        return err;
-    }
-    // The rename itself must reach the disk too; a failure here loses nothing already written.
-    Fd dir(::open(QFile::encodeName(HiveFile::folder(root)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
     return 0;
 }
 
@@ -257,30 +190,66 @@ LSTATUS checkWritable(HKEY root)
     return ERROR_SUCCESS;
 }
 
+namespace {
+
+// The new text of the hive, or nullopt with status saying why not: a
+// failed read, a hive we could not write back as it was, a change that
+// failed or changed nothing, or one that would lose something.
+std::optional<QByteArray> changedHive(HKEY root, const std::optional<QByteArray>& current,
+    const QString& keyPath, const QString& valueName, const HiveFile::Change& change, LSTATUS& status)
+{
+    const QString name = HiveFile::rootName(root);
+    if (const int fault = faultsFor(root).read) {
+        status = fromErrno(fault);
+        return std::nullopt;
+    }
+    const QByteArray before = current.value_or(QByteArray());
+    Hive::Document doc = Hive::Document::parse(before, name);
+    if (before.size() > kMaxHiveSize || !doc.writable() || doc.serialize() != before) {
+        status = ERROR_BADDB;
+        return std::nullopt;
+    }
+    const Hive::Document old = doc;
+    addSystemKeys(root, doc);
+    bool changed = false;
+    status = change(doc, changed);
+    if (status != ERROR_SUCCESS || !changed) return std::nullopt;
+    const QByteArray after = doc.serialize();
+    if (!Hive::Document::parse(after, name).holdsEverythingOf(old, keyPath, valueName)) {
+        status = ERROR_BADDB;
+        return std::nullopt;
+    }
+    return after;
+}
+
+} // namespace
+
 LSTATUS update(HKEY root, const QString& keyPath, const QString& valueName, const Change& change)
 {
-    const QString name = rootName(root);
     if (const LSTATUS s = checkWritable(root)) return s;
     if (const int err = makeFolders(folder(root))) return fromErrno(err);
     const QString lockPath = path(root) + QStringLiteral(".lock");
     observe(lockPath);
-    Fd lock(::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (lock.get() < 0) return fromErrno(errno);
-    while (::flock(lock.get(), LOCK_EX) < 0) {
-        if (errno != EINTR) return fromErrno(errno);
-    }
     // Read anew under the lock: another process may have changed the hive meanwhile.
-    QByteArray before;
-    if (const int err = readHive(root, before)) return err == EFBIG ? ERROR_BADDB : fromErrno(err);
-    Hive::Document doc = Hive::Document::parse(before, name);
-    if (!doc.writable() || doc.serialize() != before) return ERROR_BADDB;
-    const Hive::Document old = doc;
-    addSystemKeys(root, doc);
-    bool changed = false;
-    if (const LSTATUS s = change(doc, changed); s != ERROR_SUCCESS || !changed) return s;
-    const QByteArray after = doc.serialize();
-    if (!Hive::Document::parse(after, name).holdsEverythingOf(old, keyPath, valueName)) return ERROR_BADDB;
-    return fromErrno(replaceHive(root, after));
+    const files::FileLock lock(QFile::encodeName(lockPath));
+    if (!lock.held()) return fromErrno(lock.error());
+    files::ReplaceOptions options;
+    options.followLinks = true;
+    options.refuseReadOnly = false; // whether we may write it was asked above
+    // The machine hive is read by every user, a user's hive by its owner only.
+    options.newFileMode = root == HKEY_LOCAL_MACHINE ? 0644 : 0600;
+    options.onTemporary = [](const QByteArray& temp) { observe(QFile::decodeName(temp)); };
+    observe(path(root));
+    LSTATUS status = ERROR_SUCCESS;
+    int err = 0;
+    const auto result = files::replaceFile(
+        path(root),
+        [&](const std::optional<QByteArray>& current) {
+            return changedHive(root, current, keyPath, valueName, change, status);
+        },
+        options, &err);
+    if (result == files::ReplaceResult::Failed && status == ERROR_SUCCESS) return fromErrno(err);
+    return status;
 }
 
 } // namespace HiveFile

@@ -80,8 +80,38 @@ bool Form::escapePressesCancel() const
         && m_cancelButton->isVisible();
 }
 
+namespace {
+
+bool isUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 void Form::closeEvent(QCloseEvent* event)
 {
+    if (m_outOfReach) {
+        event->ignore();
+        return;
+    }
     // The close box ends the program like Cancel; the window has no handler
     // of its own for being closed.
     event->accept();
@@ -92,9 +122,11 @@ void Form::closeEvent(QCloseEvent* event)
 
 bool Form::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
+    // Input queued before or during the finish is dropped, not delayed.
+    if (m_outOfReach) return isUserInput(event->type());
+    if (event->type() != QEvent::KeyPress) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && escapePressesCancel()) {
         if (m_cancelButton->Click) m_cancelButton->Click();

@@ -32,6 +32,12 @@ public:
     void Unload();
     bool unloaded() const { return m_unloaded; }
 
+    // From now until the program ends, no click, key or close box reaches
+    // the window or its controls; pending events (paints) still run. Other
+    // windows (a message box) stay usable.
+    void takeOutOfReach() { m_outOfReach = true; }
+    bool outOfReach() const { return m_outOfReach; }
+
     // Whether Esc presses this button (its Cancel property).
     void setCancelButton(CommandButton* button) { m_cancelButton = button; }
     CommandButton* cancelButton() const { return m_cancelButton; }
@@ -47,6 +53,7 @@ private:
     QList<Control*> m_controls;
     CommandButton* m_cancelButton = nullptr;
     bool m_unloaded = false;
+    bool m_outOfReach = false;
 };
 
 } // namespace ui

@@ -191,19 +191,19 @@ TEST_F(Attributes, ExistingSambaBlobsAreRewrittenOrKept)
     EXPECT_EQ(GetFileAttributesA(file), 0x22u);
 }
 
-// Names resolve without regard to case; wildcards are no names on Windows.
+// Names resolve without regard to case; '*' and '?' are ordinary characters.
 TEST_F(Attributes, PathsThatAreReadAndPathsThatAreNot)
 {
     writeBytes(path("a*"), "x");
     constexpr DWORD kDir = FILE_ATTRIBUTE_DIRECTORY, kInvalid = INVALID_FILE_ATTRIBUTES;
     const std::pair<QString, DWORD> cases[]
         = { { file, 0 }, { folder, kDir }, { folder + u'/', kDir }, { file + u'/', kInvalid }, { "/", kDir },
-              { "", kInvalid }, { path("missing"), kInvalid }, { path("a*"), kInvalid },
+              { "", kInvalid }, { path("missing"), kInvalid }, { path("a*"), 0 },
               { path("D?sktop.ini"), kInvalid }, { path("DESKTOP.INI"), 0 }, { path("ORDNER/"), kDir } };
     for (const auto& [p, expected] : cases)
         EXPECT_EQ(GetFileAttributesA(p), expected) << p.toStdString();
     EXPECT_FALSE(SetFileAttributesA(path("missing"), 2));
-    EXPECT_FALSE(SetFileAttributesA(path("a*"), 2));
+    EXPECT_TRUE(SetFileAttributesA(path("a*"), 2));
     ASSERT_TRUE(SetFileAttributesA(path("DESKTOP.INI"), 34));
     EXPECT_EQ(dosAttribXattr(file), QByteArray("0x22"));
     EXPECT_EQ(entries(dir.path()), QStringList({ "Desktop.ini", "Ordner", "a*" }));
@@ -234,14 +234,21 @@ TEST(AttributeStorage, ChosenByFileSystem)
         EXPECT_EQ(files::storageFor(magic, ntfsAttrib), expected) << std::hex << magic;
 }
 
-// A store that keeps bits in memory, as a file system with DOS attributes of its own would.
+// A store that keeps bits in memory by inode (changes reach it through the
+// opened entry's /proc path), as a file system with DOS attributes of its own would.
 class MemoryStore final : public files::DosAttributeStore {
 public:
+    static QByteArray id(const QByteArray& path)
+    {
+        struct stat st { };
+        ::stat(path.constData(), &st);
+        return QByteArray::number(qulonglong(st.st_ino));
+    }
     const char* name() const override { return "memory"; }
-    std::optional<DWORD> read(const QByteArray& path) const override { return bits[path]; }
+    std::optional<DWORD> read(const QByteArray& path) const override { return bits[id(path)]; }
     bool write(const QByteArray& path, DWORD value) const override
     {
-        bits[path] = (bits[path] & ~files::kDosBits) | value;
+        bits[id(path)] = (bits[id(path)] & ~files::kDosBits) | value;
         return true;
     }
     bool copy(const QByteArray& from, const QByteArray& to) const override { return write(to, *read(from)); }
@@ -251,13 +258,13 @@ public:
 TEST_F(Attributes, GoThroughTheStoreOfTheFileSystem)
 {
     MemoryStore store;
-    store.bits[folder.toUtf8()] = 0x2000; // a bit of the file system's own
+    store.bits[MemoryStore::id(folder.toUtf8())] = 0x2000; // a bit of the file system's own
     files::setAttributeStoreOverride(&store);
     const bool set = SetFileAttributesA(folder, 0x80 | 36); // 0x80 is not ours to pass on
     const DWORD got = GetFileAttributesA(folder);
     files::setAttributeStoreOverride(nullptr);
     EXPECT_TRUE(set);
-    EXPECT_EQ(store.bits[folder.toUtf8()], 0x2024u);
+    EXPECT_EQ(store.bits[MemoryStore::id(folder.toUtf8())], 0x2024u);
     EXPECT_EQ(got, 0x2024u | FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(dosAttribXattr(folder));
 }

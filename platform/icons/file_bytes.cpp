@@ -1,0 +1,86 @@
+#include "platform/icons/file_bytes.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace icons {
+
+namespace {
+constexpr std::uint64_t kBlock = 16 * 1024;
+} // namespace
+
+FileBytes::~FileBytes()
+{
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool FileBytes::open(const QString& path)
+{
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    size_ = std::uint64_t(st.st_size);
+    return true;
+}
+
+void FileBytes::setMemory(ByteView data)
+{
+    memory_ = data;
+    size_ = data.size;
+}
+
+bool FileBytes::readAt(std::uint64_t offset, QByteArray& into) const
+{
+    qsizetype done = 0;
+    while (done < into.size()) {
+        const ssize_t n
+            = ::pread(fd_, into.data() + done, std::size_t(into.size() - done), off_t(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break; // an error, or a file cut short meanwhile
+        done += n;
+    }
+    into.truncate(done);
+    return done > 0;
+}
+
+ByteView FileBytes::block(std::uint64_t index) const
+{
+    auto it = blocks_.find(index);
+    if (it == blocks_.end()) {
+        const std::uint64_t start = index * kBlock;
+        QByteArray data(qsizetype(std::min(kBlock, size_ - start)), Qt::Uninitialized);
+        readAt(start, data);
+        it = blocks_.emplace(index, std::move(data)).first;
+    }
+    return { reinterpret_cast<const std::uint8_t*>(it->second.constData()), std::size_t(it->second.size()) };
+}
+
+ByteView FileBytes::sub(std::uint64_t offset, std::uint64_t length) const
+{
+    if (!contains(offset, length)) return {};
+    if (fd_ < 0) return memory_.sub(offset, length);
+    if (length == 0) return {};
+    std::lock_guard lock(mutex_);
+    const std::uint64_t first = offset / kBlock;
+    if (first == (offset + length - 1) / kBlock) return block(first).sub(offset - first * kBlock, length);
+    const auto key = std::make_pair(offset, length);
+    auto it = spans_.find(key);
+    if (it == spans_.end()) {
+        QByteArray data(qsizetype(length), Qt::Uninitialized);
+        if (!readAt(offset, data) || std::uint64_t(data.size()) != length) return {};
+        it = spans_.emplace(key, std::move(data)).first;
+    }
+    return { reinterpret_cast<const std::uint8_t*>(it->second.constData()), std::size_t(length) };
+}
+
+} // namespace icons
