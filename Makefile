@@ -1,8 +1,10 @@
 # Quillmark: the two commands a user needs are `make run` and `make test`.
 # Both install missing Debian packages first (as root), then configure and build.
+# `make package` builds the Debian package, `make install` installs under PREFIX.
 
 FOLDER ?=
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
 # What building, running and testing needs from Debian.
 PACKAGES := cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
@@ -11,8 +13,11 @@ PACKAGES := cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-d
 FS_TEST_PACKAGES := ntfs-3g samba smbclient dosfstools mtools
 BENCH_PACKAGES := icoutils xvfb
 FUZZ_PACKAGES := clang libclang-rt-14-dev
+# Building the Debian package, and checking it as the test suite does.
+PACKAGE_PACKAGES := dpkg-dev file gzip
+PACKAGE_CHECK_PACKAGES := lintian desktop-file-utils appstream strace
 
-.PHONY: all deps build run test bench fuzz mutants clean
+.PHONY: all deps build run test package install bench fuzz mutants clean
 
 all: build
 
@@ -39,9 +44,25 @@ build: deps
 run: build
 	./build/quillmark $(if $(FOLDER),"$(FOLDER)")
 
-# The whole suite, built with AddressSanitizer and UndefinedBehaviorSanitizer.
-test: deps
-	$(call install_missing,$(FS_TEST_PACKAGES))
+# A Release build of the programs only, hardened as Debian builds its own,
+# packed by CPack into build-package/.
+HARDENING := -D_FORTIFY_SOURCE=2 -fstack-protector-strong -fstack-clash-protection
+package: deps
+	$(call install_missing,$(PACKAGE_PACKAGES))
+	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DQUILLMARK_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$(HARDENING)" -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now" >/dev/null
+	cmake --build build-package -j $(JOBS)
+	cd build-package && cpack -G DEB
+	@ls build-package/quillmark_*.deb
+
+# The same layout as the package, under PREFIX (DESTDIR is honoured).
+install: build
+	cmake --install build --prefix "$(PREFIX)" --strip
+
+# The whole suite, built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the package checked without installing it.
+test: deps package
+	$(call install_missing,$(FS_TEST_PACKAGES) $(PACKAGE_CHECK_PACKAGES))
 	cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON -DQUILLMARK_TOOLS=ON >/dev/null
 	cmake --build build-test -j $(JOBS)
 	cd build-test && ctest --output-on-failure -j $(JOBS)
@@ -65,4 +86,4 @@ mutants: deps
 	python3 tools/mutants.py build-mutants
 
 clean:
-	rm -rf build build-test build-bench build-fuzz build-mutants
+	rm -rf build build-test build-bench build-fuzz build-mutants build-package

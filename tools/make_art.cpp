@@ -95,7 +95,13 @@ bool writeArt(const QString& out)
     std::vector<std::vector<IconImage>> groups;
     for (const FolderIconRecipe& recipe : libraryIcons())
         groups.push_back(folderIconGroup(recipe));
-    return writeFile(out + "/icons/ordner.dll", iconLibrary(groups)) && ok;
+    ok = writeFile(out + "/icons/ordner.dll", iconLibrary(groups)) && ok;
+    // The launcher's icon in the hicolor theme: the window icon's 256-colour images.
+    for (const int size : { 16, 32, 48 }) {
+        const QString dir = QStringLiteral("%1/hicolor/%2x%2/apps").arg(out).arg(size);
+        ok = QDir().mkpath(dir) && fromIndexed(toAdaptive(pencilIcon(size))).save(dir + "/quillmark.png") && ok;
+    }
+    return ok;
 }
 
 } // namespace

@@ -144,6 +144,7 @@ private:
 // The icon sources the file list shows.
 inline const QString kIconFilePatterns = QStringLiteral("*.ico;*.exe;*.dll");
 
-// Where the program's pictures and bundled icon files are: `res` beside the
-// executable (or beside a parent folder of it, for the test programs).
+// Where the program's pictures and bundled icon files are: `share/quillmark`
+// beside the executable's folder once installed, `res` beside the executable
+// in the build tree (or beside a parent folder of it, for the test programs).
 QString ResourcePath(const QString& name);

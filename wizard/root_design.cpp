@@ -50,13 +50,18 @@ StdPicture loadPicture(const QString& file)
 
 QString ResourcePath(const QString& name)
 {
+    const QString beside = App::path() + QStringLiteral("/res/") + name;
+    if (QFileInfo::exists(beside)) return beside;
+    // Installed under a prefix: bin/quillmark, share/quillmark.
+    const QString installed = QDir::cleanPath(App::path() + QStringLiteral("/../share/quillmark/") + name);
+    if (QFileInfo::exists(installed)) return installed;
+    // The test programs lie in folders below the build tree's root.
     QDir dir(App::path());
-    for (int up = 0; up < 4; ++up) {
+    for (int up = 0; up < 3 && dir.cdUp(); ++up) {
         const QString candidate = dir.filePath(QStringLiteral("res/") + name);
         if (QFileInfo::exists(candidate)) return candidate;
-        if (!dir.cdUp()) break;
     }
-    return App::path() + QStringLiteral("/res/") + name;
+    return beside;
 }
 
 root::root()
@@ -163,7 +168,7 @@ void root::createTooltipPage()
     LLänge = label(Frame1, QStringLiteral("LLänge"), 405, 3015, 315, 210, QStringLiteral("120"), 55);
     LLänge->setAlignment(Qt::AlignRight | Qt::AlignTop);
     Label5 = label(
-        Frame1, QStringLiteral("Label5"), 780, 3015, 1605, 210, QStringLiteral("Zeichen verbleiben."), 13);
+        Frame1, QStringLiteral("Label5"), 780, 3015, 1680, 210, QStringLiteral("Zeichen verbleiben."), 13);
 }
 
 void root::createIconPage()
@@ -172,7 +177,7 @@ void root::createIconPage()
     Picture2 = place(new ui::PictureBox(QStringLiteral("Picture2"), PTitel2), 6390, 45, 735, 735, 57);
     Label8 = label(
         PTitel2, QStringLiteral("Label8"), 315, 135, 1710, 210, QStringLiteral("Symbol auswählen"), 16);
-    Label9 = label(PTitel2, QStringLiteral("Label9"), 720, 405, 4845, 210,
+    Label9 = label(PTitel2, QStringLiteral("Label9"), 720, 405, 4920, 210,
         QStringLiteral("Wählen Sie eine Datei mit einem Symbol für den Ordner ..."), 17);
     Label8->setFont(tahoma(9, true));
     const StdPicture title = loadPicture(QStringLiteral("title.bmp"));
