@@ -5,13 +5,17 @@ them, and counts the fault killed when a test fails or times out.
 
 Usage: tools/mutants.py BUILD_DIR [FILE...]
 Environment: MUTANTS_FILES (blank-separated files, instead of the default list),
-MUTANTS_MAX (mutants per file, default 20), MUTANTS_JOBS (build jobs, default nproc).
+MUTANTS_MAX (mutants per file, default 20), MUTANTS_JOBS (build jobs, default nproc),
+MUTANTS_WHO (a file: every test program runs for every mutant, and the tests that failed
+are recorded there, one JSON line per mutant; `tools/mutants.py --who FILE` then lists
+each test with the mutants it killed and those only it killed).
 
 Prints one line per file, `file mutants killed survived score`, then the survivors. Reports
 and never fails. Every file it touches is put back, also on Ctrl-C or a failed build; a run
 that was killed outright is repaired at the next start from the copy it left.
 """
 import hashlib
+import json
 import os
 import random
 import re
@@ -154,6 +158,7 @@ class Session:
         self.jobs = os.environ.get("MUTANTS_JOBS", str(os.cpu_count() or 1))
         self.backup_dir = os.path.join(build, "mutants-originals")
         self.env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+        self.who = os.environ.get("MUTANTS_WHO")
 
     def restore_leftovers(self):
         # A run killed outright left its originals here: put them back first.
@@ -171,14 +176,48 @@ class Session:
         cmd = ["cmake", "--build", self.build, "-j", self.jobs, "--target", *targets]
         return run(cmd) == 0
 
-    def test(self, programs, limits):
+    def test(self, programs, limits, killers=None):
+        """True when every program passes. With a killers list, every program runs and the
+        tests that failed are added to it; otherwise the first failing program ends it."""
+        passed = True
         for prog in programs:
             exe = os.path.join(self.build, "tests", prog)
-            rc = run([exe, "--gtest_brief=1"], timeout=limits[prog], env=self.env,
-                     cwd=os.path.join(self.build, "tests"))
-            if rc != 0:
+            report = os.path.join(self.build, "mutants-report.json")
+            if os.path.exists(report):
+                os.remove(report)
+            args = [exe, "--gtest_brief=1"] + ([f"--gtest_output=json:{report}"] if killers is not None else [])
+            rc = run(args, timeout=limits[prog], env=self.env, cwd=os.path.join(self.build, "tests"))
+            if rc == 0:
+                continue
+            passed = False
+            if killers is None:
                 return False
-        return True
+            killers.extend(failed_tests(report) or [f"{prog}:{'timeout' if rc == 'timeout' else 'crash'}"])
+        return passed
+
+
+def failed_tests(report):
+    try:
+        with open(report, encoding="utf-8") as f:
+            suites = json.load(f).get("testsuites", [])
+    except (OSError, ValueError):
+        return []
+    return [f"{suite['name']}.{case['name']}" for suite in suites for case in suite.get("testsuite", [])
+            if case.get("failures")]
+
+
+def who_report(path):
+    """Per test: the mutants it killed and how many of them no other test killed."""
+    kills, only = {}, {}
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            m = json.loads(line)
+            for t in m["killers"]:
+                kills[t] = kills.get(t, 0) + 1
+            if len(m["killers"]) == 1:
+                only[m["killers"][0]] = only.get(m["killers"][0], 0) + 1
+    for t in sorted(kills, key=lambda t: (-only.get(t, 0), -kills[t], t)):
+        print(f"{kills[t]:4d} {only.get(t, 0):4d}  {t}")
 
 
 def programs_for(path, build):
@@ -217,10 +256,14 @@ def mutate_file(s, path, cap):
             if not s.build_targets(progs):
                 broken += 1  # did not compile: neither killed nor survived
                 continue
-            if s.test(progs, limits):
+            killers = [] if s.who else None
+            if s.test(progs, limits, killers):
                 survivors.append(m)
             else:
                 killed += 1
+            if s.who:
+                with open(s.who, "a", encoding="utf-8") as f:
+                    f.write(json.dumps({"file": path, "line": m[0] + 1, "op": m[4], "killers": killers}) + "\n")
     finally:
         restore(saved, path)
         os.remove(saved)
@@ -231,6 +274,9 @@ def mutate_file(s, path, cap):
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
+    if sys.argv[1] == "--who":
+        who_report(sys.argv[2])
+        return
     build = os.path.abspath(sys.argv[1])
     files = sys.argv[2:] or os.environ.get("MUTANTS_FILES", "").split() or DEFAULT_FILES
     cap = int(os.environ.get("MUTANTS_MAX", "20"))
