@@ -1,13 +1,13 @@
 // Every bit depth and mask rule of the decoder against expected pixels, and
 // the bitmaps and PNG files it must refuse.
 #include "platform/icons/icon_decoder.h"
-#include "tests/platform/icons/icon_test_util.h"
+#include "tests/support/icon_fixtures.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <gtest/gtest.h>
 
-using icon_test::Dib;
+using testing_support::Dib;
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The icon-choice dialog driven with real clicks and keys, offscreen.
 #include "platform/icons/pick_icon_dialog.h"
-#include "tests/platform/icons/icon_test_util.h"
+#include "tests/support/icon_fixtures.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -9,10 +9,12 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace testing_support;
+
 namespace {
 
-const QString kLibrary = icon_test::fixture("library64.dll");
-const QString kRed = icon_test::fixture("red.ico");
+const QString kLibrary = fixture("library64.dll");
+const QString kRed = fixture("red.ico");
 
 class PickIcon : public ::testing::Test {
 protected:
@@ -70,7 +72,7 @@ TEST_F(PickIcon, ATypedFileIsLoadedByEnterOrOkWhileTheDialogStaysOpen)
 {
     // A file without icons: nothing to choose, so OK is off and Return in the list does nothing.
     QTemporaryDir dir;
-    enterFile(icon_test::writeFile(dir, "readme.dll", { 'h', 'i' }), Qt::Key_Return);
+    enterFile(writeFile(dir, "readme.dll", { 'h', 'i' }), Qt::Key_Return);
     EXPECT_EQ(dialog.iconList()->count(), 0);
     EXPECT_EQ(dialog.index(), -1);
     EXPECT_FALSE(dialog.okButton()->isEnabled());
