@@ -11,7 +11,6 @@
 
 #include <linux/magic.h>
 
-#include <map>
 #include <sstream>
 #include <tuple>
 
@@ -232,34 +231,6 @@ TEST(AttributeStorage, ChosenByFileSystem)
     };
     for (const auto& [magic, ntfsAttrib, expected] : cases)
         EXPECT_EQ(files::storageFor(magic, ntfsAttrib), expected) << std::hex << magic;
-}
-
-// A store that keeps bits in memory, as a file system with DOS attributes of its own would.
-class MemoryStore final : public files::DosAttributeStore {
-public:
-    const char* name() const override { return "memory"; }
-    std::optional<DWORD> read(const QByteArray& path) const override { return bits[path]; }
-    bool write(const QByteArray& path, DWORD value) const override
-    {
-        bits[path] = (bits[path] & ~files::kDosBits) | value;
-        return true;
-    }
-    bool copy(const QByteArray& from, const QByteArray& to) const override { return write(to, *read(from)); }
-    mutable std::map<QByteArray, DWORD> bits;
-};
-
-TEST_F(Attributes, GoThroughTheStoreOfTheFileSystem)
-{
-    MemoryStore store;
-    store.bits[folder.toUtf8()] = 0x2000; // a bit of the file system's own
-    files::setAttributeStoreOverride(&store);
-    const bool set = SetFileAttributesA(folder, 0x80 | 36); // 0x80 is not ours to pass on
-    const DWORD got = GetFileAttributesA(folder);
-    files::setAttributeStoreOverride(nullptr);
-    EXPECT_TRUE(set);
-    EXPECT_EQ(store.bits[folder.toUtf8()], 0x2024u);
-    EXPECT_EQ(got, 0x2024u | FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_FALSE(dosAttribXattr(folder));
 }
 
 } // namespace
