@@ -23,20 +23,25 @@ QRgb centre(const QString& path, int index, int size = icons::kLargeIconSize)
 class IconReader : public ::testing::TestWithParam<Format> { };
 
 // Named groups first, then ids, each in stored order; the first language; images
-// found by id also when the ids are not stored in order.
+// found by id also when the ids are not stored in order or stored twice.
 TEST_P(IconReader, CountsGroupsInStoredOrderAndFindsTheirImages)
 {
     PeWriter w(GetParam());
     w.addResource(pe_writer::kRtIcon, 20, pe_writer::kEnglish, flatImage(32, 0x200000).data);
     w.addResource(pe_writer::kRtIcon, 10, pe_writer::kEnglish, flatImage(16, 0x100000).data);
+    w.addResource(pe_writer::kRtIcon, 11, pe_writer::kEnglish, flatImage(16, 0x110000).data);
+    w.addResource(pe_writer::kRtIcon, u"NAMED", pe_writer::kEnglish, flatImage(16, 0xFF00FF).data);
     w.addResource(pe_writer::kRtGroupIcon, 9, pe_writer::kEnglish,
         pe_writer::groupDirectory({ { flatImage(16, 0), 10 }, { flatImage(32, 0), 20 } }));
     w.addIconGroup(u"ZULU", { flatImage(32, 0x0000AA) });
     w.addIconGroup(2, { flatImage(32, 0x000002) }, pe_writer::kGerman);
     w.addIconGroup(2, { flatImage(32, 0x0000EE) }, pe_writer::kEnglish); // second language of group 2
     w.addIconGroup(u"ALPHA", { flatImage(32, 0x0000BB) });
+    pe_writer::Bytes lib = w.build();
+    // The image entries: NAMED, 20, 10, 11, 1, ...; 11 becomes a second 10, and the first stored one counts.
+    pe_writer::put32(lib, w.layout().nameDirectory.at(pe_writer::kRtIcon) + 16 + 8 * 3, 10);
     QTemporaryDir dir;
-    const QString path = writeFile(dir, "lib.dll", w.build());
+    const QString path = writeFile(dir, "lib.dll", lib);
     icons::IconFile f;
     ASSERT_TRUE(f.open(path));
     ASSERT_EQ(f.count(), 4);
@@ -105,6 +110,7 @@ TEST(IconChoice, ReadsTheDirectoryAsStoredAndScalesTheChosenImage)
     ASSERT_EQ(f.images(0).size(), 2u);
     EXPECT_EQ(f.images(0)[0].bitCount, 4);
     EXPECT_EQ(f.images(0)[1].width, 256);
+    EXPECT_EQ(f.groupName(0), "0");
     // At 200 the 256 image is nearer and scaled down; at 32 the 8 one, scaled up.
     const QImage image = icons::loadIcon(f, 0, 200);
     ASSERT_EQ(image.size(), QSize(200, 200));
