@@ -233,4 +233,26 @@ TEST(AttributeStorage, ChosenByFileSystem)
         EXPECT_EQ(files::storageFor(magic, ntfsAttrib), expected) << std::hex << magic;
 }
 
+// A file system with DOS attributes of its own: the bits go through its store, only ours are passed on.
+struct MemoryStore final : files::DosAttributeStore {
+    const char* name() const override { return "memory"; }
+    std::optional<DWORD> read(const QByteArray&) const override { return bits; }
+    bool write(const QByteArray&, DWORD value) const override { return bits = value, true; }
+    bool copy(const QByteArray&, const QByteArray&) const override { return false; }
+    mutable DWORD bits = 0x2000;
+};
+
+TEST_F(Attributes, GoThroughTheStoreOfTheFileSystem)
+{
+    MemoryStore store;
+    files::setAttributeStoreOverride(&store);
+    const DWORD before = GetFileAttributesA(folder);
+    const bool set = SetFileAttributesA(folder, 0x80 | 36);
+    files::setAttributeStoreOverride(nullptr);
+    EXPECT_EQ(before, 0x2000u | FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(set);
+    EXPECT_EQ(store.bits, 36u);
+    EXPECT_FALSE(dosAttribXattr(folder));
+}
+
 } // namespace
