@@ -1,5 +1,4 @@
 // The toolkit behaviours the window's handlers rely on.
-#include "platform/app.h"
 #include "platform/ui/toolkit.h"
 
 #include <QFile>
@@ -197,12 +196,6 @@ TEST(Toolkit, PictureBoxDrawingSurvivesUntilCleared)
     p->Cls();
     EXPECT_EQ(p->clientImage().pixelColor(3, 4), QColor(Qt::white));
     EXPECT_TRUE(p->picture()) << "clearing keeps the background picture";
-}
-
-TEST(Toolkit, ArgumentTextIsTheArgumentsJoinedByBlanks)
-{
-    App::setArguments({ QStringLiteral("\"/a b/"), QStringLiteral("c:d/\""), QStringLiteral("ä") });
-    EXPECT_EQ(App::command(), QStringLiteral("\"/a b/ c:d/\" ä"));
 }
 
 } // namespace
