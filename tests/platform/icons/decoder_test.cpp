@@ -78,6 +78,9 @@ TEST(IconDecoder, RefusesBrokenBitmaps)
     // The undamaged images decode, so each case below fails for its damage.
     ASSERT_FALSE(decode(rgb.bytes()).isNull());
     ASSERT_FALSE(decode(indexed.bytes()).isNull());
+    pe_writer::Bytes atTheLimit = wide.bytes(); // exactly as wide as allowed
+    pe_writer::put32(atTheLimit, 4, icons::kMaxImageSide);
+    ASSERT_EQ(decode(atTheLimit).width(), icons::kMaxImageSide);
     struct Broken {
         const char* name;
         const Dib& dib;
