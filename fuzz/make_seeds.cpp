@@ -1,7 +1,7 @@
 // Writes the seed inputs of the icon fuzz target into the folder given:
 // .ico files with one image of each bit depth and kind, and PE32 and PE32+
 // libraries that hold them in named and numbered groups and two languages.
-#include "tests/platform/icons/icon_test_util.h"
+#include "tests/support/icon_fixtures.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -11,7 +11,7 @@
 
 namespace {
 
-pe_writer::IconImage image(const icon_test::Dib& dib)
+pe_writer::IconImage image(const testing_support::Dib& dib)
 {
     pe_writer::IconImage im;
     im.width = dib.width;
@@ -25,7 +25,7 @@ std::vector<pe_writer::IconImage> allKinds()
 {
     std::vector<pe_writer::IconImage> out;
     for (int bpp : { 1, 4, 8 }) {
-        icon_test::Dib d { 8, 8, bpp };
+        testing_support::Dib d { 8, 8, bpp };
         for (std::uint32_t i = 0; i < (1u << bpp); ++i)
             d.palette.push_back(i * 0x010203u);
         for (int i = 0; i < 64; ++i)
@@ -35,7 +35,7 @@ std::vector<pe_writer::IconImage> allKinds()
         out.push_back(image(d));
     }
     for (auto [bpp, compression] : { std::pair { 16, 0 }, { 16, 3 }, { 24, 0 }, { 32, 0 }, { 32, 3 } }) {
-        icon_test::Dib d { 8, 8, bpp, std::uint32_t(compression) };
+        testing_support::Dib d { 8, 8, bpp, std::uint32_t(compression) };
         if (compression == 3)
             d.bitfields = bpp == 16 ? std::vector<std::uint32_t> { 0xF800, 0x07E0, 0x001F }
                                     : std::vector<std::uint32_t> { 0xFF0000, 0xFF00, 0xFF };

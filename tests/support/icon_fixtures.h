@@ -1,47 +1,66 @@
 #pragma once
-// Icon files for the window's tests: .ico files and icon libraries of any
-// size, each icon a 32 x 32 image of its own colour.
+// Icon images and files for the tests: the one builder of bitmap images,
+// .ico files and icon libraries of any size, fixture paths.
 #include "tools/pe_writer.h"
 
-#include <QByteArray>
 #include <QColor>
 #include <QFile>
-#include <QImage>
-#include <QList>
-#include <QString>
+#include <QTemporaryDir>
 
 namespace testing_support {
 
-// A 32-bit BMP-coded icon image with an all-opaque AND mask.
-inline pe_writer::IconImage dibImage(const QImage& source)
-{
-    const QImage img = source.convertToFormat(QImage::Format_ARGB32);
-    const int w = img.width(), h = img.height();
-    pe_writer::Bytes dib;
-    pe_writer::put32(dib, 0, 40);
-    pe_writer::put32(dib, 4, std::uint32_t(w));
-    pe_writer::put32(dib, 8, std::uint32_t(h * 2));
-    pe_writer::put16(dib, 12, 1);
-    pe_writer::put16(dib, 14, 32);
-    dib.resize(40, 0);
-    for (int y = h - 1; y >= 0; --y) {
-        for (int x = 0; x < w; ++x)
-            pe_writer::put32(dib, dib.size(), img.pixel(x, y));
-    }
-    dib.resize(dib.size() + std::size_t(((w + 31) / 32) * 4 * h), 0);
-    pe_writer::IconImage image;
-    image.width = w;
-    image.height = h;
-    image.bitCount = 32;
-    image.data = std::move(dib);
-    return image;
-}
+// A bitmap icon image as stored: header, masks, palette, colour rows and AND
+// mask rows bottom-up. `pixels` and `mask` are top-down; a pixel is a
+// palette index or the raw value.
+struct Dib {
+    int width = 2;
+    int height = 2;
+    int bpp = 32;
+    std::uint32_t compression = 0;
+    std::vector<std::uint32_t> palette {}; // 0xRRGGBB
+    std::vector<std::uint32_t> pixels {};
+    std::vector<std::uint32_t> mask {}; // 1: transparent; empty: no mask stored at all
+    std::uint32_t clrUsed = 0;
+    std::vector<std::uint32_t> bitfields {}; // masks between header and palette
 
-inline QImage solid(const QColor& colour)
+    pe_writer::Bytes bytes() const
+    {
+        pe_writer::Bytes out;
+        pe_writer::put32(out, 0, 40);
+        pe_writer::put32(out, 4, std::uint32_t(width));
+        pe_writer::put32(out, 8, std::uint32_t(height * 2));
+        pe_writer::put32(out, 12, 1 | std::uint32_t(bpp) << 16);
+        pe_writer::put32(out, 16, compression);
+        pe_writer::put32(out, 32, clrUsed);
+        out.resize(40);
+        for (const auto* list : { &bitfields, &palette })
+            for (std::uint32_t v : *list)
+                pe_writer::put32(out, out.size(), v);
+        auto rows = [&](const std::vector<std::uint32_t>& values, int bits) {
+            const std::size_t stride = (std::size_t(width) * bits + 31) / 32 * 4;
+            for (int y = height - 1; y >= 0; --y) {
+                std::vector<std::uint8_t> row(stride, 0);
+                for (std::size_t x = 0, bit = 0; x < std::size_t(width); ++x, bit += bits) {
+                    const std::uint32_t v = values[std::size_t(y) * width + x];
+                    for (int b = 0; b < bits; b += 8)
+                        row[bit / 8 + b / 8] |= std::uint8_t(bits < 8 ? v << (8 - bits - bit % 8) : v >> b);
+                }
+                out.insert(out.end(), row.begin(), row.end());
+            }
+        };
+        rows(pixels, bpp);
+        if (!mask.empty()) rows(mask, 1);
+        return out;
+    }
+};
+
+// A one-colour 32 bpp image, opaque through its mask; the directory may
+// claim another depth than stored.
+inline pe_writer::IconImage flatImage(int size, std::uint32_t rgb, int bitCount = 32)
 {
-    QImage img(32, 32, QImage::Format_ARGB32);
-    img.fill(colour);
-    return img;
+    const std::size_t n = std::size_t(size) * size;
+    return { size, size, bitCount, 0,
+        Dib { size, size, 32, 0, {}, std::vector(n, rgb), std::vector(n, 0u) }.bytes() };
 }
 
 // The colour of icon i in the libraries below.
@@ -57,7 +76,7 @@ inline QByteArray toQByteArray(const pe_writer::Bytes& bytes)
 
 inline QByteArray makeSolidIco(const QColor& colour)
 {
-    return toQByteArray(pe_writer::writeIco({ dibImage(solid(colour)) }));
+    return toQByteArray(pe_writer::writeIco({ flatImage(32, colour.rgb()) }));
 }
 
 // A resource-only DLL with `count` icon groups, numbered from 1.
@@ -65,22 +84,32 @@ inline QByteArray makeIconLibrary(int count)
 {
     pe_writer::PeWriter dll(pe_writer::Format::Pe32);
     for (int i = 0; i < count; ++i)
-        dll.addIconGroup(
-            std::uint16_t(i + 1), std::vector<pe_writer::IconImage> { dibImage(solid(iconColour(i))) });
+        dll.addIconGroup(std::uint16_t(i + 1), { flatImage(32, iconColour(i).rgb()) });
     return toQByteArray(dll.build());
 }
 
 inline bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    return f.write(bytes) == bytes.size();
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Writes the bytes into the folder and gives the file's path.
+inline QString writeFile(const QTemporaryDir& dir, const char* name, const pe_writer::Bytes& bytes)
+{
+    writeFile(dir.filePath(QLatin1String(name)), toQByteArray(bytes));
+    return dir.filePath(QLatin1String(name));
 }
 
 inline QByteArray readFile(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline QString fixture(const char* name)
+{
+    return QStringLiteral(QM_TEST_DATA "/icons/") + QLatin1String(name);
 }
 
 } // namespace testing_support

@@ -1,13 +1,13 @@
 // Every bit depth and mask rule of the decoder against expected pixels, and
 // the bitmaps and PNG files it must refuse.
 #include "platform/icons/icon_decoder.h"
-#include "tests/platform/icons/icon_test_util.h"
+#include "tests/support/icon_fixtures.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <gtest/gtest.h>
 
-using icon_test::Dib;
+using testing_support::Dib;
 
 namespace {
 
@@ -78,6 +78,9 @@ TEST(IconDecoder, RefusesBrokenBitmaps)
     // The undamaged images decode, so each case below fails for its damage.
     ASSERT_FALSE(decode(rgb.bytes()).isNull());
     ASSERT_FALSE(decode(indexed.bytes()).isNull());
+    pe_writer::Bytes atTheLimit = wide.bytes(); // exactly as wide as allowed
+    pe_writer::put32(atTheLimit, 4, icons::kMaxImageSide);
+    ASSERT_EQ(decode(atTheLimit).width(), icons::kMaxImageSide);
     struct Broken {
         const char* name;
         const Dib& dib;

@@ -1,14 +1,12 @@
 // Damaged and hostile files: no icon, never a crash or a hang. The fuzz
 // findings kept under tests/data/icons/fuzz/ run here too.
 #include "platform/icons/icon_choice.h"
-#include "tests/platform/icons/icon_test_util.h"
+#include "tests/support/icon_fixtures.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using icon_test::flatImage;
+using namespace testing_support;
 using pe_writer::Bytes;
 using pe_writer::get32;
 using pe_writer::kRtGroupIcon;
@@ -31,9 +29,18 @@ Bytes withoutImage(std::uint16_t imageId, bool iconType)
     return w.build();
 }
 
+// Whether icon 0 of the bytes loads at the large size.
+bool loads(const QTemporaryDir& dir, const Bytes& bytes, int* count = nullptr)
+{
+    icons::IconFile f;
+    EXPECT_TRUE(f.open(writeFile(dir, "icons.dll", bytes)));
+    if (count) *count = f.count();
+    return !icons::loadIcon(f, 0, icons::kLargeIconSize).isNull();
+}
+
 TEST(HostileIconFiles, GiveNoIcon)
 {
-    pe_writer::PeWriter w;
+    pe_writer::PeWriter w; // PE32+
     w.addIconGroup(1, { flatImage(32, 0x123456) });
     const Bytes lib = w.build(), ico = pe_writer::writeIco({ flatImage(32, 0) });
     const pe_writer::Layout at = w.layout();
@@ -43,12 +50,16 @@ TEST(HostileIconFiles, GiveNoIcon)
     };
     auto dataEntry = [&](std::uint16_t type) { return at.resources + get32(lib, languages(type) + 20); };
     const std::uint32_t groupData = at.resources + get32(lib, dataEntry(kRtGroupIcon)) - at.resourceRva;
-    const std::uint32_t groups = at.nameDirectory.at(kRtGroupIcon);
+    const std::uint32_t groups = at.nameDirectory.at(kRtGroupIcon), images = at.nameDirectory.at(kRtIcon);
     // Type ids are sorted, so the group type (14) follows the icon type (3).
-    const std::uint32_t groupType = at.resources + 16 + 8;
-    const std::uint32_t languageEntry = languages(kRtGroupIcon) + 20;
-    // PE32+: the resources are the third data directory, 112 bytes into the optional header.
-    const std::uint32_t resourceDirectory = at.peHeader + 24 + 112 + 16;
+    const std::uint32_t groupType = at.resources + 16 + 8, languageEntry = languages(kRtGroupIcon) + 20;
+    const std::uint32_t optional = at.peHeader + 24, section = at.sectionTable;
+    // The resources are the third data directory, 112 bytes into the PE32+ optional header.
+    const std::uint32_t resourceDirectory = optional + 112 + 16;
+    // The same file with a section before the resource section that does not hold them.
+    Bytes twoSections = patched(lib, at.peHeader + 6, 2, 2);
+    std::copy_n(lib.begin() + section, 40, twoSections.begin() + section + 40);
+    twoSections = patched(twoSections, section + 12, at.resourceRva + 0x2000);
     const struct {
         const char* name;
         Bytes bytes;
@@ -56,39 +67,50 @@ TEST(HostileIconFiles, GiveNoIcon)
     } cases[] = {
         { "text file", { 'h', 'e', 'l', 'l', 'o', '\n' }, 0 },
         { "empty file", {}, 0 },
+        { "no MZ", patched(lib, 0, 0x5A4E, 2), 0 },
         { "PE header beyond the file", patched(lib, 0x3C, 0xFFFFFFF0u), 0 },
+        { "no PE signature", patched(lib, at.peHeader, 0x00004551), 0 },
+        { "unknown optional header", patched(lib, optional, 0x107, 2), 0 },
+        { "no resource directory entry", patched(lib, resourceDirectory - 20, 2), 0 },
+        { "no resources, a section at 0", patched(patched(lib, resourceDirectory, 0), section + 12, 0), 0 },
+        { "no sections", patched(lib, at.peHeader + 6, 0, 2), 0 },
         { "resources outside every section", patched(lib, resourceDirectory, 0x7FFF0000u), 0 },
         { "65535 sections", patched(lib, at.peHeader + 6, 0xFFFF, 2), 0 },
+        { "section starts after the resources", patched(lib, section + 12, at.resourceRva + 1), 0 },
+        { "section data beyond the file", patched(lib, section + 20, 0xFFFFFF00u), 0 },
+        { "section holds only the root directory", patched(lib, section + 16, 16), 1 },
+        { "section ends inside the root directory", patched(lib, section + 16, 15), 0 },
+        { "65535 types claimed", patched(lib, at.resources + 14, 0xFFFF, 2), 0 },
         { "65535 groups claimed", patched(lib, groups + 14, 0xFFFF, 2), 0 },
         { "group type is no directory", patched(lib, groupType + 4, get32(lib, groupType + 4) & 0x7FFFFFFF),
             0 },
+        { "group type is named", patched(lib, groupType, 0x80000000u | kRtGroupIcon), 0 },
         { "name entry loops back to the root", patched(lib, groups + 20, 0x80000000u), 1 },
+        { "name entry is no directory", patched(lib, groups + 20, get32(lib, groups + 20) & 0x7FFFFFFF), 1 },
+        { "language directory is empty", patched(lib, languages(kRtGroupIcon) + 14, 0, 2), 1 },
         { "language entry nests a directory",
             patched(lib, languageEntry, get32(lib, languageEntry) | 1u << 31), 1 },
         { "group data beyond the file", patched(lib, dataEntry(kRtGroupIcon) + 4, 0x7FFFFFFF), 1 },
         { "group claims 65535 images", patched(lib, groupData + 4, 0xFFFF, 2), 1 },
+        { "65535 images claimed", patched(lib, images + 14, 0xFFFF, 2), 1 },
         { "image data beyond the file", patched(lib, dataEntry(kRtIcon), 0xFFFFFF00u), 1 },
         { "group names a missing image", withoutImage(99, true), 1 },
         { "no RT_ICON type at all", withoutImage(1, false), 1 },
+        { "cursor file", patched(ico, 2, 2, 2), 0 },
+        { "ico reserved word set", patched(ico, 0, 1, 2), 0 },
+        { "ico without images", patched(ico, 4, 0, 2), 0 },
         { "ico claims 65535 images", patched(ico, 4, 0xFFFF, 2), 0 },
         { "ico image beyond the file", patched(ico, 6 + 12, 0xFFFFFFF0u), 1 },
     };
     ASSERT_EQ(get32(lib, groupType), kRtGroupIcon);
     QTemporaryDir dir;
-    // The undamaged files first, so that the cases fail for their damage.
-    for (const Bytes& good : { lib, ico, withoutImage(1, true) }) {
-        icons::IconFile f;
-        ASSERT_TRUE(f.open(icon_test::writeFile(dir, "good.dll", good)));
-        ASSERT_FALSE(icons::loadIcon(f, 0, 32).isNull());
-    }
+    // The undamaged files load, so that the cases fail for their damage.
+    for (const Bytes& good : { lib, ico, withoutImage(1, true), twoSections })
+        ASSERT_TRUE(loads(dir, good));
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        icons::IconFile f;
-        ASSERT_TRUE(f.open(icon_test::writeFile(dir, "hostile.dll", c.bytes)));
-        EXPECT_EQ(f.count(), c.count);
-        for (int i = 0; i < f.count(); ++i)
-            for (int size : { icons::kLargeIconSize, icons::kSmallIconSize })
-                EXPECT_TRUE(icons::loadIcon(f, i, size).isNull());
+        int count = -1;
+        EXPECT_FALSE(loads(dir, c.bytes, &count)) << c.name;
+        EXPECT_EQ(count, c.count) << c.name;
     }
 }
 
@@ -100,15 +122,14 @@ TEST(HostileIconFiles, FuzzFindingsRunThrough)
     const QStringList files = fuzz.entryList(QDir::Files);
     ASSERT_FALSE(files.isEmpty());
     for (const QString& name : files) {
-        SCOPED_TRACE(name.toStdString());
         icons::IconFile f;
         ASSERT_TRUE(f.open(fuzz.filePath(name)));
         // No more icons than directory entries fit into the file.
-        EXPECT_LE(f.count(), QFileInfo(fuzz.filePath(name)).size() / 8);
+        EXPECT_LE(f.count(), QFileInfo(fuzz.filePath(name)).size() / 8) << name.toStdString();
         for (int i = 0; i < f.count(); ++i)
             for (int size : { icons::kLargeIconSize, icons::kSmallIconSize }) {
                 const QImage image = icons::loadIcon(f, i, size);
-                EXPECT_TRUE(image.isNull() || image.size() == QSize(size, size));
+                EXPECT_TRUE(image.isNull() || image.size() == QSize(size, size)) << name.toStdString();
             }
     }
 }

@@ -1,148 +1,110 @@
 // The icon-choice dialog driven with real clicks and keys, offscreen.
 #include "platform/icons/pick_icon_dialog.h"
-#include "tests/platform/icons/icon_test_util.h"
+#include "tests/support/icon_fixtures.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace testing_support;
+
 namespace {
 
-const QString kLibrary = icon_test::fixture("library64.dll");
-const QString kRed = icon_test::fixture("red.ico");
+const QString kLibrary = fixture("library64.dll");
+const QString kRed = fixture("red.ico");
 
-class PickIcon : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dialog.setFile(kLibrary);
-        dialog.setIndex(2);
-        dialog.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    }
-    void clickItem(int row, bool twice = false)
-    {
-        QListWidget* list = dialog.iconList();
-        const QPoint at = list->visualItemRect(list->item(row)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        // As the system delivers a double click: a click, then the press that makes it double.
-        if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    }
-    void enterFile(const QString& file, Qt::Key key)
-    {
-        dialog.fileEdit()->setText(file);
-        if (key != Qt::Key_unknown) QTest::keyClick(dialog.fileEdit(), key);
-    }
-    PickIconDialog dialog;
-};
-
-TEST_F(PickIcon, OpensOnTheFileAndIndexGivenAndOkConfirmsAClick)
+void clickItem(PickIconDialog& d, int row, bool twice = false)
 {
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Anderes Symbol"));
-    EXPECT_EQ(dialog.browseButton()->text(), QStringLiteral("Durchsuchen..."));
-    EXPECT_EQ(dialog.cancelButton()->text(), QStringLiteral("Abbrechen"));
-    EXPECT_EQ(dialog.iconList()->count(), 3);
-    EXPECT_EQ(dialog.index(), 2);
-    clickItem(1);
-    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.file(), kLibrary);
-    EXPECT_EQ(dialog.index(), 1);
+    QListWidget* list = d.iconList();
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    // As the system delivers a double click: a click, then the press that makes it double.
+    if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
-TEST_F(PickIcon, DoubleClickMeansOkAndCancelRejects)
+// Its own texts; OK confirms a click, a double click means OK, cancel rejects; a file typed
+// is loaded by Enter or by OK while the dialog stays open, and Browse asks the chooser.
+TEST(PickIcon, ChoosesFromTheFileGivenTypedOrBrowsed)
 {
-    clickItem(0, true);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.index(), 0);
-    dialog.show();
-    clickItem(1);
-    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_FALSE(dialog.isVisible());
-}
-
-TEST_F(PickIcon, ATypedFileIsLoadedByEnterOrOkWhileTheDialogStaysOpen)
-{
+    PickIconDialog d;
+    d.setFile(kLibrary);
+    d.setIndex(2);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    EXPECT_EQ(QStringList({ d.windowTitle(), d.browseButton()->text(), d.cancelButton()->text() }),
+        QStringList({ "Anderes Symbol", "Durchsuchen...", "Abbrechen" }));
+    EXPECT_EQ(d.iconList()->count(), 3);
+    EXPECT_EQ(d.index(), 2);
+    clickItem(d, 1);
+    QTest::mouseClick(d.okButton(), Qt::LeftButton);
+    EXPECT_EQ(std::pair(d.result(), d.index()), std::pair(int(QDialog::Accepted), 1));
+    EXPECT_FALSE(d.isVisible());
+    d.show();
+    clickItem(d, 0, true);
+    EXPECT_EQ(std::pair(d.result(), d.index()), std::pair(int(QDialog::Accepted), 0));
+    d.show();
+    QTest::mouseClick(d.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    d.show();
     // A file without icons: nothing to choose, so OK is off and Return in the list does nothing.
-    QTemporaryDir dir;
-    enterFile(icon_test::writeFile(dir, "readme.dll", { 'h', 'i' }), Qt::Key_Return);
-    EXPECT_EQ(dialog.iconList()->count(), 0);
-    EXPECT_EQ(dialog.index(), -1);
-    EXPECT_FALSE(dialog.okButton()->isEnabled());
-    QTest::keyClick(dialog.iconList(), Qt::Key_Return);
-    EXPECT_TRUE(dialog.isVisible());
-    enterFile(kLibrary, Qt::Key_Enter);
-    EXPECT_EQ(dialog.iconList()->count(), 3);
-    EXPECT_EQ(dialog.index(), 0);
-    enterFile(kRed, Qt::Key_unknown);
-    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.iconList()->count(), 1);
-    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.file(), kRed);
-}
-
-TEST_F(PickIcon, BrowseUsesTheReplaceableChooser)
-{
+    d.fileEdit()->setText(QStringLiteral(QM_TEST_DATA "/icons/make_real_files.sh"));
+    QTest::keyClick(d.fileEdit(), Qt::Key_Return);
+    EXPECT_EQ(std::pair(d.iconList()->count(), d.index()), std::pair(0, -1));
+    EXPECT_FALSE(d.okButton()->isEnabled());
+    QTest::keyClick(d.iconList(), Qt::Key_Return);
+    EXPECT_TRUE(d.isVisible());
+    d.fileEdit()->setText(kLibrary);
+    QTest::keyClick(d.fileEdit(), Qt::Key_Enter);
+    EXPECT_EQ(std::pair(d.iconList()->count(), d.index()), std::pair(3, 0));
     QString seen;
     setIconFileChooser([&](QWidget* parent, const QString& current) {
-        EXPECT_EQ(parent, &dialog);
-        seen = current;
-        return kRed;
+        seen = parent == &d ? current : QString();
+        return QString();
     });
-    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
-    EXPECT_EQ(seen, kLibrary);
-    EXPECT_EQ(dialog.iconList()->count(), 1);
-    // A cancelled chooser changes nothing.
-    setIconFileChooser([](QWidget*, const QString&) { return QString(); });
-    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.fileEdit()->text(), kRed);
-    EXPECT_TRUE(dialog.isVisible());
+    QTest::mouseClick(d.browseButton(), Qt::LeftButton);
     setIconFileChooser({});
+    EXPECT_EQ(seen, kLibrary);
+    EXPECT_EQ(d.fileEdit()->text(), kLibrary) << "a cancelled chooser changes nothing";
+    d.fileEdit()->setText(kRed);
+    QTest::mouseClick(d.okButton(), Qt::LeftButton);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.iconList()->count(), 1);
+    QTest::mouseClick(d.okButton(), Qt::LeftButton);
+    EXPECT_EQ(std::pair(d.result(), d.file()), std::pair(int(QDialog::Accepted), kRed));
 }
 
-// PickIconDlg runs the real dialog; the runner clicks instead of a modal loop.
-int runClicking(PickIconDialog& d, int row, bool ok)
-{
-    d.show();
-    if (row >= 0) d.iconList()->setCurrentRow(row);
-    QTest::mouseClick(ok ? d.okButton() : d.cancelButton(), Qt::LeftButton);
-    return d.result();
-}
-
+// PickIconDlg runs the real dialog; the runner clicks instead of a modal loop. The choice is
+// written over the start of the buffer, cut to its capacity; cancel changes nothing.
 TEST(PickIconDlgCall, WritesTheChoiceOverTheBufferStartOrChangesNothing)
 {
+    QString opened;
+    const auto runner = [&](int row, bool ok) {
+        return [=, &opened](PickIconDialog& d) {
+            opened = d.fileEdit()->text() + u'|' + QString::number(d.index());
+            d.setFile(kLibrary);
+            d.show();
+            d.iconList()->setCurrentRow(row);
+            QTest::mouseClick(ok ? d.okButton() : d.cancelButton(), Qt::LeftButton);
+            return d.result();
+        };
+    };
     int index = 1;
-    setPickIconDialogRunner([&](PickIconDialog& d) {
-        EXPECT_EQ(d.fileEdit()->text(), kLibrary);
-        EXPECT_EQ(d.index(), index);
-        return runClicking(d, 2, true);
-    });
+    setPickIconDialogRunner(runner(2, true));
     const QString blanks(300 - kLibrary.size() - 1, QLatin1Char(' '));
     QString buffer = kLibrary + QChar(0) + blanks;
     EXPECT_NE(PickIconDlg(nullptr, buffer, 300, &index), 0);
+    EXPECT_EQ(opened, kLibrary + "|1");
     EXPECT_EQ(index, 2);
     EXPECT_EQ(buffer, kLibrary + QChar(0) + blanks);
-    // A capacity shorter than the chosen name cuts it, and a NUL ends it.
-    setPickIconDialogRunner([](PickIconDialog& d) {
-        d.setFile(kLibrary);
-        return runClicking(d, -1, true);
-    });
     QString small = QStringLiteral("x.ico") + QChar(0) + QStringLiteral("    ");
     EXPECT_NE(PickIconDlg(nullptr, small, 10, &index), 0);
     EXPECT_EQ(small, kLibrary.left(9) + QChar(0));
-    EXPECT_EQ(index, 0);
-    // Cancel leaves buffer and index alone.
-    setPickIconDialogRunner([](PickIconDialog& d) { return runClicking(d, 1, false); });
+    setPickIconDialogRunner(runner(1, false));
     EXPECT_EQ(PickIconDlg(nullptr, small, 10, &index), 0);
     EXPECT_EQ(small, kLibrary.left(9) + QChar(0));
-    EXPECT_EQ(index, 0);
+    EXPECT_EQ(index, 2);
     setPickIconDialogRunner({});
 }
 

@@ -1,12 +1,11 @@
 // Counting and ordering icons of .ico and PE files, and which image of an
 // icon is chosen for a size.
 #include "platform/icons/icon_choice.h"
-#include "tests/platform/icons/icon_test_util.h"
+#include "tests/support/icon_fixtures.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using icon_test::flatImage;
+using namespace testing_support;
 using pe_writer::Format;
 using pe_writer::PeWriter;
 
@@ -21,50 +20,45 @@ QRgb centre(const QString& path, int index, int size = icons::kLargeIconSize)
     return image.isNull() ? 0 : image.pixel(size / 2, size / 2);
 }
 
-class IconReader : public ::testing::TestWithParam<Format> {
-protected:
-    QTemporaryDir dir;
-};
+class IconReader : public ::testing::TestWithParam<Format> { };
 
-TEST_P(IconReader, CountsGroupsNamedFirstThenIdsAndTakesTheFirstLanguage)
+// Named groups first, then ids, each in stored order; the first language; images
+// found by id also when the ids are not stored in order or stored twice.
+TEST_P(IconReader, CountsGroupsInStoredOrderAndFindsTheirImages)
 {
     PeWriter w(GetParam());
-    w.addIconGroup(9, { flatImage(32, 0x000009) });
+    w.addResource(pe_writer::kRtIcon, 20, pe_writer::kEnglish, flatImage(32, 0x200000).data);
+    w.addResource(pe_writer::kRtIcon, 10, pe_writer::kEnglish, flatImage(16, 0x100000).data);
+    w.addResource(pe_writer::kRtIcon, 11, pe_writer::kEnglish, flatImage(16, 0x110000).data);
+    w.addResource(pe_writer::kRtIcon, u"NAMED", pe_writer::kEnglish, flatImage(16, 0xFF00FF).data);
+    w.addResource(pe_writer::kRtGroupIcon, 9, pe_writer::kEnglish,
+        pe_writer::groupDirectory({ { flatImage(16, 0), 10 }, { flatImage(32, 0), 20 } }));
     w.addIconGroup(u"ZULU", { flatImage(32, 0x0000AA) });
     w.addIconGroup(2, { flatImage(32, 0x000002) }, pe_writer::kGerman);
     w.addIconGroup(2, { flatImage(32, 0x0000EE) }, pe_writer::kEnglish); // second language of group 2
     w.addIconGroup(u"ALPHA", { flatImage(32, 0x0000BB) });
-    const QString path = icon_test::writeFile(dir, "lib.dll", w.build());
+    pe_writer::Bytes lib = w.build();
+    // The image entries: NAMED, 20, 10, 11, 1, ...; 11 becomes a second 10, and the first stored one counts.
+    pe_writer::put32(lib, w.layout().nameDirectory.at(pe_writer::kRtIcon) + 16 + 8 * 3, 10);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "lib.dll", lib);
     icons::IconFile f;
     ASSERT_TRUE(f.open(path));
     ASSERT_EQ(f.count(), 4);
     const QStringList names = { f.groupName(0), f.groupName(1), f.groupName(2), f.groupName(3) };
     EXPECT_EQ(names, (QStringList { "ZULU", "ALPHA", "9", "2" }));
-    const QRgb expected[] = { 0xFF0000AA, 0xFF0000BB, 0xFF000009, 0xFF000002 };
+    EXPECT_EQ(f.indexOfGroupId(2), 3);
+    const QRgb expected[] = { 0xFF0000AA, 0xFF0000BB, 0xFF200000, 0xFF000002 };
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(centre(path, i), expected[i]) << "icon " << i;
-}
-
-TEST_P(IconReader, FindsImagesWhoseIdsAreNotStoredInOrder)
-{
-    PeWriter w(GetParam());
-    w.addResource(pe_writer::kRtIcon, 20, pe_writer::kEnglish, flatImage(32, 0x200000).data);
-    w.addResource(pe_writer::kRtIcon, 10, pe_writer::kEnglish, flatImage(16, 0x100000).data);
-    w.addResource(pe_writer::kRtGroupIcon, 1, pe_writer::kEnglish,
-        pe_writer::groupDirectory({ { flatImage(16, 0), 10 }, { flatImage(32, 0), 20 } }));
-    const QString path = icon_test::writeFile(dir, "unsorted.dll", w.build());
-    EXPECT_EQ(centre(path, 0, 32), 0xFF200000u);
-    EXPECT_EQ(centre(path, 0, 16), 0xFF100000u);
+    EXPECT_EQ(centre(path, 2, 16), 0xFF100000u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, IconReader, ::testing::Values(Format::Pe32, Format::Pe32Plus));
 
 TEST(IconReaderRealFiles, CountsAndDecodesFilesMadeByRealTools)
 {
-    const struct {
-        const char* file;
-        std::vector<QRgb> large; // centre pixel of each icon at 32
-    } cases[] = {
+    const std::pair<const char*, std::vector<QRgb>> cases[] = {
         { "red.ico", { 0xFFFF0000 } },
         { "palette.ico", { 0xFF00FF00 } },
         // ZEBRA (red), 3 (palette: green), 7 (first language German: blue).
@@ -72,13 +66,12 @@ TEST(IconReaderRealFiles, CountsAndDecodesFilesMadeByRealTools)
         { "library32.dll", { 0xFFFF0000, 0xFF00FF00, 0xFF0000FF } },
         { "make_real_files.sh", {} },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
+    for (const auto& [file, large] : cases) {
         icons::IconFile f;
-        ASSERT_TRUE(f.open(icon_test::fixture(c.file)));
-        EXPECT_EQ(f.count(), int(c.large.size()));
-        for (std::size_t i = 0; i < c.large.size(); ++i)
-            EXPECT_EQ(centre(icon_test::fixture(c.file), int(i)), c.large[i]) << "icon " << i;
+        ASSERT_TRUE(f.open(fixture(file)));
+        EXPECT_EQ(f.count(), int(large.size())) << file;
+        for (std::size_t i = 0; i < large.size(); ++i)
+            EXPECT_EQ(centre(fixture(file), int(i)), large[i]) << file << " icon " << i;
     }
 }
 
@@ -103,15 +96,22 @@ TEST(IconChoice, TakesNearestSizeThenNearestDepthThenEarliest)
         EXPECT_EQ(icons::chooseImage(c.entries, c.cx, c.cx), c.expected) << c.name;
 }
 
-TEST(IconChoice, StoredZeroMeans256AndTheChosenImageIsScaled)
+// A stored size 0 means 256, a stored depth 0 follows from the colour count;
+// the chosen image is scaled to the size asked for.
+TEST(IconChoice, ReadsTheDirectoryAsStoredAndScalesTheChosenImage)
 {
+    pe_writer::IconImage sixteenColours = flatImage(8, 0x0000AA, 0);
+    sixteenColours.colorCount = 16;
     QTemporaryDir dir;
-    const QString path = icon_test::writeFile(
-        dir, "big.ico", pe_writer::writeIco({ flatImage(16, 0x0000AA), flatImage(256, 0x00AA00) }));
+    const QString path
+        = writeFile(dir, "big.ico", pe_writer::writeIco({ sixteenColours, flatImage(256, 0x00AA00) }));
     icons::IconFile f;
     ASSERT_TRUE(f.open(path));
-    ASSERT_EQ(f.images(0).at(1).width, 256);
-    // At 200 the 256 image is nearer (112 against 368) and scaled down; at 32 the 16 one, scaled up.
+    ASSERT_EQ(f.images(0).size(), 2u);
+    EXPECT_EQ(f.images(0)[0].bitCount, 4);
+    EXPECT_EQ(f.images(0)[1].width, 256);
+    EXPECT_EQ(f.groupName(0), "0");
+    // At 200 the 256 image is nearer and scaled down; at 32 the 8 one, scaled up.
     const QImage image = icons::loadIcon(f, 0, 200);
     ASSERT_EQ(image.size(), QSize(200, 200));
     EXPECT_EQ(image.pixel(100, 100), 0xFF00AA00u);

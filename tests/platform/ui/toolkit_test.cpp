@@ -1,9 +1,7 @@
 // The toolkit behaviours the window's handlers rely on.
-#include "platform/app.h"
 #include "platform/ui/toolkit.h"
 
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -16,50 +14,35 @@ struct Window : ui::Form {
     {
         setClientTwips(6000, 4500);
     }
+    void open()
+    {
+        show();
+        QApplication::setActiveWindow(this);
+    }
 };
 
-void touch(const QString& path)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("x");
-}
-
-TEST(Toolkit, TwipsBecomePixelsAtFifteenToOne)
+// Positions in twips, 15 to a pixel; the edit selection survives the focus leaving.
+TEST(Toolkit, TwipsAndComboSelectionAcrossFocus)
 {
     Window w;
     auto* b = new ui::CommandButton(QStringLiteral("b"), &w);
     b->setTwips(4815, 4815, 1095, 410);
     EXPECT_EQ(b->geometry(), QRect(321, 321, 73, 27));
-    EXPECT_EQ(b->twips(), QRect(4815, 4815, 1095, 410));
     EXPECT_EQ(w.size(), QSize(400, 300));
     EXPECT_EQ(w.control(QStringLiteral("b")), b);
+    auto* box = new ui::ComboBox(QStringLiteral("box"), &w);
+    w.open();
+    for (const auto& [start, length] : { std::pair { 0, 9 }, { 2, 3 }, { 4, 0 } }) {
+        box->setFocus();
+        box->setText(QStringLiteral("/a/b/c/d/"));
+        box->setSelStart(start);
+        box->setSelLength(length);
+        b->setFocus();
+        EXPECT_EQ(std::pair(box->selStart(), box->selLength()), std::pair(start, length));
+    }
 }
 
-TEST(Toolkit, ComboSelectionRunsClickButSettingTextDoesNot)
-{
-    Window w;
-    auto* c = new ui::ComboBox(QStringLiteral("c"), &w);
-    int clicks = 0;
-    c->Click = [&] { ++clicks; };
-    c->AddItem(QStringLiteral("/a"));
-    c->AddItem(QStringLiteral("/b"));
-    c->setText(QStringLiteral("typed"));
-    EXPECT_EQ(clicks, 0);
-    EXPECT_EQ(c->text(), QStringLiteral("typed"));
-    EXPECT_EQ(c->listIndex(), -1);
-    EXPECT_TRUE(c->setListIndex(1));
-    EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(c->text(), QStringLiteral("/b"));
-    EXPECT_TRUE(c->setListIndex(-1));
-    EXPECT_EQ(clicks, 1);
-    EXPECT_FALSE(c->setListIndex(2));
-    c->Clear();
-    EXPECT_EQ(c->listCount(), 0);
-    EXPECT_EQ(c->text(), QStringLiteral("/b")) << "clearing the items keeps the text";
-}
-
-TEST(Toolkit, ComboFindMessagesIgnoreCaseAndWrapAround)
+TEST(Toolkit, ComboSelectionRunsClickButSettingTextOrFindingDoesNot)
 {
     Window w;
     auto* c = new ui::ComboBox(QStringLiteral("c"), &w);
@@ -67,171 +50,133 @@ TEST(Toolkit, ComboFindMessagesIgnoreCaseAndWrapAround)
         c->AddItem(QString::fromLatin1(item));
     int clicks = 0;
     c->Click = [&] { ++clicks; };
-    struct Case {
-        UINT message;
-        WPARAM start;
-        const char* text;
-        LRESULT expected;
-    };
-    const Case cases[] = {
+    c->setText(QStringLiteral("typed"));
+    EXPECT_EQ(c->listIndex(), -1);
+    EXPECT_TRUE(c->setListIndex(1));
+    EXPECT_EQ(c->text(), QStringLiteral("/Icons/more"));
+    EXPECT_FALSE(c->setListIndex(4));
+    EXPECT_EQ(clicks, 1);
+    // The messages' rules: without regard to case, starting after the item given, wrapping around.
+    const std::tuple<UINT, WPARAM, const char*, LRESULT> cases[] = {
         { ui::CB_FINDSTRINGEXACT, WPARAM(-1), "/IcOnS", 0 },
-        { ui::CB_FINDSTRINGEXACT, 0, "/icons", 3 }, // starts after item 0
-        { ui::CB_FINDSTRINGEXACT, 3, "/icons", 0 }, // wraps around
+        { ui::CB_FINDSTRINGEXACT, 0, "/icons", 3 },
+        { ui::CB_FINDSTRINGEXACT, 3, "/icons", 0 },
         { ui::CB_FINDSTRINGEXACT, WPARAM(-1), "/icon", ui::CB_ERR },
         { ui::CB_FINDSTRING, 0, "/icons", 1 },
         { ui::CB_FINDSTRING, WPARAM(-1), "/x", ui::CB_ERR },
     };
-    for (const Case& k : cases)
-        EXPECT_EQ(ui::SendMessageA(c->hWnd(), k.message, k.start, QString::fromLatin1(k.text)), k.expected)
-            << k.text;
-    EXPECT_EQ(clicks, 0) << "finding selects nothing";
+    for (const auto& [message, start, text, expected] : cases)
+        EXPECT_EQ(ui::SendMessageA(c->hWnd(), message, start, QString::fromLatin1(text)), expected) << text;
+    EXPECT_EQ(clicks, 1);
     EXPECT_EQ(ui::SendMessageA(c->hWnd(), ui::CB_SELECTSTRING, WPARAM(-1), QStringLiteral("/oth")), 2);
     EXPECT_EQ(c->listIndex(), 2);
-    EXPECT_EQ(clicks, 1);
-}
-
-TEST(Toolkit, CheckBoxValueChangeRunsClick)
-{
-    Window w;
-    auto* b = new ui::CheckBox(QStringLiteral("k"), &w);
-    int clicks = 0;
-    b->Click = [&] { ++clicks; };
-    b->setValue(1);
-    b->setValue(1);
-    b->setValue(0);
     EXPECT_EQ(clicks, 2);
-    EXPECT_EQ(b->value(), 0);
+    c->Clear();
+    EXPECT_EQ(c->text(), QStringLiteral("/other")) << "clearing the items keeps the text";
 }
 
-TEST(Toolkit, FileListFolderPatternAndSelection)
+TEST(Toolkit, FileListFolderPatternSelectionAndLetterKeys)
 {
     QTemporaryDir dir;
-    for (const char* name : { "b.ICO", "a.dll", "c.exe", "notes.txt", "Z.ico" })
-        touch(dir.filePath(QString::fromLatin1(name)));
+    for (const char* name : { "b.ICO", "a.dll", "c.exe", "notes.txt", "Z.ico", "bunt.dll" }) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
     Window w;
     auto* list = new ui::FileListBox(QStringLiteral("f"), &w);
-    int clicks = 0;
-    list->Click = [&] { ++clicks; };
+    list->setTwips(0, 0, 3000, 3000);
+    w.open();
+    QStringList clicked;
+    list->Click = [&] { clicked << list->fileName(); };
     list->setPattern(QStringLiteral("*.ico;*.exe;*.dll"));
     ASSERT_TRUE(list->setPath(dir.path() + QStringLiteral("/")));
     EXPECT_EQ(list->path(), dir.path());
-    ASSERT_EQ(list->listCount(), 4);
-    EXPECT_EQ(list->list(0), QStringLiteral("a.dll"));
+    ASSERT_EQ(list->listCount(), 5);
     EXPECT_EQ(list->list(1), QStringLiteral("b.ICO"));
-    EXPECT_EQ(list->list(3), QStringLiteral("Z.ico"));
-    EXPECT_EQ(list->listIndex(), -1);
-    EXPECT_EQ(clicks, 0);
-
+    EXPECT_EQ(list->list(4), QStringLiteral("Z.ico"));
     EXPECT_TRUE(list->setListIndex(1));
-    EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(list->fileName(), QStringLiteral("b.ICO"));
-    // The folder already listed changes nothing; a missing one fails.
+    // The folder already listed changes nothing; a missing one or a file fails.
     EXPECT_TRUE(list->setPath(dir.path()));
     EXPECT_EQ(list->listIndex(), 1);
     EXPECT_FALSE(list->setPath(dir.filePath(QStringLiteral("missing"))));
     EXPECT_FALSE(list->setPath(dir.filePath(QStringLiteral("a.dll"))));
-    EXPECT_EQ(list->path(), dir.path());
     // A narrower pattern keeps the selected file while it is listed.
     list->setPattern(QStringLiteral("*.ico"));
     EXPECT_EQ(list->fileName(), QStringLiteral("b.ICO"));
-    list->setPattern(QStringLiteral("*.dll"));
-    EXPECT_EQ(list->listIndex(), -1);
-    list->setPattern(QStringLiteral("*.ico;*.exe;*.dll"));
-    list->setFileName(QStringLiteral("c.exe"));
-    EXPECT_EQ(list->fileName(), QStringLiteral("c.exe"));
+    list->setPattern(QStringLiteral("*.*"));
+    EXPECT_EQ(list->fileName(), QStringLiteral("b.ICO"));
     list->setFileName(QStringLiteral("C.EXE"));
     EXPECT_EQ(list->listIndex(), -1) << "file names are selected exactly";
-    EXPECT_EQ(clicks, 2);
+    // Each letter selects the next entry starting with it, wrapping around; keys are never joined.
+    list->setFocus();
+    for (const char key : { 'b', 'B', 'b', 'q', 'n' })
+        QTest::keyClick(list, key);
+    EXPECT_EQ(clicked, QStringList({ "b.ICO", "b.ICO", "bunt.dll", "b.ICO", "notes.txt" }));
 }
 
-TEST(Toolkit, TextBoxHoldsLineBreaksAsTwoCharacters)
+// A line break is held as CR LF; the key handler sees each key first and may swallow or change it.
+TEST(Toolkit, TextBoxLineBreaksAndKeyHandler)
 {
     Window w;
     auto* t = new ui::TextBox(QStringLiteral("t"), &w, true);
     int changes = 0;
+    std::vector<int> seen;
     t->Change = [&] { ++changes; };
-    w.show();
+    t->KeyPress = [&](int& key) {
+        seen.push_back(key);
+        key = key == 'x' ? 0 : key == 'a' ? 'b' : key;
+    };
+    w.open();
     t->setFocus();
-    QTest::keyClicks(t, QStringLiteral("ab"));
+    QTest::keyClicks(t, QStringLiteral("xay"));
+    QTest::keyClick(t, Qt::Key_Backspace);
     QTest::keyClick(t, Qt::Key_Return);
     QTest::keyClicks(t, QStringLiteral("c"));
-    EXPECT_EQ(t->text(), QStringLiteral("ab\r\nc"));
-    EXPECT_EQ(t->selStart(), 5);
-    EXPECT_EQ(changes, 4);
-    t->setText(QStringLiteral("ab\r\nc"));
-    EXPECT_EQ(changes, 4) << "the same text is no change";
-    t->setText(QStringLiteral("x\r\ny"));
+    EXPECT_EQ(seen, (std::vector<int> { 'x', 'a', 'y', 8, 13, 'c' }));
+    EXPECT_EQ(t->text(), QStringLiteral("b\r\nc"));
+    EXPECT_EQ(t->selStart(), 4);
     EXPECT_EQ(changes, 5);
+    t->setText(QStringLiteral("b\r\nc"));
+    EXPECT_EQ(changes, 5) << "the same text is no change";
     t->setSelStart(3);
     t->setSelLength(1);
-    EXPECT_EQ(t->selText(), QStringLiteral("y"));
+    EXPECT_EQ(t->selText(), QStringLiteral("c"));
     // Positions between the two characters of a line break fall before it.
     EXPECT_EQ(ui::TextBox::toEditor(QStringLiteral("x\r\ny"), 2), 1);
     EXPECT_EQ(ui::TextBox::toHeld(QStringLiteral("x\r\ny"), 2), 3);
 }
 
-TEST(Toolkit, KeyHandlerSeesTheKeyFirstAndMaySwallowIt)
-{
-    Window w;
-    auto* t = new ui::TextBox(QStringLiteral("t"), &w, true);
-    std::vector<int> seen;
-    t->KeyPress = [&](int& key) {
-        seen.push_back(key);
-        if (key == 'x') key = 0;
-        if (key == 'a') key = 'b';
-    };
-    w.show();
-    t->setFocus();
-    QTest::keyClicks(t, QStringLiteral("xay"));
-    QTest::keyClick(t, Qt::Key_Backspace);
-    EXPECT_EQ(seen, (std::vector<int> { 'x', 'a', 'y', 8 }));
-    EXPECT_EQ(t->text(), QStringLiteral("b"));
-}
-
-TEST(Toolkit, EscapePressesTheCancelButtonOnlyWhileItIsTheCancelButton)
-{
-    Window w;
-    auto* cancel = new ui::CommandButton(QStringLiteral("cancel"), &w);
-    auto* box = new ui::ComboBox(QStringLiteral("box"), &w);
-    w.setCancelButton(cancel);
-    cancel->setCancel(true);
-    int pressed = 0;
-    std::vector<int> keys;
-    cancel->Click = [&] { ++pressed; };
-    box->KeyPress = [&](int& key) { keys.push_back(key); };
-    w.show();
-    box->setFocus();
-    QTest::keyClick(box, Qt::Key_Escape);
-    EXPECT_EQ(pressed, 1);
-    EXPECT_TRUE(keys.empty());
-    cancel->setCancel(false);
-    QTest::keyClick(box, Qt::Key_Escape);
-    QTest::keyClick(box, Qt::Key_Return);
-    EXPECT_EQ(pressed, 1);
-    EXPECT_EQ(keys, (std::vector<int> { 27, 13 }));
-}
-
-TEST(Toolkit, FocusFailsOnHiddenOrDisabledControlsAndRunsFocusHandlers)
+TEST(Toolkit, EscapeCancelsAndFocusRunsItsHandlers)
 {
     Window w;
     auto* page = new ui::PictureBox(QStringLiteral("page"), &w);
     page->setTwips(0, 0, 6000, 4000);
-    auto* a = new ui::ComboBox(QStringLiteral("a"), page);
-    auto* b = new ui::CommandButton(QStringLiteral("b"), &w);
-    std::vector<QString> events;
-    a->GotFocus = [&] { events.push_back(QStringLiteral("a+")); };
-    a->LostFocus = [&] { events.push_back(QStringLiteral("a-")); };
-    w.show();
-    QApplication::setActiveWindow(&w);
-    EXPECT_TRUE(a->SetFocus());
-    EXPECT_TRUE(b->SetFocus());
-    EXPECT_EQ(events, (std::vector<QString> { QStringLiteral("a+"), QStringLiteral("a-") }));
-    page->setVisible(false);
-    EXPECT_FALSE(a->SetFocus());
-    page->setVisible(true);
+    auto* box = new ui::ComboBox(QStringLiteral("box"), page);
+    auto* cancel = new ui::CommandButton(QStringLiteral("cancel"), &w);
+    w.setCancelButton(cancel);
+    cancel->setCancel(true);
+    int pressed = 0;
+    std::vector<int> keys;
+    QStringList events;
+    cancel->Click = [&] { ++pressed; };
+    box->KeyPress = [&](int& key) { keys.push_back(key); };
+    box->GotFocus = [&] { events << "+"; };
+    box->LostFocus = [&] { events << "-"; };
+    w.open();
+    EXPECT_TRUE(box->SetFocus());
+    QTest::keyClick(box, Qt::Key_Escape);
+    cancel->setCancel(false);
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(keys, (std::vector<int> { 27 }));
+    EXPECT_TRUE(cancel->SetFocus());
+    EXPECT_EQ(events, QStringList({ "+", "-" }));
     page->setEnabled(false);
-    EXPECT_FALSE(a->SetFocus());
-    EXPECT_TRUE(a->enabled()) << "a control's own flag is not its container's";
+    EXPECT_FALSE(box->SetFocus());
+    EXPECT_TRUE(box->enabled()) << "a control's own flag is not its container's";
+    page->setEnabled(true);
+    page->setVisible(false);
+    EXPECT_FALSE(box->SetFocus());
 }
 
 TEST(Toolkit, PictureBoxDrawingSurvivesUntilCleared)
@@ -247,42 +192,10 @@ TEST(Toolkit, PictureBoxDrawingSurvivesUntilCleared)
     dc->changed();
     p->setPicture(std::make_shared<PictureObject>(PictureObject { QImage(2, 2, QImage::Format_ARGB32) }));
     p->repaint();
-    EXPECT_TRUE(p->hasDrawing());
     EXPECT_EQ(p->clientImage().pixelColor(3, 4), QColor(Qt::red));
     p->Cls();
-    EXPECT_FALSE(p->hasDrawing());
     EXPECT_EQ(p->clientImage().pixelColor(3, 4), QColor(Qt::white));
     EXPECT_TRUE(p->picture()) << "clearing keeps the background picture";
-}
-
-TEST(Toolkit, ReplaceableClockEndAndMessageBox)
-{
-    float now = 10.0f;
-    setTimerSource([&] { return now; });
-    EXPECT_EQ(Timer(), 10.0f);
-    setTimerSource({});
-    int ended = 0;
-    setEndHandler([&] { ++ended; });
-    EndProgram();
-    EXPECT_EQ(ended, 1);
-    EXPECT_TRUE(endRequested());
-    setEndHandler({});
-    QString seen;
-    setMsgBoxHandler([&](const QString& text, int buttons, const QString& title) {
-        seen = title + QLatin1Char('|') + text + QLatin1Char('|') + QString::number(buttons);
-        return 1;
-    });
-    MsgBox(QStringLiteral("t"), vbOKOnly | vbExclamation, QStringLiteral("T"));
-    EXPECT_EQ(seen, QStringLiteral("T|t|48"));
-    setMsgBoxHandler({});
-}
-
-TEST(Toolkit, ArgumentTextIsTheArgumentsJoinedByBlanks)
-{
-    App::setArguments({ QStringLiteral("\"/a b/"), QStringLiteral("c:d/\""), QStringLiteral("ä") });
-    EXPECT_EQ(App::command(), QStringLiteral("\"/a b/ c:d/\" ä"));
-    App::setArguments({});
-    EXPECT_EQ(App::command(), QString());
 }
 
 } // namespace
