@@ -13,12 +13,6 @@ namespace {
 
 using namespace fstest;
 
-mode_t modeOf(const QString& path)
-{
-    struct stat st;
-    return ::stat(path.toUtf8().constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
-}
-
 // A ramfs of the test's own: writable, but it keeps no extended attributes.
 class NoXattrs : public FsWizard {
 protected:
@@ -28,7 +22,8 @@ protected:
         if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
         FsWizard::SetUp();
         mount({ "-t", "ramfs", "ramfs", tmp.filePath("ramfs") });
-        if (setDosAttrib(mounted, "0x0") || errno != EOPNOTSUPP)
+        if (::setxattr(mounted.toUtf8().constData(), "user.DOSATTRIB", "0x0", 3, 0) == 0
+            || errno != EOPNOTSUPP)
             GTEST_SKIP() << "this kernel's ramfs keeps user extended attributes";
     }
 };
@@ -66,15 +61,15 @@ TEST(ForeignFiles, AnotherUsersFileKeepsItsBitsUnlessWeMayWriteIt)
         SCOPED_TRACE(c.what);
         const QString file = tmp.filePath("Desktop.ini");
         QFile::remove(file);
-        ASSERT_TRUE(
-            testing_support::writeFile(file, "[.ShellClassInfo]\r\n") && setDosAttrib(file, c.stored));
+        ASSERT_TRUE(testing_support::writeFile(file, "[.ShellClassInfo]\r\n"));
+        testutil::setDosAttribXattr(file, c.stored);
         ASSERT_EQ(::chmod(file.toUtf8().constData(), c.mode), 0);
         EXPECT_EQ(asNobody([&] { return SetFileAttributesA(file, c.bits) != 0; }), c.allowed);
         if (c.allowed) {
             EXPECT_EQ(GetFileAttributesA(file) & kFour, c.bits);
         } else {
-            EXPECT_EQ(dosAttrib(file), c.stored) << "the stored bits are kept";
-            EXPECT_EQ(modeOf(file), c.mode);
+            EXPECT_EQ(testutil::dosAttribXattr(file), c.stored) << "the stored bits are kept";
+            EXPECT_EQ(testutil::modeOf(file), c.mode);
         }
     }
 }
@@ -85,14 +80,15 @@ TEST(WrongStore, FailsWithoutTouchingTheFile)
 {
     QTemporaryDir tmp;
     const QString file = tmp.filePath("Desktop.ini");
-    ASSERT_TRUE(testing_support::writeFile(file, "x") && setDosAttrib(file, "0x22"));
+    ASSERT_TRUE(testing_support::writeFile(file, "x"));
+    testutil::setDosAttribXattr(file, "0x22");
     for (const files::DosAttributeStore* store :
         { &files::fatAttributeStore(), &files::ntfsAttributeStore() }) {
         SCOPED_TRACE(store->name());
         EXPECT_FALSE(store->read(file.toUtf8()));
         EXPECT_FALSE(store->write(file.toUtf8(), 1));
-        EXPECT_EQ(dosAttrib(file), QByteArray("0x22"));
-        EXPECT_EQ(modeOf(file) & 0200, 0200u);
+        EXPECT_EQ(testutil::dosAttribXattr(file), QByteArray("0x22"));
+        EXPECT_EQ(testutil::modeOf(file) & 0200, 0200u);
     }
 }
 

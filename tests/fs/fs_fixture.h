@@ -2,6 +2,7 @@
 // The wizard driven to its finish on folders of real file systems, and the
 // real tools behind them (mkntfs, ntfs-3g, smbd, mount), each run with a
 // deadline.
+#include "tests/platform/files/files_test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
 #include <QFileInfo>
@@ -93,27 +94,10 @@ inline ToolRun runTool(const QString& tool, const QStringList& args, int timeout
 // that user's ids and body returned true.
 inline bool asNobody(const std::function<bool()>& body)
 {
-    constexpr uid_t kNobody = 65534;
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && body()
-                ? 0
-                : 1);
-    int status = 0;
-    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// Samba's user.DOSATTRIB value of a path; nullopt when none is stored.
-inline std::optional<QByteArray> dosAttrib(const QString& path)
-{
-    QByteArray v(256, '\0');
-    const ssize_t n = ::getxattr(path.toUtf8().constData(), "user.DOSATTRIB", v.data(), v.size());
-    return n < 0 ? std::nullopt : std::optional(v.left(n));
-}
-
-inline bool setDosAttrib(const QString& path, const QByteArray& value)
-{
-    return ::setxattr(path.toUtf8().constData(), "user.DOSATTRIB", value.constData(), value.size(), 0) == 0;
+    using namespace testutil;
+    return succeeded(spawn([&] {
+        return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && body();
+    }));
 }
 
 class FsWizard : public WizardTest {

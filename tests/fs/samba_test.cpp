@@ -101,7 +101,7 @@ TEST_F(Samba, SambasOwnBlobKeepsItsCreationTime)
     const QString ini = dir + "/share/Desktop.ini";
     ASSERT_TRUE(IniWrite(ini, kShellClassInfo, "InfoTip", "alt"));
     ASSERT_TRUE(client("utimes Desktop.ini 01:02:03-04:05:06 -1 -1 -1; setmode Desktop.ini +ha").ok);
-    const auto samba = files::decodeDosAttrib(dosAttrib(ini).value_or(""));
+    const auto samba = files::decodeDosAttrib(testutil::dosAttribXattr(ini).value_or(""));
     ASSERT_TRUE(samba && samba->blob) << "Samba wrote its blob";
     const auto before = view("Desktop.ini");
     ASSERT_TRUE(before && before->createTime.contains("2001")) << "the creation time is stored";
@@ -119,7 +119,7 @@ TEST_F(Samba, SambasOwnBlobKeepsItsCreationTime)
         ASSERT_TRUE(seen);
         EXPECT_EQ(seen->attributes & kFour, bits);
         EXPECT_EQ(seen->createTime, before->createTime);
-        const auto stored = files::decodeDosAttrib(dosAttrib(ini).value_or(""));
+        const auto stored = files::decodeDosAttrib(testutil::dosAttribXattr(ini).value_or(""));
         EXPECT_TRUE(stored && stored->version == samba->version);
     }
 }
