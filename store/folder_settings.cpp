@@ -14,6 +14,15 @@ QString IconCopyPath(const QString& folder)
     return folder + QLatin1Char('/') + kIconCopyName;
 }
 
+QString TooltipAsWritten(const QString& text)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return line;
+}
+
 QString RecentFoldersFilePath()
 {
     return GetWindowsFolder() + QLatin1Char('/') + App::exeName() + QStringLiteral(".dat");

@@ -31,6 +31,11 @@ inline constexpr DWORD kAttrSystemArchive = 36;
 QString SettingsFilePath(const QString& folder);
 QString IconCopyPath(const QString& folder);
 
+// The tooltip as the settings file holds it: one line, each line break
+// (CR LF, a lone CR or LF) written as one blank, so that a second line can
+// never become a stray line, a section or a key of its own.
+QString TooltipAsWritten(const QString& text);
+
 // The recent-folders file: in the Windows directory, named after the
 // executable with the extension ".dat".
 QString RecentFoldersFilePath();

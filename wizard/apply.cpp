@@ -76,7 +76,7 @@ void root::applyCustomisation()
 void root::applyTooltip(const QString& folder, const QString& settings)
 {
     if (!Text1->text().isEmpty()) {
-        IniWrite(settings, kShellClassInfo, kKeyInfoTip, Text1->text());
+        IniWrite(settings, kShellClassInfo, kKeyInfoTip, TooltipAsWritten(Text1->text()));
         SetFileAttributesA(settings, kAttrHiddenArchive);
         SetFileAttributesA(folder, kAttrReadOnly);
     } else {

@@ -39,6 +39,36 @@ TEST_F(Apply, NewFileHoldsItsKeysInOrder)
     EXPECT_EQ(text, expected);
 }
 
+// Text Windows-1252 lacks turns the file into UTF-16LE; line breaks become
+// blanks, so the file keeps its shape.
+TEST_F(Apply, TooltipsAreOneLineInACodePageThatHoldsThem)
+{
+    const QByteArray head = "[.ShellClassInfo]\r\nInfoTip=";
+    const auto unicode = [&](const QString& tip) {
+        const QString text = QString::fromLatin1(head) + tip + QStringLiteral("\r\n");
+        QByteArray out("\xff\xfe", 2);
+        for (const QChar c : text)
+            out += char(c.unicode() & 0xFF), out += char(c.unicode() >> 8);
+        return out;
+    };
+    const struct {
+        const char* tooltip;
+        QByteArray file;
+        const char* readBack;
+    } cases[] = {
+        { "Grüß €", head + "Gr\xfc\xdf \x80\r\n", "Grüß €" },
+        { "Καλημέρα", unicode(QString::fromUtf8("Καλημέρα")), "Καλημέρα" },
+        { "a\r\n[Extra]\rIconIndex=7\nb", head + "a [Extra] IconIndex=7 b\r\n", "a [Extra] IconIndex=7 b" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tooltip);
+        QFile::remove(settings());
+        run(c.tooltip, "", 0, false);
+        EXPECT_EQ(testing_support::readFile(settings()), c.file);
+        EXPECT_EQ(key(QStringLiteral("Infotip")), QString::fromUtf8(c.readBack));
+    }
+}
+
 TEST_F(Apply, MeFamilyMarksTheFolderSystem)
 {
     qputenv("QUILLMARK_OSVERSION", "1.4.90");

@@ -96,6 +96,11 @@ TEST(ProfileText, WriteChangesOnlyTheLineItNeeds)
         { "removeNoSection", "[S]\r\nk=1\r\n", "T", "k", nullptr, std::nullopt },
         { "utf8Bom", "\xef\xbb\xbf[S]\r\nk=1\r\n", "S", "k", "2",
             "\xef\xbb\xbf[S]\r\nk=1\r\n[S]\r\nk=2\r\n" },
+        { "ansiValueStaysAnsi", "[S]\r\n", "S", "k", "€ä", "[S]\r\nk=\x80\xe4\r\n" },
+        { "unicodeTurnsUtf16", "\x81\xe4\r\n[S]\nk=1\r\n", "S", "k", "Ελλάδα",
+            QByteArray("\xff\xfe", 2) + utf16(QString::fromUtf8("\u0081ä\r\n[S]\nk=Ελλάδα\r\n")) },
+        { "unicodeNewFile", "", "S", "k", "Łódź",
+            QByteArray("\xff\xfe", 2) + utf16(QString::fromUtf8("[S]\r\nk=Łódź\r\n")) },
     };
     for (const Case& c : cases) {
         const ProfileText text(c.before);
