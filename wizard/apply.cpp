@@ -94,8 +94,7 @@ void root::applyIcon(const QString& folder, const QString& settings)
         // The icon copy is deleted unless it is the very file being set.
         if (FileExists(copy) && !isCopy) DeleteFileA(copy);
         DoEvents();
-        IniWrite(settings, kShellClassInfo, kKeyIconFile, IconFiles->filePath());
-        IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
+        writeIconKeys(settings, IconFiles->filePath());
         DoEvents();
     } else {
         SetFileAttributesA(folder, kAttrArchive);
@@ -105,14 +104,22 @@ void root::applyIcon(const QString& folder, const QString& settings)
         // copied over it.
         if (!isCopy && FileExists(copy)) DeleteFileA(copy);
         DoEvents();
-        IniWrite(settings, kShellClassInfo, kKeyIconFile, kIconCopyName);
-        IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
+        writeIconKeys(settings, kIconCopyName);
         if (!isCopy) CopyFileA(IconFiles->filePath(), copy, 0);
         SetFileAttributesA(copy, kAttrHiddenArchive);
     }
     SetFileAttributesA(settings, kAttrHiddenArchive);
     SetFileAttributesA(folder, kAttrReadOnly);
     if (GetWinVersion() == QLatin1String("Me")) SetFileAttributesA(folder, kAttrSystemArchive);
+}
+
+// Windows since Vista reads IconResource before the other two keys: it
+// always names the same icon, or Windows would go on showing an old one.
+void root::writeIconKeys(const QString& settings, const QString& reference)
+{
+    IniWrite(settings, kShellClassInfo, kKeyIconFile, reference);
+    IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
+    IniWrite(settings, kShellClassInfo, kKeyIconResource, reference + QLatin1Char(',') + IconCache->text());
 }
 
 void root::removeIcon(const QString& folder, const QString& settings)
@@ -124,6 +131,7 @@ void root::removeIcon(const QString& folder, const QString& settings)
     DoEvents();
     IniDeleteKey(settings, kShellClassInfo, kKeyIconFile);
     IniDeleteKey(settings, kShellClassInfo, kKeyIconIndex);
+    IniDeleteKey(settings, kShellClassInfo, kKeyIconResource);
     DoEvents();
     SetFileAttributesA(folder, kAttrNone);
 }

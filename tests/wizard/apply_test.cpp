@@ -35,7 +35,7 @@ TEST_F(Apply, NewFileHoldsItsKeysInOrder)
     run("Urlaub 2026", "lib.dll", 7, false);
     const QByteArray text = testing_support::readFile(settings());
     const QByteArray expected = "[.ShellClassInfo]\r\nInfoTip=Urlaub 2026\r\nIconFile=" + icons.toUtf8()
-        + "/lib.dll\r\nIconIndex=7\r\n";
+        + "/lib.dll\r\nIconIndex=7\r\nIconResource=" + icons.toUtf8() + "/lib.dll,7\r\n";
     EXPECT_EQ(text, expected);
 }
 
@@ -90,11 +90,12 @@ TEST_F(Apply, RemovalKeepsFilesThatStillHoldSomething)
         QByteArray after;
     };
     const Case cases[] = {
-        { "a CLSID", "[.ShellClassInfo]\r\nCLSID={1}\r\nInfoTip=t\r\n", true,
+        { "a CLSID", "[.ShellClassInfo]\r\nCLSID={1}\r\nIconResource=x,1\r\nInfoTip=t\r\n", true,
             "[.ShellClassInfo]\r\nCLSID={1}\r\n" },
         { "view settings in another section", "[.ShellClassInfo]\r\nInfoTip=t\r\n[ViewState]\r\nMode=4\r\n",
             true, "[.ShellClassInfo]\r\n[ViewState]\r\nMode=4\r\n" },
-        { "nothing else", "[.ShellClassInfo]\r\nInfoTip=t\r\nIconIndex=2\r\n", false, "" },
+        { "nothing else", "[.ShellClassInfo]\r\nInfoTip=t\r\nIconIndex=2\r\nIconResource=a.dll,2\r\n", false,
+            "" },
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);

@@ -96,6 +96,11 @@ TEST_F(Navigation, StoredIconsAndHostileSettingsReachTheIconPage)
         { "binary junk", QByteArray("\xff\xfe\x00[\x01\x02=\n\r[.ShellClassInfo\x00]IconFile", 30),
             "Symbole |  | Symbole | * | * | " },
         { "10 MB name", head + QByteArray(10 << 20, 'n') + "\r\n", "Symbole |  | Symbole | * | * | *", 1 },
+        { "only IconResource", "[.ShellClassInfo]\r\nIconResource=" + lib + ",4\r\n",
+            "Symbole | lib.dll | Symbole | 25 | 4 | 4" },
+        { "IconResource by resource id",
+            "[.ShellClassInfo]\r\nIconFile=\r\nIconResource= " + lib + ", -6 \r\n",
+            "Symbole | lib.dll | Symbole | 25 | 5 | 5" },
         { "quoted name and index", head + "\"" + lib + "\"\r\nIconIndex=\"2\"\r\n",
             "Symbole | lib.dll | Symbole | 25 | 2 | 2" },
     };

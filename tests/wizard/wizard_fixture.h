@@ -153,6 +153,8 @@ protected:
             const QString iconKey = !hasIcon ? "" : row.copyIt ? "Desktop.ico" : icons + '/' + row.iconFile;
             EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconFile"), iconKey);
             EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconIndex"), hasIcon ? QString::number(row.cell) : "");
+            EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconResource"),
+                hasIcon ? iconKey + ',' + QString::number(row.cell) : "");
             EXPECT_EQ(testing_support::readFile(ico),
                 row.copyIt ? testing_support::readFile(icons + '/' + row.iconFile) : QByteArray());
         }
