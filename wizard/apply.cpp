@@ -8,6 +8,7 @@
 #include "store/IniFiles.h"
 #include "store/Registry.h"
 #include "store/folder_settings.h"
+#include "store/icon_reference.h"
 #include "store/recent_folders.h"
 #include "sys/Dateiexistenz.h"
 #include "sys/WinVersionen.h"
@@ -94,7 +95,7 @@ void root::applyIcon(const QString& folder, const QString& settings)
         // The icon copy is deleted unless it is the very file being set.
         if (FileExists(copy) && !isCopy) DeleteFileA(copy);
         DoEvents();
-        writeIconKeys(settings, IconFiles->filePath());
+        writeIconKeys(settings, IconReferenceFor(folder, IconFiles->filePath()));
         DoEvents();
     } else {
         SetFileAttributesA(folder, kAttrArchive);
@@ -129,11 +130,18 @@ void root::removeIcon(const QString& folder, const QString& settings)
     if (FileExists(copy)) SetFileAttributesA(copy, kAttrArchive);
     if (FileExists(copy)) DeleteFileA(copy);
     DoEvents();
-    IniDeleteKey(settings, kShellClassInfo, kKeyIconFile);
-    IniDeleteKey(settings, kShellClassInfo, kKeyIconIndex);
-    IniDeleteKey(settings, kShellClassInfo, kKeyIconResource);
+    // An icon that only Windows can find (set there, as Explorer does) is
+    // no choice of ours to undo: it goes only with the whole customisation.
+    const bool keepWindowsIcon
+        = !Text1->text().isEmpty() && IsWindowsOnlyReference(ReadStoredIcon(settings).file);
+    if (!keepWindowsIcon) {
+        IniDeleteKey(settings, kShellClassInfo, kKeyIconFile);
+        IniDeleteKey(settings, kShellClassInfo, kKeyIconIndex);
+        IniDeleteKey(settings, kShellClassInfo, kKeyIconResource);
+    }
     DoEvents();
-    SetFileAttributesA(folder, kAttrNone);
+    // The folder keeps the mark that makes Windows read its icon.
+    SetFileAttributesA(folder, keepWindowsIcon ? kAttrReadOnly : kAttrNone);
 }
 
 void root::removeSettingsFile(const QString& folder, const QString& settings)

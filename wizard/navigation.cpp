@@ -7,6 +7,7 @@
 #include "platform/icons/icon_api.h"
 #include "store/IniFiles.h"
 #include "store/folder_settings.h"
+#include "store/icon_reference.h"
 #include "store/recent_folders.h"
 #include "sys/Dateiexistenz.h"
 #include "sys/FileDirPath.h"
@@ -72,7 +73,11 @@ void root::leaveTooltipPage()
     }
     Text2->Clear();
     LoadRecentFolders(Text2);
-    const StoredIcon stored = ReadStoredIcon(settings);
+    StoredIcon stored = ReadStoredIcon(settings);
+    // A reference only Windows can resolve is no missing file: the page
+    // shows no icon, and the finish keeps it unless everything goes.
+    if (IsWindowsOnlyReference(stored.file)) stored.file.clear();
+    if (!stored.file.isEmpty()) stored.file = StoredReferencePath(folder, stored.file);
     if (stored.file.isEmpty()) {
         if (Text2->listCount() > 0) Text2->setListIndex(0);
         CLöschen_Click();

@@ -43,6 +43,7 @@ protected:
 
 TEST_F(Fat, TheFinishLeavesItsBitsInTheDirectoryEntries)
 {
+    iconPrefix = icons + '/'; // the icons lie on another file system
     customiseAll(mounted, [](const QString& folder) {
         ASSERT_EQ(&files::attributeStoreFor(folder.toUtf8()), &files::fatAttributeStore());
     });

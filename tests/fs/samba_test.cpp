@@ -87,6 +87,7 @@ protected:
 
 TEST_F(Samba, ClientsSeeTheFinalStates)
 {
+    iconPrefix = "..\\..\\..\\Symbole\\";
     customiseAll(dir + "/share");
     expectFinalStates(dir + "/share", [&](const QString& path) -> std::optional<DWORD> {
         const auto seen = view(path);

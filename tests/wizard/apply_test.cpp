@@ -34,8 +34,9 @@ TEST_F(Apply, NewFileHoldsItsKeysInOrder)
 {
     run("Urlaub 2026", "lib.dll", 7, false);
     const QByteArray text = testing_support::readFile(settings());
-    const QByteArray expected = "[.ShellClassInfo]\r\nInfoTip=Urlaub 2026\r\nIconFile=" + icons.toUtf8()
-        + "/lib.dll\r\nIconIndex=7\r\nIconResource=" + icons.toUtf8() + "/lib.dll,7\r\n";
+    const QByteArray expected
+        = "[.ShellClassInfo]\r\nInfoTip=Urlaub 2026\r\nIconFile=..\\Symbole\\lib.dll\r\n"
+          "IconIndex=7\r\nIconResource=..\\Symbole\\lib.dll,7\r\n";
     EXPECT_EQ(text, expected);
 }
 
@@ -155,6 +156,67 @@ TEST_F(Apply, AReRunChangesNothingOnDisk)
     }
 }
 
+// Where the icon lies decides how the settings file names it; a plain re-run
+// finds it again and changes nothing.
+TEST_F(Apply, IconReferencesByWhereTheIconLies)
+{
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/quillmark-XXXXXX"));
+    const struct {
+        const char* what;
+        QString folder;
+        const char* written; // nullptr: the full path
+    } cases[] = {
+        { "same folder", target, "blau.ico" },
+        { "a subfolder", target + "/Symbole", "Symbole\\blau.ico" },
+        { "a sibling", tmp.filePath("Bibliothek"), "..\\Bibliothek\\blau.ico" },
+        { "another file system", elsewhere.path(), nullptr },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(target).removeRecursively();
+        messages.clear();
+        icons = c.folder;
+        ASSERT_TRUE(QDir().mkpath(icons) && QDir().mkpath(target));
+        ASSERT_TRUE(testing_support::writeFile(icons + "/blau.ico", testing_support::makeIconLibrary(3)));
+        customise(target, { "", "Tipp", "blau.ico", 2, false, 34, 1 });
+        const QString written = c.written ? QString::fromUtf8(c.written) : icons + "/blau.ico";
+        EXPECT_EQ(key("IconFile"), written);
+        EXPECT_EQ(key("IconResource"), written + ",2");
+        const QByteArray ini = testing_support::readFile(settings());
+        start();
+        next();
+        next();
+        EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+        EXPECT_EQ(QFileInfo(w->IconFiles->filePath()), QFileInfo(icons + "/blau.ico"));
+        EXPECT_EQ(w->IconCache->text(), "2");
+        next();
+        EXPECT_EQ(testing_support::readFile(settings()), ini);
+    }
+}
+
+// Explorer writes references that only Windows resolves. They are no missing
+// file, survive a tooltip change and go only with the whole customisation.
+TEST_F(Apply, AnIconSetOnWindowsStaysUntilEverythingGoes)
+{
+    for (const QByteArray icon :
+        { "IconResource=%SystemRoot%\\system32\\imageres.dll,-3\r\nIconFile=C:\\x.ico\r\n",
+            "IconFile=\\\\server\\share\\x.ico\r\nIconIndex=4\r\n" }) {
+        SCOPED_TRACE(icon.constData());
+        ASSERT_TRUE(testing_support::writeFile(settings(), "[.ShellClassInfo]\r\nInfoTip=alt\r\n" + icon));
+        start();
+        next();
+        w->Text1->setText("neu");
+        next();
+        EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+        EXPECT_EQ(w->IconFiles->listIndex(), -1);
+        next();
+        EXPECT_EQ(testing_support::readFile(settings()), "[.ShellClassInfo]\r\nInfoTip=neu\r\n" + icon);
+        EXPECT_EQ(bits(target), 1u) << "Windows still reads the folder's icon";
+        run("", "", 0, false);
+        EXPECT_FALSE(QFileInfo::exists(settings()));
+    }
+}
+
 TEST_F(Apply, AnIconLyingInTheTargetFolderIsCopied)
 {
     ASSERT_TRUE(testing_support::writeFile(
@@ -184,7 +246,7 @@ TEST_F(Apply, TheIconCopyItselfIsNeverDeletedWhileItIsTheIcon)
     w->IconFiles->setFileName(QStringLiteral("Desktop.ico"));
     next();
     EXPECT_TRUE(QFileInfo::exists(copy()));
-    EXPECT_EQ(key(QStringLiteral("IconFile")), target + QStringLiteral("/Desktop.ico"));
+    EXPECT_EQ(key(QStringLiteral("IconFile")), QStringLiteral("Desktop.ico"));
 }
 
 } // namespace
