@@ -1,5 +1,6 @@
 #include "store/icon_reference.h"
 
+#include "platform/files/dos_attribute_store.h"
 #include "platform/files/samba_shares.h"
 #include "store/folder_settings.h"
 
@@ -18,25 +19,20 @@ bool sameFileSystem(const QString& a, const QString& b)
         && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev;
 }
 
-// Both canonical: whether a reader that opened the folder through a share
-// can walk to the file.
-bool reachable(const QString& folder, const QString& file)
-{
-    if (!sameFileSystem(folder, file)) return false;
-    const QStringList shares = files::sambaSharePaths();
-    const QString share = files::sambaShareHolding(folder, shares);
-    return share.isEmpty() || files::sambaShareHolding(file, { share }) == share;
-}
-
 } // namespace
 
-QString IconReferenceFor(const QString& folder, const QString& iconFile)
+IconReference IconReferenceFor(const QString& folder, const QString& iconFile)
 {
     // The kernel resolves links; a reader walks the real folders.
     const QString realFolder = QFileInfo(folder).canonicalFilePath();
     const QString realFile = QFileInfo(iconFile).canonicalFilePath();
-    if (realFolder.isEmpty() || realFile.isEmpty() || !reachable(realFolder, realFile)) return iconFile;
-    return QDir(realFolder).relativeFilePath(realFile).replace(QLatin1Char('/'), QLatin1Char('\\'));
+    if (realFolder.isEmpty() || realFile.isEmpty()) return { iconFile };
+    const QString share = files::sambaShareHolding(realFolder, files::sambaSharePaths());
+    const bool reachable = sameFileSystem(realFolder, realFile)
+        && (share.isEmpty() || files::sambaShareHolding(realFile, { share }) == share);
+    if (reachable)
+        return { QDir(realFolder).relativeFilePath(realFile).replace(QLatin1Char('/'), QLatin1Char('\\')) };
+    return { iconFile, !share.isEmpty() || files::onWindowsVolume(QFile::encodeName(realFolder)) };
 }
 
 bool IsWindowsOnlyReference(const QString& stored)

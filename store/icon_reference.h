@@ -7,8 +7,14 @@
 // is: the path relative to the folder, its parts joined with "\", when the
 // folder's readers can reach the file (same file system and, when the
 // folder lies in a share of this machine's Samba server, the same share);
-// otherwise the full path.
-QString IconReferenceFor(const QString& folder, const QString& iconFile);
+// otherwise the full path. Where Windows reads the folder (a FAT, exFAT or
+// NTFS volume, a mounted share, a share of this machine) and cannot reach
+// the file, only a copy in the folder can work.
+struct IconReference {
+    QString text;
+    bool copyNeeded = false;
+};
+IconReference IconReferenceFor(const QString& folder, const QString& iconFile);
 
 // Whether a stored reference names a place only Windows can resolve: a
 // drive ("C:\"), a UNC path ("\\server\share") or a %VARIABLE%.

@@ -89,13 +89,16 @@ void root::applyIcon(const QString& folder, const QString& settings)
 {
     const QString copy = IconCopyPath(folder);
     const bool isCopy = selectedFileIsIconCopy(folder);
-    if (bKopieren->value() == 0) {
+    const IconReference reference = IconReferenceFor(folder, IconFiles->filePath());
+    // Where Windows reads the folder but cannot reach the file, only a copy
+    // works: the finish makes one as if the box were ticked.
+    if (bKopieren->value() == 0 && !reference.copyNeeded) {
         SetFileAttributesA(folder, kAttrArchive);
         if (FileExists(copy)) SetFileAttributesA(copy, kAttrArchive);
         // The icon copy is deleted unless it is the very file being set.
         if (FileExists(copy) && !isCopy) DeleteFileA(copy);
         DoEvents();
-        writeIconKeys(settings, IconReferenceFor(folder, IconFiles->filePath()));
+        writeIconKeys(settings, reference.text);
         DoEvents();
     } else {
         SetFileAttributesA(folder, kAttrArchive);

@@ -21,6 +21,9 @@ namespace {
 
 constexpr long kNtfs3Magic = 0x7366746e;
 constexpr long kNtfsLegacyMagic = 0x5346544e;
+// The kernel's SMB client: cifs, and smb3 as newer kernels name it.
+constexpr long kCifsMagic = 0xFF534D42;
+constexpr long kSmb2Magic = 0xFE534D42;
 constexpr const char* kNtfsAttrib = "system.ntfs_attrib";
 constexpr const char* kDosAttrib = "user.DOSATTRIB";
 // Directory, sparse, reparse point, compressed, encrypted, and NTFS-3G's
@@ -214,18 +217,39 @@ AttributeStorage storageFor(long fsMagic, bool answersNtfsAttrib)
     }
 }
 
-const DosAttributeStore& attributeStoreFor(const QByteArray& path)
+namespace {
+
+// The file system's magic number and whether a FUSE path answers NTFS-3G's
+// attribute query; nullopt when statfs fails.
+std::optional<std::pair<long, bool>> fileSystemOf(const QByteArray& path)
 {
-    if (const DosAttributeStore* o = g_override.load()) return *o;
     struct statfs sf;
-    if (::statfs(path.constData(), &sf) != 0) return sambaAttributeStore();
+    if (::statfs(path.constData(), &sf) != 0) return std::nullopt;
     const long magic = long(sf.f_type);
     bool ntfsAttrib = false;
     if (magic == FUSE_SUPER_MAGIC) {
         std::uint32_t v = 0;
         ntfsAttrib = ::getxattr(path.constData(), kNtfsAttrib, &v, sizeof v) == ssize_t(sizeof v);
     }
-    switch (storageFor(magic, ntfsAttrib)) {
+    return std::pair(magic, ntfsAttrib);
+}
+
+} // namespace
+
+bool onWindowsVolume(const QByteArray& path)
+{
+    const auto fs = fileSystemOf(path);
+    return fs
+        && (fs->first == kCifsMagic || fs->first == kSmb2Magic
+            || storageFor(fs->first, fs->second) != AttributeStorage::Samba);
+}
+
+const DosAttributeStore& attributeStoreFor(const QByteArray& path)
+{
+    if (const DosAttributeStore* o = g_override.load()) return *o;
+    const auto fs = fileSystemOf(path);
+    if (!fs) return sambaAttributeStore();
+    switch (storageFor(fs->first, fs->second)) {
     case AttributeStorage::Fat:
         return fatAttributeStore();
     case AttributeStorage::Ntfs:

@@ -42,6 +42,10 @@ AttributeStorage storageFor(long fsMagic, bool answersNtfsAttrib);
 // The store for an existing path (or one in an existing folder).
 const DosAttributeStore& attributeStoreFor(const QByteArray& path);
 
+// Whether the path lies on a volume Windows reads itself: FAT, exFAT, NTFS,
+// or a share mounted from a server (cifs, smb3).
+bool onWindowsVolume(const QByteArray& path);
+
 // Tests put a store of their choice in front of the choice by file system;
 // nullptr restores it.
 void setAttributeStoreOverride(const DosAttributeStore* store);

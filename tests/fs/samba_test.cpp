@@ -39,10 +39,12 @@ protected:
                 smbd.reset();
         }
         ASSERT_TRUE(smbd) << "smbd does not listen; see " << dir.toStdString() << "/log.smbd";
+        qputenv("QUILLMARK_SMB_CONF", config().toUtf8());
     }
     void TearDown() override
     {
         smbd.reset();
+        qputenv("QUILLMARK_SMB_CONF", "");
         FsWizard::TearDown();
     }
     QString config() const { return dir + "/smb.conf"; }
@@ -87,7 +89,7 @@ protected:
 
 TEST_F(Samba, ClientsSeeTheFinalStates)
 {
-    iconPrefix = "..\\..\\..\\Symbole\\";
+    copiedAnyway = true; // the icons lie outside the share
     customiseAll(dir + "/share");
     expectFinalStates(dir + "/share", [&](const QString& path) -> std::optional<DWORD> {
         const auto seen = view(path);
