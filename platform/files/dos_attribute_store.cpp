@@ -1,6 +1,7 @@
 #include "platform/files/dos_attribute_store.h"
 
 #include "platform/files/dos_attrib_blob.h"
+#include "platform/little_endian.h"
 
 #include <linux/magic.h>
 #include <linux/msdos_fs.h>
@@ -25,6 +26,7 @@ constexpr long kNtfsLegacyMagic = 0x5346544e;
 constexpr long kCifsMagic = 0xFF534D42;
 constexpr long kSmb2Magic = 0xFE534D42;
 constexpr const char* kNtfsAttrib = "system.ntfs_attrib";
+constexpr const char* kCifsDosAttrib = "user.cifs.dosattrib";
 constexpr const char* kDosAttrib = "user.DOSATTRIB";
 // Directory, sparse, reparse point, compressed, encrypted, and NTFS-3G's
 // index bits: they belong to a file's data, not to what the user set.
@@ -121,6 +123,34 @@ public:
     }
 };
 
+// The kernel's SMB client passes the attribute word to and from the server
+// through this attribute: 32 bits, little-endian. The server keeps the
+// directory bit and others; they are written back as read.
+class CifsStore final : public DosAttributeStore {
+public:
+    const char* name() const override { return "cifs"; }
+    std::optional<DWORD> read(const QByteArray& path) const override
+    {
+        unsigned char word[4];
+        if (::getxattr(path.constData(), kCifsDosAttrib, word, sizeof word) != ssize_t(sizeof word))
+            return std::nullopt;
+        return le::get32(word);
+    }
+    bool write(const QByteArray& path, DWORD bits) const override
+    {
+        const auto old = read(path);
+        if (!old) return false;
+        unsigned char word[4];
+        le::put32(word, (*old & ~kDosBits) | (bits & kDosBits));
+        return ::setxattr(path.constData(), kCifsDosAttrib, word, sizeof word, 0) == 0;
+    }
+    bool copy(const QByteArray& from, const QByteArray& to) const override
+    {
+        const auto bits = read(from);
+        return bits && write(to, *bits);
+    }
+};
+
 // Wine takes a file's read-only state from its write permission, so the bit
 // is mirrored there for files. Folders keep theirs in the attribute only:
 // on a folder it marks a customised folder, not a locked one.
@@ -193,6 +223,12 @@ const DosAttributeStore& ntfsAttributeStore()
     return store;
 }
 
+const DosAttributeStore& cifsAttributeStore()
+{
+    static const CifsStore store;
+    return store;
+}
+
 const DosAttributeStore& sambaAttributeStore()
 {
     static const SambaStore store;
@@ -208,6 +244,9 @@ AttributeStorage storageFor(long fsMagic, bool answersNtfsAttrib)
     case kNtfs3Magic:
     case kNtfsLegacyMagic:
         return AttributeStorage::Ntfs;
+    case kCifsMagic:
+    case kSmb2Magic:
+        return AttributeStorage::Cifs;
     case FUSE_SUPER_MAGIC:
         // NTFS-3G mounts as fuseblk, which statfs cannot tell from other
         // FUSE file systems; its attribute query can.
@@ -239,9 +278,7 @@ std::optional<std::pair<long, bool>> fileSystemOf(const QByteArray& path)
 bool onWindowsVolume(const QByteArray& path)
 {
     const auto fs = fileSystemOf(path);
-    return fs
-        && (fs->first == kCifsMagic || fs->first == kSmb2Magic
-            || storageFor(fs->first, fs->second) != AttributeStorage::Samba);
+    return fs && storageFor(fs->first, fs->second) != AttributeStorage::Samba;
 }
 
 const DosAttributeStore& attributeStoreFor(const QByteArray& path)
@@ -254,6 +291,8 @@ const DosAttributeStore& attributeStoreFor(const QByteArray& path)
         return fatAttributeStore();
     case AttributeStorage::Ntfs:
         return ntfsAttributeStore();
+    case AttributeStorage::Cifs:
+        return cifsAttributeStore();
     case AttributeStorage::Samba:
         break;
     }
