@@ -100,6 +100,26 @@ TEST_F(Samba, ClientsSeeTheFinalStates)
     });
 }
 
+// A folder and a library folder in one share: a client that opens the folder
+// through the share reads the settings file (Unicode here) and finds the icon
+// by the relative name written in it, as Windows does.
+TEST_F(Samba, ClientsFindTheIconByItsRelativeName)
+{
+    const QString share = dir + "/share", got = tmp.filePath("got");
+    icons = share + "/Bibliothek";
+    ASSERT_TRUE(QDir().mkpath(icons) && QDir().mkpath(share + "/Kunden"));
+    ASSERT_TRUE(testing_support::writeFile(icons + "/ordner.dll", testing_support::makeIconLibrary(5)));
+    customise(share + "/Kunden", { "", "Κύπρος", "ordner.dll", 4, false, 34, 1 });
+    ASSERT_TRUE(client("cd Kunden; get Desktop.ini \"" + got + ".ini\"").ok);
+    EXPECT_EQ(IniRead(got + ".ini", kShellClassInfo, "Infotip"), "Κύπρος");
+    const QString reference = IniRead(got + ".ini", kShellClassInfo, "IconFile");
+    EXPECT_EQ(reference, "..\\Bibliothek\\ordner.dll");
+    EXPECT_EQ(IniRead(got + ".ini", kShellClassInfo, "IconResource"), reference + ",4");
+    const ToolRun fetched = client("cd Kunden; get \"" + reference + "\" \"" + got + ".dll\"");
+    EXPECT_TRUE(fetched.ok) << fetched.output.toStdString();
+    EXPECT_EQ(testing_support::readFile(got + ".dll"), testing_support::readFile(icons + "/ordner.dll"));
+}
+
 // Samba stores its own blob with a creation time; rewriting the file and
 // setting bits must keep both what clients see and the blob's version.
 TEST_F(Samba, SambasOwnBlobKeepsItsCreationTime)
