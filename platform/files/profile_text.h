@@ -11,8 +11,9 @@
 // - text is Windows-1252, unless the file starts with a UTF-16LE byte order
 //   mark. A write whose text Windows-1252 cannot hold turns the whole file
 //   into UTF-16LE with that mark first (every byte maps to one character, so
-//   nothing is lost), as Windows reads such a file as Unicode. A UTF-8 byte order mark is not recognised (nor
-//   by Windows): its bytes stay part of the first line, which then is no section line.
+//   nothing is lost), as Windows reads such a file as Unicode. A UTF-8 byte
+//   order mark is not recognised (nor by Windows): its bytes stay part of
+//   the first line, which then is no section line.
 // Lines before the first section belong to no section and are never found.
 #include "platform/little_endian.h"
 
