@@ -2,6 +2,7 @@
 
 #include "platform/app.h"
 #include "platform/files/profile_keys.h"
+#include "store/IniFiles.h"
 #include "sys/WindowsOrdner.h"
 
 QString SettingsFilePath(const QString& folder)
@@ -12,6 +13,25 @@ QString SettingsFilePath(const QString& folder)
 QString IconCopyPath(const QString& folder)
 {
     return folder + QLatin1Char('/') + kIconCopyName;
+}
+
+QString TooltipAsWritten(const QString& text)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return line;
+}
+
+StoredIcon ReadStoredIcon(const QString& settingsFile)
+{
+    const QString file = IniRead(settingsFile, kShellClassInfo, kKeyIconFile);
+    if (!file.isEmpty()) return { file, IniRead(settingsFile, kShellClassInfo, kKeyIconIndex) };
+    const QString resource = IniRead(settingsFile, kShellClassInfo, kKeyIconResource);
+    const qsizetype comma = resource.lastIndexOf(QLatin1Char(','));
+    if (comma < 0) return { resource, QString() };
+    return { resource.left(comma).trimmed(), resource.mid(comma + 1).trimmed() };
 }
 
 QString RecentFoldersFilePath()

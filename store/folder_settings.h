@@ -15,6 +15,9 @@ inline const QString kKeyInfoTip = QStringLiteral("InfoTip");
 inline const QString kKeyInfotipRead = QStringLiteral("Infotip");
 inline const QString kKeyIconFile = QStringLiteral("IconFile");
 inline const QString kKeyIconIndex = QStringLiteral("IconIndex");
+// Windows since Vista keeps the icon as "file,index" under this key too, and
+// prefers it to the other two.
+inline const QString kKeyIconResource = QStringLiteral("IconResource");
 
 // The program's per-user registry key.
 inline const QString kRegSetFolders = QStringLiteral("Software\\Morvane\\Set Folders");
@@ -30,6 +33,19 @@ inline constexpr DWORD kAttrSystemArchive = 36;
 // one separator.
 QString SettingsFilePath(const QString& folder);
 QString IconCopyPath(const QString& folder);
+
+// The tooltip as the settings file holds it: one line, each line break
+// (CR LF, a lone CR or LF) written as one blank, so that a second line can
+// never become a stray line, a section or a key of its own.
+QString TooltipAsWritten(const QString& text);
+
+// The icon a settings file names: IconFile and IconIndex, or when IconFile
+// is empty the file and index of IconResource (split at its last comma).
+struct StoredIcon {
+    QString file;
+    QString index;
+};
+StoredIcon ReadStoredIcon(const QString& settingsFile);
 
 // The recent-folders file: in the Windows directory, named after the
 // executable with the extension ".dat".

@@ -8,6 +8,7 @@
 #include "store/IniFiles.h"
 #include "store/Registry.h"
 #include "store/folder_settings.h"
+#include "store/icon_reference.h"
 #include "store/recent_folders.h"
 #include "sys/Dateiexistenz.h"
 #include "sys/WinVersionen.h"
@@ -76,7 +77,7 @@ void root::applyCustomisation()
 void root::applyTooltip(const QString& folder, const QString& settings)
 {
     if (!Text1->text().isEmpty()) {
-        IniWrite(settings, kShellClassInfo, kKeyInfoTip, Text1->text());
+        IniWrite(settings, kShellClassInfo, kKeyInfoTip, TooltipAsWritten(Text1->text()));
         SetFileAttributesA(settings, kAttrHiddenArchive);
         SetFileAttributesA(folder, kAttrReadOnly);
     } else {
@@ -88,14 +89,16 @@ void root::applyIcon(const QString& folder, const QString& settings)
 {
     const QString copy = IconCopyPath(folder);
     const bool isCopy = selectedFileIsIconCopy(folder);
-    if (bKopieren->value() == 0) {
+    const IconReference reference = IconReferenceFor(folder, IconFiles->filePath());
+    // Where Windows reads the folder but cannot reach the file, only a copy
+    // works: the finish makes one as if the box were ticked.
+    if (bKopieren->value() == 0 && !reference.copyNeeded) {
         SetFileAttributesA(folder, kAttrArchive);
         if (FileExists(copy)) SetFileAttributesA(copy, kAttrArchive);
         // The icon copy is deleted unless it is the very file being set.
         if (FileExists(copy) && !isCopy) DeleteFileA(copy);
         DoEvents();
-        IniWrite(settings, kShellClassInfo, kKeyIconFile, IconFiles->filePath());
-        IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
+        writeIconKeys(settings, reference.text);
         DoEvents();
     } else {
         SetFileAttributesA(folder, kAttrArchive);
@@ -105,14 +108,22 @@ void root::applyIcon(const QString& folder, const QString& settings)
         // copied over it.
         if (!isCopy && FileExists(copy)) DeleteFileA(copy);
         DoEvents();
-        IniWrite(settings, kShellClassInfo, kKeyIconFile, kIconCopyName);
-        IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
+        writeIconKeys(settings, kIconCopyName);
         if (!isCopy) CopyFileA(IconFiles->filePath(), copy, 0);
         SetFileAttributesA(copy, kAttrHiddenArchive);
     }
     SetFileAttributesA(settings, kAttrHiddenArchive);
     SetFileAttributesA(folder, kAttrReadOnly);
     if (GetWinVersion() == QLatin1String("Me")) SetFileAttributesA(folder, kAttrSystemArchive);
+}
+
+// Windows since Vista reads IconResource before the other two keys: it
+// always names the same icon, or Windows would go on showing an old one.
+void root::writeIconKeys(const QString& settings, const QString& reference)
+{
+    IniWrite(settings, kShellClassInfo, kKeyIconFile, reference);
+    IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
+    IniWrite(settings, kShellClassInfo, kKeyIconResource, reference + QLatin1Char(',') + IconCache->text());
 }
 
 void root::removeIcon(const QString& folder, const QString& settings)
@@ -122,10 +133,18 @@ void root::removeIcon(const QString& folder, const QString& settings)
     if (FileExists(copy)) SetFileAttributesA(copy, kAttrArchive);
     if (FileExists(copy)) DeleteFileA(copy);
     DoEvents();
-    IniDeleteKey(settings, kShellClassInfo, kKeyIconFile);
-    IniDeleteKey(settings, kShellClassInfo, kKeyIconIndex);
+    // An icon that only Windows can find (set there, as Explorer does) is
+    // no choice of ours to undo: it goes only with the whole customisation.
+    const bool keepWindowsIcon
+        = !Text1->text().isEmpty() && IsWindowsOnlyReference(ReadStoredIcon(settings).file);
+    if (!keepWindowsIcon) {
+        IniDeleteKey(settings, kShellClassInfo, kKeyIconFile);
+        IniDeleteKey(settings, kShellClassInfo, kKeyIconIndex);
+        IniDeleteKey(settings, kShellClassInfo, kKeyIconResource);
+    }
     DoEvents();
-    SetFileAttributesA(folder, kAttrNone);
+    // The folder keeps the mark that makes Windows read its icon.
+    SetFileAttributesA(folder, keepWindowsIcon ? kAttrReadOnly : kAttrNone);
 }
 
 void root::removeSettingsFile(const QString& folder, const QString& settings)

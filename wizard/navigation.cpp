@@ -4,8 +4,10 @@
 
 #include "platform/app.h"
 #include "platform/files/file_attributes.h"
+#include "platform/icons/icon_api.h"
 #include "store/IniFiles.h"
 #include "store/folder_settings.h"
+#include "store/icon_reference.h"
 #include "store/recent_folders.h"
 #include "sys/Dateiexistenz.h"
 #include "sys/FileDirPath.h"
@@ -71,12 +73,16 @@ void root::leaveTooltipPage()
     }
     Text2->Clear();
     LoadRecentFolders(Text2);
-    const QString stored = IniRead(settings, kShellClassInfo, kKeyIconFile);
-    if (stored.isEmpty()) {
+    StoredIcon stored = ReadStoredIcon(settings);
+    // A reference only Windows can resolve is no missing file: the page
+    // shows no icon, and the finish keeps it unless everything goes.
+    if (IsWindowsOnlyReference(stored.file)) stored.file.clear();
+    if (!stored.file.isEmpty()) stored.file = StoredReferencePath(folder, stored.file);
+    if (stored.file.isEmpty()) {
         if (Text2->listCount() > 0) Text2->setListIndex(0);
         CLöschen_Click();
     } else {
-        restoreStoredIcon(folder, settings, stored);
+        restoreStoredIcon(folder, stored);
     }
     CCancel->setCancel(false);
     PSet3->setVisible(true);
@@ -89,13 +95,13 @@ void root::leaveTooltipPage()
     IconFiles->SetFocus();
 }
 
-void root::restoreStoredIcon(const QString& folder, const QString& settings, const QString& stored)
+void root::restoreStoredIcon(const QString& folder, const StoredIcon& stored)
 {
     for (QWidget* control : std::initializer_list<QWidget*> { CZurück, CWeiter, CCancel, Text1 })
         control->setEnabled(false);
     IconFiles->setHeightTwips(2220);
-    QString storedFolder = GetFolderPart(stored);
-    const QString name = GetFilePart(stored);
+    QString storedFolder = GetFolderPart(stored.file);
+    const QString name = GetFilePart(stored.file);
     if (storedFolder.size() >= 3 && storedFolder.endsWith(QLatin1Char('/'))) storedFolder.chop(1);
     if (FolderExists(storedFolder)) {
         Text2->setTag(kTagProgramChange);
@@ -125,9 +131,12 @@ void root::restoreStoredIcon(const QString& folder, const QString& settings, con
         IconFiles->setEnabled(true);
     }
     if (IconFiles->fileName() == name) {
-        const QString index = IniRead(settings, kShellClassInfo, kKeyIconIndex);
+        const QString& index = stored.index;
         bool number = false;
-        const int cell = index.trimmed().toInt(&number);
+        int cell = index.trimmed().toInt(&number);
+        // A negative index names the icon by its resource id, as Windows
+        // writes it; the grid counts positions.
+        if (number && cell < 0) cell = icons::iconPositionOfId(IconFiles->filePath(), -cell);
         // A stored index that is no number is skipped. One beyond the grid
         // (chosen in the icon-choice dialog) is kept as it is, unmarked.
         if (!index.isEmpty() && IconFiles->listIndex() != -1 && number && !Bilddatei_Click(cell)

@@ -14,6 +14,7 @@
 //   pages/icons/icon_file_list.cpp   IconFiles_*
 //   pages/icons/icon_grid.cpp        Bilddatei_Click, bKopieren_Click, ClearPics, ...
 #include "platform/ui/toolkit.h"
+#include "store/folder_settings.h"
 
 #include <array>
 
@@ -122,13 +123,14 @@ private:
     void leaveIntroduction();
     void leaveTooltipPage();
     void stripFolderBoxQuotes();
-    void restoreStoredIcon(const QString& folder, const QString& settings, const QString& stored);
+    void restoreStoredIcon(const QString& folder, const StoredIcon& stored);
     GridChoice gridChoice() const;
     void keepChoiceOfSameFile(const GridChoice& before);
 
     void applyCustomisation();
     void applyTooltip(const QString& folder, const QString& settings);
     void applyIcon(const QString& folder, const QString& settings);
+    void writeIconKeys(const QString& settings, const QString& reference);
     void removeIcon(const QString& folder, const QString& settings);
     void removeSettingsFile(const QString& folder, const QString& settings);
     bool selectedFileIsIconCopy(const QString& folder) const;

@@ -82,4 +82,12 @@ QByteArray encodeAnsi(const QString& text)
     return out;
 }
 
+bool fitsAnsi(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.isSurrogate() || encodeOne(c.unicode()) < 0) return false;
+    }
+    return true;
+}
+
 } // namespace files

@@ -13,6 +13,8 @@ inline QString decodeAnsi(const QByteArray& bytes)
     return decodeAnsi(bytes.constData(), bytes.size());
 }
 QByteArray encodeAnsi(const QString& text);
+// Whether every character of text survives the code page.
+bool fitsAnsi(const QString& text);
 // What a text becomes after a trip through the code page.
 inline QString foldAnsi(const QString& text)
 {

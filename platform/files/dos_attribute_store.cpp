@@ -1,6 +1,7 @@
 #include "platform/files/dos_attribute_store.h"
 
 #include "platform/files/dos_attrib_blob.h"
+#include "platform/little_endian.h"
 
 #include <linux/magic.h>
 #include <linux/msdos_fs.h>
@@ -21,7 +22,11 @@ namespace {
 
 constexpr long kNtfs3Magic = 0x7366746e;
 constexpr long kNtfsLegacyMagic = 0x5346544e;
+// The kernel's SMB client: cifs, and smb3 as newer kernels name it.
+constexpr long kCifsMagic = 0xFF534D42;
+constexpr long kSmb2Magic = 0xFE534D42;
 constexpr const char* kNtfsAttrib = "system.ntfs_attrib";
+constexpr const char* kCifsDosAttrib = "user.cifs.dosattrib";
 constexpr const char* kDosAttrib = "user.DOSATTRIB";
 // Directory, sparse, reparse point, compressed, encrypted, and NTFS-3G's
 // index bits: they belong to a file's data, not to what the user set.
@@ -118,6 +123,34 @@ public:
     }
 };
 
+// The kernel's SMB client passes the attribute word to and from the server
+// through this attribute: 32 bits, little-endian. The server keeps the
+// directory bit and others; they are written back as read.
+class CifsStore final : public DosAttributeStore {
+public:
+    const char* name() const override { return "cifs"; }
+    std::optional<DWORD> read(const QByteArray& path) const override
+    {
+        unsigned char word[4];
+        if (::getxattr(path.constData(), kCifsDosAttrib, word, sizeof word) != ssize_t(sizeof word))
+            return std::nullopt;
+        return le::get32(word);
+    }
+    bool write(const QByteArray& path, DWORD bits) const override
+    {
+        const auto old = read(path);
+        if (!old) return false;
+        unsigned char word[4];
+        le::put32(word, (*old & ~kDosBits) | (bits & kDosBits));
+        return ::setxattr(path.constData(), kCifsDosAttrib, word, sizeof word, 0) == 0;
+    }
+    bool copy(const QByteArray& from, const QByteArray& to) const override
+    {
+        const auto bits = read(from);
+        return bits && write(to, *bits);
+    }
+};
+
 // Wine takes a file's read-only state from its write permission, so the bit
 // is mirrored there for files. Folders keep theirs in the attribute only:
 // on a folder it marks a customised folder, not a locked one.
@@ -190,6 +223,12 @@ const DosAttributeStore& ntfsAttributeStore()
     return store;
 }
 
+const DosAttributeStore& cifsAttributeStore()
+{
+    static const CifsStore store;
+    return store;
+}
+
 const DosAttributeStore& sambaAttributeStore()
 {
     static const SambaStore store;
@@ -205,6 +244,9 @@ AttributeStorage storageFor(long fsMagic, bool answersNtfsAttrib)
     case kNtfs3Magic:
     case kNtfsLegacyMagic:
         return AttributeStorage::Ntfs;
+    case kCifsMagic:
+    case kSmb2Magic:
+        return AttributeStorage::Cifs;
     case FUSE_SUPER_MAGIC:
         // NTFS-3G mounts as fuseblk, which statfs cannot tell from other
         // FUSE file systems; its attribute query can.
@@ -214,22 +256,43 @@ AttributeStorage storageFor(long fsMagic, bool answersNtfsAttrib)
     }
 }
 
-const DosAttributeStore& attributeStoreFor(const QByteArray& path)
+namespace {
+
+// The file system's magic number and whether a FUSE path answers NTFS-3G's
+// attribute query; nullopt when statfs fails.
+std::optional<std::pair<long, bool>> fileSystemOf(const QByteArray& path)
 {
-    if (const DosAttributeStore* o = g_override.load()) return *o;
     struct statfs sf;
-    if (::statfs(path.constData(), &sf) != 0) return sambaAttributeStore();
+    if (::statfs(path.constData(), &sf) != 0) return std::nullopt;
     const long magic = long(sf.f_type);
     bool ntfsAttrib = false;
     if (magic == FUSE_SUPER_MAGIC) {
         std::uint32_t v = 0;
         ntfsAttrib = ::getxattr(path.constData(), kNtfsAttrib, &v, sizeof v) == ssize_t(sizeof v);
     }
-    switch (storageFor(magic, ntfsAttrib)) {
+    return std::pair(magic, ntfsAttrib);
+}
+
+} // namespace
+
+bool onWindowsVolume(const QByteArray& path)
+{
+    const auto fs = fileSystemOf(path);
+    return fs && storageFor(fs->first, fs->second) != AttributeStorage::Samba;
+}
+
+const DosAttributeStore& attributeStoreFor(const QByteArray& path)
+{
+    if (const DosAttributeStore* o = g_override.load()) return *o;
+    const auto fs = fileSystemOf(path);
+    if (!fs) return sambaAttributeStore();
+    switch (storageFor(fs->first, fs->second)) {
     case AttributeStorage::Fat:
         return fatAttributeStore();
     case AttributeStorage::Ntfs:
         return ntfsAttributeStore();
+    case AttributeStorage::Cifs:
+        return cifsAttributeStore();
     case AttributeStorage::Samba:
         break;
     }

@@ -1,7 +1,9 @@
 #pragma once
 // Where the DOS attribute bits of a file or folder live depends on the file
 // system under it: FAT and exFAT keep them in the directory entry, NTFS in
-// its standard information (through an extended attribute), and every other
+// its standard information (through an extended attribute), a share mounted
+// with the kernel's SMB client on the server (through the client's
+// user.cifs.dosattrib attribute), and every other
 // file system in Samba's user.DOSATTRIB extended attribute, where Samba
 // shares and Wine look for them.
 #include "platform/win_types.h"
@@ -31,9 +33,10 @@ public:
 
 const DosAttributeStore& fatAttributeStore();
 const DosAttributeStore& ntfsAttributeStore();
+const DosAttributeStore& cifsAttributeStore();
 const DosAttributeStore& sambaAttributeStore();
 
-enum class AttributeStorage { Fat, Ntfs, Samba };
+enum class AttributeStorage { Fat, Ntfs, Cifs, Samba };
 
 // The choice by file system: the statfs magic number, and for FUSE file
 // systems whether the path answers NTFS-3G's attribute query.
@@ -41,6 +44,10 @@ AttributeStorage storageFor(long fsMagic, bool answersNtfsAttrib);
 
 // The store for an existing path (or one in an existing folder).
 const DosAttributeStore& attributeStoreFor(const QByteArray& path);
+
+// Whether the path lies on a volume Windows reads itself: FAT, exFAT, NTFS,
+// or a share mounted from a server (cifs, smb3): any storage but Samba's.
+bool onWindowsVolume(const QByteArray& path);
 
 // Tests put a store of their choice in front of the choice by file system;
 // nullptr restores it.

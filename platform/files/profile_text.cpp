@@ -125,6 +125,17 @@ QByteArray ProfileText::raw(qsizetype fromUnit, qsizetype toUnit) const
     return m_bytes.mid(byteAt(fromUnit), byteAt(toUnit) - byteAt(fromUnit));
 }
 
+QByteArray ProfileText::asUtf16() const
+{
+    const QString text = decodeAnsi(m_bytes);
+    QByteArray out(2 + text.size() * 2, Qt::Uninitialized);
+    out[0] = char(0xFF);
+    out[1] = char(0xFE);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        le::put16(out.data() + 2 + 2 * i, text[i].unicode());
+    return out;
+}
+
 std::optional<QString> ProfileText::sectionName(const Line& line) const
 {
     qsizetype open = line.begin;
@@ -190,6 +201,8 @@ std::optional<QString> ProfileText::value(const QString& section, const QString&
 
 QByteArray ProfileText::withValue(const QString& section, const QString& key, const QString& value) const
 {
+    if (m_unit == 1 && !(fitsAnsi(section) && fitsAnsi(key) && fitsAnsi(value)))
+        return ProfileText(asUtf16()).withValue(section, key, value);
     const Found f = find(section, key);
     const QByteArray newline = encode(QStringLiteral("\r\n"));
     if (f.key >= 0) {

@@ -9,8 +9,11 @@
 // - values are trimmed and lose one pair of surrounding double quotes;
 // - lines end in CR LF, a lone CR or a lone LF; lines we add end in CR LF;
 // - text is Windows-1252, unless the file starts with a UTF-16LE byte order
-//   mark. A UTF-8 byte order mark is not recognised (nor by Windows): its
-//   bytes stay part of the first line, which then is no section line.
+//   mark. A write whose text Windows-1252 cannot hold turns the whole file
+//   into UTF-16LE with that mark first (every byte maps to one character, so
+//   nothing is lost), as Windows reads such a file as Unicode. A UTF-8 byte
+//   order mark is not recognised (nor by Windows): its bytes stay part of
+//   the first line, which then is no section line.
 // Lines before the first section belong to no section and are never found.
 #include "platform/little_endian.h"
 
@@ -72,6 +75,7 @@ private:
     QString decode(qsizetype from, qsizetype to) const;
     QByteArray encode(const QString& text) const;
     QByteArray raw(qsizetype fromUnit, qsizetype toUnit) const;
+    QByteArray asUtf16() const;
     std::optional<QString> sectionName(const Line& line) const;
     qsizetype equalsSign(const Line& line) const;
     Found find(const QString& section, const QString& key) const;

@@ -115,6 +115,12 @@ QImage iconHandleImage(HICON icon)
     return it == t.images.end() ? QImage() : it->second;
 }
 
+int iconPositionOfId(const QString& path, int id)
+{
+    const auto file = openIconFile(path);
+    return file && id > 0 ? file->indexOfGroupId(std::uint32_t(id)) : -1;
+}
+
 } // namespace icons
 
 HICON ExtractIconA(HINSTANCE, const QString& file, UINT index)

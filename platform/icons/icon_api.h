@@ -35,4 +35,6 @@ namespace icons {
 HICON createIconHandle(const QImage& image);
 // A copy of the image behind a handle; null for 0 or a dead handle.
 QImage iconHandleImage(HICON icon);
+// The position of the icon whose resource id is `id` in file, or -1.
+int iconPositionOfId(const QString& file, int id);
 } // namespace icons

@@ -3,9 +3,12 @@
 #include "tests/fs/fs_fixture.h"
 
 #include "platform/files/dos_attrib_blob.h"
+#include "platform/files/dos_attribute_store.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
+
+#include <sys/xattr.h>
 
 namespace {
 
@@ -39,10 +42,12 @@ protected:
                 smbd.reset();
         }
         ASSERT_TRUE(smbd) << "smbd does not listen; see " << dir.toStdString() << "/log.smbd";
+        qputenv("QUILLMARK_SMB_CONF", config().toUtf8());
     }
     void TearDown() override
     {
         smbd.reset();
+        qputenv("QUILLMARK_SMB_CONF", "");
         FsWizard::TearDown();
     }
     QString config() const { return dir + "/smb.conf"; }
@@ -87,11 +92,32 @@ protected:
 
 TEST_F(Samba, ClientsSeeTheFinalStates)
 {
+    copiedAnyway = true; // the icons lie outside the share
     customiseAll(dir + "/share");
     expectFinalStates(dir + "/share", [&](const QString& path) -> std::optional<DWORD> {
         const auto seen = view(path);
         return seen ? std::optional(seen->attributes & kFour) : std::nullopt;
     });
+}
+
+// A folder and a library folder in one share: a client that opens the folder
+// through the share reads the settings file (Unicode here) and finds the icon
+// by the relative name written in it, as Windows does.
+TEST_F(Samba, ClientsFindTheIconByItsRelativeName)
+{
+    const QString share = dir + "/share", got = tmp.filePath("got");
+    icons = share + "/Bibliothek";
+    ASSERT_TRUE(QDir().mkpath(icons) && QDir().mkpath(share + "/Kunden"));
+    ASSERT_TRUE(testing_support::writeFile(icons + "/ordner.dll", testing_support::makeIconLibrary(5)));
+    customise(share + "/Kunden", { "", "Κύπρος", "ordner.dll", 4, false, 34, 1 });
+    ASSERT_TRUE(client("cd Kunden; get Desktop.ini \"" + got + ".ini\"").ok);
+    EXPECT_EQ(IniRead(got + ".ini", kShellClassInfo, "Infotip"), "Κύπρος");
+    const QString reference = IniRead(got + ".ini", kShellClassInfo, "IconFile");
+    EXPECT_EQ(reference, "..\\Bibliothek\\ordner.dll");
+    EXPECT_EQ(IniRead(got + ".ini", kShellClassInfo, "IconResource"), reference + ",4");
+    const ToolRun fetched = client("cd Kunden; get \"" + reference + "\" \"" + got + ".dll\"");
+    EXPECT_TRUE(fetched.ok) << fetched.output.toStdString();
+    EXPECT_EQ(testing_support::readFile(got + ".dll"), testing_support::readFile(icons + "/ordner.dll"));
 }
 
 // Samba stores its own blob with a creation time; rewriting the file and
@@ -122,6 +148,21 @@ TEST_F(Samba, SambasOwnBlobKeepsItsCreationTime)
         const auto stored = files::decodeDosAttrib(testutil::dosAttribXattr(ini).value_or(""));
         EXPECT_TRUE(stored && stored->version == samba->version);
     }
+}
+
+// mount.cifs takes the attribute word as 32 bits little-endian; this kernel
+// has no CIFS client, so the word is checked in a file's own attribute.
+TEST(MountedShare, AttributeWordIsLittleEndianAndKeepsTheServersBits)
+{
+    QTemporaryDir tmp;
+    const QByteArray file = QFile::encodeName(tmp.path()), name = "user.cifs.dosattrib";
+    ASSERT_EQ(::setxattr(file.constData(), name.constData(), "\x10\x20\x01\x00", 4, 0),
+        0); // directory, not indexed, a high bit
+    EXPECT_EQ(files::cifsAttributeStore().read(file), 0x12010u);
+    ASSERT_TRUE(files::cifsAttributeStore().write(file, 0x23));
+    char after[4] = {};
+    EXPECT_EQ(QByteArray(after, int(::getxattr(file.constData(), name.constData(), after, 4))),
+        QByteArray("\x33\x20\x01\x00", 4));
 }
 
 } // namespace

@@ -18,6 +18,8 @@ int main(int argc, char** argv)
     setenv("XDG_DATA_HOME", (h + "/data").constData(), 1);
     setenv("QUILLMARK_REGISTRY_DIR", (h + "/registry").constData(), 1);
     setenv("QUILLMARK_WINDOWS_DIR", (h + "/windows").constData(), 1);
+    setenv("QUILLMARK_SMB_CONF", "", 1); // no Samba shares unless a test names its own
+
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -34,9 +34,21 @@ TEST_F(Apply, NewFileHoldsItsKeysInOrder)
 {
     run("Urlaub 2026", "lib.dll", 7, false);
     const QByteArray text = testing_support::readFile(settings());
-    const QByteArray expected = "[.ShellClassInfo]\r\nInfoTip=Urlaub 2026\r\nIconFile=" + icons.toUtf8()
-        + "/lib.dll\r\nIconIndex=7\r\n";
+    const QByteArray expected
+        = "[.ShellClassInfo]\r\nInfoTip=Urlaub 2026\r\nIconFile=..\\Symbole\\lib.dll\r\n"
+          "IconIndex=7\r\nIconResource=..\\Symbole\\lib.dll,7\r\n";
     EXPECT_EQ(text, expected);
+}
+
+// Line breaks become blanks, so the file keeps its shape; Greek makes it UTF-16LE.
+TEST_F(Apply, TooltipsAreWrittenOnOneLineAndInUnicodeWhereNeeded)
+{
+    run("a\r\n[Extra]\rIconIndex=7\nb", "", 0, false);
+    EXPECT_EQ(
+        testing_support::readFile(settings()), "[.ShellClassInfo]\r\nInfoTip=a [Extra] IconIndex=7 b\r\n");
+    run("Καλημέρα", "", 0, false);
+    EXPECT_TRUE(testing_support::readFile(settings()).startsWith("\xff\xfe"));
+    EXPECT_EQ(key("Infotip"), QString::fromUtf8("Καλημέρα"));
 }
 
 TEST_F(Apply, MeFamilyMarksTheFolderSystem)
@@ -60,11 +72,12 @@ TEST_F(Apply, RemovalKeepsFilesThatStillHoldSomething)
         QByteArray after;
     };
     const Case cases[] = {
-        { "a CLSID", "[.ShellClassInfo]\r\nCLSID={1}\r\nInfoTip=t\r\n", true,
+        { "a CLSID", "[.ShellClassInfo]\r\nCLSID={1}\r\nIconResource=x,1\r\nInfoTip=t\r\n", true,
             "[.ShellClassInfo]\r\nCLSID={1}\r\n" },
         { "view settings in another section", "[.ShellClassInfo]\r\nInfoTip=t\r\n[ViewState]\r\nMode=4\r\n",
             true, "[.ShellClassInfo]\r\n[ViewState]\r\nMode=4\r\n" },
-        { "nothing else", "[.ShellClassInfo]\r\nInfoTip=t\r\nIconIndex=2\r\n", false, "" },
+        { "nothing else", "[.ShellClassInfo]\r\nInfoTip=t\r\nIconIndex=2\r\nIconResource=a.dll,2\r\n", false,
+            "" },
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
@@ -96,17 +109,34 @@ TEST_F(Apply, FolderTextKeepsItsQuotesInTheRegistryOnly)
     EXPECT_EQ(IniRead(recent, QStringLiteral("Filename"), QStringLiteral("01")), icons);
 }
 
+// Where the icon lies decides how IconFile names it; a plain re-run finds
+// it again and changes nothing on disk.
 TEST_F(Apply, AReRunChangesNothingOnDisk)
 {
-    struct Case {
+    QTemporaryDir elsewhere(QStringLiteral("/dev/shm/quillmark-XXXXXX"));
+    const struct {
         const char* what;
+        QString folder;
         bool copyIt;
+        const char* written; // nullptr: the full path
+    } cases[] = {
+        { "icon copy", icons, true, "Desktop.ico" },
+        { "a sibling", icons, false, "..\\Symbole\\lib.dll" },
+        { "same folder", target, false, "lib.dll" },
+        { "a subfolder", target + "/Sub", false, "Sub\\lib.dll" },
+        { "another file system", elsewhere.path(), false, nullptr },
     };
-    for (const Case& k : { Case { "icon where it is", false }, Case { "icon copy", true } }) {
+    const QByteArray lib = testing_support::readFile(icons + "/lib.dll");
+    for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
         QDir(target).removeRecursively();
-        QDir().mkpath(target);
+        icons = k.folder;
+        ASSERT_TRUE(QDir().mkpath(target) && QDir().mkpath(icons)
+            && testing_support::writeFile(icons + "/lib.dll", lib));
         run("Tipp", "lib.dll", 3, k.copyIt);
+        const QString written = k.written ? QString::fromUtf8(k.written) : icons + "/lib.dll";
+        EXPECT_EQ(key("IconFile"), written);
+        EXPECT_EQ(key("IconResource"), written + ",3");
         const QByteArray ini = testing_support::readFile(settings());
         const QByteArray ico = testing_support::readFile(copy());
         const DWORD folderBits = bits(target);
@@ -121,6 +151,28 @@ TEST_F(Apply, AReRunChangesNothingOnDisk)
         EXPECT_EQ(testing_support::readFile(settings()), ini);
         EXPECT_EQ(testing_support::readFile(copy()), ico);
         EXPECT_EQ(bits(target), folderBits);
+    }
+}
+
+// Explorer writes references that only Windows resolves. They are no missing
+// file, survive a tooltip change and go only with the whole customisation.
+TEST_F(Apply, AnIconSetOnWindowsStaysUntilEverythingGoes)
+{
+    for (const QByteArray icon : { "IconResource=%SystemRoot%\\system32\\imageres.dll,-3\r\n",
+             "IconFile=C:\\x.ico\r\nIconIndex=4\r\n", "IconFile=\\\\server\\share\\x.ico\r\n" }) {
+        SCOPED_TRACE(icon.constData());
+        ASSERT_TRUE(testing_support::writeFile(settings(), "[.ShellClassInfo]\r\nInfoTip=alt\r\n" + icon));
+        start();
+        next();
+        w->Text1->setText("neu");
+        next();
+        EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+        EXPECT_EQ(w->IconFiles->listIndex(), -1);
+        next();
+        EXPECT_EQ(testing_support::readFile(settings()), "[.ShellClassInfo]\r\nInfoTip=neu\r\n" + icon);
+        EXPECT_EQ(bits(target), 1u) << "Windows still reads the folder's icon";
+        run("", "", 0, false);
+        EXPECT_FALSE(QFileInfo::exists(settings()));
     }
 }
 
@@ -153,7 +205,7 @@ TEST_F(Apply, TheIconCopyItselfIsNeverDeletedWhileItIsTheIcon)
     w->IconFiles->setFileName(QStringLiteral("Desktop.ico"));
     next();
     EXPECT_TRUE(QFileInfo::exists(copy()));
-    EXPECT_EQ(key(QStringLiteral("IconFile")), target + QStringLiteral("/Desktop.ico"));
+    EXPECT_EQ(key(QStringLiteral("IconFile")), QStringLiteral("Desktop.ico"));
 }
 
 } // namespace

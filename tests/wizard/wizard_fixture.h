@@ -146,20 +146,23 @@ protected:
     void expectFinalState(const QString& folder, const FinalState& row, const BitReader& fourBitsOf) const
     {
         const bool hasIni = row.settingsBits != INVALID_FILE_ATTRIBUTES, hasIcon = *row.iconFile;
+        const bool copied = hasIcon && (row.copyIt || copiedAnyway);
         if (!folder.isEmpty()) {
             const QString ini = folder + "/Desktop.ini", ico = folder + "/Desktop.ico";
             EXPECT_EQ(QFileInfo::exists(ini), hasIni);
             EXPECT_EQ(IniRead(ini, kShellClassInfo, "Infotip"), QString::fromUtf8(row.tooltip));
-            const QString iconKey = !hasIcon ? "" : row.copyIt ? "Desktop.ico" : icons + '/' + row.iconFile;
+            const QString iconKey = !hasIcon ? "" : copied ? "Desktop.ico" : iconPrefix + row.iconFile;
             EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconFile"), iconKey);
             EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconIndex"), hasIcon ? QString::number(row.cell) : "");
+            EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconResource"),
+                hasIcon ? iconKey + ',' + QString::number(row.cell) : "");
             EXPECT_EQ(testing_support::readFile(ico),
-                row.copyIt ? testing_support::readFile(icons + '/' + row.iconFile) : QByteArray());
+                copied ? testing_support::readFile(icons + '/' + row.iconFile) : QByteArray());
         }
         if (!fourBitsOf) return;
         EXPECT_EQ(fourBitsOf(""), row.folderBits);
         EXPECT_EQ(fourBitsOf("Desktop.ini"), hasIni ? std::optional(row.settingsBits) : std::nullopt);
-        EXPECT_EQ(fourBitsOf("Desktop.ico"), row.copyIt ? std::optional<DWORD>(34) : std::nullopt);
+        EXPECT_EQ(fourBitsOf("Desktop.ico"), copied ? std::optional<DWORD>(34) : std::nullopt);
     }
 
     QString settings() const { return target + QStringLiteral("/Desktop.ini"); }
@@ -174,6 +177,12 @@ protected:
     QTemporaryDir tmp;
     QString target;
     QString icons;
+    // How the rows without the copy box name their icon: relative from a
+    // folder beside the icons, in full from where they cannot be reached.
+    QString iconPrefix = QStringLiteral("..\\Symbole\\");
+    // Where Windows reads the folder and cannot reach the icons, every icon
+    // is copied.
+    bool copiedAnyway = false;
     std::unique_ptr<root> w;
     int ended = 0;
     QStringList messages;

@@ -35,7 +35,7 @@ TEST_F(FileList, EnterRunsNextAndEscEndsWithoutWriting)
         EXPECT_EQ(reachedTheList.count(), 0);
         EXPECT_EQ(QFileInfo::exists(settings()), i == 3);
     }
-    EXPECT_EQ(key(u"IconFile"_s), icons + u"/bunt.dll"_s);
+    EXPECT_EQ(key(u"IconFile"_s), u"..\\Symbole\\bunt.dll"_s);
     EXPECT_EQ(key(u"IconIndex"_s), u"2"_s);
 }
 

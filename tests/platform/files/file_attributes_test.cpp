@@ -226,6 +226,8 @@ TEST(AttributeStorage, ChosenByFileSystem)
         { 0x5346544e, false, AttributeStorage::Ntfs }, // the old ntfs driver
         { FUSE_SUPER_MAGIC, true, AttributeStorage::Ntfs }, // ntfs-3g
         { FUSE_SUPER_MAGIC, false, AttributeStorage::Samba }, // any other FUSE file system
+        { 0xFF534D42, false, AttributeStorage::Cifs }, // mount.cifs
+        { 0xFE534D42, false, AttributeStorage::Cifs }, // smb3
         { EXT4_SUPER_MAGIC, false, AttributeStorage::Samba },
         { TMPFS_MAGIC, false, AttributeStorage::Samba },
     };

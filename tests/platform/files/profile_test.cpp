@@ -102,6 +102,11 @@ TEST(ProfileText, WriteChangesOnlyTheLineItNeeds)
         // An odd last byte of a UTF-16 file stays last.
         { "utf16OddByte", bom + utf16("[S]\r\nk=1") + "\x7f", "S", "j", "2",
             bom + utf16("[S]\r\nk=1\r\nj=2\r\n") + "\x7f" },
+        { "ansiValueStaysAnsi", "[S]\r\n", "S", "k", "€ä", "[S]\r\nk=\x80\xe4\r\n" },
+        { "unicodeTurnsUtf16", "\x81\xe4\r\n[S]\nk=1\r\n", "S", "k", "Ελλάδα",
+            QByteArray("\xff\xfe", 2) + utf16(QString::fromUtf8("\u0081ä\r\n[S]\nk=Ελλάδα\r\n")) },
+        { "unicodeNewFile", "", "S", "k", "Łódź",
+            QByteArray("\xff\xfe", 2) + utf16(QString::fromUtf8("[S]\r\nk=Łódź\r\n")) },
     };
     for (const Case& c : cases) {
         const ProfileText text(c.before);

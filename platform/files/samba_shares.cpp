@@ -1,0 +1,64 @@
+#include "platform/files/samba_shares.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace files {
+
+QStringList sambaSharePaths()
+{
+    QStringList arguments { QStringLiteral("-s"), QStringLiteral("--suppress-prompt") };
+    if (qEnvironmentVariableIsSet("QUILLMARK_SMB_CONF")) {
+        const QString conf = qEnvironmentVariable("QUILLMARK_SMB_CONF");
+        if (conf.isEmpty()) return {};
+        arguments << conf;
+    }
+    const QString testparm = QStandardPaths::findExecutable(QStringLiteral("testparm"));
+    if (testparm.isEmpty()) return {};
+    QProcess run;
+    run.setProcessChannelMode(QProcess::SeparateChannels);
+    run.start(testparm, arguments, QIODevice::ReadOnly);
+    // A broken configuration must not hold the finish for long.
+    if (!run.waitForFinished(5000)) {
+        run.kill();
+        run.waitForFinished(1000);
+        return {};
+    }
+    QStringList paths;
+    bool inShare = false;
+    for (const QString& raw : QString::fromUtf8(run.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            inShare = line.compare(QLatin1String("[global]"), Qt::CaseInsensitive) != 0;
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (!inShare || eq < 0
+            || line.left(eq).trimmed().compare(QLatin1String("path"), Qt::CaseInsensitive) != 0)
+            continue;
+        const QString path = line.mid(eq + 1).trimmed();
+        // A path with substitutions (%U, %S) differs per client; it holds no
+        // folder we can tell in advance.
+        if (path.startsWith(QLatin1Char('/')) && !path.contains(QLatin1Char('%'))) {
+            // Compared with canonical paths: the configured one may be a link.
+            const QString canonical = QFileInfo(path).canonicalFilePath();
+            paths << (canonical.isEmpty() ? QDir::cleanPath(path) : canonical);
+        }
+    }
+    return paths;
+}
+
+QString sambaShareHolding(const QString& path, const QStringList& shares)
+{
+    QString best;
+    for (const QString& share : shares) {
+        const bool holds
+            = path == share || share == QLatin1String("/") || path.startsWith(share + QLatin1Char('/'));
+        if (holds && share.size() > best.size()) best = share;
+    }
+    return best;
+}
+
+} // namespace files

@@ -1,0 +1,52 @@
+#include "store/icon_reference.h"
+
+#include "platform/files/dos_attribute_store.h"
+#include "platform/files/samba_shares.h"
+#include "store/folder_settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+
+namespace {
+
+bool sameFileSystem(const QString& a, const QString& b)
+{
+    struct stat sa, sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
+        && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev;
+}
+
+} // namespace
+
+IconReference IconReferenceFor(const QString& folder, const QString& iconFile)
+{
+    // The kernel resolves links; a reader walks the real folders.
+    const QString realFolder = QFileInfo(folder).canonicalFilePath();
+    const QString realFile = QFileInfo(iconFile).canonicalFilePath();
+    if (realFolder.isEmpty() || realFile.isEmpty()) return { iconFile };
+    const QString share = files::sambaShareHolding(realFolder, files::sambaSharePaths());
+    const bool reachable = sameFileSystem(realFolder, realFile)
+        && (share.isEmpty() || files::sambaShareHolding(realFile, { share }) == share);
+    if (reachable)
+        return { QDir(realFolder).relativeFilePath(realFile).replace(QLatin1Char('/'), QLatin1Char('\\')) };
+    return { iconFile, !share.isEmpty() || files::onWindowsVolume(QFile::encodeName(realFolder)) };
+}
+
+bool IsWindowsOnlyReference(const QString& stored)
+{
+    static const QRegularExpression windowsOnly(QStringLiteral("^[A-Za-z]:|^\\\\\\\\|%[^%]+%"));
+    return windowsOnly.match(stored).hasMatch();
+}
+
+QString StoredReferencePath(const QString& folder, const QString& stored)
+{
+    if (stored.startsWith(QLatin1Char('/')) || stored.compare(kIconCopyName, Qt::CaseInsensitive) == 0)
+        return stored;
+    QString relative = stored;
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString realFolder = QFileInfo(folder).canonicalFilePath();
+    return QDir::cleanPath((realFolder.isEmpty() ? folder : realFolder) + QLatin1Char('/') + relative);
+}
