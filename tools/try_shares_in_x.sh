@@ -12,34 +12,10 @@ cp "$BUILD/res/icons/ordner.dll" "$OUT/daten/Bibliothek/"
 printf '[global]\n[daten]\n  path = %s/daten\n' "$OUT" >"$OUT/smb.conf"
 export QUILLMARK_REGISTRY_DIR="$OUT/reg" QUILLMARK_WINDOWS_DIR="$OUT/win" QUILLMARK_SMB_CONF="$OUT/smb.conf"
 
-px() { echo $(( ($1 + 7) / 15 )); }
-start() { # the wizard on folder $1
-    TARGET="$1"
-    "$BUILD/quillmark" "$TARGET" &
-    PID=$!
-    for _ in $(seq 50); do
-        WID=$(xdotool search --onlyvisible --name "Morvane Quillmark" 2>/dev/null | head -1)
-        [ -n "$WID" ] && break
-        sleep 0.1
-    done
-    sleep 0.5
-    eval "$(xdotool getwindowgeometry --shell "$WID")" # X, Y
-    xdotool windowfocus --sync "$WID"
-}
-click_at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.4; }
-click_cell() { # cells 0 to 14: five to a row
-    click_at $(( $(px 3915) + $(px $((45 + $1 % 5 * 585))) + 16 )) $(( $(px 810) + $(px 900) + $(px $((45 + $1 / 5 * 585))) + 16 ))
-}
+. "$(dirname "$0")/x_driver.sh"
 choose_file() { # types a file into the folder box and presses Enter
-    click_at $(( $(px 405) + 40 )) $(( $(px 810) + $(px 3195) + 10 ))
+    click_folder_box
     xdotool key ctrl+a && xdotool type --delay 10 "$1" && xdotool key Return && sleep 1.5
-}
-shot() { import -window root "$OUT/$1.png"; }
-finish() {
-    xdotool windowfocus --sync "$WID" 2>/dev/null
-    xdotool key alt+w
-    for _ in $(seq 100); do kill -0 "$PID" 2>/dev/null || return 0; sleep 0.1; done
-    echo "!! the wizard did not end"; kill "$PID"
 }
 state() {
     echo "== $1: $TARGET"

@@ -1,0 +1,33 @@
+# The wizard driven with xdotool in a real X session: sourced by the try_*
+# scripts, which set BUILD (the build folder) and OUT (screenshots).
+
+px() { echo $(( ($1 + 7) / 15 )); }
+start() { # the wizard on folder $1 (default: $TARGET)
+    TARGET="${1:-$TARGET}"
+    "$BUILD/quillmark" "$TARGET" &
+    PID=$!
+    for _ in $(seq 50); do
+        WID=$(xdotool search --onlyvisible --name "Morvane Quillmark" 2>/dev/null | head -1)
+        [ -n "$WID" ] && break
+        sleep 0.1
+    done
+    sleep 0.5
+    eval "$(xdotool getwindowgeometry --shell "$WID")" # X, Y
+    xdotool windowfocus --sync "$WID"
+}
+click_at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.4; }
+# A cell of the grid: its place inside the icon frame, inside the page's frame.
+# The last row begins with cell 19, then 15 to 18.
+click_cell() {
+    local col=$(($1 % 5)) row=$(($1 / 5))
+    if [ "$1" -ge 15 ]; then row=3; col=$(( ($1 - 14) % 5 )); fi
+    click_at $(( $(px 3915) + $(px $((45 + col * 585))) + 16 )) $(( $(px 810) + $(px 900) + $(px $((45 + row * 585))) + 16 ))
+}
+click_folder_box() { click_at $(( $(px 405) + 40 )) $(( $(px 810) + $(px 3195) + 10 )); }
+shot() { import -window root "$OUT/$1.png"; }
+finish() { # Next on the icon page; the program ends by itself
+    xdotool windowfocus --sync "$WID" 2>/dev/null
+    xdotool key alt+w
+    for _ in $(seq 100); do kill -0 "$PID" 2>/dev/null || return 0; sleep 0.1; done
+    echo "!! the wizard did not end"; kill "$PID"
+}
