@@ -71,6 +71,7 @@ TEST_F(RecentFolders, ANewFolderGoesFrontAListedOneMovesThereCompacted)
         { "listed", { "A", "", "B", "", "" }, "N/", "B", { "N", "A", "B", "", "" } },
         { "listed, equal ones dropped", { "A", "B", "", "b", "C" }, "B", "B", { "B", "A", "C", "", "" } },
         { "listed, sixth dropped", { "A", "B", "C", "D", "E" }, "N", "E", { "N", "A", "B", "C", "D" } },
+        { "listed last", { "A", "B", "C", "D", "E" }, "D", "E", { "D", "A", "B", "C", "E" } },
         { "nothing typed", { "A", "", "", "", "" }, "", "N", { "A", "", "", "", "" } },
         { "typed no folder", { "A", "", "", "", "" }, "-", "N", { "A", "", "", "", "" } },
         { "icon from the target folder", { "A", "", "", "", "" }, "N", "Ziel", { "A", "", "", "", "" } },
@@ -79,9 +80,15 @@ TEST_F(RecentFolders, ANewFolderGoesFrontAListedOneMovesThereCompacted)
         SCOPED_TRACE(c.what);
         store(c.before);
         box.Clear();
+        box.setEnabled(true);
+        box.setTag("");
         box.setText(path(c.typed));
         SaveRecentFolder(&box, path(c.listed), path("Ziel"));
         EXPECT_EQ(stored(), c.after);
+        // The move to the front goes through the box, disabled and tagged as the program's change.
+        const bool listed = QByteArray(c.what).startsWith("listed");
+        EXPECT_EQ(box.isEnabled(), !listed);
+        EXPECT_EQ(box.tag(), listed ? kTagProgramChange : "");
     }
 }
 
