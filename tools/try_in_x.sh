@@ -41,12 +41,7 @@ finish
 state "after the first run"
 
 # 2. Again: everything comes back; finishing changes nothing.
-start
-xdotool key alt+w && sleep 0.5
-shot 2-tooltip
-xdotool key alt+w && sleep 1.5
-shot 2-icon
-finish
+rerun "" 2
 state "after a plain re-run"
 
 # 3. Empty tooltip, no icon: the customisation goes.
@@ -72,12 +67,7 @@ click_at $(( $(px 405) + 30 )) $(( $(px 810) + $(px 900) + 8 * 13 + 8 ))
 click_cell 6
 shot 4-cell
 click_cell 18
-DLG=""
-for _ in $(seq 50); do
-    DLG=$(xdotool search --onlyvisible --name "Anderes Symbol" 2>/dev/null | head -1)
-    [ -n "$DLG" ] && break
-    sleep 0.1
-done
+DLG=$(wait_window "Anderes Symbol")
 sleep 0.8
 shot 4-dialog
 if [ -n "$DLG" ]; then

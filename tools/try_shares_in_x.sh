@@ -59,10 +59,5 @@ finish
 state "a bundled icon, a Greek tooltip"
 
 # 4. The Greek tooltip and the copy come back.
-start "$OUT/daten/Fotos"
-xdotool key alt+w && sleep 0.5
-shot 4-tooltip
-xdotool key alt+w && sleep 1.5
-shot 4-icon
-finish
+rerun "$OUT/daten/Fotos" 4
 state "after a plain re-run"

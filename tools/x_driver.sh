@@ -2,15 +2,20 @@
 # scripts, which set BUILD (the build folder) and OUT (screenshots).
 
 px() { echo $(( ($1 + 7) / 15 )); }
+wait_window() { # prints the id of the visible window titled $1, waiting up to five seconds
+    local id=""
+    for _ in $(seq 50); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    echo "$id"
+}
 start() { # the wizard on folder $1 (default: $TARGET)
     TARGET="${1:-$TARGET}"
     "$BUILD/quillmark" "$TARGET" &
     PID=$!
-    for _ in $(seq 50); do
-        WID=$(xdotool search --onlyvisible --name "Morvane Quillmark" 2>/dev/null | head -1)
-        [ -n "$WID" ] && break
-        sleep 0.1
-    done
+    WID=$(wait_window "Morvane Quillmark")
     sleep 0.5
     eval "$(xdotool getwindowgeometry --shell "$WID")" # X, Y
     xdotool windowfocus --sync "$WID"
@@ -30,4 +35,12 @@ finish() { # Next on the icon page; the program ends by itself
     xdotool key alt+w
     for _ in $(seq 100); do kill -0 "$PID" 2>/dev/null || return 0; sleep 0.1; done
     echo "!! the wizard did not end"; kill "$PID"
+}
+rerun() { # Next, Next, Next on folder $1 (default: $TARGET), with screenshots named $2-*
+    start "${1:-$TARGET}"
+    xdotool key alt+w && sleep 0.5
+    shot "$2-tooltip"
+    xdotool key alt+w && sleep 1.5
+    shot "$2-icon"
+    finish
 }
