@@ -2,8 +2,11 @@
 
 #include "platform/app.h"
 #include "platform/files/profile_keys.h"
+#include "platform/files/case_paths.h"
 #include "store/IniFiles.h"
 #include "sys/WindowsOrdner.h"
+
+#include <QFileInfo>
 
 QString SettingsFilePath(const QString& folder)
 {
@@ -32,6 +35,20 @@ StoredIcon ReadStoredIcon(const QString& settingsFile)
     const qsizetype comma = resource.lastIndexOf(QLatin1Char(','));
     if (comma < 0) return { resource, QString() };
     return { resource.left(comma).trimmed(), resource.mid(comma + 1).trimmed() };
+}
+
+bool IsIconCopy(const QString& folder, const QString& file)
+{
+    const QFileInfo chosen(file);
+    const QFileInfo copy(ResolvePathCase(IconCopyPath(folder)));
+    return chosen.exists() && copy.exists() && chosen.canonicalFilePath() == copy.canonicalFilePath();
+}
+
+void WriteIconKeys(const QString& settingsFile, const QString& reference, const QString& index)
+{
+    IniWrite(settingsFile, kShellClassInfo, kKeyIconFile, reference);
+    IniWrite(settingsFile, kShellClassInfo, kKeyIconIndex, index);
+    IniWrite(settingsFile, kShellClassInfo, kKeyIconResource, reference + QLatin1Char(',') + index);
 }
 
 QString RecentFoldersFilePath()

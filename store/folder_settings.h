@@ -47,6 +47,14 @@ struct StoredIcon {
 };
 StoredIcon ReadStoredIcon(const QString& settingsFile);
 
+// Whether file is the folder's icon copy itself (links and case resolved).
+bool IsIconCopy(const QString& folder, const QString& file);
+
+// The three icon keys. Windows since Vista reads IconResource before the
+// other two: it always names the same icon, or Windows would go on showing
+// an old one.
+void WriteIconKeys(const QString& settingsFile, const QString& reference, const QString& index);
+
 // The recent-folders file: in the Windows directory, named after the
 // executable with the extension ".dat".
 QString RecentFoldersFilePath();

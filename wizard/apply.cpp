@@ -7,13 +7,12 @@
 #include "platform/files/file_api.h"
 #include "store/IniFiles.h"
 #include "store/Registry.h"
+#include "store/finish_journal.h"
 #include "store/folder_settings.h"
 #include "store/icon_reference.h"
 #include "store/recent_folders.h"
 #include "sys/Dateiexistenz.h"
 #include "sys/WinVersionen.h"
-
-#include <QFileInfo>
 
 namespace {
 const QString kNotWritten
@@ -25,11 +24,12 @@ bool iconSelected(const ui::FileListBox* list)
 }
 } // namespace
 
-bool root::selectedFileIsIconCopy(const QString& folder) const
+WantedCustomisation root::wantedCustomisation() const
 {
-    const QFileInfo selected(IconFiles->filePath());
-    const QFileInfo copy(ResolvePathCase(IconCopyPath(folder)));
-    return selected.exists() && copy.exists() && selected.canonicalFilePath() == copy.canonicalFilePath();
+    WantedCustomisation wanted;
+    wanted.tooltip = Text1->text();
+    if (iconSelected(IconFiles)) wanted.icon = IconChoice { IconFiles->filePath(), IconCache->text(), bKopieren->value() != 0 };
+    return wanted;
 }
 
 void root::applyCustomisation()
@@ -46,6 +46,9 @@ void root::applyCustomisation()
         return;
     }
 
+    // What the finish means to leave, completed at the next start if this
+    // run does not get to its end.
+    FinishJournal journal = FinishJournal::begin(folder, wantedCustomisation());
     SetFileAttributesA(settings, kAttrNone);
     SetFileAttributesA(folder, kAttrNone);
     DoEvents();
@@ -61,6 +64,7 @@ void root::applyCustomisation()
         int enter = 13;
         Text2_KeyPress(enter);
         keepChoiceOfSameFile(before);
+        journal.update(wantedCustomisation());
     }
     if (iconSelected(IconFiles))
         applyIcon(folder, settings);
@@ -70,6 +74,7 @@ void root::applyCustomisation()
     if (Text1->text().isEmpty() && !iconSelected(IconFiles)) removeSettingsFile(folder, settings);
 
     SaveRecentFolder(Text2, IconFiles->path(), folder);
+    journal.end();
     if (!writable) MsgBox(kNotWritten, vbOKOnly | vbExclamation, caption());
     EndProgram();
 }
@@ -88,7 +93,7 @@ void root::applyTooltip(const QString& folder, const QString& settings)
 void root::applyIcon(const QString& folder, const QString& settings)
 {
     const QString copy = IconCopyPath(folder);
-    const bool isCopy = selectedFileIsIconCopy(folder);
+    const bool isCopy = IsIconCopy(folder, IconFiles->filePath());
     const IconReference reference = IconReferenceFor(folder, IconFiles->filePath());
     // Where Windows reads the folder but cannot reach the file, only a copy
     // works: the finish makes one as if the box were ticked.
@@ -98,7 +103,9 @@ void root::applyIcon(const QString& folder, const QString& settings)
         // The icon copy is deleted unless it is the very file being set.
         if (FileExists(copy) && !isCopy) DeleteFileA(copy);
         DoEvents();
-        writeIconKeys(settings, reference.text);
+        WriteIconKeys(settings, reference.text, IconCache->text());
+        // The copy it names stays hidden, as any icon copy.
+        if (isCopy) SetFileAttributesA(copy, kAttrHiddenArchive);
         DoEvents();
     } else {
         SetFileAttributesA(folder, kAttrArchive);
@@ -108,22 +115,13 @@ void root::applyIcon(const QString& folder, const QString& settings)
         // copied over it.
         if (!isCopy && FileExists(copy)) DeleteFileA(copy);
         DoEvents();
-        writeIconKeys(settings, kIconCopyName);
+        WriteIconKeys(settings, kIconCopyName, IconCache->text());
         if (!isCopy) CopyFileA(IconFiles->filePath(), copy, 0);
         SetFileAttributesA(copy, kAttrHiddenArchive);
     }
     SetFileAttributesA(settings, kAttrHiddenArchive);
     SetFileAttributesA(folder, kAttrReadOnly);
     if (GetWinVersion() == QLatin1String("Me")) SetFileAttributesA(folder, kAttrSystemArchive);
-}
-
-// Windows since Vista reads IconResource before the other two keys: it
-// always names the same icon, or Windows would go on showing an old one.
-void root::writeIconKeys(const QString& settings, const QString& reference)
-{
-    IniWrite(settings, kShellClassInfo, kKeyIconFile, reference);
-    IniWrite(settings, kShellClassInfo, kKeyIconIndex, IconCache->text());
-    IniWrite(settings, kShellClassInfo, kKeyIconResource, reference + QLatin1Char(',') + IconCache->text());
 }
 
 void root::removeIcon(const QString& folder, const QString& settings)

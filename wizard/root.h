@@ -14,6 +14,7 @@
 //   pages/icons/icon_file_list.cpp   IconFiles_*
 //   pages/icons/icon_grid.cpp        Bilddatei_Click, bKopieren_Click, ClearPics, ...
 #include "platform/ui/toolkit.h"
+#include "store/folder_customisation.h"
 #include "store/folder_settings.h"
 
 #include <array>
@@ -128,12 +129,11 @@ private:
     void keepChoiceOfSameFile(const GridChoice& before);
 
     void applyCustomisation();
+    WantedCustomisation wantedCustomisation() const;
     void applyTooltip(const QString& folder, const QString& settings);
     void applyIcon(const QString& folder, const QString& settings);
-    void writeIconKeys(const QString& settings, const QString& reference);
     void removeIcon(const QString& folder, const QString& settings);
     void removeSettingsFile(const QString& folder, const QString& settings);
-    bool selectedFileIsIconCopy(const QString& folder) const;
 
     void createButtonStrip();
     void createIntroductionPage();

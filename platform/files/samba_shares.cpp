@@ -2,19 +2,17 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QProcess>
 #include <QStandardPaths>
 
 namespace files {
 
-QStringList sambaSharePaths()
+namespace {
+
+QStringList readSharePaths(const QStringList& arguments)
 {
-    QStringList arguments { QStringLiteral("-s"), QStringLiteral("--suppress-prompt") };
-    if (qEnvironmentVariableIsSet("QUILLMARK_SMB_CONF")) {
-        const QString conf = qEnvironmentVariable("QUILLMARK_SMB_CONF");
-        if (conf.isEmpty()) return {};
-        arguments << conf;
-    }
     const QString testparm = QStandardPaths::findExecutable(QStringLiteral("testparm"));
     if (testparm.isEmpty()) return {};
     QProcess run;
@@ -48,6 +46,26 @@ QStringList sambaSharePaths()
         }
     }
     return paths;
+}
+
+} // namespace
+
+QStringList sambaSharePaths()
+{
+    QStringList arguments { QStringLiteral("-s"), QStringLiteral("--suppress-prompt") };
+    if (qEnvironmentVariableIsSet("QUILLMARK_SMB_CONF")) {
+        const QString conf = qEnvironmentVariable("QUILLMARK_SMB_CONF");
+        if (conf.isEmpty()) return {};
+        arguments << conf;
+    }
+    // testparm takes a good part of a second; a command over a thousand
+    // folders asks once per configuration.
+    static QMutex lock;
+    static QHash<QStringList, QStringList> known;
+    const QMutexLocker locked(&lock);
+    const auto found = known.constFind(arguments);
+    if (found != known.constEnd()) return *found;
+    return known[arguments] = readSharePaths(arguments);
 }
 
 QString sambaShareHolding(const QString& path, const QStringList& shares)

@@ -8,7 +8,8 @@ namespace files {
 
 // The paths of the shares `testparm -s` lists, in its order; empty where
 // Samba is not installed. QUILLMARK_SMB_CONF names the configuration to read
-// instead of Samba's own; set but empty, there are no shares.
+// instead of Samba's own; set but empty, there are no shares. Read once per
+// configuration for the life of the process.
 QStringList sambaSharePaths();
 
 // The innermost share that holds the absolute path (or is it), or empty.
