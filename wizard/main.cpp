@@ -1,4 +1,5 @@
 #include "platform/app.h"
+#include "store/finish_journal.h"
 #include "wizard/root.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@ int main(int argc, char** argv)
 {
     App::init(argc, argv);
     QApplication app(argc, argv);
+    // A finish that was killed half way is completed before anything shows.
+    RepairInterruptedFinishes();
     root window;
     window.create();
     window.centreOnScreen();
