@@ -1,0 +1,116 @@
+#include "cli/folder_options.h"
+
+#include "platform/icons/icon_file.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+ParsedOptions refuse(const QString& message)
+{
+    return { std::nullopt, message };
+}
+
+// FILE or FILE,INDEX; a file whose own name ends in ",N" is taken whole.
+std::optional<IconChoice> iconOf(const QString& text, QString& error)
+{
+    IconChoice icon { text };
+    const qsizetype comma = text.lastIndexOf(QLatin1Char(','));
+    bool numeric = false;
+    if (comma > 0) text.mid(comma + 1).toInt(&numeric);
+    if (numeric && !QFileInfo(text).isFile()) {
+        icon.file = text.left(comma);
+        icon.index = text.mid(comma + 1);
+    }
+    const QFileInfo info(icon.file);
+    if (!info.isFile()) {
+        error = QStringLiteral("Die Symboldatei gibt es nicht: %1").arg(icon.file);
+        return std::nullopt;
+    }
+    icon.file = info.absoluteFilePath();
+    icons::IconFile file;
+    const int count = file.open(icon.file) ? file.count() : 0;
+    if (count == 0) {
+        error = QStringLiteral("%1 enthält keine Symbole.").arg(icon.file);
+        return std::nullopt;
+    }
+    const int index = icon.index.toInt();
+    if (index < 0 || index >= count) {
+        error = QStringLiteral("%1 hat kein Symbol mit dem Index %2 (es hat %3, Index 0 bis %4).")
+                    .arg(icon.file, icon.index)
+                    .arg(count)
+                    .arg(count - 1);
+        return std::nullopt;
+    }
+    icon.index = QString::number(index);
+    return icon;
+}
+
+} // namespace
+
+ParsedOptions ParseFolderOptions(const QStringList& arguments)
+{
+    if (arguments.isEmpty()) return refuse(QStringLiteral("Kein Befehl angegeben (show, set oder clear)."));
+    FolderOptions o;
+    const QString verb = arguments[0];
+    if (verb == QLatin1String("show")) o.verb = FolderVerb::Show;
+    else if (verb == QLatin1String("set")) o.verb = FolderVerb::Set;
+    else if (verb == QLatin1String("clear")) o.verb = FolderVerb::Clear;
+    else return refuse(QStringLiteral("Unbekannter Befehl: %1").arg(verb));
+    if (o.verb == FolderVerb::Set) o.wanted.keepIcon = true;
+
+    QSet<QString> seen;
+    bool copy = false, optionsEnd = false, iconGiven = false;
+    QString iconText;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString arg = arguments[i];
+        if (optionsEnd || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            o.folders << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnd = true;
+            continue;
+        }
+        const QString name = arg.section(QLatin1Char('='), 0, 0);
+        const bool takesValue = name == QLatin1String("--tooltip") || name == QLatin1String("--icon");
+        // --tooltip and --no-tooltip, --icon and --no-icon say the same thing twice.
+        const QString what = QString(name).remove(QStringLiteral("no-"));
+        if (seen.contains(what)) return refuse(QStringLiteral("%1 ist mehrfach angegeben.").arg(what));
+        seen.insert(what);
+        QString value;
+        if (takesValue && arg.contains(QLatin1Char('='))) value = arg.section(QLatin1Char('='), 1);
+        else if (takesValue && i + 1 < arguments.size()) value = arguments[++i];
+        else if (takesValue) return refuse(QStringLiteral("%1 braucht einen Wert.").arg(name));
+        else if (arg.contains(QLatin1Char('='))) return refuse(QStringLiteral("%1 nimmt keinen Wert.").arg(name));
+
+        const bool changes = o.verb == FolderVerb::Set;
+        if (name == QLatin1String("--json") && o.verb == FolderVerb::Show) o.json = true;
+        else if (name == QLatin1String("--recursive")) o.recursive = true;
+        else if (name == QLatin1String("--dry-run") && o.verb != FolderVerb::Show) o.dryRun = true;
+        else if (name == QLatin1String("--tooltip") && changes) o.wanted.tooltip = value;
+        else if (name == QLatin1String("--no-tooltip") && changes) o.wanted.tooltip = QString();
+        else if (name == QLatin1String("--icon") && changes) iconGiven = true, iconText = value;
+        else if (name == QLatin1String("--no-icon") && changes) o.wanted.keepIcon = false;
+        else if (name == QLatin1String("--copy") && changes) copy = true;
+        else return refuse(QStringLiteral("Unbekannte Option für %1: %2").arg(verb, name));
+    }
+    if (o.folders.isEmpty()) return refuse(QStringLiteral("Kein Ordner angegeben."));
+    if (o.wanted.tooltip && o.wanted.tooltip->size() > kMaxTooltip)
+        return refuse(QStringLiteral("Der Infotip ist %1 Zeichen lang; erlaubt sind höchstens %2.")
+                .arg(o.wanted.tooltip->size())
+                .arg(kMaxTooltip));
+    if (copy && !iconGiven) return refuse(QStringLiteral("--copy gilt nur zusammen mit --icon."));
+    if (o.verb == FolderVerb::Set && !seen.contains(QStringLiteral("--tooltip")) && !seen.contains(QStringLiteral("--icon")))
+        return refuse(QStringLiteral("Nichts zu ändern: --tooltip, --no-tooltip, --icon oder --no-icon angeben."));
+    if (iconGiven) {
+        QString error;
+        o.wanted.icon = iconOf(iconText, error);
+        if (!o.wanted.icon) return refuse(error);
+        o.wanted.icon->copy = copy;
+        o.wanted.keepIcon = false;
+    }
+    if (o.verb == FolderVerb::Clear) o.wanted = { QString(), false, std::nullopt };
+    return { o, {} };
+}

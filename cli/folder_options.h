@@ -1,0 +1,31 @@
+#pragma once
+// The command line of quillmark-folder, read and checked before any folder
+// is touched.
+#include "store/folder_customisation.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+enum class FolderVerb { Show, Set, Clear };
+
+struct FolderOptions {
+    FolderVerb verb = FolderVerb::Show;
+    bool json = false;
+    bool recursive = false;
+    bool dryRun = false;
+    // set: what changes; what is not given stays.
+    WantedCustomisation wanted;
+    QStringList folders;
+};
+
+// The options, or the German message that names why they are refused.
+struct ParsedOptions {
+    std::optional<FolderOptions> options;
+    QString error;
+};
+ParsedOptions ParseFolderOptions(const QStringList& arguments);
+
+// The longest tooltip, as the wizard's tooltip page allows it.
+inline constexpr int kMaxTooltip = 120;

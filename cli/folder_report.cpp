@@ -1,0 +1,131 @@
+#include "cli/folder_report.h"
+
+#include "platform/files/case_paths.h"
+#include "platform/files/dos_attribute_store.h"
+#include "platform/files/file_attributes.h"
+#include "store/folder_customisation.h"
+#include "store/folder_settings.h"
+#include "store/icon_reference.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+std::optional<DWORD> bitsOf(const QString& path)
+{
+    const DWORD bits = GetFileAttributesA(path);
+    if (bits == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return bits & files::kDosBits;
+}
+
+QString storageOf(const QString& folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    const files::DosAttributeStore& store = files::attributeStoreFor(native);
+    return store.read(native) ? QString::fromLatin1(store.name()) : QStringLiteral("none");
+}
+
+// Why Windows will not show the customisation; empty when it will.
+QString whyNot(const FolderReport& r)
+{
+    if (r.tooltip.isEmpty() && r.iconFile.isEmpty()) return QStringLiteral("keine Anpassung");
+    if (!r.folderBits || !(*r.folderBits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
+        return QStringLiteral("der Ordner ist weder schreibgeschützt noch ein Systemordner, "
+                              "so liest Windows seine Desktop.ini nicht");
+    if (!r.settingsBits || !(*r.settingsBits & FILE_ATTRIBUTE_HIDDEN))
+        return QStringLiteral("Desktop.ini ist nicht versteckt");
+    if (r.iconFile.isEmpty() || IsWindowsOnlyReference(r.iconFile)) return {};
+    if (r.iconPath.isEmpty()) return QStringLiteral("die Symboldatei %1 gibt es nicht").arg(r.iconFile);
+    if (r.iconFile.startsWith(QLatin1Char('/')))
+        return QStringLiteral("das Symbol ist mit einem Linux-Pfad angegeben, den Windows nicht öffnen kann");
+    if (IconReferenceFor(r.folder, r.iconPath).text.startsWith(QLatin1Char('/')))
+        return QStringLiteral("die Symboldatei liegt, wo Windows sie von diesem Ordner aus nicht erreicht");
+    return {};
+}
+
+QJsonValue bitsJson(std::optional<DWORD> bits)
+{
+    return bits ? QJsonValue(int(*bits)) : QJsonValue();
+}
+
+} // namespace
+
+QString BitLetters(std::optional<DWORD> bits)
+{
+    if (!bits) return QStringLiteral("(fehlt)");
+    QString letters;
+    if (*bits & FILE_ATTRIBUTE_READONLY) letters += QLatin1Char('R');
+    if (*bits & FILE_ATTRIBUTE_HIDDEN) letters += QLatin1Char('H');
+    if (*bits & FILE_ATTRIBUTE_SYSTEM) letters += QLatin1Char('S');
+    if (*bits & FILE_ATTRIBUTE_ARCHIVE) letters += QLatin1Char('A');
+    return letters.isEmpty() ? QStringLiteral("-") : letters;
+}
+
+FolderReport ReportFolder(const QString& folder)
+{
+    FolderReport r;
+    r.folder = folder;
+    const StoredCustomisation stored = ReadCustomisation(folder);
+    r.tooltip = stored.tooltip;
+    r.iconFile = stored.iconFile;
+    r.iconIndex = stored.iconIndex;
+    r.copy = stored.iconFile.compare(kIconCopyName, Qt::CaseInsensitive) == 0;
+    if (!r.iconFile.isEmpty() && !IsWindowsOnlyReference(r.iconFile)) {
+        const QString path = ResolvePathCase(
+            r.copy ? IconCopyPath(folder) : StoredReferencePath(folder, r.iconFile));
+        if (QFileInfo(path).isFile()) r.iconPath = path;
+    }
+    r.folderBits = bitsOf(folder);
+    r.settingsBits = bitsOf(ResolvePathCase(SettingsFilePath(folder)));
+    r.copyBits = bitsOf(ResolvePathCase(IconCopyPath(folder)));
+    r.storage = storageOf(folder);
+    r.reason = whyNot(r);
+    r.windowsShows = r.reason.isEmpty();
+    return r;
+}
+
+QString ReportText(const FolderReport& r)
+{
+    const QString none = QStringLiteral("(keins)");
+    QString icon = r.iconFile.isEmpty() ? none : r.iconFile;
+    if (!r.iconPath.isEmpty() && r.iconPath != r.iconFile) icon += QStringLiteral(" → ") + r.iconPath;
+    static const QHash<QString, QString> storageNames {
+        { QStringLiteral("fat"), QStringLiteral("FAT-Verzeichniseintrag") },
+        { QStringLiteral("ntfs"), QStringLiteral("NTFS") },
+        { QStringLiteral("cifs"), QStringLiteral("CIFS-Einhängung (auf dem Server)") },
+        { QStringLiteral("samba"), QStringLiteral("Samba-Attribut (user.DOSATTRIB)") },
+        { QStringLiteral("none"), QStringLiteral("nirgends (das Dateisystem kann sie nicht speichern)") },
+    };
+    return QStringLiteral("%1\n"
+                          "  Infotip:          %2\n"
+                          "  Symbol:           %3\n"
+                          "  Index:            %4\n"
+                          "  Kopie:            %5\n"
+                          "  Attribute:        Ordner %6, Desktop.ini %7, Desktop.ico %8\n"
+                          "  Attribute in:     %9\n"
+                          "  Windows zeigt es: %10\n")
+        .arg(r.folder, r.tooltip.isEmpty() ? none : r.tooltip, icon, r.iconIndex.isEmpty() ? none : r.iconIndex,
+            r.copy ? QStringLiteral("ja") : QStringLiteral("nein"), BitLetters(r.folderBits),
+            BitLetters(r.settingsBits), BitLetters(r.copyBits), storageNames.value(r.storage))
+        .arg(r.windowsShows ? QStringLiteral("ja") : QStringLiteral("nein, ") + r.reason);
+}
+
+QJsonObject ReportJson(const FolderReport& r)
+{
+    return {
+        { QStringLiteral("folder"), r.folder },
+        { QStringLiteral("tooltip"), r.tooltip },
+        { QStringLiteral("iconFile"), r.iconFile },
+        { QStringLiteral("iconPath"), r.iconPath },
+        { QStringLiteral("iconIndex"), r.iconIndex },
+        { QStringLiteral("copy"), r.copy },
+        { QStringLiteral("attributes"),
+            QJsonObject { { QStringLiteral("folder"), bitsJson(r.folderBits) },
+                { QStringLiteral("desktopIni"), bitsJson(r.settingsBits) },
+                { QStringLiteral("desktopIco"), bitsJson(r.copyBits) } } },
+        { QStringLiteral("storage"), r.storage },
+        { QStringLiteral("windowsShows"), r.windowsShows },
+        { QStringLiteral("reason"), r.reason },
+    };
+}

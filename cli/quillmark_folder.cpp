@@ -1,0 +1,191 @@
+// quillmark-folder: shows, sets and clears the customisation of folders
+// without a window, for servers and scripts. The same engine as the
+// wizard's finish; the registry and the recent-folders file stay untouched.
+//
+//   quillmark-folder show [--json] [--recursive] FOLDER...
+//   quillmark-folder set [--tooltip TEXT | --no-tooltip] [--icon FILE[,INDEX] | --no-icon] [--copy]
+//                        [--recursive] [--dry-run] FOLDER...
+//   quillmark-folder clear [--recursive] [--dry-run] FOLDER...
+//
+// Exit status: 0 every folder done, 1 some failed (each named on stderr),
+// 2 the command line was refused before anything was touched.
+#include "cli/folder_changes.h"
+#include "cli/folder_options.h"
+#include "cli/folder_report.h"
+#include "platform/files/file_attributes.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <cstring>
+#include <fts.h>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+const char kUsage[] = "Aufruf: quillmark-folder show [--json] [--recursive] ORDNER...\n"
+                      "       quillmark-folder set [--tooltip TEXT | --no-tooltip] [--icon DATEI[,INDEX] | --no-icon]\n"
+                      "                            [--copy] [--recursive] [--dry-run] ORDNER...\n"
+                      "       quillmark-folder clear [--recursive] [--dry-run] ORDNER...\n";
+
+void say(std::FILE* to, const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), to);
+}
+
+// The count, the rate and the current folder on one line of the terminal,
+// at most ten times a second; nothing when stderr is no terminal.
+class Progress {
+public:
+    explicit Progress(bool wanted) : shown_(wanted && ::isatty(STDERR_FILENO)) { clock_.start(); }
+    void step(const QString& folder)
+    {
+        ++count_;
+        if (!shown_ || clock_.elapsed() < last_ + 100) return;
+        last_ = clock_.elapsed();
+        QString line = QStringLiteral("%1 Ordner, %2/s: %3")
+                           .arg(count_)
+                           .arg(count_ * 1000.0 / std::max<qint64>(last_, 1), 0, 'f', 0)
+                           .arg(folder);
+        line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        if (line.size() > 78) line = line.left(38) + QStringLiteral("…") + line.right(39);
+        say(stderr, QStringLiteral("\r\033[K") + line);
+        dirty_ = true;
+    }
+    void clear()
+    {
+        if (dirty_) std::fputs("\r\033[K", stderr);
+        dirty_ = false;
+    }
+    int count() const { return count_; }
+    double seconds() const { return clock_.elapsed() / 1000.0; }
+
+private:
+    bool shown_;
+    bool dirty_ = false;
+    int count_ = 0;
+    qint64 last_ = 0;
+    QElapsedTimer clock_;
+};
+
+int byName(const FTSENT** a, const FTSENT** b)
+{
+    return std::strcmp((*a)->fts_name, (*b)->fts_name);
+}
+
+// Calls visit for every folder named and, with recursive, every folder below
+// it: links are not followed and the walk stays on the folder's file system.
+// A folder that cannot be read is reported through failed.
+void walk(const QStringList& folders, bool recursive, const std::function<void(const QString&)>& visit,
+    const std::function<void(const QString&, const QString&)>& failed)
+{
+    for (const QString& folder : folders) {
+        if (!recursive) {
+            visit(folder);
+            continue;
+        }
+        QByteArray root = QFile::encodeName(folder);
+        char* roots[] = { root.data(), nullptr };
+        FTS* fts = ::fts_open(roots, FTS_PHYSICAL | FTS_COMFOLLOW | FTS_XDEV | FTS_NOCHDIR, byName);
+        if (!fts) {
+            failed(folder, QString::fromLocal8Bit(std::strerror(errno)));
+            continue;
+        }
+        while (FTSENT* e = ::fts_read(fts)) {
+            const QString path = QFile::decodeName(e->fts_path);
+            if (e->fts_info == FTS_D) visit(path);
+            else if (e->fts_info == FTS_DNR || e->fts_info == FTS_ERR || (e->fts_info == FTS_NS && e->fts_level == 0))
+                failed(path, QString::fromLocal8Bit(std::strerror(e->fts_errno)));
+            else if (e->fts_level == 0 && e->fts_info != FTS_DP) visit(path); // the engine names why
+        }
+        ::fts_close(fts);
+    }
+}
+
+int show(const FolderOptions& o)
+{
+    QJsonArray all;
+    int failures = 0;
+    walk(
+        o.folders, o.recursive,
+        [&](const QString& folder) {
+            if (!QFileInfo(folder).isDir()) {
+                say(stderr, QStringLiteral("quillmark-folder: %1: kein Ordner\n").arg(folder));
+                ++failures;
+                return;
+            }
+            const FolderReport report = ReportFolder(folder);
+            if (o.json) {
+                all.append(ReportJson(report));
+            } else {
+                say(stdout, ReportText(report));
+            }
+        },
+        [&](const QString& folder, const QString& why) {
+            say(stderr, QStringLiteral("quillmark-folder: %1: %2\n").arg(folder, why));
+            ++failures;
+        });
+    if (o.json) std::fputs(QJsonDocument(all).toJson(QJsonDocument::Indented).constData(), stdout);
+    return failures ? 1 : 0;
+}
+
+int change(const FolderOptions& o)
+{
+    Progress progress(true);
+    int failures = 0, changed = 0;
+    const auto fail = [&](const QString& folder, const QString& why) {
+        progress.clear();
+        say(stderr, QStringLiteral("quillmark-folder: %1: %2\n").arg(folder, why));
+        ++failures;
+    };
+    walk(
+        o.folders, o.recursive,
+        [&](const QString& folder) {
+            progress.step(folder);
+            const FolderChange c = o.dryRun ? PlanChange(folder, o.wanted) : MakeChange(folder, o.wanted);
+            if (!c.error.isEmpty()) return fail(folder, c.error);
+            if (c.what.isEmpty()) return;
+            ++changed;
+            if (!o.dryRun) return;
+            progress.clear();
+            say(stdout, QStringLiteral("%1: %2\n").arg(folder, c.what.join(QStringLiteral("; "))));
+        },
+        fail);
+    progress.clear();
+    const QString done = o.dryRun ? QStringLiteral("würden geändert") : QStringLiteral("geändert");
+    say(stdout, QStringLiteral("%1 Ordner, %2 %3, %4 fehlgeschlagen, in %5 s.\n")
+                    .arg(progress.count())
+                    .arg(changed)
+                    .arg(done)
+                    .arg(failures)
+                    .arg(progress.seconds(), 0, 'f', 2));
+    return failures ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = app.arguments().mid(1);
+    if (arguments.size() == 1 && (arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    const ParsedOptions parsed = ParseFolderOptions(arguments);
+    if (!parsed.options) {
+        say(stderr, QStringLiteral("quillmark-folder: %1\n").arg(parsed.error));
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    // The folders the user named are followed when they are links; the
+    // folders found below them never are.
+    files::setChosenFolders(parsed.options->folders);
+    return parsed.options->verb == FolderVerb::Show ? show(*parsed.options) : change(*parsed.options);
+}
