@@ -18,10 +18,10 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root/pkg" || exit 1
 share="$root/pkg/usr/share"
-for f in bin/quillmark bin/quillmark-icons share/quillmark/side.bmp share/quillmark/title.bmp \
+for f in bin/quillmark bin/quillmark-icons bin/quillmark-folder share/quillmark/side.bmp share/quillmark/title.bmp \
     share/quillmark/quillmark.ico share/quillmark/icons/ordner.dll \
     share/icons/hicolor/{16x16,32x32,48x48}/apps/quillmark.png \
-    share/man/man1/quillmark.1.gz share/man/man1/quillmark-icons.1.gz \
+    share/man/man1/quillmark.1.gz share/man/man1/quillmark-icons.1.gz share/man/man1/quillmark-folder.1.gz \
     share/kio/servicemenus/quillmark-dolphin.desktop share/nemo/actions/quillmark.nemo_action \
     share/file-manager/actions/quillmark-actions.desktop \
     share/nautilus-python/extensions/quillmark_nautilus.py; do
@@ -46,4 +46,10 @@ for f in side.bmp title.bmp quillmark.ico; do
 done
 count=$("$root/pkg/usr/bin/quillmark-icons" count "$share/quillmark/icons/ordner.dll")
 [ "$count" = 40 ] || fail "quillmark-icons counts '$count' icons in the bundled ordner.dll, not 40"
+# The folder command needs no display.
+mkdir -p "$root/home/Projekt"
+env -u DISPLAY -u QT_QPA_PLATFORM "$root/pkg/usr/bin/quillmark-folder" set --tooltip Projekt \
+    --icon "$share/quillmark/icons/ordner.dll,3" "$root/home/Projekt" >/dev/null \
+    && grep -q '^IconResource=.*ordner.dll,3' "$root/home/Projekt/Desktop.ini" \
+    || fail "quillmark-folder did not customise a folder without a display"
 exit $failed
