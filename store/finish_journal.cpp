@@ -19,10 +19,9 @@ namespace {
 // A journal is a few hundred bytes; anything larger is not ours.
 constexpr qint64 kMaxJournalSize = 64 * 1024;
 
-QString journalPrefix()
-{
-    return App::exeName() + QStringLiteral("-finish-");
-}
+// One name for every build of the wizard, so that any start finds the
+// journal of any finish.
+const QString kJournalPrefix = QStringLiteral("quillmark-finish-");
 
 QByteArray toJson(const QString& folder, const WantedCustomisation& wanted)
 {
@@ -124,7 +123,7 @@ bool FinishJournal::record(const WantedCustomisation& wanted)
 {
     const QString dir = GetWindowsFolder();
     if (dir.isEmpty() || !QDir().mkpath(dir)) return false;
-    QByteArray pending = QFile::encodeName(dir + QStringLiteral("/.") + journalPrefix() + QStringLiteral("XXXXXX"));
+    QByteArray pending = QFile::encodeName(dir + QStringLiteral("/.") + kJournalPrefix + QStringLiteral("XXXXXX"));
     const int fd = ::mkostemp(pending.data(), O_CLOEXEC);
     if (fd < 0) return false;
     if (::flock(fd, LOCK_EX) != 0 || !writeAll(fd, toJson(folder_, wanted))) {
@@ -156,8 +155,8 @@ int RepairInterruptedFinishes()
     if (dir.isEmpty()) return 0;
     const QDir windows(dir);
     int repaired = 0;
-    const QStringList names = windows.entryList({ journalPrefix() + QStringLiteral("*.journal"),
-                                                    QLatin1Char('.') + journalPrefix() + QLatin1Char('*') },
+    const QStringList names = windows.entryList({ kJournalPrefix + QStringLiteral("*.journal"),
+                                                    QLatin1Char('.') + kJournalPrefix + QLatin1Char('*') },
         QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
         const QByteArray path = QFile::encodeName(windows.filePath(name));
