@@ -172,14 +172,34 @@ QImage decodeBitmap(ByteView data)
     return image;
 }
 
+bool isPng(ByteView data)
+{
+    return data.size >= sizeof(kPngSignature)
+        && std::memcmp(data.data, kPngSignature, sizeof(kPngSignature)) == 0;
+}
+
 } // namespace
 
 QImage decodeIconImage(ByteView data)
 {
-    if (data.size >= sizeof(kPngSignature)
-        && std::memcmp(data.data, kPngSignature, sizeof(kPngSignature)) == 0)
-        return decodePng(data);
-    return decodeBitmap(data);
+    return isPng(data) ? decodePng(data) : decodeBitmap(data);
+}
+
+bool readStoredFormat(ByteView data, StoredFormat& format)
+{
+    if (isPng(data)) {
+        // IHDR: width, height, bit depth, colour type.
+        if (data.size < 26) return false;
+        static constexpr int kChannels[7] = { 1, 0, 3, 1, 2, 0, 4 };
+        const int channels = data.data[25] < 7 ? kChannels[data.data[25]] : 0;
+        format = { int(std::min<std::uint32_t>(bigEndian32(data.data + 16), INT32_MAX)),
+            int(std::min<std::uint32_t>(bigEndian32(data.data + 20), INT32_MAX)), data.data[24] * channels };
+        return true;
+    }
+    BitmapInfoHeader h {};
+    if (!data.read(0, h) || h.size < sizeof(h)) return false;
+    format = { h.width, h.height / 2, h.bitCount };
+    return true;
 }
 
 } // namespace icons
