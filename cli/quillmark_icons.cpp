@@ -10,6 +10,7 @@
 //   quillmark-icons dump --all FILE DIR           every image of every icon, named as
 //                                                 `wrestool -x -t14` and then `icotool -x`
 //                                                 name them (see dumpAll)
+#include "cli/png_writer.h"
 #include "platform/icons/icon_api.h"
 #include "platform/icons/icon_choice.h"
 #include "platform/icons/icon_decoder.h"
@@ -140,8 +141,9 @@ int dump(const QString& path, const QString& dir)
 
 // Writes every image of one icon as DIR/STEM_N_WxHxBPP.png: N counts from
 // 1 in the directory, the size and depth are those the image's own header
-// states. Counts the images that cannot be decoded; false when one cannot
-// be written.
+// states. A PNG image is written as stored, as icotool does; a bitmap is
+// decoded. Counts the images that cannot be; false when one cannot be
+// written.
 bool dumpImages(const icons::IconFile& file, const std::vector<icons::ImageEntry>& images,
     const QString& stem, const QString& dir, int& broken)
 {
@@ -149,11 +151,13 @@ bool dumpImages(const icons::IconFile& file, const std::vector<icons::ImageEntry
         std::fprintf(stderr, "quillmark-icons: %s: the icon's directory cannot be read\n", qPrintable(stem));
         ++broken;
     }
+    std::vector<std::uint8_t> encoded;
     for (std::size_t n = 0; n < images.size(); ++n) {
         const icons::ByteView data = file.imageData(images[n]);
-        const QImage image = icons::decodeIconImage(data);
         icons::StoredFormat f;
-        if (image.isNull() || !icons::readStoredFormat(data, f)) {
+        QImage image;
+        if (!icons::readStoredFormat(data, f)
+            || (!f.png && (image = icons::decodeIconImage(data)).isNull())) {
             // A broken image does not stop the others.
             std::fprintf(
                 stderr, "quillmark-icons: %s: image %zu cannot be decoded\n", qPrintable(stem), n + 1);
@@ -166,7 +170,9 @@ bool dumpImages(const icons::IconFile& file, const std::vector<icons::ImageEntry
                                 .arg(f.width)
                                 .arg(f.height)
                                 .arg(f.bitsPerPixel);
-        if (!savePng(image, out)) {
+        if (!f.png) png_writer::encode(image, encoded);
+        if (!png_writer::writeFile(
+                out, f.png ? data.data : encoded.data(), f.png ? data.size : encoded.size())) {
             fail(QStringLiteral("%1: cannot be written").arg(out));
             return false;
         }

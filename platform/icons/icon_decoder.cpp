@@ -197,17 +197,17 @@ QImage decodeIconImage(ByteView data)
 bool readStoredFormat(ByteView data, StoredFormat& format)
 {
     if (isPng(data)) {
-        // IHDR: width, height, bit depth, colour type.
-        if (data.size < 26) return false;
+        // The IHDR chunk comes first: width, height, bit depth, colour type.
+        if (data.size < 26 || std::memcmp(data.data + 12, "IHDR", 4) != 0) return false;
         static constexpr int kChannels[7] = { 1, 0, 3, 1, 2, 0, 4 };
         const int channels = data.data[25] < 7 ? kChannels[data.data[25]] : 0;
-        format = { int(std::min<std::uint32_t>(bigEndian32(data.data + 16), INT32_MAX)),
+        format = { true, int(std::min<std::uint32_t>(bigEndian32(data.data + 16), INT32_MAX)),
             int(std::min<std::uint32_t>(bigEndian32(data.data + 20), INT32_MAX)), data.data[24] * channels };
         return true;
     }
     BitmapInfoHeader h {};
     if (!data.read(0, h) || h.size < sizeof(h)) return false;
-    format = { h.width, h.height / 2, h.bitCount };
+    format = { false, h.width, h.height / 2, h.bitCount };
     return true;
 }
 

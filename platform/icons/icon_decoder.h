@@ -24,9 +24,10 @@ inline constexpr int kMaxImageSide = 1024;
 QImage decodeIconImage(ByteView data);
 
 // What an image's own header says, whatever the icon's directory claims:
-// its size and bits per pixel (for PNG images the bit depth times the
-// channels). False when the data starts with no such header.
+// PNG or bitmap, its size and bits per pixel (for PNG images the bit depth
+// times the channels). False when the data starts with no such header.
 struct StoredFormat {
+    bool png = false;
     int width = 0;
     int height = 0;
     int bitsPerPixel = 0;

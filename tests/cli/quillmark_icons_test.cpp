@@ -52,7 +52,8 @@ TEST(IconsCommand, CountsExtractsAndDumps)
 
 // Every image under the name wrestool -x -t14 and icotool -x give it: the
 // language left out only for 1033, the number kept past a broken image, the
-// size and depth from the image's own header (a PNG's depth times channels).
+// size and depth from the image's own header (a PNG's depth times channels);
+// the last image read back (one of 128 pixels fills two stored blocks).
 TEST(IconsCommand, DumpAllNamesEveryImageAsIcoutils)
 {
     using testing_support::flatImage;
@@ -73,13 +74,15 @@ TEST(IconsCommand, DumpAllNamesEveryImageAsIcoutils)
         QString file;
         int status;
         QStringList names;
+        QRgb lastPixel;
     } cases[] = {
         { testing_support::writeFile(dir, "lib.dll", dll.build()), 1,
             { "lib.dll_14_7_1031_1_48x48x32.png", "lib.dll_14_7_1_4x4x32.png",
-                "lib.dll_14_Main_1031_1_32x32x32.png", "lib.dll_14_Main_1031_3_16x16x32.png" } },
+                "lib.dll_14_Main_1031_1_32x32x32.png", "lib.dll_14_Main_1031_3_16x16x32.png" },
+            0xFF0000FF },
         { testing_support::writeFile(
-              dir, "Red.Icon.ICO", pe_writer::writeIco({ flatImage(16, 1), flatImage(32, 1) })),
-            0, { "Red.Icon_1_16x16x32.png", "Red.Icon_2_32x32x32.png" } },
+              dir, "Red.Icon.ICO", pe_writer::writeIco({ flatImage(16, 1), flatImage(128, 0x123456) })),
+            0, { "Red.Icon_1_16x16x32.png", "Red.Icon_2_128x128x32.png" }, 0xFF123456 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
@@ -88,6 +91,7 @@ TEST(IconsCommand, DumpAllNamesEveryImageAsIcoutils)
         QStringList written = QDir(out).entryList(QDir::Files);
         written.sort();
         EXPECT_EQ(written, c.names);
+        EXPECT_EQ(QImage(out + '/' + c.names.last()).pixel(15, 15), c.lastPixel);
     }
 }
 
