@@ -7,8 +7,13 @@
 //                                                 from 1 within the group, width x height x bits)
 //   quillmark-icons extract FILE INDEX SIZE OUT   icon INDEX as the wizard draws it, as PNG
 //   quillmark-icons dump FILE DIR                 every icon at the large size as DIR/000.png ...
+//   quillmark-icons dump --all FILE DIR           every image of every icon, named as
+//                                                 `wrestool -x -t14` and then `icotool -x`
+//                                                 name them (see dumpAll)
+#include "cli/png_writer.h"
 #include "platform/icons/icon_api.h"
 #include "platform/icons/icon_choice.h"
+#include "platform/icons/icon_decoder.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,7 +30,8 @@ int usage()
     std::fputs("usage: quillmark-icons count FILE\n"
                "       quillmark-icons list FILE\n"
                "       quillmark-icons extract FILE INDEX SIZE OUT.png   (SIZE 32: large, 16: small)\n"
-               "       quillmark-icons dump FILE DIR\n",
+               "       quillmark-icons dump FILE DIR\n"
+               "       quillmark-icons dump --all FILE DIR\n",
         stderr);
     return 2;
 }
@@ -133,6 +139,80 @@ int dump(const QString& path, const QString& dir)
     return broken ? 1 : 0;
 }
 
+// Writes every image of one icon as DIR/STEM_N_WxHxBPP.png: N counts from
+// 1 in the directory, the size and depth are those the image's own header
+// states. A PNG image is written as stored, as icotool does; a bitmap is
+// decoded. Counts the images that cannot be; false when one cannot be
+// written.
+bool dumpImages(const icons::IconFile& file, const std::vector<icons::ImageEntry>& images,
+    const QString& stem, const QString& dir, int& broken)
+{
+    if (images.empty()) {
+        std::fprintf(stderr, "quillmark-icons: %s: the icon's directory cannot be read\n", qPrintable(stem));
+        ++broken;
+    }
+    std::vector<std::uint8_t> encoded;
+    for (std::size_t n = 0; n < images.size(); ++n) {
+        const icons::ByteView data = file.imageData(images[n]);
+        icons::StoredFormat f;
+        QImage image;
+        if (!icons::readStoredFormat(data, f)
+            || (!f.png && (image = icons::decodeIconImage(data)).isNull())) {
+            // A broken image does not stop the others.
+            std::fprintf(
+                stderr, "quillmark-icons: %s: image %zu cannot be decoded\n", qPrintable(stem), n + 1);
+            ++broken;
+            continue;
+        }
+        const QString out = QStringLiteral("%1/%2_%3_%4x%5x%6.png")
+                                .arg(dir, stem)
+                                .arg(n + 1)
+                                .arg(f.width)
+                                .arg(f.height)
+                                .arg(f.bitsPerPixel);
+        if (!f.png) png_writer::encode(image, encoded);
+        if (!png_writer::writeFile(
+                out, f.png ? data.data : encoded.data(), f.png ? data.size : encoded.size())) {
+            fail(QStringLiteral("%1: cannot be written").arg(out));
+            return false;
+        }
+    }
+    return true;
+}
+
+// The images get the names that `wrestool -x -t14 FILE` and then `icotool -x`
+// give them. wrestool names one .ico per group and language after FILE's
+// name, the type, the resource name and the language id, which it leaves
+// out for US English (1033); icotool keeps that name without ".ico". An
+// .ico FILE is named as icotool alone names it.
+int dumpAll(const QString& path, const QString& dir)
+{
+    icons::IconFile file;
+    QString error;
+    if (!openFile(path, file, error)) return fail(error);
+    if (file.count() == 0) return fail(QStringLiteral("%1: holds no icons").arg(path));
+    if (!QDir().mkpath(dir)) return fail(QStringLiteral("%1: cannot be created").arg(dir));
+    const QString base = QFileInfo(path).fileName();
+    int broken = 0;
+    if (file.isIco()) {
+        const QString stem
+            = base.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive) ? base.chopped(4) : base;
+        return !dumpImages(file, file.images(0), stem, dir, broken) ? 1 : broken ? 1 : 0;
+    }
+    for (int i = 0; i < file.count(); ++i) {
+        // A slash in a group's name would write outside DIR.
+        const QString group = QStringLiteral("%1_14_%2")
+                                  .arg(base, file.groupName(i).replace(QLatin1Char('/'), QLatin1Char('_')));
+        const std::vector<std::uint16_t> languages = file.groupLanguages(i);
+        for (std::size_t l = 0; l < languages.size(); ++l) {
+            const QString stem
+                = languages[l] == 1033 ? group : QStringLiteral("%1_%2").arg(group).arg(languages[l]);
+            if (!dumpImages(file, file.images(i, int(l)), stem, dir, broken)) return 1;
+        }
+    }
+    return broken ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -146,5 +226,7 @@ int main(int argc, char** argv)
     if (command == QLatin1String("extract") && args.size() == 5)
         return extract(args[1], args[2], args[3], args[4]);
     if (command == QLatin1String("dump") && args.size() == 3) return dump(args[1], args[2]);
+    if (command == QLatin1String("dump") && args.size() == 4 && args[1] == QLatin1String("--all"))
+        return dumpAll(args[2], args[3]);
     return usage();
 }

@@ -118,31 +118,40 @@ std::uint32_t readPixel(const std::uint8_t* row, int x, int bpp)
 }
 
 // The colour rows into ARGB pixels; `alpha` is left false when the image
-// has no alpha channel or one that is zero everywhere.
+// has no alpha channel or one that is zero everywhere. Palette images and
+// 32 bpp images in the plain layout, nearly all icons, take short paths.
 void decodeColours(ByteView data, const Layout& l, std::uint64_t stride, QImage& image, bool& alpha)
 {
     const Channel red(l.masks.red), green(l.masks.green), blue(l.masks.blue), alp(l.masks.alpha);
-    const std::uint8_t* palette = data.data + l.paletteOffset;
-    alpha = false;
+    const bool plain32 = l.bpp == 32 && l.masks.red == 0xFF0000 && l.masks.green == 0xFF00
+        && l.masks.blue == 0xFF && l.masks.alpha == 0xFF000000u;
+    // The palette as pixels, once; an index past it is black.
+    QRgb palette[256];
+    for (std::uint64_t i = 0; l.bpp <= 8 && i < 256; ++i) {
+        palette[i] = qRgb(0, 0, 0);
+        if (i >= l.colors) continue;
+        const std::uint8_t* c = data.data + l.paletteOffset + 4 * i;
+        palette[i] = qRgb(c[2], c[1], c[0]);
+    }
+    std::uint32_t alphaBits = 0;
     for (int y = 0; y < l.height; ++y) {
         const std::uint8_t* row = data.data + l.pixelOffset + std::uint64_t(y) * stride;
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(l.height - 1 - y));
         for (int x = 0; x < l.width; ++x) {
             const std::uint32_t p = readPixel(row, x, l.bpp);
             if (l.bpp <= 8) {
-                // An index past the palette is black.
-                out[x] = qRgb(0, 0, 0);
-                if (p < l.colors) {
-                    const std::uint8_t* c = palette + 4 * std::uint64_t(p);
-                    out[x] = qRgb(c[2], c[1], c[0]);
-                }
-                continue;
+                out[x] = palette[p];
+            } else if (plain32) {
+                out[x] = p; // stored as B, G, R, A: the ARGB32 value itself
+                alphaBits |= p;
+            } else {
+                const std::uint32_t a = alp(p);
+                alphaBits |= a << 24;
+                out[x] = qRgba(red(p), green(p), blue(p), a);
             }
-            const std::uint32_t a = alp(p);
-            alpha = alpha || a != 0;
-            out[x] = qRgba(red(p), green(p), blue(p), a);
         }
     }
+    alpha = (alphaBits >> 24) != 0;
 }
 
 QImage decodeBitmap(ByteView data)
@@ -172,14 +181,34 @@ QImage decodeBitmap(ByteView data)
     return image;
 }
 
+bool isPng(ByteView data)
+{
+    return data.size >= sizeof(kPngSignature)
+        && std::memcmp(data.data, kPngSignature, sizeof(kPngSignature)) == 0;
+}
+
 } // namespace
 
 QImage decodeIconImage(ByteView data)
 {
-    if (data.size >= sizeof(kPngSignature)
-        && std::memcmp(data.data, kPngSignature, sizeof(kPngSignature)) == 0)
-        return decodePng(data);
-    return decodeBitmap(data);
+    return isPng(data) ? decodePng(data) : decodeBitmap(data);
+}
+
+bool readStoredFormat(ByteView data, StoredFormat& format)
+{
+    if (isPng(data)) {
+        // The IHDR chunk comes first: width, height, bit depth, colour type.
+        if (data.size < 26 || std::memcmp(data.data + 12, "IHDR", 4) != 0) return false;
+        static constexpr int kChannels[7] = { 1, 0, 3, 1, 2, 0, 4 };
+        const int channels = data.data[25] < 7 ? kChannels[data.data[25]] : 0;
+        format = { true, int(std::min<std::uint32_t>(bigEndian32(data.data + 16), INT32_MAX)),
+            int(std::min<std::uint32_t>(bigEndian32(data.data + 20), INT32_MAX)), data.data[24] * channels };
+        return true;
+    }
+    BitmapInfoHeader h {};
+    if (!data.read(0, h) || h.size < sizeof(h)) return false;
+    format = { false, h.width, h.height / 2, h.bitCount };
+    return true;
 }
 
 } // namespace icons

@@ -23,4 +23,15 @@ inline constexpr int kMaxImageSide = 1024;
 // or of a kind not listed above.
 QImage decodeIconImage(ByteView data);
 
+// What an image's own header says, whatever the icon's directory claims:
+// PNG or bitmap, its size and bits per pixel (for PNG images the bit depth
+// times the channels). False when the data starts with no such header.
+struct StoredFormat {
+    bool png = false;
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+};
+bool readStoredFormat(ByteView data, StoredFormat& format);
+
 } // namespace icons

@@ -138,19 +138,20 @@ bool IconFile::groupEntry(int index, ResourceDirectoryEntry& entry) const
     return bytes_.read(groupDir_ + sizeof(ResourceDirectory) + std::uint64_t(index) * sizeof(entry), entry);
 }
 
-ByteView IconFile::firstLanguageData(std::uint32_t entryOffset) const
+ByteView IconFile::languageData(std::uint32_t entryOffset, int language) const
 {
     // Name level -> language level -> data entry; the tree has exactly these
     // levels here, so a loop in the file cannot make us walk further.
-    if (!(entryOffset & kResourceHighBit)) return {};
+    if (!(entryOffset & kResourceHighBit) || language < 0) return {};
     const std::uint64_t languages = resourceRoot_ + (entryOffset & ~kResourceHighBit);
     ResourceDirectory dir {};
-    ResourceDirectoryEntry first {};
+    ResourceDirectoryEntry entry {};
     ResourceDataEntry data {};
     std::uint64_t offset = 0;
-    if (!bytes_.read(languages, dir) || dir.numberOfNamedEntries + dir.numberOfIdEntries == 0
-        || !bytes_.read(languages + sizeof(dir), first) || (first.offset & kResourceHighBit)
-        || !bytes_.read(resourceRoot_ + first.offset, data) || !rvaToOffset(data.dataRva, data.size, offset))
+    if (!bytes_.read(languages, dir) || language >= dir.numberOfNamedEntries + dir.numberOfIdEntries
+        || !bytes_.read(languages + sizeof(dir) + std::uint64_t(language) * sizeof(entry), entry)
+        || (entry.offset & kResourceHighBit) || !bytes_.read(resourceRoot_ + entry.offset, data)
+        || !rvaToOffset(data.dataRva, data.size, offset))
         return {};
     return bytes_.sub(offset, data.size);
 }
@@ -177,7 +178,7 @@ ByteView IconFile::iconById(std::uint32_t id) const
                 hi = mid;
         }
         if (lo == iconIds_ || at(lo).name != id) return {};
-        return firstLanguageData(at(lo).offset);
+        return languageData(at(lo).offset);
     };
     const ByteView found = search();
     if (!found.empty() || iconOrderChecked_) return found;
@@ -200,10 +201,10 @@ ByteView IconFile::iconById(std::uint32_t id) const
     return {};
 }
 
-std::vector<ImageEntry> IconFile::images(int index) const
+std::vector<ImageEntry> IconFile::images(int index, int language) const
 {
     std::vector<ImageEntry> out;
-    if (kind_ == Kind::Ico && index == 0) {
+    if (kind_ == Kind::Ico && index == 0 && language == 0) {
         IconDir dir {};
         bytes_.read(0, dir);
         out.reserve(dir.count);
@@ -220,7 +221,7 @@ std::vector<ImageEntry> IconFile::images(int index) const
     }
     ResourceDirectoryEntry entry {};
     if (!groupEntry(index, entry)) return out;
-    const ByteView group = firstLanguageData(entry.offset);
+    const ByteView group = languageData(entry.offset, language);
     IconDir dir {};
     if (!group.read(0, dir)
         || !group.contains(sizeof(dir), std::uint64_t(dir.count) * sizeof(GroupIconDirEntry)))
@@ -233,6 +234,23 @@ std::vector<ImageEntry> IconFile::images(int index) const
         e.id = d.id;
         e.size = d.bytesInRes;
         out.push_back(e);
+    }
+    return out;
+}
+
+std::vector<std::uint16_t> IconFile::groupLanguages(int index) const
+{
+    std::vector<std::uint16_t> out;
+    ResourceDirectoryEntry entry {};
+    ResourceDirectory dir {};
+    if (!groupEntry(index, entry) || !(entry.offset & kResourceHighBit)) return out;
+    const std::uint64_t at = resourceRoot_ + (entry.offset & ~kResourceHighBit);
+    if (!bytes_.read(at, dir)) return out;
+    const int count = dir.numberOfNamedEntries + dir.numberOfIdEntries;
+    for (int i = 0; i < count; ++i) {
+        ResourceDirectoryEntry language {};
+        if (!bytes_.read(at + sizeof(dir) + std::uint64_t(i) * sizeof(language), language)) break;
+        out.push_back(std::uint16_t(language.name));
     }
     return out;
 }

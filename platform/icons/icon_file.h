@@ -36,9 +36,15 @@ public:
     void setData(ByteView data);
 
     int count() const { return count_; }
-    // The image directory of icon `index` (0-based); empty when the icon is
-    // missing or its directory is broken.
-    std::vector<ImageEntry> images(int index) const;
+    // An .ico file, as opposed to a PE file.
+    bool isIco() const { return kind_ == Kind::Ico; }
+    // The image directory of icon `index` (0-based) in the `language`-th
+    // language it is stored in; empty when the icon is missing or its
+    // directory is broken. Icons are shown in their first language.
+    std::vector<ImageEntry> images(int index, int language = 0) const;
+    // The language ids a group is stored in, in stored order; none for the
+    // icon of an .ico file.
+    std::vector<std::uint16_t> groupLanguages(int index) const;
     // The bytes of one image; empty when they are missing or out of range.
     ByteView imageData(const ImageEntry& entry) const;
     // The position of the group with resource id `id`, or -1.
@@ -53,7 +59,7 @@ private:
     bool parsePe();
     bool rvaToOffset(std::uint32_t rva, std::uint32_t length, std::uint64_t& offset) const;
     bool groupEntry(int index, ResourceDirectoryEntry& entry) const;
-    ByteView firstLanguageData(std::uint32_t entryOffset) const;
+    ByteView languageData(std::uint32_t entryOffset, int language = 0) const;
     ByteView iconById(std::uint32_t id) const;
 
     FileBytes bytes_;

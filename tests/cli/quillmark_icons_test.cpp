@@ -1,5 +1,8 @@
 // The icon command as a user runs it: its output, its files and its exit
 // status, also for a missing file and a bad index.
+#include "tests/support/icon_fixtures.h"
+
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
@@ -45,6 +48,51 @@ TEST(IconsCommand, CountsExtractsAndDumps)
     ASSERT_EQ(QString::number(written.size()), count.out.trimmed());
     EXPECT_EQ(written.first(), "000.png");
     EXPECT_EQ(QImage(out.filePath("all/000.png")).size(), QSize(32, 32));
+}
+
+// Every image under the name wrestool -x -t14 and icotool -x give it: the
+// language left out only for 1033, the number kept past a broken image, the
+// size and depth from the image's own header (a PNG's depth times channels);
+// the last image read back (one of 128 pixels fills two stored blocks).
+TEST(IconsCommand, DumpAllNamesEveryImageAsIcoutils)
+{
+    using testing_support::flatImage;
+    QTemporaryDir dir;
+    QImage translucent(4, 4, QImage::Format_ARGB32);
+    translucent.fill(0x80123456);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    translucent.save(&buffer, "PNG");
+    pe_writer::PeWriter dll(pe_writer::Format::Pe32);
+    const pe_writer::IconImage broken { 16, 16, 32, 0, pe_writer::Bytes(10, 0) };
+    dll.addIconGroup(
+        u"Main", { flatImage(32, 0xFF0000, 8), broken, flatImage(16, 0xFF) }, pe_writer::kGerman);
+    dll.addIconGroup(7, { { 4, 4, 8, 0, pe_writer::Bytes(png.begin(), png.end()) } });
+    dll.addIconGroup(7, { flatImage(48, 0xFF) }, pe_writer::kGerman);
+    const struct {
+        QString file;
+        int status;
+        QStringList names;
+        QRgb lastPixel;
+    } cases[] = {
+        { testing_support::writeFile(dir, "lib.dll", dll.build()), 1,
+            { "lib.dll_14_7_1031_1_48x48x32.png", "lib.dll_14_7_1_4x4x32.png",
+                "lib.dll_14_Main_1031_1_32x32x32.png", "lib.dll_14_Main_1031_3_16x16x32.png" },
+            0xFF0000FF },
+        { testing_support::writeFile(
+              dir, "Red.Icon.ICO", pe_writer::writeIco({ flatImage(16, 1), flatImage(128, 0x123456) })),
+            0, { "Red.Icon_1_16x16x32.png", "Red.Icon_2_128x128x32.png" }, 0xFF123456 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const QString out = c.file + ".png";
+        EXPECT_EQ(iconsCommand({ "dump", "--all", c.file, out }).status, c.status);
+        QStringList written = QDir(out).entryList(QDir::Files);
+        written.sort();
+        EXPECT_EQ(written, c.names);
+        EXPECT_EQ(QImage(out + '/' + c.names.last()).pixel(15, 15), c.lastPixel);
+    }
 }
 
 TEST(IconsCommand, FailuresSayWhyAndWriteNothing)

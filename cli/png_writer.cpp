@@ -1,0 +1,151 @@
+#include "cli/png_writer.h"
+
+#include "platform/little_endian.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace png_writer {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// CRC-32 as PNG chunks carry it, eight bytes at a time.
+struct CrcTables {
+    std::array<std::array<std::uint32_t, 256>, 8> t {};
+    CrcTables()
+    {
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[0][n] = c;
+        }
+        for (std::uint32_t n = 0; n < 256; ++n)
+            for (std::size_t k = 1; k < 8; ++k)
+                t[k][n] = t[0][t[k - 1][n] & 0xFF] ^ (t[k - 1][n] >> 8);
+    }
+};
+
+std::uint32_t crc32(const std::uint8_t* p, std::size_t n)
+{
+    static const CrcTables tables;
+    const auto& t = tables.t;
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (; n >= 4; n -= 4, p += 4) {
+        c ^= std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
+            | std::uint32_t(p[3]) << 24;
+        c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][(c >> 16) & 0xFF] ^ t[0][c >> 24];
+    }
+    for (; n; --n, ++p)
+        c = t[0][(c ^ *p) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+std::uint32_t adler32(const std::uint8_t* p, std::size_t n)
+{
+    std::uint32_t a = 1, b = 0;
+    while (n) {
+        // 5552 bytes is the most that cannot overflow b before the modulo.
+        const std::size_t chunk = std::min<std::size_t>(n, 5552);
+        for (std::size_t i = 0; i < chunk; ++i) {
+            a += p[i];
+            b += a;
+        }
+        a %= 65521;
+        b %= 65521;
+        p += chunk;
+        n -= chunk;
+    }
+    return b << 16 | a;
+}
+
+void put32be(Bytes& out, std::uint32_t v)
+{
+    out.insert(
+        out.end(), { std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v) });
+}
+
+// Appends a chunk whose data is already at out[start + 8 ...]: fills in the
+// length and type and appends the CRC.
+void closeChunk(Bytes& out, std::size_t start, const char* type)
+{
+    const std::uint32_t length = std::uint32_t(out.size() - start - 8);
+    for (int i = 0; i < 4; ++i) {
+        out[start + i] = std::uint8_t(length >> (24 - 8 * i));
+        out[start + 4 + i] = std::uint8_t(type[i]);
+    }
+    put32be(out, crc32(out.data() + start + 4, out.size() - start - 4));
+}
+
+} // namespace
+
+void encode(const QImage& image, Bytes& out)
+{
+    const std::size_t width = std::size_t(image.width()), height = std::size_t(image.height());
+    const std::size_t stride = 1 + 4 * width;
+    static const std::uint8_t signature[8] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+    out.assign(signature, signature + 8);
+    std::size_t chunk = out.size();
+    out.resize(chunk + 8);
+    put32be(out, std::uint32_t(width));
+    put32be(out, std::uint32_t(height));
+    out.insert(out.end(), { 8, 6, 0, 0, 0 }); // 8 bits, RGBA, deflate, no filter, not interlaced
+    closeChunk(out, chunk, "IHDR");
+
+    // The rows as the filter-less scanlines, each led by filter byte 0.
+    Bytes raw(stride * height);
+    for (std::size_t y = 0; y < height; ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
+        std::uint8_t* row = raw.data() + y * stride;
+        *row++ = 0;
+        for (std::size_t x = 0; x < width; ++x, row += 4) {
+            row[0] = std::uint8_t(qRed(in[x]));
+            row[1] = std::uint8_t(qGreen(in[x]));
+            row[2] = std::uint8_t(qBlue(in[x]));
+            row[3] = std::uint8_t(qAlpha(in[x]));
+        }
+    }
+    chunk = out.size();
+    out.resize(chunk + 8);
+    out.insert(out.end(), { 0x78, 0x01 }); // zlib: deflate, 32 KiB window, fastest
+    // Stored blocks hold at most 65535 bytes each.
+    for (std::size_t at = 0, n = 0; at < raw.size(); at += n) {
+        n = std::min<std::size_t>(raw.size() - at, 65535);
+        const std::uint8_t last = at + n == raw.size();
+        out.insert(out.end(),
+            { last, std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(~n), std::uint8_t(~n >> 8) });
+        out.insert(out.end(), raw.begin() + std::ptrdiff_t(at), raw.begin() + std::ptrdiff_t(at + n));
+    }
+    put32be(out, adler32(raw.data(), raw.size()));
+    closeChunk(out, chunk, "IDAT");
+    chunk = out.size();
+    out.resize(chunk + 8);
+    closeChunk(out, chunk, "IEND");
+}
+
+bool writeFile(const QString& path, const std::uint8_t* data, std::size_t size)
+{
+    const int fd
+        = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += std::size_t(n);
+    }
+    const bool closed = ::close(fd) == 0;
+    if (done == size && closed) return true;
+    ::unlink(QFile::encodeName(path).constData());
+    return false;
+}
+
+} // namespace png_writer

@@ -1,0 +1,20 @@
+#pragma once
+// A PNG writer for many small images at once: 8-bit RGBA, no filter and
+// stored (uncompressed) deflate blocks, written with one system call.
+// Qt's writer lets libpng weigh every row filter on every row; for the
+// thousands of small files of a dump that was most of the time.
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace png_writer {
+
+// The PNG file of a Format_ARGB32 image, appended to `out` after clearing it.
+void encode(const QImage& image, std::vector<std::uint8_t>& out);
+
+// Writes the bytes to `path`, replacing a file there; false when that fails.
+bool writeFile(const QString& path, const std::uint8_t* data, std::size_t size);
+
+} // namespace png_writer
