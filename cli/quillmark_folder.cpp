@@ -13,6 +13,7 @@
 #include "cli/folder_options.h"
 #include "cli/folder_report.h"
 #include "platform/files/file_attributes.h"
+#include "platform/files/file_replace.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,12 +21,17 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <cstring>
 #include <fts.h>
 #include <functional>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -72,6 +78,49 @@ private:
     int count_ = 0;
     qint64 last_ = 0;
     QElapsedTimer clock_;
+};
+
+// Every file is replaced whole, as the wizard does; the flush to the disk is
+// made once per file system every so many folders and at the end, instead of
+// twice per file, which on a disk costs more than all the rest.
+class Flusher {
+public:
+    explicit Flusher(const QStringList& folders)
+    {
+        files::setSyncEachReplace(false);
+        QSet<dev_t> seen;
+        for (const QString& folder : folders) {
+            struct stat st;
+            const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd >= 0 && ::fstat(fd, &st) == 0 && !seen.contains(st.st_dev)) {
+                seen.insert(st.st_dev);
+                fds_.push_back(fd);
+            } else if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+    ~Flusher()
+    {
+        flush();
+        for (const int fd : fds_)
+            ::close(fd);
+        files::setSyncEachReplace(true);
+    }
+    void step()
+    {
+        if (++count_ % kEvery == 0) flush();
+    }
+    void flush()
+    {
+        for (const int fd : fds_)
+            ::syncfs(fd);
+    }
+
+private:
+    static constexpr int kEvery = 256;
+    std::vector<int> fds_;
+    int count_ = 0;
 };
 
 int byName(const FTSENT** a, const FTSENT** b)
@@ -138,6 +187,8 @@ int show(const FolderOptions& o)
 int change(const FolderOptions& o)
 {
     Progress progress(true);
+    std::optional<Flusher> flusher;
+    if (!o.dryRun) flusher.emplace(o.folders);
     int failures = 0, changed = 0;
     const auto fail = [&](const QString& folder, const QString& why) {
         progress.clear();
@@ -148,6 +199,7 @@ int change(const FolderOptions& o)
         o.folders, o.recursive,
         [&](const QString& folder) {
             progress.step(folder);
+            if (flusher) flusher->step();
             const FolderChange c = o.dryRun ? PlanChange(folder, o.wanted) : MakeChange(folder, o.wanted);
             if (!c.error.isEmpty()) return fail(folder, c.error);
             if (c.what.isEmpty()) return;
@@ -157,6 +209,7 @@ int change(const FolderOptions& o)
             say(stdout, QStringLiteral("%1: %2\n").arg(folder, c.what.join(QStringLiteral("; "))));
         },
         fail);
+    flusher.reset();
     progress.clear();
     const QString done = o.dryRun ? QStringLiteral("würden geändert") : QStringLiteral("geändert");
     say(stdout, QStringLiteral("%1 Ordner, %2 %3, %4 fehlgeschlagen, in %5 s.\n")

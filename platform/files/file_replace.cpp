@@ -31,6 +31,7 @@ constexpr int kLockTimeoutMs = 2000;
 std::mutex g_hookMutex;
 WriteFaultHook g_hook;
 std::atomic<int> g_lockTimeoutMs { kLockTimeoutMs };
+std::atomic<bool> g_syncEachReplace { true };
 
 QByteArray folderOf(const QByteArray& path)
 {
@@ -348,12 +349,18 @@ ReplaceResult replaceFile(
 
     TempFile temp(folder, baseOf(target), options);
     if (!temp.ok()) return failed(errno);
-    if (!writeAll(temp.fd(), *next) || ::fsync(temp.fd()) != 0) return failed(errno);
+    const bool sync = g_syncEachReplace.load();
+    if (!writeAll(temp.fd(), *next) || (sync && ::fsync(temp.fd()) != 0)) return failed(errno);
     if (!carryOver(target, old, temp, options) || !temp.close()) return failed(errno);
     if (::rename(temp.path().constData(), target.constData()) != 0) return failed(errno);
     temp.committed();
-    ::fsync(lock.fd()); // the rename itself reaches the disk
+    if (sync) ::fsync(lock.fd()); // the rename itself reaches the disk
     return ReplaceResult::Written;
+}
+
+void setSyncEachReplace(bool sync)
+{
+    g_syncEachReplace.store(sync);
 }
 
 void setWriteFaultHook(WriteFaultHook hook)

@@ -54,6 +54,13 @@ int lockExclusive(int fd);
 int lockTimeoutMs(); // 2000
 void setLockTimeoutMs(int ms); // for tests; a negative value restores 2000
 
+// Each replacement reaches the disk before it returns (the new contents,
+// then the rename). A run over many folders turns that off and flushes each
+// file system once in a while instead (syncfs): a crash of the process still
+// leaves old or new files, never torn ones; a power cut may lose what was
+// written since the last flush.
+void setSyncEachReplace(bool sync);
+
 // Follows symbolic links of the last part (up to 40 of them); a link stays a
 // link and its target is what gets replaced.
 QString followLinks(const QString& path);
