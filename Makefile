@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
 # What building, running and testing needs from Debian.
-PACKAGES := cmake g++ make qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev \
+PACKAGES := cmake g++ make qt6-base-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev \
             fonts-wine fonts-dejavu-core attr
 # The tests that put folders on real Windows file systems and shares.
 FS_TEST_PACKAGES := ntfs-3g samba smbclient dosfstools mtools

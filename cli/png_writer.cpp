@@ -5,66 +5,16 @@
 #include <QFile>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace png_writer {
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// CRC-32 as PNG chunks carry it, eight bytes at a time.
-struct CrcTables {
-    std::array<std::array<std::uint32_t, 256>, 8> t {};
-    CrcTables()
-    {
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[0][n] = c;
-        }
-        for (std::uint32_t n = 0; n < 256; ++n)
-            for (std::size_t k = 1; k < 8; ++k)
-                t[k][n] = t[0][t[k - 1][n] & 0xFF] ^ (t[k - 1][n] >> 8);
-    }
-};
-
-std::uint32_t crc32(const std::uint8_t* p, std::size_t n)
-{
-    static const CrcTables tables;
-    const auto& t = tables.t;
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (; n >= 4; n -= 4, p += 4) {
-        c ^= std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
-            | std::uint32_t(p[3]) << 24;
-        c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][(c >> 16) & 0xFF] ^ t[0][c >> 24];
-    }
-    for (; n; --n, ++p)
-        c = t[0][(c ^ *p) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
-std::uint32_t adler32(const std::uint8_t* p, std::size_t n)
-{
-    std::uint32_t a = 1, b = 0;
-    while (n) {
-        // 5552 bytes is the most that cannot overflow b before the modulo.
-        const std::size_t chunk = std::min<std::size_t>(n, 5552);
-        for (std::size_t i = 0; i < chunk; ++i) {
-            a += p[i];
-            b += a;
-        }
-        a %= 65521;
-        b %= 65521;
-        p += chunk;
-        n -= chunk;
-    }
-    return b << 16 | a;
-}
 
 void put32be(Bytes& out, std::uint32_t v)
 {
@@ -81,7 +31,7 @@ void closeChunk(Bytes& out, std::size_t start, const char* type)
         out[start + i] = std::uint8_t(length >> (24 - 8 * i));
         out[start + 4 + i] = std::uint8_t(type[i]);
     }
-    put32be(out, crc32(out.data() + start + 4, out.size() - start - 4));
+    put32be(out, std::uint32_t(::crc32(0, out.data() + start + 4, uInt(out.size() - start - 4))));
 }
 
 } // namespace
@@ -123,7 +73,7 @@ void encode(const QImage& image, Bytes& out)
             { last, std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(~n), std::uint8_t(~n >> 8) });
         out.insert(out.end(), raw.begin() + std::ptrdiff_t(at), raw.begin() + std::ptrdiff_t(at + n));
     }
-    put32be(out, adler32(raw.data(), raw.size()));
+    put32be(out, std::uint32_t(::adler32(1, raw.data(), uInt(raw.size()))));
     closeChunk(out, chunk, "IDAT");
     chunk = out.size();
     out.resize(chunk + 8);
