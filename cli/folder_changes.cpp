@@ -34,12 +34,12 @@ QString quoted(const QString& text)
     return QStringLiteral("„") + text + QStringLiteral("“");
 }
 
-// The icon keys the engine writes for icon: reference and index.
+// The reference the engine writes for icon (the icon copy itself is
+// "Desktop.ico" either way).
 QString plannedReference(const QString& folder, const IconChoice& icon)
 {
-    if (icon.copy || IconReferenceFor(folder, icon.file).copyNeeded) return kIconCopyName;
-    if (IsIconCopy(folder, icon.file)) return kIconCopyName;
-    return IconReferenceFor(folder, icon.file).text;
+    const IconReference reference = IconReferenceFor(folder, icon.file);
+    return icon.copy || reference.copyNeeded ? kIconCopyName : reference.text;
 }
 
 struct Planned {

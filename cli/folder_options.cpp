@@ -61,8 +61,8 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
     if (o.verb == FolderVerb::Set) o.wanted.keepIcon = true;
 
     QSet<QString> seen;
-    bool copy = false, optionsEnd = false, iconGiven = false;
-    QString iconText;
+    bool copy = false, optionsEnd = false;
+    std::optional<QString> iconText;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString arg = arguments[i];
         if (optionsEnd || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
@@ -91,7 +91,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         else if (name == QLatin1String("--dry-run") && o.verb != FolderVerb::Show) o.dryRun = true;
         else if (name == QLatin1String("--tooltip") && changes) o.wanted.tooltip = value;
         else if (name == QLatin1String("--no-tooltip") && changes) o.wanted.tooltip = QString();
-        else if (name == QLatin1String("--icon") && changes) iconGiven = true, iconText = value;
+        else if (name == QLatin1String("--icon") && changes) iconText = value;
         else if (name == QLatin1String("--no-icon") && changes) o.wanted.keepIcon = false;
         else if (name == QLatin1String("--copy") && changes) copy = true;
         else return refuse(QStringLiteral("Unbekannte Option für %1: %2").arg(verb, name));
@@ -101,12 +101,12 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         return refuse(QStringLiteral("Der Infotip ist %1 Zeichen lang; erlaubt sind höchstens %2.")
                 .arg(o.wanted.tooltip->size())
                 .arg(kMaxTooltip));
-    if (copy && !iconGiven) return refuse(QStringLiteral("--copy gilt nur zusammen mit --icon."));
+    if (copy && !iconText) return refuse(QStringLiteral("--copy gilt nur zusammen mit --icon."));
     if (o.verb == FolderVerb::Set && !seen.contains(QStringLiteral("--tooltip")) && !seen.contains(QStringLiteral("--icon")))
         return refuse(QStringLiteral("Nichts zu ändern: --tooltip, --no-tooltip, --icon oder --no-icon angeben."));
-    if (iconGiven) {
+    if (iconText) {
         QString error;
-        o.wanted.icon = iconOf(iconText, error);
+        o.wanted.icon = iconOf(*iconText, error);
         if (!o.wanted.icon) return refuse(error);
         o.wanted.icon->copy = copy;
         o.wanted.keepIcon = false;

@@ -123,6 +123,8 @@ bool FinishJournal::record(const WantedCustomisation& wanted)
 {
     const QString dir = GetWindowsFolder();
     if (dir.isEmpty() || !QDir().mkpath(dir)) return false;
+    // ".quillmark-finish-XXXXXX" while it is written, then without the dot
+    // and with ".journal".
     QByteArray pending = QFile::encodeName(dir + QStringLiteral("/.") + kJournalPrefix + QStringLiteral("XXXXXX"));
     const int fd = ::mkostemp(pending.data(), O_CLOEXEC);
     if (fd < 0) return false;
@@ -131,7 +133,7 @@ bool FinishJournal::record(const WantedCustomisation& wanted)
         ::close(fd);
         return false;
     }
-    if (path_.isEmpty()) path_ = dir + QLatin1Char('/') + QFile::decodeName(pending).section(QLatin1Char('/'), -1).mid(1) + QStringLiteral(".journal");
+    if (path_.isEmpty()) path_ = dir + QLatin1Char('/') + kJournalPrefix + QFile::decodeName(pending.right(6)) + QStringLiteral(".journal");
     if (::rename(pending.constData(), QFile::encodeName(path_).constData()) != 0) {
         ::unlink(pending.constData());
         ::close(fd);

@@ -1,35 +1,24 @@
 // The folder command as an administrator runs it: refusals before anything
 // is touched, a recursive run over a folder tree others write into, a dry
 // run that changes nothing, and show reading back what set wrote.
+#include "tests/cli/run_command.h"
 #include "tests/platform/files/files_test_util.h"
 
-#include <QCoreApplication>
 #include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <sys/xattr.h>
 
 namespace {
 
-struct Outcome {
-    int status;
-    QString out;
-    QString err;
-};
-
 const QString kLibrary = QM_TEST_DATA "/icons/library32.dll";
 
 Outcome folderCommand(const QStringList& arguments)
 {
-    QProcess p;
-    p.start(QCoreApplication::applicationDirPath() + "/../quillmark-folder", arguments);
-    if (!p.waitForFinished(60000)) return { -1, {}, "did not finish" };
-    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-        QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
+    return runCommand("quillmark-folder", arguments);
 }
 
 // Every entry below dir with its bytes and its stored attribute bits.

@@ -1,31 +1,19 @@
 // The icon command as a user runs it: its output, its files and its exit
 // status, also for a missing file and a bad index.
+#include "tests/cli/run_command.h"
 #include "tests/support/icon_fixtures.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Outcome {
-    int status;
-    QString out;
-    QString err;
-};
-
 Outcome iconsCommand(const QStringList& arguments)
 {
-    // The test programs live one folder below the command.
-    QProcess p;
-    p.start(QCoreApplication::applicationDirPath() + "/../quillmark-icons", arguments);
-    if (!p.waitForFinished(60000)) return { -1, {}, "did not finish" };
-    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-        QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
+    return runCommand("quillmark-icons", arguments);
 }
 
 const QString kData = QM_TEST_DATA "/icons/";
