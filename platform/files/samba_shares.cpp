@@ -25,26 +25,37 @@ QStringList readSharePaths(const QStringList& arguments)
         return {};
     }
     QStringList paths;
-    bool inShare = false;
-    for (const QString& raw : QString::fromUtf8(run.readAllStandardOutput()).split(QLatin1Char('\n'))) {
-        const QString line = raw.trimmed();
-        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            inShare = line.compare(QLatin1String("[global]"), Qt::CaseInsensitive) != 0;
-            continue;
-        }
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (!inShare || eq < 0
-            || line.left(eq).trimmed().compare(QLatin1String("path"), Qt::CaseInsensitive) != 0)
-            continue;
-        const QString path = line.mid(eq + 1).trimmed();
+    // One share's path, kept when its section ends: a printer share
+    // (printable) takes print jobs into its path and serves no files.
+    bool inShare = false, printable = false;
+    QString path;
+    const auto endShare = [&] {
         // A path with substitutions (%U, %S) differs per client; it holds no
         // folder we can tell in advance.
-        if (path.startsWith(QLatin1Char('/')) && !path.contains(QLatin1Char('%'))) {
+        if (inShare && !printable && path.startsWith(QLatin1Char('/')) && !path.contains(QLatin1Char('%'))) {
             // Compared with canonical paths: the configured one may be a link.
             const QString canonical = QFileInfo(path).canonicalFilePath();
             paths << (canonical.isEmpty() ? QDir::cleanPath(path) : canonical);
         }
+        printable = false;
+        path.clear();
+    };
+    for (const QString& raw : QString::fromUtf8(run.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            endShare();
+            inShare = line.compare(QLatin1String("[global]"), Qt::CaseInsensitive) != 0;
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0) continue;
+        const QString key = line.left(eq).trimmed().toLower(), value = line.mid(eq + 1).trimmed();
+        if (key == QLatin1String("path")) path = value;
+        if (key == QLatin1String("printable"))
+            printable = value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0
+                || value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1");
     }
+    endShare();
     return paths;
 }
 
