@@ -50,7 +50,8 @@ struct Planned {
 
 Planned plannedState(const QString& folder, const StoredCustomisation& now, const WantedCustomisation& wanted)
 {
-    Planned p { wanted.tooltip ? TooltipAsWritten(*wanted.tooltip) : now.tooltip, now.iconFile, now.iconIndex };
+    Planned p { wanted.tooltip ? TooltipAsWritten(*wanted.tooltip) : now.tooltip, now.iconFile,
+        now.iconIndex };
     if (wanted.keepIcon) return p;
     if (wanted.icon) return { p.tooltip, plannedReference(folder, *wanted.icon), wanted.icon->index };
     // An icon only Windows can find stays while the folder keeps a tooltip.
@@ -77,10 +78,12 @@ FolderChange PlanChange(const QString& folder, const WantedCustomisation& wanted
         what << (p.tooltip.isEmpty() ? QStringLiteral("Infotip entfernen")
                                      : QStringLiteral("Infotip %1").arg(quoted(p.tooltip)));
     if (p.iconFile != now.iconFile || p.iconIndex != now.iconIndex)
-        what << (p.iconFile.isEmpty() ? QStringLiteral("Symbol entfernen")
-                                      : QStringLiteral("Symbol %1").arg(quoted(p.iconFile + ',' + p.iconIndex)));
+        what << (p.iconFile.isEmpty()
+                ? QStringLiteral("Symbol entfernen")
+                : QStringLiteral("Symbol %1").arg(quoted(p.iconFile + ',' + p.iconIndex)));
     const bool copyExists = QFileInfo::exists(ResolvePathCase(IconCopyPath(folder)));
-    if (!wanted.keepIcon && wanted.icon && p.iconFile == kIconCopyName && !IsIconCopy(folder, wanted.icon->file))
+    if (!wanted.keepIcon && wanted.icon && p.iconFile == kIconCopyName
+        && !IsIconCopy(folder, wanted.icon->file))
         what << QStringLiteral("Desktop.ico aus %1 kopieren").arg(wanted.icon->file);
     else if (!wanted.keepIcon && !wanted.icon && copyExists)
         what << QStringLiteral("Desktop.ico löschen");
@@ -89,7 +92,8 @@ FolderChange PlanChange(const QString& folder, const WantedCustomisation& wanted
         what << QStringLiteral("Desktop.ini löschen, wenn nichts anderes darin steht");
     const DWORD bits = GetFileAttributesA(folder) & files::kDosBits;
     if (bits != plannedFolderBits(p))
-        what << QStringLiteral("Ordner-Attribute %1 → %2").arg(BitLetters(bits), BitLetters(plannedFolderBits(p)));
+        what << QStringLiteral("Ordner-Attribute %1 → %2")
+                    .arg(BitLetters(bits), BitLetters(plannedFolderBits(p)));
     return { what, {} };
 }
 
@@ -112,6 +116,7 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
     if ((GetFileAttributesA(folder) & files::kDosBits) != plannedFolderBits(p))
         missing << QStringLiteral("Ordner-Attribute");
     if (!missing.isEmpty())
-        return { {}, QStringLiteral("nicht vollständig geschrieben: %1").arg(missing.join(QStringLiteral(", "))) };
+        return { {},
+            QStringLiteral("nicht vollständig geschrieben: %1").arg(missing.join(QStringLiteral(", "))) };
     return change;
 }

@@ -54,10 +54,14 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
     if (arguments.isEmpty()) return refuse(QStringLiteral("Kein Befehl angegeben (show, set oder clear)."));
     FolderOptions o;
     const QString verb = arguments[0];
-    if (verb == QLatin1String("show")) o.verb = FolderVerb::Show;
-    else if (verb == QLatin1String("set")) o.verb = FolderVerb::Set;
-    else if (verb == QLatin1String("clear")) o.verb = FolderVerb::Clear;
-    else return refuse(QStringLiteral("Unbekannter Befehl: %1").arg(verb));
+    if (verb == QLatin1String("show"))
+        o.verb = FolderVerb::Show;
+    else if (verb == QLatin1String("set"))
+        o.verb = FolderVerb::Set;
+    else if (verb == QLatin1String("clear"))
+        o.verb = FolderVerb::Clear;
+    else
+        return refuse(QStringLiteral("Unbekannter Befehl: %1").arg(verb));
     if (o.verb == FolderVerb::Set) o.wanted.keepIcon = true;
 
     QSet<QString> seen;
@@ -80,30 +84,45 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         if (seen.contains(what)) return refuse(QStringLiteral("%1 ist mehrfach angegeben.").arg(what));
         seen.insert(what);
         QString value;
-        if (takesValue && arg.contains(QLatin1Char('='))) value = arg.section(QLatin1Char('='), 1);
-        else if (takesValue && i + 1 < arguments.size()) value = arguments[++i];
-        else if (takesValue) return refuse(QStringLiteral("%1 braucht einen Wert.").arg(name));
-        else if (arg.contains(QLatin1Char('='))) return refuse(QStringLiteral("%1 nimmt keinen Wert.").arg(name));
+        if (takesValue && arg.contains(QLatin1Char('=')))
+            value = arg.section(QLatin1Char('='), 1);
+        else if (takesValue && i + 1 < arguments.size())
+            value = arguments[++i];
+        else if (takesValue)
+            return refuse(QStringLiteral("%1 braucht einen Wert.").arg(name));
+        else if (arg.contains(QLatin1Char('=')))
+            return refuse(QStringLiteral("%1 nimmt keinen Wert.").arg(name));
 
         const bool changes = o.verb == FolderVerb::Set;
-        if (name == QLatin1String("--json") && o.verb == FolderVerb::Show) o.json = true;
-        else if (name == QLatin1String("--recursive")) o.recursive = true;
-        else if (name == QLatin1String("--dry-run") && o.verb != FolderVerb::Show) o.dryRun = true;
-        else if (name == QLatin1String("--tooltip") && changes) o.wanted.tooltip = value;
-        else if (name == QLatin1String("--no-tooltip") && changes) o.wanted.tooltip = QString();
-        else if (name == QLatin1String("--icon") && changes) iconText = value;
-        else if (name == QLatin1String("--no-icon") && changes) o.wanted.keepIcon = false;
-        else if (name == QLatin1String("--copy") && changes) copy = true;
-        else return refuse(QStringLiteral("Unbekannte Option für %1: %2").arg(verb, name));
+        if (name == QLatin1String("--json") && o.verb == FolderVerb::Show)
+            o.json = true;
+        else if (name == QLatin1String("--recursive"))
+            o.recursive = true;
+        else if (name == QLatin1String("--dry-run") && o.verb != FolderVerb::Show)
+            o.dryRun = true;
+        else if (name == QLatin1String("--tooltip") && changes)
+            o.wanted.tooltip = value;
+        else if (name == QLatin1String("--no-tooltip") && changes)
+            o.wanted.tooltip = QString();
+        else if (name == QLatin1String("--icon") && changes)
+            iconText = value;
+        else if (name == QLatin1String("--no-icon") && changes)
+            o.wanted.keepIcon = false;
+        else if (name == QLatin1String("--copy") && changes)
+            copy = true;
+        else
+            return refuse(QStringLiteral("Unbekannte Option für %1: %2").arg(verb, name));
     }
     if (o.folders.isEmpty()) return refuse(QStringLiteral("Kein Ordner angegeben."));
     if (o.wanted.tooltip && o.wanted.tooltip->size() > kMaxTooltip)
         return refuse(QStringLiteral("Der Infotip ist %1 Zeichen lang; erlaubt sind höchstens %2.")
-                .arg(o.wanted.tooltip->size())
-                .arg(kMaxTooltip));
+                          .arg(o.wanted.tooltip->size())
+                          .arg(kMaxTooltip));
     if (copy && !iconText) return refuse(QStringLiteral("--copy gilt nur zusammen mit --icon."));
-    if (o.verb == FolderVerb::Set && !seen.contains(QStringLiteral("--tooltip")) && !seen.contains(QStringLiteral("--icon")))
-        return refuse(QStringLiteral("Nichts zu ändern: --tooltip, --no-tooltip, --icon oder --no-icon angeben."));
+    if (o.verb == FolderVerb::Set && !seen.contains(QStringLiteral("--tooltip"))
+        && !seen.contains(QStringLiteral("--icon")))
+        return refuse(
+            QStringLiteral("Nichts zu ändern: --tooltip, --no-tooltip, --icon oder --no-icon angeben."));
     if (iconText) {
         QString error;
         o.wanted.icon = iconOf(*iconText, error);

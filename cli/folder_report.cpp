@@ -72,8 +72,8 @@ FolderReport ReportFolder(const QString& folder)
     r.iconIndex = stored.iconIndex;
     r.copy = stored.iconFile.compare(kIconCopyName, Qt::CaseInsensitive) == 0;
     if (!r.iconFile.isEmpty() && !IsWindowsOnlyReference(r.iconFile)) {
-        const QString path = ResolvePathCase(
-            r.copy ? IconCopyPath(folder) : StoredReferencePath(folder, r.iconFile));
+        const QString path
+            = ResolvePathCase(r.copy ? IconCopyPath(folder) : StoredReferencePath(folder, r.iconFile));
         if (QFileInfo(path).isFile()) r.iconPath = path;
     }
     r.folderBits = bitsOf(folder);
@@ -105,7 +105,8 @@ QString ReportText(const FolderReport& r)
                           "  Attribute:        Ordner %6, Desktop.ini %7, Desktop.ico %8\n"
                           "  Attribute in:     %9\n"
                           "  Windows zeigt es: %10\n")
-        .arg(r.folder, r.tooltip.isEmpty() ? none : r.tooltip, icon, r.iconIndex.isEmpty() ? none : r.iconIndex,
+        .arg(r.folder, r.tooltip.isEmpty() ? none : r.tooltip, icon,
+            r.iconIndex.isEmpty() ? none : r.iconIndex,
             r.copy ? QStringLiteral("ja") : QStringLiteral("nein"), BitLetters(r.folderBits),
             BitLetters(r.settingsBits), BitLetters(r.copyBits), storageNames.value(r.storage))
         .arg(r.windowsShows ? QStringLiteral("ja") : QStringLiteral("nein, ") + r.reason);

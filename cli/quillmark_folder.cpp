@@ -24,8 +24,8 @@
 #include <QSet>
 
 #include <cstdio>
-#include <fcntl.h>
 #include <cstring>
+#include <fcntl.h>
 #include <fts.h>
 #include <functional>
 #include <optional>
@@ -35,10 +35,11 @@
 
 namespace {
 
-const char kUsage[] = "Aufruf: quillmark-folder show [--json] [--recursive] ORDNER...\n"
-                      "       quillmark-folder set [--tooltip TEXT | --no-tooltip] [--icon DATEI[,INDEX] | --no-icon]\n"
-                      "                            [--copy] [--recursive] [--dry-run] ORDNER...\n"
-                      "       quillmark-folder clear [--recursive] [--dry-run] ORDNER...\n";
+const char kUsage[]
+    = "Aufruf: quillmark-folder show [--json] [--recursive] ORDNER...\n"
+      "       quillmark-folder set [--tooltip TEXT | --no-tooltip] [--icon DATEI[,INDEX] | --no-icon]\n"
+      "                            [--copy] [--recursive] [--dry-run] ORDNER...\n"
+      "       quillmark-folder clear [--recursive] [--dry-run] ORDNER...\n";
 
 void say(std::FILE* to, const QString& text)
 {
@@ -49,7 +50,11 @@ void say(std::FILE* to, const QString& text)
 // at most ten times a second; nothing when stderr is no terminal.
 class Progress {
 public:
-    explicit Progress(bool wanted) : shown_(wanted && ::isatty(STDERR_FILENO)) { clock_.start(); }
+    explicit Progress(bool wanted)
+        : shown_(wanted && ::isatty(STDERR_FILENO))
+    {
+        clock_.start();
+    }
     void step(const QString& folder)
     {
         ++count_;
@@ -148,10 +153,13 @@ void walk(const QStringList& folders, bool recursive, const std::function<void(c
         }
         while (FTSENT* e = ::fts_read(fts)) {
             const QString path = QFile::decodeName(e->fts_path);
-            if (e->fts_info == FTS_D) visit(path);
-            else if (e->fts_info == FTS_DNR || e->fts_info == FTS_ERR || (e->fts_info == FTS_NS && e->fts_level == 0))
+            if (e->fts_info == FTS_D)
+                visit(path);
+            else if (e->fts_info == FTS_DNR || e->fts_info == FTS_ERR
+                || (e->fts_info == FTS_NS && e->fts_level == 0))
                 failed(path, QString::fromLocal8Bit(std::strerror(e->fts_errno)));
-            else if (e->fts_level == 0 && e->fts_info != FTS_DP) visit(path); // the engine names why
+            else if (e->fts_level == 0 && e->fts_info != FTS_DP)
+                visit(path); // the engine names why
         }
         ::fts_close(fts);
     }
@@ -212,12 +220,13 @@ int change(const FolderOptions& o)
     flusher.reset();
     progress.clear();
     const QString done = o.dryRun ? QStringLiteral("würden geändert") : QStringLiteral("geändert");
-    say(stdout, QStringLiteral("%1 Ordner, %2 %3, %4 fehlgeschlagen, in %5 s.\n")
-                    .arg(progress.count())
-                    .arg(changed)
-                    .arg(done)
-                    .arg(failures)
-                    .arg(progress.seconds(), 0, 'f', 2));
+    say(stdout,
+        QStringLiteral("%1 Ordner, %2 %3, %4 fehlgeschlagen, in %5 s.\n")
+            .arg(progress.count())
+            .arg(changed)
+            .arg(done)
+            .arg(failures)
+            .arg(progress.seconds(), 0, 'f', 2));
     return failures ? 1 : 0;
 }
 
@@ -227,7 +236,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
-    if (arguments.size() == 1 && (arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h"))) {
+    if (arguments.size() == 1
+        && (arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h"))) {
         std::fputs(kUsage, stdout);
         return 0;
     }

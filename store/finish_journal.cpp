@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -25,10 +26,11 @@ const QString kJournalPrefix = QStringLiteral("quillmark-finish-");
 
 QByteArray toJson(const QString& folder, const WantedCustomisation& wanted)
 {
-    QJsonObject o { { QStringLiteral("folder"), folder },
+    // A start may run in another working folder: paths are kept whole.
+    QJsonObject o { { QStringLiteral("folder"), QFileInfo(folder).absoluteFilePath() },
         { QStringLiteral("tooltip"), wanted.tooltip.value_or(QString()) } };
     if (wanted.icon) {
-        o.insert(QStringLiteral("iconFile"), wanted.icon->file);
+        o.insert(QStringLiteral("iconFile"), QFileInfo(wanted.icon->file).absoluteFilePath());
         o.insert(QStringLiteral("iconIndex"), wanted.icon->index);
         o.insert(QStringLiteral("copy"), wanted.icon->copy);
     }
@@ -83,7 +85,9 @@ QByteArray readSmall(int fd)
 } // namespace
 
 FinishJournal::FinishJournal(FinishJournal&& other) noexcept
-    : folder_(std::move(other.folder_)), path_(std::move(other.path_)), fd_(std::exchange(other.fd_, -1))
+    : folder_(std::move(other.folder_))
+    , path_(std::move(other.path_))
+    , fd_(std::exchange(other.fd_, -1))
 {
 }
 
@@ -125,7 +129,8 @@ bool FinishJournal::record(const WantedCustomisation& wanted)
     if (dir.isEmpty() || !QDir().mkpath(dir)) return false;
     // ".quillmark-finish-XXXXXX" while it is written, then without the dot
     // and with ".journal".
-    QByteArray pending = QFile::encodeName(dir + QStringLiteral("/.") + kJournalPrefix + QStringLiteral("XXXXXX"));
+    QByteArray pending
+        = QFile::encodeName(dir + QStringLiteral("/.") + kJournalPrefix + QStringLiteral("XXXXXX"));
     const int fd = ::mkostemp(pending.data(), O_CLOEXEC);
     if (fd < 0) return false;
     if (::flock(fd, LOCK_EX) != 0 || !writeAll(fd, toJson(folder_, wanted))) {
@@ -133,7 +138,9 @@ bool FinishJournal::record(const WantedCustomisation& wanted)
         ::close(fd);
         return false;
     }
-    if (path_.isEmpty()) path_ = dir + QLatin1Char('/') + kJournalPrefix + QFile::decodeName(pending.right(6)) + QStringLiteral(".journal");
+    if (path_.isEmpty())
+        path_ = dir + QLatin1Char('/') + kJournalPrefix + QFile::decodeName(pending.right(6))
+            + QStringLiteral(".journal");
     if (::rename(pending.constData(), QFile::encodeName(path_).constData()) != 0) {
         ::unlink(pending.constData());
         ::close(fd);

@@ -28,8 +28,10 @@ void setIcon(const QString& folder, const QString& settings, const IconChoice& i
     const bool isCopy = IsIconCopy(folder, icon.file);
     const IconReference reference = IconReferenceFor(folder, icon.file);
     if (!icon.copy && !reference.copyNeeded) {
-        if (isCopy) SetFileAttributesA(copy, kAttrHiddenArchive);
-        else deleteIconCopy(copy);
+        if (isCopy)
+            SetFileAttributesA(copy, kAttrHiddenArchive);
+        else
+            deleteIconCopy(copy);
         WriteIconKeys(settings, reference.text, icon.index);
         return;
     }
@@ -58,18 +60,21 @@ CustomisationRefused CustomisationRefusal(const QString& folder)
     if (!S_ISDIR(st.st_mode)) return CustomisationRefused::NotAFolder;
     if (!files::canWriteInto(folder)) return CustomisationRefused::NotWritable;
     const QByteArray settings = QFile::encodeName(ResolvePathCase(SettingsFilePath(folder)));
-    if (::lstat(settings.constData(), &st) == 0 && !S_ISREG(st.st_mode)) return CustomisationRefused::SettingsNotAFile;
+    if (::lstat(settings.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return CustomisationRefused::SettingsNotAFile;
     return CustomisationRefused::None;
 }
 
 CustomisationRefused ApplyCustomisation(const QString& folder, const WantedCustomisation& wanted)
 {
-    if (const auto refused = CustomisationRefusal(folder); refused != CustomisationRefused::None) return refused;
+    if (const auto refused = CustomisationRefusal(folder); refused != CustomisationRefused::None)
+        return refused;
     const QString settings = SettingsFilePath(folder);
     SetFileAttributesA(settings, kAttrNone);
     SetFileAttributesA(folder, kAttrNone);
 
-    const QString tooltip = wanted.tooltip ? TooltipAsWritten(*wanted.tooltip) : ReadCustomisation(folder).tooltip;
+    const QString tooltip
+        = wanted.tooltip ? TooltipAsWritten(*wanted.tooltip) : ReadCustomisation(folder).tooltip;
     if (wanted.tooltip && !tooltip.isEmpty())
         IniWrite(settings, kShellClassInfo, kKeyInfoTip, tooltip);
     else if (wanted.tooltip)
@@ -88,7 +93,9 @@ CustomisationRefused ApplyCustomisation(const QString& folder, const WantedCusto
         return CustomisationRefused::None;
     }
     SetFileAttributesA(settings, kAttrHiddenArchive);
-    if (hasIcon) SetFileAttributesA(folder, GetWinVersion() == QLatin1String("Me") ? kAttrSystemArchive : kAttrReadOnly);
+    if (hasIcon)
+        SetFileAttributesA(
+            folder, GetWinVersion() == QLatin1String("Me") ? kAttrSystemArchive : kAttrReadOnly);
     return CustomisationRefused::None;
 }
 

@@ -1,8 +1,8 @@
 #include "store/folder_settings.h"
 
 #include "platform/app.h"
-#include "platform/files/profile_keys.h"
 #include "platform/files/case_paths.h"
+#include "platform/files/profile_keys.h"
 #include "store/IniFiles.h"
 #include "sys/WindowsOrdner.h"
 

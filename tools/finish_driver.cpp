@@ -15,9 +15,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
-#include <cstdio>
 #include <thread>
 
 namespace {
@@ -38,7 +38,8 @@ bool journalExists(const QByteArray& folder)
 int main(int argc, char** argv)
 {
     if (argc < 7) {
-        std::fputs("usage: finish_driver FOLDER ICON_FOLDER TOOLTIP ICON_FILE CELL COPY [KILL_AFTER_US]\n", stderr);
+        std::fputs(
+            "usage: finish_driver FOLDER ICON_FOLDER TOOLTIP ICON_FILE CELL COPY [KILL_AFTER_US]\n", stderr);
         return 2;
     }
     App::init(argc, argv);
@@ -54,7 +55,8 @@ int main(int argc, char** argv)
     auto pressed = std::chrono::steady_clock::now();
     setEndHandler([&] {
         const auto took = std::chrono::steady_clock::now() - pressed;
-        std::printf("%lld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(took).count()));
+        std::printf("%lld\n",
+            static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(took).count()));
         std::fflush(stdout);
         std::_Exit(0);
     });

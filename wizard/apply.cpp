@@ -28,7 +28,8 @@ WantedCustomisation root::wantedCustomisation() const
 {
     WantedCustomisation wanted;
     wanted.tooltip = Text1->text();
-    if (iconSelected(IconFiles)) wanted.icon = IconChoice { IconFiles->filePath(), IconCache->text(), bKopieren->value() != 0 };
+    if (iconSelected(IconFiles))
+        wanted.icon = IconChoice { IconFiles->filePath(), IconCache->text(), bKopieren->value() != 0 };
     return wanted;
 }
 

@@ -53,7 +53,8 @@ QStringList readSharePaths(const QStringList& arguments)
         if (key == QLatin1String("path")) path = value;
         if (key == QLatin1String("printable"))
             printable = value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0
-                || value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1");
+                || value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+                || value == QLatin1String("1");
     }
     endShare();
     return paths;

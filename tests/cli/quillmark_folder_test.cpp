@@ -87,7 +87,8 @@ TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
 TEST_F(FolderCommand, SetsShowsAndClearsATreeOthersWriteInto)
 {
     const QStringList outsideBefore = snapshot(outside);
-    Outcome o = folderCommand({ "set", "--recursive", "--tooltip", "Projekt", "--icon", kLibrary + ",2", "--copy", root });
+    Outcome o = folderCommand(
+        { "set", "--recursive", "--tooltip", "Projekt", "--icon", kLibrary + ",2", "--copy", root });
     EXPECT_EQ(o.status, 1) << "the folders with a FIFO and a link as Desktop.ini fail";
     EXPECT_TRUE(o.err.contains(root + "/fifo: ") && o.err.contains(root + "/link: ")) << o.err.toStdString();
     EXPECT_TRUE(o.out.contains("8 Ordner, 6 geändert, 2 fehlgeschlagen")) << o.out.toStdString();
@@ -95,7 +96,8 @@ TEST_F(FolderCommand, SetsShowsAndClearsATreeOthersWriteInto)
 
     const QStringList afterSet = snapshot(tmp.path());
     o = folderCommand({ "clear", "--recursive", "--dry-run", root });
-    EXPECT_TRUE(o.out.contains(root + "/Zeile\nUmbruch: Infotip entfernen; Symbol entfernen; Desktop.ico löschen"))
+    EXPECT_TRUE(
+        o.out.contains(root + "/Zeile\nUmbruch: Infotip entfernen; Symbol entfernen; Desktop.ico löschen"))
         << o.out.toStdString();
     EXPECT_EQ(snapshot(tmp.path()), afterSet) << "a dry run changes nothing";
 

@@ -69,7 +69,8 @@ TEST_F(Journal, UnreadableJournalsAreThrownAway)
 {
     dieAfter(tooltip("x"), std::nullopt);
     const QString name = windows + '/' + journals().value(0);
-    for (const QByteArray& junk : { QByteArray("\x00\xff{\"folder\":", 13), QByteArray("{\"tooltip\":\"x\"}") }) {
+    for (const QByteArray& junk :
+        { QByteArray("\x00\xff{\"folder\":", 13), QByteArray("{\"tooltip\":\"x\"}") }) {
         QFile file(name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(junk) == junk.size());
         file.close();

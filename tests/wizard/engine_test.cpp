@@ -22,7 +22,8 @@ protected:
     {
         QByteArray all;
         for (const char* name : { "", "/Desktop.ini", "/Desktop.ico" })
-            all += testing_support::readFile(folder + name) + '|' + QByteArray::number(bits(folder + name)) + '|';
+            all += testing_support::readFile(folder + name) + '|' + QByteArray::number(bits(folder + name))
+                + '|';
         return all;
     }
 };
@@ -51,7 +52,8 @@ TEST_F(Engine, GivesTheWizardsBytesAndBitsForEveryRow)
         }
     }
     qunsetenv("QUILLMARK_OSVERSION");
-    EXPECT_TRUE(QDir(tmp.filePath("windows")).entryList({ "*.journal" }, QDir::Files | QDir::Hidden).isEmpty())
+    EXPECT_TRUE(
+        QDir(tmp.filePath("windows")).entryList({ "*.journal" }, QDir::Files | QDir::Hidden).isEmpty())
         << "the finish removes its journal";
 }
 

@@ -9,7 +9,8 @@ namespace {
 
 TEST(SambaShares, FileSharesOnlyAndTheInnermostHolds)
 {
-    if (QStandardPaths::findExecutable("testparm").isEmpty()) GTEST_SKIP() << "testparm (samba) is not installed";
+    if (QStandardPaths::findExecutable("testparm").isEmpty())
+        GTEST_SKIP() << "testparm (samba) is not installed";
     QTemporaryDir tmp;
     const QString daten = tmp.filePath("daten"), spool = tmp.filePath("spool");
     ASSERT_TRUE(QDir().mkpath(daten + "/Projekte") && QDir().mkpath(spool));
