@@ -93,6 +93,9 @@ TEST_F(FolderCommand, SetsShowsAndClearsATreeOthersWriteInto)
     EXPECT_TRUE(o.err.contains(root + "/fifo: ") && o.err.contains(root + "/link: ")) << o.err.toStdString();
     EXPECT_TRUE(o.out.contains("8 Ordner, 6 geändert, 2 fehlgeschlagen")) << o.out.toStdString();
     EXPECT_EQ(snapshot(outside), outsideBefore) << "nothing outside the tree changes";
+    EXPECT_TRUE(
+        snapshot(tmp.filePath("windows")).isEmpty() && snapshot(qgetenv("QUILLMARK_REGISTRY_DIR")).isEmpty())
+        << "neither the recent folders nor the registry";
 
     const QStringList afterSet = snapshot(tmp.path());
     o = folderCommand({ "clear", "--recursive", "--dry-run", root });
