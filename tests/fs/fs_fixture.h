@@ -90,16 +90,6 @@ inline ToolRun runTool(const QString& tool, const QStringList& args, int timeout
     return { done && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAll() };
 }
 
-// Runs body in a child process as nobody; true when the child could take
-// that user's ids and body returned true.
-inline bool asNobody(const std::function<bool()>& body)
-{
-    using namespace testutil;
-    return succeeded(spawn([&] {
-        return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && body();
-    }));
-}
-
 class FsWizard : public WizardTest {
 protected:
     void TearDown() override

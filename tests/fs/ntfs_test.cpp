@@ -146,7 +146,7 @@ TEST_F(Ntfs, WhereTheVolumeRefusesChangesTheBitsStay)
 
     remount(",permissions");
     ASSERT_EQ(::chmod(tmp.path().toUtf8().constData(), 0755), 0); // others may reach the volume
-    EXPECT_TRUE(asNobody(refused)) << "another user reads the bits but may not change them";
+    EXPECT_TRUE(testutil::asNobody(refused)) << "another user reads the bits but may not change them";
     EXPECT_EQ(ntfsFour(ini), 34u);
     EXPECT_EQ(ntfsFour(folder), 1u);
 }

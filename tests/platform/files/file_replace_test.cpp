@@ -150,17 +150,39 @@ TEST_F(Replace, SymbolicLinkStaysALink)
     EXPECT_EQ(entries(path("real")), QStringList { "settings.ini" });
 }
 
-TEST_F(Replace, EditSeesCurrentContentsAndMayDecline)
+// The edit sees what is there and may decline. Failures say why and leave
+// what others have alone: a missing file, a lock held elsewhere, and
+// temporary names that are all taken already.
+TEST_F(Replace, FailuresSayWhyAndRemoveNothingOfOthers)
 {
-    int calls = 0;
-    auto decline = [&](const std::optional<QByteArray>& current) {
-        ++calls;
-        EXPECT_FALSE(current);
-        return std::optional<QByteArray>();
+    const auto decline = [](const std::optional<QByteArray>& current) {
+        return current ? std::optional<QByteArray>() : std::optional<QByteArray>("no");
     };
+    EXPECT_EQ(files::replaceFile(file, decline), files::ReplaceResult::Written);
     EXPECT_EQ(files::replaceFile(file, decline), files::ReplaceResult::Unchanged);
-    EXPECT_EQ(calls, 1);
-    EXPECT_FALSE(QFile::exists(file));
+    QByteArray out = "stale";
+    EXPECT_EQ(files::readRegularFile(path("missing").toUtf8(), out), ENOENT);
+    EXPECT_EQ(out, QByteArray());
+    const files::FileLock first(path("lock").toUtf8());
+    files::setLockTimeoutMs(20);
+    const files::FileLock second(path("lock").toUtf8());
+    files::setLockTimeoutMs(-1);
+    EXPECT_TRUE(first.held());
+    EXPECT_FALSE(second.held());
+    EXPECT_EQ(second.error(), EWOULDBLOCK);
+    QStringList taken;
+    files::ReplaceOptions options;
+    options.onTemporary = [&](const QByteArray& name) {
+        taken << QString::fromUtf8(name);
+        writeBytes(taken.last(), "someone else's");
+    };
+    int error = 0;
+    EXPECT_EQ(files::replaceFile(
+                  file, [](auto&&) { return QByteArray("x"); }, options, &error),
+        files::ReplaceResult::Failed);
+    EXPECT_EQ(error, EEXIST);
+    EXPECT_EQ(readBytes(file), "no");
+    EXPECT_EQ(entries(dir.path()).size(), taken.size() + 2);
 }
 
 } // namespace

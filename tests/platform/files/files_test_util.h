@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <grp.h>
 #include <optional>
 #include <ostream>
 #include <sys/stat.h>
@@ -88,19 +89,15 @@ class EnvGuard {
 public:
     EnvGuard(const char* name, const QString& value)
         : m_name(name)
-        , m_had(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
+        , m_old(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
     {
         value.isNull() ? qunsetenv(name) : qputenv(name, value.toUtf8());
     }
-    ~EnvGuard() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
+    ~EnvGuard() { m_old ? qputenv(m_name, *m_old) : qunsetenv(m_name); }
 
 private:
     const char* m_name;
-    bool m_had;
-    QByteArray m_old;
+    std::optional<QByteArray> m_old;
 };
 
 // Starts body in a child process that ends with _exit(body() ? 0 : 1).
@@ -118,7 +115,13 @@ inline bool succeeded(pid_t child)
     return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The user whose rights an unprivileged run takes when we are root.
-inline constexpr uid_t kNobody = 65534;
+// Runs body in a child process as nobody (65534); true when the child could
+// take that user's ids and body returned true.
+inline bool asNobody(const std::function<bool()>& body)
+{
+    return succeeded(spawn([&] {
+        return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 && body();
+    }));
+}
 
 } // namespace testutil

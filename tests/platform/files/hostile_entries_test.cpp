@@ -109,7 +109,7 @@ TEST_F(Hostile, StuckLocksAndWildcardNames)
     const int fd = ::open(path("folder").toUtf8().constData(), O_RDONLY | O_DIRECTORY);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
     files::setLockTimeoutMs(30);
-    EXPECT_TRUE(passesWithin([&] { return !writeKey(in("Desktop.ini"), "new"); }, std::chrono::seconds(2)));
+    EXPECT_TRUE(passesWithin([&] { return !writeKey(in("Desktop.ini"), "new"); }, std::chrono::seconds(1)));
     files::setLockTimeoutMs(-1);
     ::close(fd);
     EXPECT_EQ(readKey(in("Desktop.ini")), "old");
