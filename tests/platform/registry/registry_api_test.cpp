@@ -51,7 +51,7 @@ TEST_F(RegistryApi, RejectsBadArguments)
     EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "a\nb", 0, REG_SZ, "x"), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegCloseKey(0x1234), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
-    EXPECT_EQ(hiveText(HKEY_CURRENT_USER), QByteArray());
+    EXPECT_EQ(hiveText(HKEY_CURRENT_USER), "<missing>");
 }
 
 TEST_F(RegistryApi, TheAccessMaskDecidesWhatAKeyMayDo)
@@ -158,18 +158,13 @@ TEST_F(RegistryApi, WritesOnlyBesideTheHive)
         hive_test::expectInsideRegistryDir(path);
         written << path;
     });
-    const QString nested = dir() + "/a/b";
-    setenv("QUILLMARK_REGISTRY_DIR", QFile::encodeName(nested).constData(), 1);
-    const auto stated = [](HKEY root) {
-        struct stat st { };
-        EXPECT_EQ(::stat(QFile::encodeName(RegistryPlatform::hivePath(root)).constData(), &st), 0);
-        return st;
-    };
+    const QString nested = dir() + "/a/b", user = nested + "/HKEY_CURRENT_USER.reg";
+    qputenv("QUILLMARK_REGISTRY_DIR", QFile::encodeName(nested));
     for (const auto& [root, mode] :
         { std::pair { HKEY_CURRENT_USER, 0600u }, { HKEY_LOCAL_MACHINE, 0644u } }) {
         EXPECT_EQ(create(root, "Software\\Classes"), ERROR_SUCCESS);
         EXPECT_EQ(RegSetValueExA(root, "", 0, REG_SZ, QByteArray("x\0", 2)), ERROR_SUCCESS);
-        EXPECT_EQ(stated(root).st_mode & 07777, mode);
+        EXPECT_EQ(testutil::modeOf(RegistryPlatform::hivePath(root)), mode);
     }
     hive_test::WriteGuard::install();
     EXPECT_TRUE(written.contains(dir() + "/a") && written.contains(nested));
@@ -177,17 +172,20 @@ TEST_F(RegistryApi, WritesOnlyBesideTheHive)
     const QStringList left = QDir(nested).entryList(QDir::Files | QDir::Hidden);
     EXPECT_EQ(left.filter(QRegularExpression("^HKEY_(CURRENT_USER|LOCAL_MACHINE)\\.reg(\\.lock)?$")), left);
     EXPECT_TRUE(left.contains("HKEY_CURRENT_USER.reg") && left.contains("HKEY_LOCAL_MACHINE.reg"));
-    ASSERT_EQ(::chmod(QFile::encodeName(RegistryPlatform::hivePath(HKEY_CURRENT_USER)).constData(), 0640), 0);
+    testutil::setMode(user, 0640);
     EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, "x"), ERROR_SUCCESS);
-    const struct stat first = stated(HKEY_CURRENT_USER);
-    EXPECT_EQ(first.st_mode & 07777, 0640u);
+    EXPECT_EQ(testutil::modeOf(user), 0640u);
+    struct stat st {
+    }, before {};
+    const auto inode = [&](struct stat& to) { return ::stat(QFile::encodeName(user).constData(), &to) == 0; };
+    ASSERT_TRUE(inode(before));
     EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "V", 0, REG_SZ, "x"), ERROR_SUCCESS);
-    EXPECT_EQ(stated(HKEY_CURRENT_USER).st_ino, first.st_ino);
+    EXPECT_TRUE(inode(st) && st.st_ino == before.st_ino);
 }
 
+// QUILLMARK_REGISTRY_DIR and XDG_CONFIG_HOME ("" unsets them), the root, its hive; HOME is "/h".
 TEST(HiveLocation, FollowsTheEnvironment)
 {
-    // QUILLMARK_REGISTRY_DIR and XDG_CONFIG_HOME ("" unsets them), the root, its hive; HOME is "/h".
     const std::tuple<const char*, const char*, HKEY, const char*> cases[] = {
         { "/r", "/x", HKEY_CURRENT_USER, "/r/HKEY_CURRENT_USER.reg" },
         { "/r/", "/x", HKEY_LOCAL_MACHINE, "/r/HKEY_LOCAL_MACHINE.reg" },
@@ -197,17 +195,12 @@ TEST(HiveLocation, FollowsTheEnvironment)
         { "", "/x", HKEY_LOCAL_MACHINE, "/etc/quillmark/HKEY_LOCAL_MACHINE.reg" },
         { "/r", "/x", HKEY_USERS, "" },
     };
-    const QByteArray saved[]
-        = { qgetenv("QUILLMARK_REGISTRY_DIR"), qgetenv("XDG_CONFIG_HOME"), qgetenv("HOME") };
-    qputenv("HOME", "/h");
+    const testutil::EnvGuard home("HOME", "/h");
     for (const auto& [registry, config, root, expected] : cases) {
-        *registry ? qputenv("QUILLMARK_REGISTRY_DIR", registry) : qunsetenv("QUILLMARK_REGISTRY_DIR");
-        *config ? qputenv("XDG_CONFIG_HOME", config) : qunsetenv("XDG_CONFIG_HOME");
+        const testutil::EnvGuard r("QUILLMARK_REGISTRY_DIR", *registry ? registry : QString());
+        const testutil::EnvGuard x("XDG_CONFIG_HOME", *config ? config : QString());
         EXPECT_EQ(RegistryPlatform::hivePath(root), QString::fromUtf8(expected)) << registry << " " << config;
     }
-    qputenv("QUILLMARK_REGISTRY_DIR", saved[0]);
-    qputenv("XDG_CONFIG_HOME", saved[1]);
-    qputenv("HOME", saved[2]);
 }
 
 } // namespace
