@@ -3,6 +3,7 @@
 #include "store/IniFiles.h"
 #include "store/folder_settings.h"
 #include "store/recent_folders.h"
+#include "tests/platform/files/files_test_util.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -90,6 +91,31 @@ TEST_F(RecentFolders, ANewFolderGoesFrontAListedOneMovesThereCompacted)
         EXPECT_EQ(box.isEnabled(), !listed);
         EXPECT_EQ(box.tag(), listed ? kTagProgramChange : "");
     }
+}
+
+// Five wizards record their folders at the same moment; none is lost.
+TEST_F(RecentFolders, SimultaneousFinishesKeepEveryFolder)
+{
+    store({ "", "", "", "", "" });
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    std::vector<pid_t> children;
+    for (const char* folder : { "A", "B", "C", "D", "E" })
+        children.push_back(testutil::spawn([&] {
+            char go;
+            ::close(gate[1]);
+            [[maybe_unused]] const ssize_t n = ::read(gate[0], &go, 1); // all go when the gate closes
+            box.setText(path(folder));
+            SaveRecentFolder(&box, path(folder), path("Ziel"));
+            return true;
+        }));
+    ::close(gate[0]);
+    ::close(gate[1]);
+    for (const pid_t child : children)
+        EXPECT_TRUE(testutil::succeeded(child));
+    QStringList recorded = stored();
+    recorded.sort();
+    EXPECT_EQ(recorded, QStringList({ "A", "B", "C", "D", "E" }));
 }
 
 } // namespace
