@@ -124,11 +124,11 @@ pe_writer::Bytes pngOf(int width, int height, QRgb fill)
 
 TEST(IconDecoder, DecodesPngAndRefusesBrokenOrHugePng)
 {
-    const QImage decoded = decode(pngOf(4, 3, 0x80123456));
-    ASSERT_EQ(decoded.size(), QSize(4, 3));
+    const QImage decoded = decode(pngOf(5, 6, 0x80123456));
+    ASSERT_EQ(decoded.size(), QSize(5, 6));
     EXPECT_EQ(decoded.format(), QImage::Format_ARGB32);
-    EXPECT_EQ(decoded.pixel(3, 2), 0x80123456u);
-    pe_writer::Bytes broken = pngOf(4, 3, 0x80123456);
+    EXPECT_EQ(decoded.pixel(4, 5), 0x80123456u);
+    pe_writer::Bytes broken = pngOf(5, 6, 0x80123456);
     broken.resize(broken.size() / 2);
     EXPECT_TRUE(decode(broken).isNull());
     // A small file of a big image is refused before decoding.
