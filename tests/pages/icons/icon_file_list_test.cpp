@@ -81,20 +81,4 @@ TEST_F(FileList, SelectionKeepsEarlierMarksAndSurvivesANarrowerPattern)
     EXPECT_EQ(w->IconFiles->listIndex(), -1);
 }
 
-TEST_F(FileList, ListsMatchingFilesWithoutRegardToCaseLeavingOutHiddenAndSystemFiles)
-{
-    for (const char* name : { "GROSS.ICO", "versteckt.ico", "archiv.ico", "Mixed.Dll", "system.dll" })
-        put(icons + u'/' + QString::fromLatin1(name));
-    ASSERT_TRUE(testing_support::writeFile(icons + u"/ico"_s, "ohne Endung"));
-    ASSERT_TRUE(testing_support::writeFile(icons + u"/leer.txt"_s, "Text"));
-    ASSERT_TRUE(QDir(icons).mkdir(u"ordner.dll"_s));
-    ASSERT_TRUE(SetFileAttributesA(icons + u"/versteckt.ico"_s, FILE_ATTRIBUTE_HIDDEN));
-    ASSERT_TRUE(SetFileAttributesA(icons + u"/system.dll"_s, FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(SetFileAttributesA(icons + u"/archiv.ico"_s, FILE_ATTRIBUTE_ARCHIVE));
-    openIconPage(icons);
-    EXPECT_EQ(entries(),
-        QStringList({ "a.ico", "archiv.ico", "b.ico", "bunt.dll", "GROSS.ICO", "lib.dll", "Mixed.Dll",
-            "siebzehn.dll", "vierzig.dll" }));
-}
-
 } // namespace
