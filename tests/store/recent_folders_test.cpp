@@ -97,22 +97,12 @@ TEST_F(RecentFolders, ANewFolderGoesFrontAListedOneMovesThereCompacted)
 TEST_F(RecentFolders, SimultaneousFinishesKeepEveryFolder)
 {
     store({ "", "", "", "", "" });
-    int gate[2];
-    ASSERT_EQ(::pipe(gate), 0);
-    std::vector<pid_t> children;
-    for (const char* folder : { "A", "B", "C", "D", "E" })
-        children.push_back(testutil::spawn([&] {
-            char go;
-            ::close(gate[1]);
-            [[maybe_unused]] const ssize_t n = ::read(gate[0], &go, 1); // all go when the gate closes
-            box.setText(path(folder));
-            SaveRecentFolder(&box, path(folder), path("Ziel"));
-            return true;
-        }));
-    ::close(gate[0]);
-    ::close(gate[1]);
-    for (const pid_t child : children)
-        EXPECT_TRUE(testutil::succeeded(child));
+    const char* const folders[] = { "A", "B", "C", "D", "E" };
+    EXPECT_TRUE(testutil::allAtOnce(5, [&](int i) {
+        box.setText(path(folders[i]));
+        SaveRecentFolder(&box, path(folders[i]), path("Ziel"));
+        return true;
+    }));
     QStringList recorded = stored();
     recorded.sort();
     EXPECT_EQ(recorded, QStringList({ "A", "B", "C", "D", "E" }));

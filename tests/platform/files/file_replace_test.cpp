@@ -86,23 +86,14 @@ TEST_F(Replace, TwoProcessesWritingAtOnceLoseNothing)
     const QString file = shm.isValid() ? shm.filePath("Desktop.ini") : this->file;
     writeBytes(file, "[S]\r\n");
     constexpr int kKeys = 200;
-    auto keyOf = [](char who, int i) { return QStringLiteral("%1%2").arg(QChar(who)).arg(i); };
-    auto writer = [&](char who) {
-        return spawn([&, who] {
-            for (int i = 0; i < kKeys; ++i) {
-                if (!setKey(file, keyOf(who, i), keyOf(who, i))) return false;
-            }
-            return true;
-        });
-    };
-    const pid_t a = writer('a');
-    const pid_t b = writer('b');
-    ASSERT_TRUE(succeeded(a));
-    ASSERT_TRUE(succeeded(b));
-    for (const char who : { 'a', 'b' }) {
+    const auto keyOf = [](int who, int i) { return QStringLiteral("%1%2").arg(QChar("ab"[who])).arg(i); };
+    ASSERT_TRUE(allAtOnce(2, [&](int who) {
         for (int i = 0; i < kKeys; ++i)
-            EXPECT_EQ(getKey(file, keyOf(who, i)), keyOf(who, i));
-    }
+            if (!setKey(file, keyOf(who, i), keyOf(who, i))) return false;
+        return true;
+    }));
+    for (int i = 0; i < 2 * kKeys; ++i)
+        EXPECT_EQ(getKey(file, keyOf(i % 2, i / 2)), keyOf(i % 2, i / 2));
     EXPECT_EQ(readBytes(file).count("\r\n"), 2 * kKeys + 1);
 }
 

@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 // Readable failure messages.
 inline void PrintTo(const QString& s, std::ostream* os)
@@ -113,6 +114,28 @@ inline bool succeeded(pid_t child)
 {
     int status = 0;
     return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Runs body(i) for each i below count in a child process of its own, all
+// started at the same moment; true when every one succeeded.
+inline bool allAtOnce(int count, const std::function<bool(int)>& body)
+{
+    int gate[2];
+    if (::pipe(gate) != 0) return false;
+    std::vector<pid_t> children;
+    for (int i = 0; i < count; ++i)
+        children.push_back(spawn([&, i] {
+            char go;
+            ::close(gate[1]);
+            while (::read(gate[0], &go, 1) < 0) { } // all go when the gate closes
+            return body(i);
+        }));
+    ::close(gate[0]);
+    ::close(gate[1]);
+    bool all = true;
+    for (const pid_t child : children)
+        all = succeeded(child) && all;
+    return all;
 }
 
 // Runs body in a child process as nobody (65534); true when the child could
