@@ -24,7 +24,6 @@ protected:
             why = "this kernel cannot mount vfat (it is not in /proc/filesystems)";
         if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
         FsWizard::SetUp();
-        image = tmp.filePath("fat.img");
         const ToolRun made = runTool("mkfs.vfat", { "-C", image, "8192" });
         ASSERT_TRUE(made.ok) << made.output.toStdString();
         mount({ "-t", "vfat", "-o", "loop", image, tmp.filePath("fat") });
@@ -44,7 +43,7 @@ protected:
         return bits;
     }
 
-    QString image;
+    const QString image = tmp.filePath("fat.img");
 };
 
 TEST_F(Fat, TheFinishLeavesItsBitsInTheDirectoryEntries)

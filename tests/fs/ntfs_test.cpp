@@ -43,8 +43,6 @@ protected:
             : unavailable({ "mkntfs", "ntfs-3g" }, "ntfs-3g", true);
         if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
         FsWizard::SetUp();
-        image = tmp.filePath("ntfs.img");
-        root = tmp.filePath("ntfs");
         ASSERT_TRUE(testing_support::writeFile(image, QByteArray(16 << 20, '\0')) && QDir().mkpath(root));
         // --fast and --force: no zeroing, and a plain file is fine.
         const ToolRun made = runTool("mkntfs", { "--fast", "--force", "--quiet", image });
@@ -66,8 +64,7 @@ protected:
         mountNtfs(options);
     }
 
-    QString image;
-    QString root;
+    const QString image = tmp.filePath("ntfs.img"), root = tmp.filePath("ntfs");
 };
 
 TEST_F(Ntfs, TheFinishLeavesItsBitsInTheVolumeAfterARemount)
