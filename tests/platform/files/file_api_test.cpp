@@ -1,7 +1,6 @@
 // Copying and deleting files, the directory search, names without regard to
-// case, the Windows directory and the version record.
+// case and the Windows directory.
 #include "platform/files/file_api.h"
-#include "platform/files/version_api.h"
 #include "platform/files/windows_dir.h"
 
 #include "files_test_util.h"
@@ -173,26 +172,6 @@ TEST_F(FileApi, WindowsDirectory)
     EXPECT_EQ(windowsDirectory(UINT(named.size())), QStringLiteral("%1 untouched").arg(named.size() + 1));
     const EnvGuard blocked("QUILLMARK_WINDOWS_DIR", path("shell.dll/sub"));
     EXPECT_EQ(windowsDirectory(), "0 untouched");
-}
-
-// The record is Windows' 148 bytes; a setting that does not parse fails the call and leaves it alone.
-TEST(VersionRecord, NtTenByDefaultOrAsConfigured)
-{
-    const std::pair<const char*, const char*> cases[] = { { nullptr, "1 2.10.0" }, { "1.4.90", "1 1.4.90" },
-        { "1.4", "0 7.7.7" }, { "a.b.c", "0 7.7.7" }, { "1.4.-1", "0 7.7.7" } };
-    for (const auto& [setting, expected] : cases) {
-        const EnvGuard env("QUILLMARK_OSVERSION", setting ? QString(setting) : QString());
-        OSVERSIONINFOA info { 148, 7, 7, 7, 7, {} };
-        const BOOL ok = GetVersionExA(&info);
-        EXPECT_EQ(QStringLiteral("%1 %2.%3.%4")
-                      .arg(ok)
-                      .arg(info.dwPlatformId)
-                      .arg(info.dwMajorVersion)
-                      .arg(info.dwMinorVersion),
-            expected);
-    }
-    OSVERSIONINFOA wrongSize { 156, 0, 0, 0, 0, {} };
-    EXPECT_FALSE(GetVersionExA(&wrongSize) || GetVersionExA(nullptr));
 }
 
 } // namespace
