@@ -3,7 +3,7 @@
 #include "store/IniFiles.h"
 #include "store/folder_settings.h"
 #include "store/recent_folders.h"
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 #include "sys/Dateiexistenz.h"
 #include "sys/FileDirPath.h"
 #include "sys/WindowsOrdner.h"
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 
 #include <QDir>
 #include <QFile>

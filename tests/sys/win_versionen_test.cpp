@@ -1,5 +1,5 @@
 #include "sys/WinVersionen.h"
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Finishing the wizard on a real folder: the files, keys and attribute bits
 // it leaves, for every combination of what the user left on the pages.
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
 #include "store/Registry.h"

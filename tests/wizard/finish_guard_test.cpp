@@ -1,7 +1,7 @@
 // The finish on real shared folders: input queued meanwhile is dropped, a
 // target that cannot take the settings says so once, an index beyond the
 // grid survives a re-run, and the removal's wait sleeps instead of spinning.
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 #include "platform/app.h"
 #include "store/Registry.h"
 #include "store/folder_settings.h"
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 #include "wizard/root.h"
 
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "platform/files/file_api.h"
 #include "platform/files/windows_dir.h"
 
-#include "files_test_util.h"
+#include "tests/support/test_util.h"
 
 #include <tuple>
 

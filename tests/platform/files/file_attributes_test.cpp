@@ -7,7 +7,7 @@
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/file_attributes.h"
 
-#include "files_test_util.h"
+#include "tests/support/test_util.h"
 
 #include <linux/magic.h>
 

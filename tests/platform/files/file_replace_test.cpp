@@ -5,7 +5,7 @@
 #include "platform/files/file_replace.h"
 #include "platform/files/profile.h"
 
-#include "files_test_util.h"
+#include "tests/support/test_util.h"
 
 #include <csignal>
 

@@ -5,15 +5,14 @@
 #include "platform/files/file_replace.h"
 #include "platform/files/profile.h"
 
-#include "files_test_util.h"
 #include "fuzz/profile_round.h"
-#include "tests/support/deadline.h"
+#include "tests/support/test_util.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 
 using namespace testutil;
-using testing_support::passesWithin;
+using testutil::passesWithin;
 
 namespace {
 
@@ -127,7 +126,7 @@ TEST_F(Hostile, StuckLocksAndWildcardNames)
 
 TEST(ProfileFuzzInputs, RunClean)
 {
-    EXPECT_TRUE(testing_support::runKeptInputs("ini/fuzz", fuzz_rounds::profileRound));
+    EXPECT_TRUE(testutil::runKeptInputs("ini/fuzz", fuzz_rounds::profileRound));
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "platform/files/profile.h"
 #include "platform/files/profile_text.h"
 
-#include "files_test_util.h"
+#include "tests/support/test_util.h"
 
 using files::ProfileText;
 using namespace testutil;

@@ -3,8 +3,8 @@
 // on a share that another machine cuts short while we read them.
 #include "platform/icons/icon_api.h"
 #include "platform/icons/icon_choice.h"
-#include "tests/support/deadline.h"
 #include "tests/support/icon_fixtures.h"
+#include "tests/support/test_util.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -161,7 +161,7 @@ TEST(SharedIconFile, CutShortOrFifoGivesNoIconsAndNoSignal)
 
     const QString fifo = dir.filePath(QStringLiteral("x.dll"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
-    EXPECT_TRUE(testing_support::passesWithin([&] {
+    EXPECT_TRUE(testutil::passesWithin([&] {
         icons::IconFile f;
         return ExtractIconA(0x400000, fifo, UINT(-1)) == 0 && !f.open(fifo);
     }));

@@ -2,7 +2,7 @@
 // Shared by the registry tests: every test gets its own hive folder, and a
 // guard fails any test during which the store writes outside that folder.
 #include "platform/registry/registry.h"
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 
 namespace hive_test {
 

@@ -4,7 +4,7 @@
 // parser runs clean.
 #include "fuzz/hive_round.h"
 #include "tests/platform/registry/hive_test_support.h"
-#include "tests/support/deadline.h"
+#include "tests/support/test_util.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -240,7 +240,7 @@ protected:
 TEST_F(HostileHive, FifoReadsAsEmptyAndIsNeverWrittenThrough)
 {
     ASSERT_EQ(::mkfifo(hive().constData(), 0600), 0);
-    EXPECT_TRUE(testing_support::passesWithin([&] {
+    EXPECT_TRUE(testutil::passesWithin([&] {
         return openStatus(HKEY_CURRENT_USER, "K") == ERROR_FILE_NOT_FOUND
             && create(HKEY_CURRENT_USER, "K") != ERROR_SUCCESS;
     }));
@@ -250,7 +250,7 @@ TEST_F(HostileHive, FifoReadsAsEmptyAndIsNeverWrittenThrough)
 
 TEST(HiveFuzzInputs, RunClean)
 {
-    EXPECT_TRUE(testing_support::runKeptInputs("registry/fuzz", fuzz_rounds::hiveRound));
+    EXPECT_TRUE(testutil::runKeptInputs("registry/fuzz", fuzz_rounds::hiveRound));
 }
 
 } // namespace

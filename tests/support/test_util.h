@@ -1,6 +1,9 @@
 #pragma once
-// Helpers shared by the file tests: a temporary folder, raw file contents,
-// the stored Samba attribute value, the environment and child processes.
+// Helpers shared by the tests: a temporary folder, raw file contents, the
+// stored Samba attribute value, the environment, child processes (one as
+// nobody, several started at once, one with a deadline, so that a call that
+// hangs fails the test instead of stalling the suite) and the inputs the
+// fuzzers kept.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -8,6 +11,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <functional>
 #include <grp.h>
 #include <optional>
@@ -15,6 +20,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -145,6 +151,32 @@ inline bool asNobody(const std::function<bool()>& body)
     return succeeded(spawn([&] {
         return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 && body();
     }));
+}
+
+// Whether body ran in a child and returned true before the deadline.
+inline bool passesWithin(
+    const std::function<bool()>& body, std::chrono::milliseconds deadline = std::chrono::seconds(5))
+{
+    const pid_t pid = spawn(body);
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) ::kill(pid, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Feeds every input a fuzz target kept in folder (below tests/data) to round; false when there is none.
+inline bool runKeptInputs(const QString& folder, void (*round)(const std::uint8_t*, std::size_t))
+{
+    const QDir kept(QStringLiteral(QM_TEST_DATA "/") + folder);
+    const QStringList names = kept.entryList(QDir::Files);
+    for (const QString& name : names) {
+        const QByteArray bytes = readBytes(kept.filePath(name));
+        round(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+    }
+    return !names.isEmpty();
 }
 
 } // namespace testutil
