@@ -20,21 +20,13 @@ TEST_F(RegistryStore, ReadsTextsAndNumbersAndLeavesEverythingElseAlone)
         "\"Zero inside\"=hex(1):61,62,00,63,64,00\n\"No zero\"=hex(1):61,62,63\n"
         "\"Ansi\"=hex(1):80,e4,00\n\n");
     // The key and value read, the result, and what a value that held "kept" holds afterwards.
-    const std::tuple<const char*, const char*, bool, RegValue> cases[] = {
-        { "k", "TEXT", true, QString("C:\\Icons") },
-        { "K", "Empty", true, QString("") },
-        { "K", "Number", true, 42 },
-        { "K", "Minus", true, -1 },
-        { "K", "Short", true, 0x0201 },
-        { "K", "Too long", false, QString("kept") },
-        { "K", "Expand", true, QString("kept") },
-        { "K", "Zero inside", true, QString("ab") },
-        { "K", "No zero", true, QString("abc") },
-        { "K", "Ansi", true, QString(u"€ä"_qs) },
-        { "K", "Missing", false, QString("kept") },
-        { "K", "", false, QString("kept") },
-        { "Missing", "Text", false, QString("kept") },
-    };
+    const std::tuple<const char*, const char*, bool, RegValue> cases[]
+        = { { "k", "TEXT", true, QString("C:\\Icons") }, { "K", "Empty", true, QString("") },
+              { "K", "Number", true, 42 }, { "K", "Minus", true, -1 }, { "K", "Short", true, 0x0201 },
+              { "K", "Too long", false, QString("kept") }, { "K", "Expand", true, QString("kept") },
+              { "K", "Zero inside", true, QString("ab") }, { "K", "No zero", true, QString("abc") },
+              { "K", "Ansi", true, QString(u"€ä"_qs) }, { "K", "Missing", false, QString("kept") },
+              { "K", "", false, QString("kept") }, { "Missing", "Text", false, QString("kept") } };
     for (const auto& [path, name, result, expected] : cases) {
         RegValue value = QString("kept");
         EXPECT_EQ(RegValueRead(HKEY_CURRENT_USER, path, name, value), result) << name;

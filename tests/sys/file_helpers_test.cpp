@@ -36,18 +36,10 @@ TEST(Dateiexistenz, FileAndFolderTests)
     QTemporaryDir dir;
     const QString icons = dir.filePath("Icons"), exe = icons + "/shell.exe";
     ASSERT_TRUE(QDir().mkdir(icons) && QFile(exe).open(QIODevice::WriteOnly));
-    const std::tuple<QString, bool, bool> cases[] = {
-        { icons, true, true },
-        { icons + '/', false, true },
-        { exe, true, true },
-        { exe + '/', false, false },
-        { icons + "/*.exe", true, false },
-        { icons + "/*.dll", false, false },
-        { icons + "/SHELL.EXE", true, true },
-        { dir.filePath("missing"), false, false },
-        { "/", false, true },
-        { QString(), false, false },
-    };
+    const std::tuple<QString, bool, bool> cases[] = { { icons, true, true }, { icons + '/', false, true },
+        { exe, true, true }, { exe + '/', false, false }, { icons + "/*.exe", true, false },
+        { icons + "/*.dll", false, false }, { icons + "/SHELL.EXE", true, true },
+        { dir.filePath("missing"), false, false }, { "/", false, true }, { QString(), false, false } };
     for (const auto& [path, file, folder] : cases) {
         EXPECT_EQ(FileExists(path), file) << path.toStdString();
         EXPECT_EQ(FolderExists(path), folder) << path.toStdString();

@@ -124,13 +124,10 @@ TEST_F(Apply, AReRunChangesNothingOnDisk)
         QString folder;
         bool copyIt;
         const char* written; // nullptr: the full path
-    } cases[] = {
-        { "icon copy", icons, true, "Desktop.ico" },
-        { "a sibling", icons, false, "..\\Symbole\\lib.dll" },
-        { "same folder", target, false, "lib.dll" },
+    } cases[] = { { "icon copy", icons, true, "Desktop.ico" },
+        { "a sibling", icons, false, "..\\Symbole\\lib.dll" }, { "same folder", target, false, "lib.dll" },
         { "a subfolder", target + "/Sub", false, "Sub\\lib.dll" },
-        { "another file system", elsewhere.path(), false, nullptr },
-    };
+        { "another file system", elsewhere.path(), false, nullptr } };
     const QByteArray lib = testing_support::readFile(icons + "/lib.dll");
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);

@@ -9,14 +9,9 @@ using Grid = IconPage;
 // the first of the last row, empty. A click chooses only a cell with an icon.
 TEST_F(Grid, CellsShowTheFirstIconsAndAClickChoosesOne)
 {
-    const std::tuple<const char*, int, int, const char*> cases[] = {
-        { "b.ico", 1, 3, "0 | " },
-        { "siebzehn.dll", 17, 16, "16 | 16" },
-        { "lib.dll", 25, 17, "17 | 17" },
-        { "siebzehn.dll", 17, 17, "0 | " },
-        { "vierzig.dll", 40, 0, "0 | 0" },
-        { "b.ico", 1, 0, "0 | 0" },
-    };
+    const std::tuple<const char*, int, int, const char*> cases[] = { { "b.ico", 1, 3, "0 | " },
+        { "siebzehn.dll", 17, 16, "16 | 16" }, { "lib.dll", 25, 17, "17 | 17" },
+        { "siebzehn.dll", 17, 17, "0 | " }, { "vierzig.dll", 40, 0, "0 | 0" }, { "b.ico", 1, 0, "0 | 0" } };
     openIconPage(icons);
     watchDrawing();
     for (const auto& [file, count, cell, chosen] : cases) {

@@ -148,17 +148,12 @@ TEST(HiveDocument, NoticesAnythingLost)
           "[HKEY_CURRENT_USER\\Broken\n";
     const auto doc = [](const QByteArray& text) { return Hive::Document::parse(text, "HKEY_CURRENT_USER"); };
     // A line replaced in the old text, the value that may change, whether all else is still held.
-    const std::tuple<const char*, const char*, const char*, bool> cases[] = {
-        { "\"x\"=\"1\"", "\"x\"=\"1\"", "x", true },
-        { "\"x\"=\"1\"", "\"x\"=\"9\"", "X", true },
-        { "\"x\"=\"1\"", "\"x\"=\"9\"", "y", false },
-        { "\"y\"=\"2\"\n", "", "x", false },
-        { "; note\n", "", "x", false },
-        { ";class=1\n", "", "x", false },
-        { "\\A]", "\\B]", "x", false },
-        { "REGEDIT4\n", "", "x", false },
-        { "[HKEY_CURRENT_USER\\Broken\n", "", "x", false },
-    };
+    const std::tuple<const char*, const char*, const char*, bool> cases[]
+        = { { "\"x\"=\"1\"", "\"x\"=\"1\"", "x", true }, { "\"x\"=\"1\"", "\"x\"=\"9\"", "X", true },
+              { "\"x\"=\"1\"", "\"x\"=\"9\"", "y", false }, { "\"y\"=\"2\"\n", "", "x", false },
+              { "; note\n", "", "x", false }, { ";class=1\n", "", "x", false },
+              { "\\A]", "\\B]", "x", false }, { "REGEDIT4\n", "", "x", false },
+              { "[HKEY_CURRENT_USER\\Broken\n", "", "x", false } };
     for (const auto& [from, to, name, holds] : cases)
         EXPECT_EQ(doc(QByteArray(old).replace(from, to)).holdsEverythingOf(doc(old), "a", name), holds)
             << from << " -> " << to << ", " << name;

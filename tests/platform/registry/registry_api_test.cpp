@@ -58,12 +58,11 @@ TEST_F(RegistryApi, TheAccessMaskDecidesWhatAKeyMayDo)
 {
     EXPECT_EQ(create(HKEY_CURRENT_USER, "K"), ERROR_SUCCESS);
     // The rights a key is opened with; what setting, querying and creating below it give.
-    const std::tuple<DWORD, LSTATUS, LSTATUS, LSTATUS> cases[] = {
-        { 0x3F, ERROR_SUCCESS, ERROR_SUCCESS, ERROR_SUCCESS },
-        { 0x19, ERROR_ACCESS_DENIED, ERROR_SUCCESS, ERROR_ACCESS_DENIED },
-        { KEY_SET_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED },
-        { KEY_CREATE_SUB_KEY, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, ERROR_SUCCESS },
-    };
+    const std::tuple<DWORD, LSTATUS, LSTATUS, LSTATUS> cases[]
+        = { { 0x3F, ERROR_SUCCESS, ERROR_SUCCESS, ERROR_SUCCESS },
+              { 0x19, ERROR_ACCESS_DENIED, ERROR_SUCCESS, ERROR_ACCESS_DENIED },
+              { KEY_SET_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED },
+              { KEY_CREATE_SUB_KEY, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED, ERROR_SUCCESS } };
     for (const auto& [sam, set, query, createBelow] : cases) {
         SCOPED_TRACE(sam);
         const HKEY key = open(HKEY_CURRENT_USER, "K", sam);

@@ -48,14 +48,11 @@ TEST(Toolkit, ComboSelectionRunsClickButSettingTextOrFindingDoesNot)
     EXPECT_FALSE(c->setListIndex(4));
     EXPECT_EQ(clicks, 1);
     // The messages' rules: without regard to case, starting after the item given, wrapping around.
-    const std::tuple<UINT, WPARAM, const char*, LRESULT> cases[] = {
-        { ui::CB_FINDSTRINGEXACT, WPARAM(-1), "/IcOnS", 0 },
-        { ui::CB_FINDSTRINGEXACT, 0, "/icons", 3 },
-        { ui::CB_FINDSTRINGEXACT, 3, "/icons", 0 },
-        { ui::CB_FINDSTRINGEXACT, WPARAM(-1), "/icon", ui::CB_ERR },
-        { ui::CB_FINDSTRING, 0, "/icons", 1 },
-        { ui::CB_FINDSTRING, WPARAM(-1), "/x", ui::CB_ERR },
-    };
+    const std::tuple<UINT, WPARAM, const char*, LRESULT> cases[]
+        = { { ui::CB_FINDSTRINGEXACT, WPARAM(-1), "/IcOnS", 0 }, { ui::CB_FINDSTRINGEXACT, 0, "/icons", 3 },
+              { ui::CB_FINDSTRINGEXACT, 3, "/icons", 0 },
+              { ui::CB_FINDSTRINGEXACT, WPARAM(-1), "/icon", ui::CB_ERR },
+              { ui::CB_FINDSTRING, 0, "/icons", 1 }, { ui::CB_FINDSTRING, WPARAM(-1), "/x", ui::CB_ERR } };
     for (const auto& [message, start, text, expected] : cases)
         EXPECT_EQ(ui::SendMessageA(c->hWnd(), message, start, QString::fromLatin1(text)), expected) << text;
     EXPECT_EQ(clicks, 1);
