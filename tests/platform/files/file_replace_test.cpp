@@ -97,27 +97,9 @@ TEST_F(Replace, TwoProcessesWritingAtOnceLoseNothing)
     EXPECT_EQ(readBytes(file).count("\r\n"), 2 * kKeys + 1);
 }
 
-TEST_F(Replace, PermissionsAttributesAndOtherExtendedAttributesCarryOver)
-{
-    writeBytes(file, "[S]\r\nk=1\r\n");
-    setMode(file, 0640);
-    const QByteArray blob = QByteArray::fromHex("00000500050000001100000022000000ffeeddccbbaad901");
-    setDosAttribXattr(file, blob);
-    ASSERT_EQ(::setxattr(file.toUtf8().constData(), "user.other", "kept", 4, 0), 0);
-    struct stat before, after;
-    ASSERT_EQ(::stat(file.toUtf8().constData(), &before), 0);
-    ASSERT_TRUE(setKey(file, "k", "2"));
-    ASSERT_EQ(::stat(file.toUtf8().constData(), &after), 0);
-    EXPECT_NE(after.st_ino, before.st_ino); // replaced, not rewritten in place
-    EXPECT_EQ(after.st_mode & 07777, mode_t(0640));
-    EXPECT_EQ(dosAttribXattr(file), blob);
-    EXPECT_EQ(GetFileAttributesA(file), 0x22u);
-    char other[8] = {};
-    EXPECT_EQ(::getxattr(file.toUtf8().constData(), "user.other", other, sizeof other), 4);
-    EXPECT_STREQ(other, "kept");
-}
-
-TEST_F(Replace, NewFileTakesTheUmask)
+// A new file takes the umask and no bits; a replaced one keeps its mode, its bits and every other
+// extended attribute, on a new inode.
+TEST_F(Replace, NewFilesTakeTheUmaskReplacedOnesKeepWhatTheyHad)
 {
     const mode_t old = ::umask(027);
     const bool ok = setKey(file, "k", "1");
@@ -125,6 +107,22 @@ TEST_F(Replace, NewFileTakesTheUmask)
     ASSERT_TRUE(ok);
     EXPECT_EQ(modeOf(file), mode_t(0640));
     EXPECT_FALSE(dosAttribXattr(file));
+    setMode(file, 0604);
+    const QByteArray blob = QByteArray::fromHex("00000500050000001100000022000000ffeeddccbbaad901");
+    setDosAttribXattr(file, blob);
+    ASSERT_EQ(::setxattr(file.toUtf8().constData(), "user.other", "kept", 4, 0), 0);
+    struct stat before, after;
+    ASSERT_EQ(::stat(file.toUtf8().constData(), &before), 0);
+    ASSERT_TRUE(setKey(file, "k", "2"));
+    ASSERT_EQ(::stat(file.toUtf8().constData(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, mode_t(0604));
+    EXPECT_EQ(dosAttribXattr(file), blob);
+    EXPECT_EQ(GetFileAttributesA(file), 0x22u);
+    char other[8] = {};
+    EXPECT_EQ(
+        QByteArray(other, int(::getxattr(file.toUtf8().constData(), "user.other", other, sizeof other))),
+        "kept");
 }
 
 // A link to a file of the program's own (in the Windows directory) stays a link: its target is
