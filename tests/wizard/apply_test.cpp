@@ -89,9 +89,7 @@ TEST_F(Apply, ReadOnlyFilesAreStillChanged)
 // A file typed into the folder box but not entered is what the finish sets, not the choice before it.
 TEST_F(Apply, AFileTypedButNotEnteredIsTheIcon)
 {
-    start();
-    next();
-    next();
+    start(2);
     enterFolder(icons);
     w->IconFiles->setFileName("lib.dll");
     clickCell(7);
@@ -102,9 +100,7 @@ TEST_F(Apply, AFileTypedButNotEnteredIsTheIcon)
 
 TEST_F(Apply, FolderTextKeepsItsQuotesInTheRegistryOnly)
 {
-    start();
-    next();
-    next();
+    start(2);
     enterFolder(icons);
     w->Text2->setText('"' + icons + '"');
     next();
@@ -139,10 +135,7 @@ TEST_F(Apply, AReRunChangesNothingOnDisk)
         EXPECT_EQ(key("IconFile"), k.written ? QString::fromUtf8(k.written) : icons + "/lib.dll");
         const QByteArray ini = testing_support::readFile(settings()), ico = testing_support::readFile(copy());
         const DWORD folderBits = bits(target);
-        start();
-        next();
-        next();
-        next();
+        start(3);
         EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
         EXPECT_EQ(testing_support::readFile(settings()), ini);
         EXPECT_EQ(testing_support::readFile(copy()), ico);
@@ -158,8 +151,7 @@ TEST_F(Apply, AnIconSetOnWindowsStaysUntilEverythingGoes)
              "IconFile=C:\\x.ico\r\nIconIndex=4\r\n", "IconFile=\\\\server\\share\\x.ico\r\n" }) {
         SCOPED_TRACE(icon.constData());
         ASSERT_TRUE(testing_support::writeFile(settings(), "[.ShellClassInfo]\r\nInfoTip=alt\r\n" + icon));
-        start();
-        next();
+        start(1);
         w->Text1->setText("neu");
         next();
         EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
@@ -175,9 +167,7 @@ TEST_F(Apply, AnIconSetOnWindowsStaysUntilEverythingGoes)
 TEST_F(Apply, TheIconCopyItselfIsNeverDeletedWhileItIsTheIcon)
 {
     run("Tipp", "a.ico", 0, true);
-    start();
-    next();
-    next();
+    start(2);
     w->bKopieren->setValue(0); // takes the first recent folder: the copy is chosen again
     w->IconFiles->setPattern("Desktop.ico");
     w->IconFiles->setPath(target);

@@ -18,8 +18,7 @@ protected:
     // Next, a tooltip, Next, the first icon of a.ico: ready to finish.
     void toIconPage()
     {
-        start();
-        next();
+        start(1);
         w->Text1->setText("Tipp");
         next();
         enterFolder(icons);
@@ -80,10 +79,7 @@ TEST_F(FinishGuard, StoredIndexBeyondTheGridSurvivesARerun)
 {
     IniWrite(settings(), kShellClassInfo, "IconFile", icons + "/lib.dll");
     IniWrite(settings(), kShellClassInfo, "IconIndex", "22");
-    start();
-    next();
-    next();
-    next();
+    start(3);
     EXPECT_EQ(key("IconIndex"), "22");
 }
 

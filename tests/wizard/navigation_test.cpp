@@ -128,8 +128,7 @@ TEST_F(Navigation, StoredIconsAndHostileSettingsReachTheIconPage)
 TEST_F(Navigation, ButtonsAreOutOfReachWhileTheStoredIconIsRestoredAgain)
 {
     writeSettings("[.ShellClassInfo]\r\nIconFile=" + icons.toUtf8() + "/lib.dll\r\nIconIndex=1\r\n");
-    start();
-    next();
+    start(1);
     // A click queued while the page is prepared meets disabled buttons.
     bool sawDisabled = false;
     w->IconFiles->Click = [&] {

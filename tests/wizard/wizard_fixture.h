@@ -83,7 +83,8 @@ protected:
         App::setArguments({});
     }
 
-    void start()
+    // Starts the wizard on target, then clicks Next `nexts` times.
+    void start(int nexts = 0)
     {
         w.reset();
         ended = 0;
@@ -92,6 +93,8 @@ protected:
         w->create();
         w->show();
         QApplication::setActiveWindow(w.get());
+        for (int i = 0; i < nexts; ++i)
+            next();
     }
 
     void next() { QTest::mouseClick(w->CWeiter, Qt::LeftButton); }
@@ -111,8 +114,7 @@ protected:
     void customise(const QString& folder, const FinalState& row)
     {
         target = folder;
-        start();
-        next();
+        start(1);
         w->Text1->setText(QString::fromUtf8(row.tooltip));
         next();
         const QString iconFile = QString::fromUtf8(row.iconFile);

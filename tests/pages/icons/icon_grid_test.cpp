@@ -75,9 +75,7 @@ TEST_F(Grid, DialogChoiceIsFoundInAListNarrowedToTheIconCopy)
     put(target + u"/Anderes.dll"_s, 30);
     pickedFile = target + u"/Anderes.dll"_s;
     pickedIndex = 25;
-    start();
-    next();
-    next();
+    start(2);
     ASSERT_EQ(w->IconFiles->pattern(), u"Desktop.ico"_s);
     clickCell(18);
     EXPECT_EQ(w->IconFiles->pattern(), u"*.ico;*.exe;*.dll"_s);
