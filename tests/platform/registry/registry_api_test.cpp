@@ -79,17 +79,13 @@ TEST_F(RegistryApi, QueriesFollowTheSizeConvention)
     const HKEY key = open(HKEY_CURRENT_USER, "");
     ASSERT_EQ(RegSetValueExA(key, "v", 0, REG_BINARY, "12345"), ERROR_SUCCESS);
     // With a buffer or without, the size given, the result, the buffer afterwards; the size is always 5.
-    const std::tuple<bool, DWORD, LSTATUS, QByteArray> cases[] = {
-        { false, 99, ERROR_SUCCESS, "........" },
-        { true, 4, ERROR_MORE_DATA, "........" },
-        { true, 5, ERROR_SUCCESS, "12345..." },
-        { true, 10, ERROR_SUCCESS, QByteArray("12345...\0\0", 10) },
-    };
+    const std::tuple<bool, DWORD, LSTATUS, QByteArray> cases[] = { { false, 99, ERROR_SUCCESS, "........" },
+        { true, 4, ERROR_MORE_DATA, "........" }, { true, 5, ERROR_SUCCESS, "12345..." },
+        { true, 10, ERROR_SUCCESS, QByteArray("12345...\0\0", 10) } };
     for (const auto& [withBuffer, given, result, bufferAfter] : cases) {
         SCOPED_TRACE(given);
         QByteArray buffer = "........";
-        DWORD size = given;
-        DWORD type = 0;
+        DWORD size = given, type = 0;
         EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, &type, withBuffer ? &buffer : nullptr, &size), result);
         EXPECT_EQ(type, REG_BINARY);
         EXPECT_EQ(size, 5u);
