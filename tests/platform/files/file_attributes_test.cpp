@@ -205,8 +205,7 @@ TEST_F(Attributes, EachStoreOnAFileSystemNotItsOwn)
     EXPECT_TRUE(files::sambaAttributeStore().copy(proc, f));
     EXPECT_FALSE(SetFileAttributesA(proc, FILE_ATTRIBUTE_HIDDEN));
     EXPECT_NE(GetFileAttributesA(proc), INVALID_FILE_ATTRIBUTES);
-    // mount.cifs passes the word as 32 bits little-endian; the server's bits (directory, not indexed, a high
-    // one) stay.
+    // mount.cifs: 32 bits, little-endian; the server's bits (directory, not indexed, a high one) stay.
     const char* const cifs = "user.cifs.dosattrib";
     ASSERT_EQ(::setxattr(f.constData(), cifs, "\x10\x20\x01\x00", 4, 0), 0);
     EXPECT_EQ(files::cifsAttributeStore().read(f), 0x12010u);
