@@ -93,7 +93,6 @@ TEST_F(RecentFolders, ANewFolderGoesFrontAListedOneMovesThereCompacted)
     }
 }
 
-// Five wizards record their folders at the same moment; none is lost.
 TEST_F(RecentFolders, SimultaneousFinishesKeepEveryFolder)
 {
     store({ "", "", "", "", "" });

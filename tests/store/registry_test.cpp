@@ -86,7 +86,6 @@ TEST_F(RegistryStore, WithoutRightsToAHiveOnlyChangesFail)
     EXPECT_EQ(value, RegValue(3));
 }
 
-// Values go only into keys that exist, and a key is created only once.
 TEST_F(RegistryStore, KeysComeFirstAndOnce)
 {
     const QString user = "Software\\Morvane\\Set Folders";

@@ -83,7 +83,6 @@ TEST_F(FinishGuard, StoredIndexBeyondTheGridSurvivesARerun)
     EXPECT_EQ(key("IconIndex"), "22");
 }
 
-// The removal's wait on the real clock leaves the core idle.
 TEST_F(FinishGuard, SleepWaitsWithoutSpinning)
 {
     start();

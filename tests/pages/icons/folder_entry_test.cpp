@@ -133,7 +133,6 @@ TEST_F(FolderBox, BrowseButtonLoadsTheChosenFolder)
     }
 }
 
-// A list narrowed to the icon copy lists every icon file again for a folder picked or entered.
 TEST_F(FolderBox, ANarrowedListWidensForTheNextFolder)
 {
     ASSERT_TRUE(testing_support::writeFile(copy(), testing_support::makeIconLibrary(6)));

@@ -215,7 +215,6 @@ TEST_F(Attributes, EachStoreOnAFileSystemNotItsOwn)
         QByteArray(after, int(::getxattr(f.constData(), cifs, after, 4))), QByteArray("\x33\x20\x01\x00", 4));
 }
 
-// Another user's file keeps its bits unless that user may write it.
 TEST_F(Attributes, AnotherUsersFileKeepsItsBitsUnlessWeMayWriteIt)
 {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to make files that belong to someone else";

@@ -75,7 +75,6 @@ TEST_F(IconCalls, ExtractIconExFillsTheSlotsAskedFor)
     EXPECT_EQ(large, 0u);
 }
 
-// Drawn at the large size, blending with what is below, and the surface asks for a repaint.
 TEST_F(IconCalls, DrawIconBlendsAtTheLargeSizeAndAsksForARepaint)
 {
     DrawingSurface surface { QImage(34, 34, QImage::Format_ARGB32_Premultiplied), {} };
@@ -98,7 +97,6 @@ TEST_F(IconCalls, DrawIconBlendsAtTheLargeSizeAndAsksForARepaint)
     DestroyIcon(small);
 }
 
-// The picture keeps an image of its own, and owns the handle only when asked.
 TEST_F(IconCalls, PictureKeepsItsOwnImageAndOwnsTheHandleOnlyWhenAsked)
 {
     IID iid {}, other {};
