@@ -5,19 +5,11 @@
 #include "tests/support/test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#include <csignal>
-#include <functional>
-#include <grp.h>
-#include <optional>
 #include <sys/prctl.h>
-#include <sys/wait.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 
 namespace fstest {
 

@@ -6,9 +6,6 @@
 #include "platform/files/dos_attribute_store.h"
 
 #include <QRandomGenerator>
-#include <QRegularExpression>
-
-#include <sys/xattr.h>
 
 namespace {
 

@@ -5,10 +5,6 @@
 #include "store/recent_folders.h"
 #include "tests/support/test_util.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 namespace {
 
 class RecentFolders : public ::testing::Test {

@@ -4,11 +4,6 @@
 #include "sys/WindowsOrdner.h"
 #include "tests/support/test_util.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 namespace {
 
 TEST(FileDirPath, SplitsAtTheLastSeparator)

@@ -1,8 +1,6 @@
 #include "sys/WinVersionen.h"
 #include "tests/support/test_util.h"
 
-#include <gtest/gtest.h>
-
 namespace {
 
 TEST(WinVersionen, EveryRowOfTheTable)

@@ -5,8 +5,6 @@
 
 #include "store/Registry.h"
 
-#include <QFileInfo>
-
 namespace {
 
 class Apply : public WizardTest {

@@ -2,8 +2,6 @@
 // brought back, Esc per page.
 #include "tests/pages/icons/icon_page_fixture.h"
 
-#include <QFileInfo>
-
 namespace {
 
 class Navigation : public IconPage {

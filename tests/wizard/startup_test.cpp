@@ -6,8 +6,6 @@
 #include "wizard/root.h"
 
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 

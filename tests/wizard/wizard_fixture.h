@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 

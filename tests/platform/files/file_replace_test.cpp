@@ -7,8 +7,6 @@
 
 #include "tests/support/test_util.h"
 
-#include <csignal>
-
 using namespace testutil;
 
 namespace {

@@ -6,12 +6,6 @@
 #include "tests/support/icon_fixtures.h"
 #include "tests/support/test_util.h"
 
-#include <QDir>
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
 using namespace testing_support;
 using pe_writer::Bytes;
 using pe_writer::get32;

@@ -11,9 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 
 namespace {
 
