@@ -87,13 +87,9 @@ TEST(IconsCommand, FailuresSayWhyAndWriteNothing)
 {
     QTemporaryDir out;
     const QString png = out.filePath("x.png");
-    const QStringList cases[] = {
-        { "extract", kData + "nothere.ico", "0", "32", png },
-        { "extract", kData + "red.ico", "5", "32", png },
-        { "extract", kData + "red.ico", "x", "32", png },
-        { "dump", kData + "nothere.dll", out.filePath("d") },
-        { "paint" },
-    };
+    const QStringList cases[] = { { "extract", kData + "nothere.ico", "0", "32", png },
+        { "extract", kData + "red.ico", "5", "32", png }, { "extract", kData + "red.ico", "x", "32", png },
+        { "dump", kData + "nothere.dll", out.filePath("d") }, { "paint" } };
     for (const QStringList& arguments : cases) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         const Outcome r = iconsCommand(arguments);

@@ -1,8 +1,14 @@
 // Folders customised on a FAT stick: the bits belong in the directory
 // entries, where mtools (and Windows) read them from the unmounted image.
+// On a file system that keeps no bits at all, setting them fails, the
+// finish skips that step and goes on.
 #include "tests/fs/fs_fixture.h"
 
 #include "platform/files/dos_attribute_store.h"
+
+#include <QDirIterator>
+
+#include <cerrno>
 
 namespace {
 
@@ -18,7 +24,6 @@ protected:
             why = "this kernel cannot mount vfat (it is not in /proc/filesystems)";
         if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
         FsWizard::SetUp();
-        image = tmp.filePath("fat.img");
         const ToolRun made = runTool("mkfs.vfat", { "-C", image, "8192" });
         ASSERT_TRUE(made.ok) << made.output.toStdString();
         mount({ "-t", "vfat", "-o", "loop", image, tmp.filePath("fat") });
@@ -38,7 +43,7 @@ protected:
         return bits;
     }
 
-    QString image;
+    const QString image = tmp.filePath("fat.img");
 };
 
 TEST_F(Fat, TheFinishLeavesItsBitsInTheDirectoryEntries)
@@ -56,6 +61,34 @@ TEST_F(Fat, TheFinishLeavesItsBitsInTheDirectoryEntries)
     ASSERT_TRUE(unmount());
     EXPECT_EQ(mattribBits("Desktop.ini"), 38u);
     expectFinalStates({}, [&](const QString& path) { return mattribBits(path); });
+}
+
+// A ramfs of the test's own: writable, but it keeps no extended attributes.
+class NoXattrs : public FsWizard {
+protected:
+    void SetUp() override
+    {
+        const QString why = unavailable({ "mount" }, "mount", true);
+        if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
+        FsWizard::SetUp();
+        mount({ "-t", "ramfs", "ramfs", tmp.filePath("ramfs") });
+        if (::setxattr(mounted.toUtf8().constData(), "user.DOSATTRIB", "0x0", 3, 0) == 0
+            || errno != EOPNOTSUPP)
+            GTEST_SKIP() << "this kernel's ramfs keeps user extended attributes";
+    }
+};
+
+TEST_F(NoXattrs, SettingFailsReadingWorksAndTheFinishGoesOn)
+{
+    EXPECT_FALSE(SetFileAttributesA(mounted, 1));
+    iconPrefix = icons + '/'; // the icons lie on another file system
+    customiseAll(mounted);
+    expectFinalStates(mounted);
+    QDirIterator it(
+        mounted, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        EXPECT_EQ(bits(it.next()), 0u) << it.filePath().toStdString();
+    EXPECT_EQ(GetFileAttributesA(mounted + "/Ordner 0"), DWORD(FILE_ATTRIBUTE_DIRECTORY));
 }
 
 } // namespace

@@ -2,22 +2,14 @@
 // The wizard driven to its finish on folders of real file systems, and the
 // real tools behind them (mkntfs, ntfs-3g, smbd, mount), each run with a
 // deadline.
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#include <csignal>
-#include <functional>
-#include <grp.h>
-#include <optional>
 #include <sys/prctl.h>
-#include <sys/wait.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 
 namespace fstest {
 
@@ -88,16 +80,6 @@ inline ToolRun runTool(const QString& tool, const QStringList& args, int timeout
     ToolProcess p(tool, args);
     const bool done = p.started() && p.waitForEnd(timeoutMs);
     return { done && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAll() };
-}
-
-// Runs body in a child process as nobody; true when the child could take
-// that user's ids and body returned true.
-inline bool asNobody(const std::function<bool()>& body)
-{
-    using namespace testutil;
-    return succeeded(spawn([&] {
-        return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && body();
-    }));
 }
 
 class FsWizard : public WizardTest {

@@ -6,9 +6,6 @@
 #include "platform/files/dos_attribute_store.h"
 
 #include <QRandomGenerator>
-#include <QRegularExpression>
-
-#include <sys/xattr.h>
 
 namespace {
 
@@ -148,21 +145,6 @@ TEST_F(Samba, SambasOwnBlobKeepsItsCreationTime)
         const auto stored = files::decodeDosAttrib(testutil::dosAttribXattr(ini).value_or(""));
         EXPECT_TRUE(stored && stored->version == samba->version);
     }
-}
-
-// mount.cifs takes the attribute word as 32 bits little-endian; this kernel
-// has no CIFS client, so the word is checked in a file's own attribute.
-TEST(MountedShare, AttributeWordIsLittleEndianAndKeepsTheServersBits)
-{
-    QTemporaryDir tmp;
-    const QByteArray file = QFile::encodeName(tmp.path()), name = "user.cifs.dosattrib";
-    ASSERT_EQ(::setxattr(file.constData(), name.constData(), "\x10\x20\x01\x00", 4, 0),
-        0); // directory, not indexed, a high bit
-    EXPECT_EQ(files::cifsAttributeStore().read(file), 0x12010u);
-    ASSERT_TRUE(files::cifsAttributeStore().write(file, 0x23));
-    char after[4] = {};
-    EXPECT_EQ(QByteArray(after, int(::getxattr(file.constData(), name.constData(), after, 4))),
-        QByteArray("\x33\x20\x01\x00", 4));
 }
 
 } // namespace

@@ -3,10 +3,7 @@
 #include "store/IniFiles.h"
 #include "store/folder_settings.h"
 #include "store/recent_folders.h"
-
-#include <QDir>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include "tests/support/test_util.h"
 
 namespace {
 
@@ -90,6 +87,20 @@ TEST_F(RecentFolders, ANewFolderGoesFrontAListedOneMovesThereCompacted)
         EXPECT_EQ(box.isEnabled(), !listed);
         EXPECT_EQ(box.tag(), listed ? kTagProgramChange : "");
     }
+}
+
+TEST_F(RecentFolders, SimultaneousFinishesKeepEveryFolder)
+{
+    store({ "", "", "", "", "" });
+    const char* const folders[] = { "A", "B", "C", "D", "E" };
+    EXPECT_TRUE(testutil::allAtOnce(5, [&](int i) {
+        box.setText(path(folders[i]));
+        SaveRecentFolder(&box, path(folders[i]), path("Ziel"));
+        return true;
+    }));
+    QStringList recorded = stored();
+    recorded.sort();
+    EXPECT_EQ(recorded, QStringList({ "A", "B", "C", "D", "E" }));
 }
 
 } // namespace

@@ -2,34 +2,26 @@
 #include "sys/Dateiexistenz.h"
 #include "sys/FileDirPath.h"
 #include "sys/WindowsOrdner.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include "tests/support/test_util.h"
 
 namespace {
 
 TEST(FileDirPath, SplitsAtTheLastSeparator)
 {
-    struct Case {
-        const char* path;
-        const char* folder;
-        const char* file;
-    };
-    const Case cases[] = {
+    // A backslash is part of a name here.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         { "/usr/lib/wine/shell32.dll", "/usr/lib/wine/", "shell32.dll" },
         { "shell32.dll", "", "shell32.dll" },
         { "/usr/lib/", "/usr/lib/", "" },
         { "", "", "" },
         { "/", "/", "" },
         { "//a//b", "//a//", "b" },
-        { "C:\\Windows\\x.ico", "", "C:\\Windows\\x.ico" }, // a backslash is part of a name here
+        { "C:\\Windows\\x.ico", "", "C:\\Windows\\x.ico" },
         { "Ordner mit: Doppelpunkt/x", "Ordner mit: Doppelpunkt/", "x" },
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(GetFolderPart(c.path).toStdString(), c.folder) << c.path;
-        EXPECT_EQ(GetFilePart(c.path).toStdString(), c.file) << c.path;
+    for (const auto& [path, folder, file] : cases) {
+        EXPECT_EQ(GetFolderPart(path).toStdString(), folder) << path;
+        EXPECT_EQ(GetFilePart(path).toStdString(), file) << path;
     }
 }
 
@@ -39,18 +31,10 @@ TEST(Dateiexistenz, FileAndFolderTests)
     QTemporaryDir dir;
     const QString icons = dir.filePath("Icons"), exe = icons + "/shell.exe";
     ASSERT_TRUE(QDir().mkdir(icons) && QFile(exe).open(QIODevice::WriteOnly));
-    const std::tuple<QString, bool, bool> cases[] = {
-        { icons, true, true },
-        { icons + '/', false, true },
-        { exe, true, true },
-        { exe + '/', false, false },
-        { icons + "/*.exe", true, false },
-        { icons + "/*.dll", false, false },
-        { icons + "/SHELL.EXE", true, true },
-        { dir.filePath("missing"), false, false },
-        { "/", false, true },
-        { QString(), false, false },
-    };
+    const std::tuple<QString, bool, bool> cases[] = { { icons, true, true }, { icons + '/', false, true },
+        { exe, true, true }, { exe + '/', false, false }, { icons + "/*.exe", true, false },
+        { icons + "/*.dll", false, false }, { icons + "/SHELL.EXE", true, true },
+        { dir.filePath("missing"), false, false }, { "/", false, true }, { QString(), false, false } };
     for (const auto& [path, file, folder] : cases) {
         EXPECT_EQ(FileExists(path), file) << path.toStdString();
         EXPECT_EQ(FolderExists(path), folder) << path.toStdString();
@@ -60,15 +44,12 @@ TEST(Dateiexistenz, FileAndFolderTests)
 // A folder that does not fit the 255-character buffer is no folder at all, not a cut-off one.
 TEST(WindowsFolder, LongerThanTheBufferGivesEmpty)
 {
-    const QByteArray old = qgetenv("QUILLMARK_WINDOWS_DIR");
     QTemporaryDir dir;
     const QString fits = dir.path() + u'/' + QString(254 - dir.path().size() - 1, u'f');
-    ASSERT_EQ(fits.size(), 254);
-    qputenv("QUILLMARK_WINDOWS_DIR", (fits + u'/').toUtf8());
-    EXPECT_EQ(GetWindowsFolder().toStdString(), fits.toStdString());
-    qputenv("QUILLMARK_WINDOWS_DIR", (fits + u'x').toUtf8());
-    EXPECT_EQ(GetWindowsFolder().toStdString(), "");
-    old.isNull() ? qunsetenv("QUILLMARK_WINDOWS_DIR") : qputenv("QUILLMARK_WINDOWS_DIR", old);
+    for (const auto& [set, expected] : { std::pair { fits + u'/', fits }, { fits + u'x', QString() } }) {
+        const testutil::EnvGuard windows("QUILLMARK_WINDOWS_DIR", set);
+        EXPECT_EQ(GetWindowsFolder().toStdString(), expected.toStdString());
+    }
 }
 
 } // namespace

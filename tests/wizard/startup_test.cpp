@@ -2,30 +2,23 @@
 #include "platform/app.h"
 #include "store/Registry.h"
 #include "store/folder_settings.h"
+#include "tests/support/test_util.h"
 #include "wizard/root.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <QFileInfo>
 
 namespace {
 
 class Startup : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(hives.isValid());
-        qputenv("QUILLMARK_REGISTRY_DIR", hives.path().toUtf8());
-        App::setArguments({});
-    }
     void TearDown() override { App::setArguments({}); }
     QByteArray hive(const char* root) const
     {
-        QFile f(hives.filePath(QString(root) + ".reg"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return testutil::readBytes(hives.filePath(QString(root) + ".reg"));
     }
 
     QTemporaryDir hives;
+    const testutil::EnvGuard registry { "QUILLMARK_REGISTRY_DIR", hives.path() };
 };
 
 // The introduction page, the target folder, and the keys and values written
@@ -39,6 +32,7 @@ TEST_F(Startup, FreshStoreGetsEveryKeyAndValue)
     EXPECT_FALSE(w.CZurück->isEnabled());
     EXPECT_EQ(w.Verzeichnis->caption(), "/srv/Mein Ordner");
     EXPECT_EQ(w.Text2->text(), ResourcePath("icons")) << "no Folder value stored yet";
+    EXPECT_TRUE(QFileInfo::exists(w.Text2->text() + "/ordner.dll")) << "the bundled icons";
     const QByteArray dir = App::path().toLower().toUtf8(), exe = App::exeName().toLower().toUtf8();
     EXPECT_EQ(hive("HKEY_CURRENT_USER").toStdString(),
         ("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\Morvane]\n;class=1\n\n"

@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -46,20 +45,15 @@ class WizardTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tmp.isValid());
-        target = tmp.filePath(QStringLiteral("Mein Ordner"));
-        icons = tmp.filePath(QStringLiteral("Symbole"));
-        ASSERT_TRUE(QDir().mkpath(target));
-        ASSERT_TRUE(QDir().mkpath(icons));
-        qputenv("QUILLMARK_REGISTRY_DIR", tmp.filePath(QStringLiteral("registry")).toUtf8());
-        qputenv("QUILLMARK_WINDOWS_DIR", tmp.filePath(QStringLiteral("windows")).toUtf8());
-        ASSERT_TRUE(testing_support::writeFile(
-            icons + QStringLiteral("/a.ico"), testing_support::makeSolidIco(Qt::red)));
-        ASSERT_TRUE(testing_support::writeFile(
-            icons + QStringLiteral("/lib.dll"), testing_support::makeIconLibrary(25)));
+        using namespace testing_support;
+        ASSERT_TRUE(tmp.isValid() && QDir().mkpath(target) && QDir().mkpath(icons));
+        qputenv("QUILLMARK_REGISTRY_DIR", tmp.filePath("registry").toUtf8());
+        qputenv("QUILLMARK_WINDOWS_DIR", tmp.filePath("windows").toUtf8());
+        ASSERT_TRUE(writeFile(icons + "/a.ico", makeSolidIco(Qt::red)));
+        ASSERT_TRUE(writeFile(icons + "/lib.dll", makeIconLibrary(25)));
         setEndHandler([this] { ++ended; });
         setMsgBoxHandler([this](const QString& text, int, const QString& title) {
-            messages << title + QStringLiteral(": ") + text;
+            messages << title + ": " + text;
             return 1;
         });
         setTimerSource([this] { return clock += 0.5f; });
@@ -88,7 +82,8 @@ protected:
         App::setArguments({});
     }
 
-    void start()
+    // Starts the wizard on target, then clicks Next `nexts` times.
+    void start(int nexts = 0)
     {
         w.reset();
         ended = 0;
@@ -97,10 +92,13 @@ protected:
         w->create();
         w->show();
         QApplication::setActiveWindow(w.get());
+        for (int i = 0; i < nexts; ++i)
+            next();
     }
 
     void next() { QTest::mouseClick(w->CWeiter, Qt::LeftButton); }
     void back() { QTest::mouseClick(w->CZurück, Qt::LeftButton); }
+    void clickCell(int i) { QTest::mouseClick(w->Bilddatei[i], Qt::LeftButton); }
 
     // Types a folder or file into the folder box and presses Enter.
     void enterFolder(const QString& text)
@@ -110,31 +108,25 @@ protected:
         QTest::keyClick(w->Text2, Qt::Key_Return);
     }
 
-    void clickCell(int i) { QTest::mouseClick(w->Bilddatei[i], Qt::LeftButton); }
-
     // Starts the wizard on folder, passes both pages with the row's choice
     // and finishes, as a user would.
     void customise(const QString& folder, const FinalState& row)
     {
         target = folder;
-        start();
-        next();
+        start(1);
         w->Text1->setText(QString::fromUtf8(row.tooltip));
         next();
         const QString iconFile = QString::fromUtf8(row.iconFile);
-        const auto chooseIcon = [&] {
+        if (iconFile.isEmpty())
+            QTest::mouseClick(w->CLöschen, Qt::LeftButton);
+        else
+            enterFolder(icons);
+        // Unticking the box would pick the first recent folder: the icon is chosen after it.
+        w->bKopieren->setValue(row.copyIt ? 1 : 0);
+        if (!iconFile.isEmpty()) {
             w->IconFiles->setFileName(iconFile);
             if (row.cell > 0) clickCell(row.cell);
-        };
-        if (!iconFile.isEmpty()) {
-            enterFolder(icons);
-            chooseIcon();
-        } else {
-            QTest::mouseClick(w->CLöschen, Qt::LeftButton);
         }
-        w->bKopieren->setValue(row.copyIt ? 1 : 0);
-        // Unticking the box picks the first recent folder; choose again.
-        if (!iconFile.isEmpty() && w->IconFiles->fileName() != iconFile) chooseIcon();
         next();
         ASSERT_EQ(ended, 1) << "the finish ends the program";
     }
@@ -147,16 +139,16 @@ protected:
     {
         const bool hasIni = row.settingsBits != INVALID_FILE_ATTRIBUTES, hasIcon = *row.iconFile;
         const bool copied = hasIcon && (row.copyIt || copiedAnyway);
+        const QString ref = !hasIcon ? "" : copied ? "Desktop.ico" : iconPrefix + row.iconFile;
+        const QString index = hasIcon ? QString::number(row.cell) : "";
         if (!folder.isEmpty()) {
-            const QString ini = folder + "/Desktop.ini", ico = folder + "/Desktop.ico";
+            const QString ini = folder + "/Desktop.ini";
             EXPECT_EQ(QFileInfo::exists(ini), hasIni);
-            EXPECT_EQ(IniRead(ini, kShellClassInfo, "Infotip"), QString::fromUtf8(row.tooltip));
-            const QString iconKey = !hasIcon ? "" : copied ? "Desktop.ico" : iconPrefix + row.iconFile;
-            EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconFile"), iconKey);
-            EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconIndex"), hasIcon ? QString::number(row.cell) : "");
-            EXPECT_EQ(IniRead(ini, kShellClassInfo, "IconResource"),
-                hasIcon ? iconKey + ',' + QString::number(row.cell) : "");
-            EXPECT_EQ(testing_support::readFile(ico),
+            const QStringList keys = { IniRead(ini, kShellClassInfo, "Infotip"),
+                IniRead(ini, kShellClassInfo, "IconFile"), IniRead(ini, kShellClassInfo, "IconIndex"),
+                IniRead(ini, kShellClassInfo, "IconResource") };
+            EXPECT_EQ(keys, QStringList({ row.tooltip, ref, index, hasIcon ? ref + ',' + index : "" }));
+            EXPECT_EQ(testing_support::readFile(folder + "/Desktop.ico"),
                 copied ? testing_support::readFile(icons + '/' + row.iconFile) : QByteArray());
         }
         if (!fourBitsOf) return;
@@ -165,8 +157,8 @@ protected:
         EXPECT_EQ(fourBitsOf("Desktop.ico"), copied ? std::optional<DWORD>(34) : std::nullopt);
     }
 
-    QString settings() const { return target + QStringLiteral("/Desktop.ini"); }
-    QString copy() const { return target + QStringLiteral("/Desktop.ico"); }
+    QString settings() const { return target + "/Desktop.ini"; }
+    QString copy() const { return target + "/Desktop.ico"; }
     QString key(const QString& name) const { return IniRead(settings(), kShellClassInfo, name); }
     static DWORD bits(const QString& path)
     {
@@ -175,22 +167,17 @@ protected:
     }
 
     QTemporaryDir tmp;
-    QString target;
-    QString icons;
+    QString target = tmp.filePath("Mein Ordner");
+    QString icons = tmp.filePath("Symbole");
     // How the rows without the copy box name their icon: relative from a
     // folder beside the icons, in full from where they cannot be reached.
-    QString iconPrefix = QStringLiteral("..\\Symbole\\");
+    QString iconPrefix = "..\\Symbole\\";
     // Where Windows reads the folder and cannot reach the icons, every icon
     // is copied.
     bool copiedAnyway = false;
     std::unique_ptr<root> w;
-    int ended = 0;
+    int ended = 0, folderDialogs = 0, iconDialogs = 0, pickedIndex = 0;
     QStringList messages;
     float clock = 1000.0f;
-    int folderDialogs = 0;
-    QString chosenFolder;
-    int iconDialogs = 0;
-    QString dialogOpenedOn;
-    QString pickedFile;
-    int pickedIndex = 0;
+    QString chosenFolder, dialogOpenedOn, pickedFile;
 };

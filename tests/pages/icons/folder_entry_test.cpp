@@ -129,6 +129,23 @@ TEST_F(FolderBox, BrowseButtonLoadsTheChosenFolder)
         EXPECT_EQ(asked,
             QStringList({ u"Wählen Sie den Zielordner, indem sich die Programme befinden ..."_s, u"/"_s }));
         EXPECT_PAGE(want);
+        EXPECT_EQ(focused() == w->IconFiles, !chosen.isEmpty() && w->IconFiles->listCount() > 0);
+    }
+}
+
+TEST_F(FolderBox, ANarrowedListWidensForTheNextFolder)
+{
+    ASSERT_TRUE(testing_support::writeFile(copy(), testing_support::makeIconLibrary(6)));
+    ASSERT_TRUE(testing_support::writeFile(settings(), "[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\n"));
+    for (const bool picked : { false, true }) {
+        openIconPage(icons);
+        ASSERT_EQ(w->IconFiles->pattern(), u"Desktop.ico"_s);
+        w->Text2->AddItem(other);
+        int enter = 13; // as the finish enters what the box holds
+        w->Text2->setText(other);
+        picked ? void(w->Text2->setListIndex(w->Text2->listCount() - 1)) : w->Text2_KeyPress(enter);
+        EXPECT_EQ(w->IconFiles->pattern(), u"*.ico;*.exe;*.dll"_s) << picked;
+        EXPECT_PAGE(kOther);
     }
 }
 

@@ -53,12 +53,9 @@ TEST_F(FileList, LetterBouncesTheFocusThenSelectsTheNextEntryWithIt)
     log(w->IconFiles->GotFocus, "list in");
     log(w->IconFiles->LostFocus, "list out");
     log(w->CWeiter->GotFocus, "Weiter in");
-    for (const auto& [letter, want] :
-        { std::pair { 'b', "* | b.ico | * | 1 | 0 | 0" }, std::pair { 'b', "* | bunt.dll | * | 3 | 0 | 0" },
-            std::pair { 'a', "* | a.ico | * | 1 | 0 | 0" } }) {
-        SCOPED_TRACE(want);
+    for (const char* want : { "* | b.ico | * | 1 | 0 | 0", "* | bunt.dll | * | 3 | 0 | 0" }) {
         focus.clear();
-        QTest::keyClick(w->IconFiles, letter);
+        QTest::keyClick(w->IconFiles, 'b');
         EXPECT_EQ(focus, QStringList({ "list out", "Weiter in", "list in" }));
         EXPECT_EQ(focused(), w->IconFiles);
         EXPECT_FALSE(w->CCancel->cancel()) << "Esc belongs to the list again";
@@ -82,33 +79,6 @@ TEST_F(FileList, SelectionKeepsEarlierMarksAndSurvivesANarrowerPattern)
     EXPECT_PAGE("Symbole | bunt.dll | Symbole | 3 | 1 | 1");
     w->IconFiles->setPattern(u"*.ico"_s);
     EXPECT_EQ(w->IconFiles->listIndex(), -1);
-}
-
-// After Tab the list keeps its folder until a file is clicked.
-TEST_F(FileList, TheBoxTakesTheListsFolder)
-{
-    openIconPage(icons);
-    clickFile(u"a.ico"_s);
-    type(other, Qt::Key_Tab);
-    EXPECT_PAGE("Symbole | a.ico | Andere Symbole | * | * | *");
-    clickFile(u"bunt.dll"_s);
-    EXPECT_PAGE("Symbole | bunt.dll | Symbole | 3 | 0 | 0");
-}
-
-TEST_F(FileList, ListsMatchingFilesWithoutRegardToCaseLeavingOutHiddenAndSystemFiles)
-{
-    for (const char* name : { "GROSS.ICO", "versteckt.ico", "archiv.ico", "Mixed.Dll", "system.dll" })
-        put(icons + u'/' + QString::fromLatin1(name));
-    ASSERT_TRUE(testing_support::writeFile(icons + u"/ico"_s, "ohne Endung"));
-    ASSERT_TRUE(testing_support::writeFile(icons + u"/leer.txt"_s, "Text"));
-    ASSERT_TRUE(QDir(icons).mkdir(u"ordner.dll"_s));
-    ASSERT_TRUE(SetFileAttributesA(icons + u"/versteckt.ico"_s, FILE_ATTRIBUTE_HIDDEN));
-    ASSERT_TRUE(SetFileAttributesA(icons + u"/system.dll"_s, FILE_ATTRIBUTE_SYSTEM));
-    ASSERT_TRUE(SetFileAttributesA(icons + u"/archiv.ico"_s, FILE_ATTRIBUTE_ARCHIVE));
-    openIconPage(icons);
-    EXPECT_EQ(entries(),
-        QStringList({ "a.ico", "archiv.ico", "b.ico", "bunt.dll", "GROSS.ICO", "lib.dll", "Mixed.Dll",
-            "siebzehn.dll", "vierzig.dll" }));
 }
 
 } // namespace

@@ -1,20 +1,14 @@
 #pragma once
 // The wizard walked to its icon page, with helpers that click, type and read the page.
 #include "platform/icons/icon_api.h"
+#include "tests/support/test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <gmock/gmock.h>
 
-#include <ostream>
-
 using namespace Qt::StringLiterals;
-
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 // Compares the page with a line as page() writes it; "*" skips a field.
 #define EXPECT_PAGE(want) EXPECT_EQ(page(want), QString(want))
@@ -98,14 +92,12 @@ protected:
     {
         const auto rel = [this](const QString& p) { return QString(p).remove(tmp.path() + u'/'); };
         QStringList marked;
-        for (int i = 0; i < 20; ++i) {
+        for (int i = 0; i < 20; ++i)
             if (w->Bilddatei[i]->borderStyle() == 1) marked << QString::number(i);
-        }
         QStringList got = { rel(w->IconFiles->path()), w->IconFiles->fileName(), rel(w->Text2->text()),
             w->IconCounts->text(), w->IconCache->text(), marked.join(u',') };
-        for (int i = 0; i < got.size(); ++i) {
+        for (int i = 0; i < got.size(); ++i)
             if (like.split(u" | "_s).value(i) == u"*") got[i] = u"*"_s;
-        }
         return got.join(u" | "_s);
     }
 

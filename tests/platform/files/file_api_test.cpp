@@ -1,12 +1,10 @@
 // Copying and deleting files, the directory search, names without regard to
-// case, the Windows directory and the version record.
+// case and the Windows directory.
 #include "platform/files/file_api.h"
-#include "platform/files/version_api.h"
 #include "platform/files/windows_dir.h"
 
-#include "files_test_util.h"
+#include "tests/support/test_util.h"
 
-#include <cstring>
 #include <tuple>
 
 using namespace testutil;
@@ -26,7 +24,7 @@ protected:
 
 // The copy replaces the target found under another case and takes the source's bits, not the
 // target's; it fails for a read-only target, folders and missing parts.
-TEST_F(FileApi, CopyIsAByteCopyWithTheSourcesBits)
+TEST_F(FileApi, CopyIsAByteCopyWithTheSourcesBitsAndDeleteSparesReadOnlyFiles)
 {
     ASSERT_TRUE(SetFileAttributesA(source, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     writeBytes(path("desktop.ico"), "old");
@@ -44,25 +42,16 @@ TEST_F(FileApi, CopyIsAByteCopyWithTheSourcesBits)
         EXPECT_FALSE(CopyFileA(from, to, 0)) << to.toStdString();
     EXPECT_EQ(readBytes(path("desktop.ico")), readBytes(source));
     EXPECT_EQ(entries(dir.path()), QStringList({ "desktop.ico", "folder", "shell.dll" }));
-}
-
-// Files and links go, also links to read-only files; read-only files, folders and wildcards do not.
-TEST_F(FileApi, Delete)
-{
-    writeBytes(path("desktop.ico"), "x");
-    writeBytes(path("ro.ico"), "x");
-    ASSERT_TRUE(SetFileAttributesA(path("ro.ico"), FILE_ATTRIBUTE_READONLY));
-    ASSERT_TRUE(QDir().mkdir(path("folder")));
-    ASSERT_EQ(::symlink("ro.ico", path("link").toUtf8().constData()), 0); // a link to a read-only file
-    EXPECT_TRUE(DeleteFileA(path("Desktop.ico")));
-    EXPECT_FALSE(DeleteFileA(path("Desktop.ico")));
-    EXPECT_FALSE(DeleteFileA(path("ro.ico")));
-    EXPECT_FALSE(DeleteFileA(path("folder")));
-    EXPECT_FALSE(DeleteFileA(path("*.dll")));
+    // Files and links go, also a link to a read-only file; read-only files, folders and wildcards do not.
+    ASSERT_EQ(::symlink("desktop.ico", path("link").toUtf8().constData()), 0);
+    writeBytes(path("plain.ico"), "x");
+    EXPECT_TRUE(DeleteFileA(path("Plain.ico")));
+    EXPECT_FALSE(DeleteFileA(path("Plain.ico")) || DeleteFileA(path("desktop.ico"))
+        || DeleteFileA(path("folder")) || DeleteFileA(path("*.dll")));
     EXPECT_TRUE(DeleteFileA(path("link")));
-    EXPECT_EQ(entries(dir.path()), QStringList({ "folder", "ro.ico", "shell.dll" }));
-    ASSERT_TRUE(SetFileAttributesA(path("ro.ico"), 0));
-    EXPECT_TRUE(DeleteFileA(path("ro.ico")));
+    ASSERT_TRUE(SetFileAttributesA(path("desktop.ico"), 0));
+    EXPECT_TRUE(DeleteFileA(path("desktop.ico")));
+    EXPECT_EQ(entries(dir.path()), QStringList({ "folder", "shell.dll" }));
 }
 
 // "*.*" is every name, also without a dot; case folds, but "ß" is no "SS".
@@ -111,21 +100,17 @@ TEST_F(Search, WalksAllMatchesInNameOrderAndCloses)
 {
     WIN32_FIND_DATAA data;
     const HANDLE h = FindFirstFileA(path("*"), &data);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
     QStringList found;
-    do {
+    do
         found << QStringLiteral("%1 %2 %3")
                      .arg(data.cFileName)
                      .arg(data.nFileSizeLow)
-                     .arg(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    } while (FindNextFileA(h, &data));
-    EXPECT_EQ(found.mid(2), QStringList({ "A.ICO 1 0", "b.ico 5 0", "c.exe 0 0", "Sub 0 16" }));
-    EXPECT_EQ(found.first(), ". 0 16");
+                     .arg(data.dwFileAttributes & 16);
+    while (FindNextFileA(h, &data));
+    EXPECT_EQ(found, QStringList({ ". 0 16", ".. 0 16", "A.ICO 1 0", "b.ico 5 0", "c.exe 0 0", "Sub 0 16" }));
     EXPECT_EQ(files::openSearchCount(), 1u);
     EXPECT_TRUE(FindClose(h));
-    EXPECT_FALSE(FindClose(h));
-    EXPECT_FALSE(FindNextFileA(h, &data));
-    EXPECT_FALSE(FindClose(INVALID_HANDLE_VALUE));
+    EXPECT_FALSE(FindClose(h) || FindNextFileA(h, &data) || FindClose(INVALID_HANDLE_VALUE));
     EXPECT_EQ(files::openSearchCount(), 0u);
 }
 
@@ -153,60 +138,31 @@ TEST_F(FileApi, ResolvePathCaseFindsEachMissingPart)
     EXPECT_EQ(got, "Alt/Bild.ico");
 }
 
-QString windowsDirectory()
+QString windowsDirectory(UINT size = 255)
 {
-    QString buffer;
-    const UINT n = GetWindowsDirectoryA(buffer, 255);
-    return n && n == UINT(buffer.size()) ? buffer : QStringLiteral("<returned %1>").arg(n);
+    QString buffer = "untouched";
+    const UINT n = GetWindowsDirectoryA(buffer, size);
+    return QStringLiteral("%1 %2").arg(n).arg(buffer);
 }
 
-// The override without closing separators, else the data folder; created when missing.
+// The override without closing separators, else the data folder; created when missing. A
+// buffer too small gets the size needed, with room for the NUL, and is left alone.
 TEST_F(FileApi, WindowsDirectory)
 {
     const EnvGuard home("HOME", path("home"));
-    {
-        const EnvGuard windows("QUILLMARK_WINDOWS_DIR", path("win dir//"));
-        EXPECT_EQ(windowsDirectory(), path("win dir"));
-        EXPECT_TRUE(QFileInfo(path("win dir")).isDir());
-        // Too small: the size needed, with room for the NUL, and the buffer left alone.
-        QString small = "untouched";
-        const UINT size = UINT(path("win dir").size());
-        EXPECT_EQ(GetWindowsDirectoryA(small, size), size + 1);
-        EXPECT_EQ(small, "untouched");
-    }
-    const EnvGuard windows("QUILLMARK_WINDOWS_DIR", QString());
-    const QString inHome = path("home/.local/share/quillmark");
-    for (const auto& [xdg, expected] : { std::pair(path("data"), path("data/quillmark")),
-             std::pair(QString(), inHome), std::pair(QString("relative/data"), inHome) }) {
-        const EnvGuard data("XDG_DATA_HOME", xdg);
-        EXPECT_EQ(windowsDirectory(), expected);
+    const QString inHome = path("home/.local/share/quillmark"), named = path("win dir");
+    const std::tuple<QString, QString, QString> cases[]
+        = { { path("win dir//"), QString(), named }, { QString(), path("data"), path("data/quillmark") },
+              { QString(), QString(), inHome }, { QString(), "relative/data", inHome } };
+    for (const auto& [windows, data, expected] : cases) {
+        const EnvGuard w("QUILLMARK_WINDOWS_DIR", windows), x("XDG_DATA_HOME", data);
+        EXPECT_EQ(windowsDirectory(), QStringLiteral("%1 %2").arg(expected.size()).arg(expected));
         EXPECT_TRUE(QFileInfo(expected).isDir());
     }
+    const EnvGuard windows("QUILLMARK_WINDOWS_DIR", named);
+    EXPECT_EQ(windowsDirectory(UINT(named.size())), QStringLiteral("%1 untouched").arg(named.size() + 1));
     const EnvGuard blocked("QUILLMARK_WINDOWS_DIR", path("shell.dll/sub"));
-    EXPECT_EQ(windowsDirectory(), "<returned 0>");
-}
-
-// The record is Windows' 148 bytes; a setting that does not parse fails the call and leaves it alone.
-TEST(VersionRecord, NtTenByDefaultOrAsConfigured)
-{
-    const std::pair<const char*, const char*> cases[] = { { nullptr, "1 2.10.0" }, { "1.4.90", "1 1.4.90" },
-        { "1.4", "0 7.7.7" }, { "a.b.c", "0 7.7.7" }, { "1.4.-1", "0 7.7.7" } };
-    for (const auto& [setting, expected] : cases) {
-        const EnvGuard env("QUILLMARK_OSVERSION", setting ? QString(setting) : QString());
-        OSVERSIONINFOA info;
-        std::memset(&info, 7, sizeof info);
-        info.dwOSVersionInfoSize = 148;
-        info.dwPlatformId = info.dwMajorVersion = info.dwMinorVersion = 7;
-        const BOOL ok = GetVersionExA(&info);
-        EXPECT_EQ(QStringLiteral("%1 %2.%3.%4")
-                      .arg(ok)
-                      .arg(info.dwPlatformId)
-                      .arg(info.dwMajorVersion)
-                      .arg(info.dwMinorVersion),
-            expected);
-    }
-    OSVERSIONINFOA wrongSize { 156, 0, 0, 0, 0, {} };
-    EXPECT_FALSE(GetVersionExA(&wrongSize) || GetVersionExA(nullptr));
+    EXPECT_EQ(windowsDirectory(), "0 untouched");
 }
 
 } // namespace

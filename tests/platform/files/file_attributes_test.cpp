@@ -7,7 +7,7 @@
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/file_attributes.h"
 
-#include "files_test_util.h"
+#include "tests/support/test_util.h"
 
 #include <linux/magic.h>
 
@@ -20,31 +20,21 @@ using namespace testutil;
 
 namespace {
 
-QByteArray hex(const char* h)
-{
-    return QByteArray::fromHex(h);
-}
+const auto hex = [](const char* h) { return QByteArray::fromHex(h); };
 
 // What a stored value decodes to, in hex: "none", "text 22" or "v5 22 1d9aabbccddeeff".
 std::string decoded(const QByteArray& value)
 {
     const auto d = decodeDosAttrib(value);
-    std::ostringstream s;
-    s << std::hex;
     if (!d) return "none";
-    if (d->blob) s << 'v' << d->version << ' ';
-    s << (d->blob ? "" : "text ") << d->attrib;
+    std::ostringstream s;
+    s << std::hex << (d->blob ? 'v' + std::to_string(d->version) + ' ' : std::string("text ")) << d->attrib;
     if (d->createTime) s << ' ' << *d->createTime;
     return s.str();
 }
 
-struct BlobCase {
-    std::uint16_t version;
-    QByteArray blob;
-    QByteArray rewrittenTo0x21;
-};
-
-const BlobCase kBlobs[] = {
+// Per version, a blob and the blob rewritten to 0x21.
+const std::tuple<int, QByteArray, QByteArray> kBlobs[] = {
     { 1,
         hex("307832320000010001000000220000000300000005000000000000000900000000000000"
             "ffeeddccbbaad9010700000000000000"),
@@ -65,57 +55,42 @@ const BlobCase kBlobs[] = {
 // A rewrite keeps the version, the creation time and every other field.
 TEST(SambaBlob, EveryWritableVersionReadsAndRewrites)
 {
-    for (const BlobCase& c : kBlobs) {
-        const std::string v = 'v' + std::to_string(c.version);
-        EXPECT_EQ(decoded(c.blob), v + " 22 1d9aabbccddeeff");
-        EXPECT_EQ(withDosAttrib(c.blob, 0x21), c.rewrittenTo0x21) << v;
-        EXPECT_EQ(decoded(c.rewrittenTo0x21), v + " 21 1d9aabbccddeeff");
+    for (const auto& [version, blob, rewritten] : kBlobs) {
+        const std::string v = 'v' + std::to_string(version);
+        EXPECT_EQ(decoded(blob), v + " 22 1d9aabbccddeeff");
+        EXPECT_EQ(withDosAttrib(blob, 0x21), rewritten) << v;
+        EXPECT_EQ(decoded(rewritten), v + " 21 1d9aabbccddeeff");
     }
     // A stored word without its valid flag reads as no bits; a rewrite sets the flag.
-    QByteArray v5 = kBlobs[3].blob;
+    QByteArray v5 = std::get<1>(kBlobs[3]);
     v5[8] = 0x10; // creation time valid, attribute not
     EXPECT_EQ(decoded(v5), "v5 0 1d9aabbccddeeff");
     EXPECT_EQ(withDosAttrib(v5, 0x2), hex("30783200050005001100000002000000ffeeddccbbaad901"));
 }
 
-// Version 2 is read but not written; of the unknown 9 only the hex text is read.
-TEST(SambaBlob, UnknownVersionIsNeverRewritten)
-{
-    const QByteArray v2
-        = hex("30783232000002000200000000000000220000000000000000000000000000000000000000000000"
-              "000000000000000000000000000000000000000000000000");
-    const QByteArray v9 = hex("307832320000090009000000deadbeef");
-    EXPECT_EQ(decoded(v2), "v2 22 0");
-    EXPECT_EQ(decoded(v9), "v9 22");
-    EXPECT_EQ(decoded(hex("00000900090000001100000022000000")), "none");
-    EXPECT_FALSE(withDosAttrib(v2, 0x1));
-    EXPECT_FALSE(withDosAttrib(v9, 0x1));
-}
-
 // Whatever is left of the hex text may still be read; a body is never guessed at.
 TEST(SambaBlob, TruncatedBlobsAreNeitherReadPastNorRewritten)
 {
-    for (const BlobCase& c : kBlobs) {
-        for (qsizetype n = 1; n < c.blob.size(); ++n) {
-            const QByteArray cut = c.blob.left(n);
-            const auto d = decodeDosAttrib(cut);
-            if (d && d->blob) {
-                EXPECT_FALSE(d->createTime) << n;
-            }
-            if (withDosAttrib(cut, 0x1)) {
-                EXPECT_TRUE(d && !d->blob) << "only text is rewritten, length " << n;
-            }
+    for (const auto& [version, blob, rewritten] : kBlobs)
+        for (qsizetype n = 1; n < blob.size(); ++n) {
+            const auto d = decodeDosAttrib(blob.left(n));
+            EXPECT_FALSE(d && d->blob && d->createTime) << n;
+            EXPECT_TRUE(!withDosAttrib(blob.left(n), 0x1) || (d && !d->blob))
+                << "only text is rewritten, " << n;
         }
-    }
 }
 
-// The text form as Samba and Wine write it, and its rewrite as Wine writes it.
+// The text form as Samba and Wine write it, rewritten as Wine writes it; version 2
+// is read but not written, of the unknown 9 only the hex text is read.
 TEST(SambaText, ReadAndRewritten)
 {
     const std::tuple<QByteArray, const char*, std::optional<QByteArray>> cases[]
         = { { "0x22", "text 22", "0x1f" }, { QByteArray("0x22\0", 5), "text 22", "0x1f" },
               { "0X1F", "text 1f", "0x1f" }, { "21", "text 21", "0x1f" }, { "", "none", "0x1f" },
-              { "0xZZ", "none", std::nullopt }, { "0x123456789", "none", std::nullopt } };
+              { "0xZZ", "none", std::nullopt }, { "0x123456789", "none", std::nullopt },
+              { hex("3078323200000200020000000000000022") + QByteArray(47, 0), "v2 22 0", std::nullopt },
+              { hex("307832320000090009000000deadbeef"), "v9 22", std::nullopt },
+              { hex("00000900090000001100000022000000"), "none", std::nullopt } };
     for (const auto& [stored, read, rewrittenTo0x1f] : cases) {
         EXPECT_EQ(decoded(stored), read) << stored.toStdString();
         EXPECT_EQ(withDosAttrib(stored, 0x1f), rewrittenTo0x1f) << stored.toStdString();
@@ -128,32 +103,25 @@ protected:
     void SetUp() override
     {
         TempFolder::SetUp();
-        file = path("Desktop.ini");
-        folder = path("Ordner");
         writeBytes(file, "[S]\r\n");
         ASSERT_TRUE(QDir().mkdir(folder));
     }
-    QString file;
-    QString folder;
+    const QString file = path("Desktop.ini"), folder = path("Ordner");
 };
 
 // Every set the program makes reads back and is stored in the text form; bits outside the four are not ours.
 TEST_F(Attributes, SetReadsBackAndIsStoredAsText)
 {
-    struct Case {
-        DWORD set, read;
-        const char* stored;
-    };
-    const Case cases[] = { { 0, 0, "0x0" }, { 1, 1, "0x1" }, { 32, 32, "0x20" }, { 34, 34, "0x22" },
-        { 36, 36, "0x24" }, { 39, 39, "0x27" }, { 0x80 | 0x10 | 0x4, 0x4, "0x4" } };
-    for (const Case& c : cases) {
+    const std::tuple<DWORD, DWORD, const char*> cases[]
+        = { { 0, 0, "0x0" }, { 1, 1, "0x1" }, { 32, 32, "0x20" }, { 34, 34, "0x22" }, { 36, 36, "0x24" },
+              { 39, 39, "0x27" }, { 0x80 | 0x10 | 0x4, 0x4, "0x4" } };
+    for (const auto& [set, read, stored] : cases)
         for (const QString& p : { file, folder }) {
-            SCOPED_TRACE(testing::Message() << c.set << ' ' << p.toStdString());
-            ASSERT_TRUE(SetFileAttributesA(p, c.set));
-            EXPECT_EQ(GetFileAttributesA(p), p == folder ? c.read | FILE_ATTRIBUTE_DIRECTORY : c.read);
-            EXPECT_EQ(dosAttribXattr(p), QByteArray(c.stored));
+            SCOPED_TRACE(testing::Message() << set << ' ' << p.toStdString());
+            ASSERT_TRUE(SetFileAttributesA(p, set));
+            EXPECT_EQ(GetFileAttributesA(p), p == folder ? read | FILE_ATTRIBUTE_DIRECTORY : read);
+            EXPECT_EQ(dosAttribXattr(p), QByteArray(stored));
         }
-    }
 }
 
 // Wine takes a file's read-only state from its write permission; a folder keeps its permissions.
@@ -208,53 +176,63 @@ TEST_F(Attributes, PathsThatAreReadAndPathsThatAreNot)
     EXPECT_EQ(entries(dir.path()), QStringList({ "Desktop.ini", "Ordner", "a*" }));
 }
 
-// procfs keeps no user extended attributes.
-TEST(AttributesWithoutXattrs, SettingFailsReadingWorks)
-{
-    EXPECT_FALSE(SetFileAttributesA("/proc/self/status", FILE_ATTRIBUTE_HIDDEN));
-    EXPECT_NE(GetFileAttributesA("/proc/self/status"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetFileAttributesA("/proc/self") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
-}
-
 TEST(AttributeStorage, ChosenByFileSystem)
 {
-    using files::AttributeStorage;
-    const std::tuple<long, bool, AttributeStorage> cases[] = {
-        { MSDOS_SUPER_MAGIC, false, AttributeStorage::Fat },
-        { long(EXFAT_SUPER_MAGIC), false, AttributeStorage::Fat },
-        { 0x7366746e, false, AttributeStorage::Ntfs }, // ntfs3
-        { 0x5346544e, false, AttributeStorage::Ntfs }, // the old ntfs driver
-        { FUSE_SUPER_MAGIC, true, AttributeStorage::Ntfs }, // ntfs-3g
-        { FUSE_SUPER_MAGIC, false, AttributeStorage::Samba }, // any other FUSE file system
-        { 0xFF534D42, false, AttributeStorage::Cifs }, // mount.cifs
-        { 0xFE534D42, false, AttributeStorage::Cifs }, // smb3
-        { EXT4_SUPER_MAGIC, false, AttributeStorage::Samba },
-        { TMPFS_MAGIC, false, AttributeStorage::Samba },
-    };
+    using enum files::AttributeStorage;
+    const std::tuple<long, bool, files::AttributeStorage> cases[] = { { MSDOS_SUPER_MAGIC, false, Fat },
+        { long(EXFAT_SUPER_MAGIC), false, Fat }, { 0x7366746e, false, Ntfs }, { 0x5346544e, false, Ntfs },
+        { FUSE_SUPER_MAGIC, true, Ntfs }, { FUSE_SUPER_MAGIC, false, Samba }, { 0xFF534D42, false, Cifs },
+        { 0xFE534D42, false, Cifs }, { EXT4_SUPER_MAGIC, false, Samba }, { TMPFS_MAGIC, false, Samba } };
     for (const auto& [magic, ntfsAttrib, expected] : cases)
         EXPECT_EQ(files::storageFor(magic, ntfsAttrib), expected) << std::hex << magic;
 }
 
-// A file system with DOS attributes of its own: the bits go through its store, only ours are passed on.
-struct MemoryStore final : files::DosAttributeStore {
-    const char* name() const override { return "memory"; }
-    std::optional<DWORD> read(const QByteArray&) const override { return bits; }
-    bool write(const QByteArray&, DWORD value) const override { return bits = value, true; }
-    bool copy(const QByteArray&, const QByteArray&) const override { return false; }
-    mutable DWORD bits = 0x2000;
-};
-
-TEST_F(Attributes, GoThroughTheStoreOfTheFileSystem)
+// The stores on a file system that is none of theirs: FAT's and NTFS's calls
+// are refused, as are the SMB client's without its attribute, and nothing is
+// lost; procfs keeps no user attributes, which reads as nothing stored.
+TEST_F(Attributes, EachStoreOnAFileSystemNotItsOwn)
 {
-    MemoryStore store;
-    files::setAttributeStoreOverride(&store);
-    const DWORD before = GetFileAttributesA(folder);
-    const bool set = SetFileAttributesA(folder, 0x80 | 36);
-    files::setAttributeStoreOverride(nullptr);
-    EXPECT_EQ(before, 0x2000u | FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_TRUE(set);
-    EXPECT_EQ(store.bits, 36u);
-    EXPECT_FALSE(dosAttribXattr(folder));
+    const QByteArray f = file.toUtf8(), missing = path("missing").toUtf8(), proc = "/proc/self/status";
+    setDosAttribXattr(file, "0x22");
+    for (const auto* store :
+        { &files::fatAttributeStore(), &files::ntfsAttributeStore(), &files::cifsAttributeStore() })
+        EXPECT_FALSE(store->read(f) || store->write(f, 1) || store->write(missing, 1) || store->copy(f, f))
+            << store->name();
+    EXPECT_EQ(dosAttribXattr(file), QByteArray("0x22"));
+    EXPECT_EQ(modeOf(file) & 0200, 0200u);
+    EXPECT_FALSE(files::onWindowsVolume(f));
+    EXPECT_EQ(files::sambaAttributeStore().read(proc), 0u);
+    EXPECT_TRUE(files::sambaAttributeStore().copy(proc, f));
+    EXPECT_FALSE(SetFileAttributesA(proc, FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_NE(GetFileAttributesA(proc), INVALID_FILE_ATTRIBUTES);
+    // mount.cifs: 32 bits, little-endian; the server's bits (directory, not indexed, a high one) stay.
+    const char* const cifs = "user.cifs.dosattrib";
+    ASSERT_EQ(::setxattr(f.constData(), cifs, "\x10\x20\x01\x00", 4, 0), 0);
+    EXPECT_EQ(files::cifsAttributeStore().read(f), 0x12010u);
+    ASSERT_TRUE(files::cifsAttributeStore().write(f, 0x23));
+    char after[4] = {};
+    EXPECT_EQ(
+        QByteArray(after, int(::getxattr(f.constData(), cifs, after, 4))), QByteArray("\x33\x20\x01\x00", 4));
+}
+
+TEST_F(Attributes, AnotherUsersFileKeepsItsBitsUnlessWeMayWriteIt)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make files that belong to someone else";
+    setMode(dir.path(), 0755);
+    const std::tuple<const char*, mode_t, QByteArray, DWORD, bool> cases[] = {
+        { "no write permission", 0644, "0x22", 0, false },
+        { "writable, but only the owner may make it read-only", 0666, "0x22", 1, false },
+        { "writable, read-only bit stays off", 0666, "0x20", 34, true },
+        { "read-only, only the owner may make it writable", 0444, "0x21", 32, false },
+    };
+    for (const auto& [what, mode, stored, bits, allowed] : cases) {
+        SCOPED_TRACE(what);
+        setDosAttribXattr(file, stored);
+        setMode(file, mode);
+        EXPECT_EQ(asNobody([&] { return SetFileAttributesA(file, bits) != 0; }), allowed);
+        EXPECT_EQ(dosAttribXattr(file), allowed ? QByteArray("0x22") : stored);
+        EXPECT_EQ(modeOf(file), mode);
+    }
 }
 
 } // namespace

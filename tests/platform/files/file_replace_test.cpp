@@ -5,9 +5,7 @@
 #include "platform/files/file_replace.h"
 #include "platform/files/profile.h"
 
-#include "files_test_util.h"
-
-#include <csignal>
+#include "tests/support/test_util.h"
 
 using namespace testutil;
 
@@ -86,47 +84,20 @@ TEST_F(Replace, TwoProcessesWritingAtOnceLoseNothing)
     const QString file = shm.isValid() ? shm.filePath("Desktop.ini") : this->file;
     writeBytes(file, "[S]\r\n");
     constexpr int kKeys = 200;
-    auto keyOf = [](char who, int i) { return QStringLiteral("%1%2").arg(QChar(who)).arg(i); };
-    auto writer = [&](char who) {
-        return spawn([&, who] {
-            for (int i = 0; i < kKeys; ++i) {
-                if (!setKey(file, keyOf(who, i), keyOf(who, i))) return false;
-            }
-            return true;
-        });
-    };
-    const pid_t a = writer('a');
-    const pid_t b = writer('b');
-    ASSERT_TRUE(succeeded(a));
-    ASSERT_TRUE(succeeded(b));
-    for (const char who : { 'a', 'b' }) {
+    const auto keyOf = [](int who, int i) { return QStringLiteral("%1%2").arg(QChar("ab"[who])).arg(i); };
+    ASSERT_TRUE(allAtOnce(2, [&](int who) {
         for (int i = 0; i < kKeys; ++i)
-            EXPECT_EQ(getKey(file, keyOf(who, i)), keyOf(who, i));
-    }
+            if (!setKey(file, keyOf(who, i), keyOf(who, i))) return false;
+        return true;
+    }));
+    for (int i = 0; i < 2 * kKeys; ++i)
+        EXPECT_EQ(getKey(file, keyOf(i % 2, i / 2)), keyOf(i % 2, i / 2));
     EXPECT_EQ(readBytes(file).count("\r\n"), 2 * kKeys + 1);
 }
 
-TEST_F(Replace, PermissionsAttributesAndOtherExtendedAttributesCarryOver)
-{
-    writeBytes(file, "[S]\r\nk=1\r\n");
-    setMode(file, 0640);
-    const QByteArray blob = QByteArray::fromHex("00000500050000001100000022000000ffeeddccbbaad901");
-    setDosAttribXattr(file, blob);
-    ASSERT_EQ(::setxattr(file.toUtf8().constData(), "user.other", "kept", 4, 0), 0);
-    struct stat before, after;
-    ASSERT_EQ(::stat(file.toUtf8().constData(), &before), 0);
-    ASSERT_TRUE(setKey(file, "k", "2"));
-    ASSERT_EQ(::stat(file.toUtf8().constData(), &after), 0);
-    EXPECT_NE(after.st_ino, before.st_ino); // replaced, not rewritten in place
-    EXPECT_EQ(after.st_mode & 07777, mode_t(0640));
-    EXPECT_EQ(dosAttribXattr(file), blob);
-    EXPECT_EQ(GetFileAttributesA(file), 0x22u);
-    char other[8] = {};
-    EXPECT_EQ(::getxattr(file.toUtf8().constData(), "user.other", other, sizeof other), 4);
-    EXPECT_STREQ(other, "kept");
-}
-
-TEST_F(Replace, NewFileTakesTheUmask)
+// A new file takes the umask and no bits; a replaced one keeps its mode, its bits and every other
+// extended attribute, on a new inode.
+TEST_F(Replace, NewFilesTakeTheUmaskReplacedOnesKeepWhatTheyHad)
 {
     const mode_t old = ::umask(027);
     const bool ok = setKey(file, "k", "1");
@@ -134,6 +105,22 @@ TEST_F(Replace, NewFileTakesTheUmask)
     ASSERT_TRUE(ok);
     EXPECT_EQ(modeOf(file), mode_t(0640));
     EXPECT_FALSE(dosAttribXattr(file));
+    setMode(file, 0604);
+    const QByteArray blob = QByteArray::fromHex("00000500050000001100000022000000ffeeddccbbaad901");
+    setDosAttribXattr(file, blob);
+    ASSERT_EQ(::setxattr(file.toUtf8().constData(), "user.other", "kept", 4, 0), 0);
+    struct stat before, after;
+    ASSERT_EQ(::stat(file.toUtf8().constData(), &before), 0);
+    ASSERT_TRUE(setKey(file, "k", "2"));
+    ASSERT_EQ(::stat(file.toUtf8().constData(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, mode_t(0604));
+    EXPECT_EQ(dosAttribXattr(file), blob);
+    EXPECT_EQ(GetFileAttributesA(file), 0x22u);
+    char other[8] = {};
+    EXPECT_EQ(
+        QByteArray(other, int(::getxattr(file.toUtf8().constData(), "user.other", other, sizeof other))),
+        "kept");
 }
 
 // A link to a file of the program's own (in the Windows directory) stays a link: its target is
@@ -150,17 +137,39 @@ TEST_F(Replace, SymbolicLinkStaysALink)
     EXPECT_EQ(entries(path("real")), QStringList { "settings.ini" });
 }
 
-TEST_F(Replace, EditSeesCurrentContentsAndMayDecline)
+// The edit sees what is there and may decline. Failures say why and leave
+// what others have alone: a missing file, a lock held elsewhere, and
+// temporary names that are all taken already.
+TEST_F(Replace, FailuresSayWhyAndRemoveNothingOfOthers)
 {
-    int calls = 0;
-    auto decline = [&](const std::optional<QByteArray>& current) {
-        ++calls;
-        EXPECT_FALSE(current);
-        return std::optional<QByteArray>();
+    const auto decline = [](const std::optional<QByteArray>& current) {
+        return current ? std::optional<QByteArray>() : std::optional<QByteArray>("no");
     };
+    EXPECT_EQ(files::replaceFile(file, decline), files::ReplaceResult::Written);
     EXPECT_EQ(files::replaceFile(file, decline), files::ReplaceResult::Unchanged);
-    EXPECT_EQ(calls, 1);
-    EXPECT_FALSE(QFile::exists(file));
+    QByteArray out = "stale";
+    EXPECT_EQ(files::readRegularFile(path("missing").toUtf8(), out), ENOENT);
+    EXPECT_EQ(out, QByteArray());
+    const files::FileLock first(path("lock").toUtf8());
+    files::setLockTimeoutMs(20);
+    const files::FileLock second(path("lock").toUtf8());
+    files::setLockTimeoutMs(-1);
+    EXPECT_TRUE(first.held());
+    EXPECT_FALSE(second.held());
+    EXPECT_EQ(second.error(), EWOULDBLOCK);
+    QStringList taken;
+    files::ReplaceOptions options;
+    options.onTemporary = [&](const QByteArray& name) {
+        taken << QString::fromUtf8(name);
+        writeBytes(taken.last(), "someone else's");
+    };
+    int error = 0;
+    EXPECT_EQ(files::replaceFile(
+                  file, [](auto&&) { return QByteArray("x"); }, options, &error),
+        files::ReplaceResult::Failed);
+    EXPECT_EQ(error, EEXIST);
+    EXPECT_EQ(readBytes(file), "no");
+    EXPECT_EQ(entries(dir.path()).size(), taken.size() + 2);
 }
 
 } // namespace

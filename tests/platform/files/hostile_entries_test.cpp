@@ -5,15 +5,14 @@
 #include "platform/files/file_replace.h"
 #include "platform/files/profile.h"
 
-#include "files_test_util.h"
 #include "fuzz/profile_round.h"
-#include "tests/support/deadline.h"
+#include "tests/support/test_util.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
 
 using namespace testutil;
-using testing_support::passesWithin;
+using testutil::passesWithin;
 
 namespace {
 
@@ -109,7 +108,7 @@ TEST_F(Hostile, StuckLocksAndWildcardNames)
     const int fd = ::open(path("folder").toUtf8().constData(), O_RDONLY | O_DIRECTORY);
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);
     files::setLockTimeoutMs(30);
-    EXPECT_TRUE(passesWithin([&] { return !writeKey(in("Desktop.ini"), "new"); }, std::chrono::seconds(2)));
+    EXPECT_TRUE(passesWithin([&] { return !writeKey(in("Desktop.ini"), "new"); }, std::chrono::seconds(1)));
     files::setLockTimeoutMs(-1);
     ::close(fd);
     EXPECT_EQ(readKey(in("Desktop.ini")), "old");
@@ -127,7 +126,7 @@ TEST_F(Hostile, StuckLocksAndWildcardNames)
 
 TEST(ProfileFuzzInputs, RunClean)
 {
-    EXPECT_TRUE(testing_support::runKeptInputs("ini/fuzz", fuzz_rounds::profileRound));
+    EXPECT_TRUE(testutil::runKeptInputs("ini/fuzz", fuzz_rounds::profileRound));
 }
 
 } // namespace

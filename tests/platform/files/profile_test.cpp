@@ -6,7 +6,7 @@
 #include "platform/files/profile.h"
 #include "platform/files/profile_text.h"
 
-#include "files_test_util.h"
+#include "tests/support/test_util.h"
 
 using files::ProfileText;
 using namespace testutil;
@@ -132,20 +132,11 @@ TEST(ProfileText, AnyKeyInAnySectionCounts)
         EXPECT_EQ(ProfileText(text).hasAnyKey(), hasKey) << text.toStdString();
 }
 
-QString fixture(const char* name)
-{
-    return QStringLiteral(QM_TEST_DATA "/ini/") + QLatin1String(name);
-}
-
 class Profile : public TempFolder {
 protected:
-    static BOOL write(const QString& file, const QString& section, const QString& key, const QString& value)
+    static BOOL write(const QString& file, const QString& key, const QString& value)
     {
-        return WritePrivateProfileStringA(section, key, &value, file);
-    }
-    static BOOL remove(const QString& file, const QString& section, const QString& key)
-    {
-        return WritePrivateProfileStringA(section, key, nullptr, file);
+        return WritePrivateProfileStringA("S", key, value.isNull() ? nullptr : &value, file);
     }
     static QString read(const QString& file, const QString& section, const QString& key, DWORD size = 255)
     {
@@ -161,36 +152,17 @@ protected:
 TEST_F(Profile, NewFileBufferAndDefault)
 {
     const QString file = path("a.ini");
-    ASSERT_TRUE(write(file, "S", "k", "Grüße €"));
-    ASSERT_TRUE(write(file, "S", "j", QString()));
-    ASSERT_TRUE(write(file, "S", "n", "0123456789"));
+    ASSERT_TRUE(write(file, "k", "Grüße €") && write(file, "j", "") && write(file, "n", "0123456789"));
     EXPECT_EQ(readBytes(file),
         "[S]\r\nk=Gr\xfc\xdf"
         "e \x80\r\nj=\r\nn=0123456789\r\n");
-    EXPECT_EQ(read(file, "s", "K"), "Grüße €");
-    for (const auto& [size, expected] :
-        { std::pair(255, "0123456789"), { 11, "0123456789" }, { 5, "0123" }, { 1, "" }, { 0, "" } })
-        EXPECT_EQ(read(file, "S", "n", DWORD(size)), expected) << size;
-    EXPECT_EQ(read(file, "S", "x"), "dflt");
-    EXPECT_EQ(read(file, "T", "k"), "dflt");
-    EXPECT_EQ(read(path("missing.ini"), "S", "k"), "dflt");
-    EXPECT_EQ(read(file, "S", "x", 3), "df");
-}
-
-// Only the key's line changes, and a new section is written in UTF-16 too.
-TEST_F(Profile, Utf16FileStaysUtf16)
-{
-    const QString file = path("desktop.ini");
-    const QByteArray before = readBytes(fixture("utf16le_desktop.ini"));
-    writeBytes(file, before);
-    EXPECT_EQ(read(file, ".ShellClassInfo", "infotip"), "Grüße aus Köln");
-    ASSERT_TRUE(write(file, ".ShellClassInfo", "InfoTip", "Ärger ☺"));
-    ASSERT_TRUE(write(file, "Neu", "k", "v"));
-    QByteArray expected = before;
-    expected.replace(utf16("  InfoTip = Grüße aus Köln "), utf16("InfoTip=Ärger ☺"));
-    ASSERT_NE(expected, before);
-    EXPECT_EQ(readBytes(file), expected + utf16("[Neu]\r\nk=v\r\n"));
-    EXPECT_EQ(read(file, "ViewState", "FolderType"), "Pictures");
+    const std::tuple<QString, const char*, const char*, DWORD, QString> cases[]
+        = { { file, "s", "K", 255, "Grüße €" }, { file, "S", "n", 255, "0123456789" },
+              { file, "S", "n", 11, "0123456789" }, { file, "S", "n", 5, "0123" }, { file, "S", "n", 1, "" },
+              { file, "S", "n", 0, "" }, { file, "S", "x", 255, "dflt" }, { file, "T", "k", 255, "dflt" },
+              { path("missing.ini"), "S", "k", 255, "dflt" }, { file, "S", "x", 3, "df" } };
+    for (const auto& [f, section, key, size, expected] : cases)
+        EXPECT_EQ(read(f, section, key, size), expected) << key << size;
 }
 
 // A name in another case edits the file there is; nothing to remove is a
@@ -201,15 +173,14 @@ TEST_F(Profile, OtherCaseRemovalAndReadOnlyFolder)
     writeBytes(path("desktop.ini"), "[S]\r\na=1\r\nk=2\r\n");
     ASSERT_TRUE(SetFileAttributesA(dir.path(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(read(path("Desktop.ini"), "s", "K"), "2");
-    ASSERT_TRUE(write(path("Desktop.ini"), "S", "a", "neu"));
-    EXPECT_TRUE(remove(path("DESKTOP.INI"), "s", "K"));
+    EXPECT_TRUE(write(path("Desktop.ini"), "a", "neu") && write(path("DESKTOP.INI"), "K", QString()));
     EXPECT_EQ(readBytes(path("desktop.ini")), "[S]\r\na=neu\r\n");
-    EXPECT_TRUE(remove(path("none.ini"), "S", "k"));
-    EXPECT_TRUE(remove(path("no/folder.ini"), "S", "k"));
+    EXPECT_TRUE(write(path("none.ini"), "k", QString()) && write(path("no/folder.ini"), "k", QString()));
     EXPECT_EQ(entries(dir.path()), QStringList { "desktop.ini" });
 }
 
-// Read-only by bit or by permission, a folder in place of the file, a missing folder.
+// Read-only by bit or by permission, a folder in place of the file, a missing
+// folder; removing what is not there is no change and no failure.
 TEST_F(Profile, WritesThatMustFailLeaveEverythingAlone)
 {
     const QByteArray content("[S]\r\nk=1\r\n");
@@ -219,14 +190,12 @@ TEST_F(Profile, WritesThatMustFailLeaveEverythingAlone)
     setMode(path("mode.ini"), 0444);
     ASSERT_TRUE(QDir().mkdir(path("Desktop.ini")));
     for (const QString& file : { path("bit.ini"), path("mode.ini") }) {
-        EXPECT_FALSE(write(file, "S", "k", "2")) << file.toStdString();
-        EXPECT_FALSE(remove(file, "S", "k"));
+        EXPECT_FALSE(write(file, "k", "2") || write(file, "k", QString())) << file.toStdString();
+        EXPECT_TRUE(write(file, "x", QString()));
         EXPECT_EQ(readBytes(file), content);
-        EXPECT_TRUE(remove(file, "S", "x")); // no change is no failure
     }
-    EXPECT_FALSE(write(path("Desktop.ini"), "S", "k", "2"));
+    EXPECT_FALSE(write(path("Desktop.ini"), "k", "2") || write(path("missing/x.ini"), "k", "2"));
     EXPECT_EQ(read(path("Desktop.ini"), "S", "k"), "dflt");
-    EXPECT_FALSE(write(path("missing/x.ini"), "S", "k", "2"));
     EXPECT_EQ(entries(dir.path()), QStringList({ "Desktop.ini", "bit.ini", "mode.ini" }));
 }
 
@@ -235,24 +204,22 @@ TEST_F(Profile, WritesThatMustFailLeaveEverythingAlone)
 TEST_F(Profile, FilesWeMayNotChangeMakeTheWriteFail)
 {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to run a part as another user";
-    const QByteArray content("[S]\r\nk=1\r\n");
     for (const auto& [folder, folderMode, fileMode] :
         { std::tuple("locked", 0755, 0666), { "open", 0777, 0644 } }) {
         ASSERT_TRUE(QDir().mkdir(path(folder)));
-        writeBytes(path(folder) + "/Desktop.ini", content);
+        writeBytes(path(folder) + "/Desktop.ini", "[S]\r\nk=1\r\n");
         setMode(path(folder) + "/Desktop.ini", mode_t(fileMode));
         setMode(path(folder), mode_t(folderMode));
     }
     setMode(dir.path(), 0755);
-    EXPECT_TRUE(succeeded(spawn([&] {
-        return ::setuid(kNobody) == 0 && !write(path("locked/Desktop.ini"), "S", "k", "2")
-            && !write(path("locked/new.ini"), "S", "k", "2")
-            && !write(path("open/Desktop.ini"), "S", "k", "2");
-    })));
-    EXPECT_EQ(readBytes(path("locked/Desktop.ini")), content);
-    EXPECT_EQ(readBytes(path("open/Desktop.ini")), content);
-    EXPECT_EQ(entries(path("locked")), QStringList { "Desktop.ini" });
-    EXPECT_EQ(entries(path("open")), QStringList { "Desktop.ini" });
+    EXPECT_TRUE(asNobody([&] {
+        return !write(path("locked/Desktop.ini"), "k", "2") && !write(path("locked/new.ini"), "k", "2")
+            && !write(path("open/Desktop.ini"), "k", "2");
+    }));
+    for (const char* folder : { "locked", "open" }) {
+        EXPECT_EQ(readBytes(path(folder) + "/Desktop.ini"), "[S]\r\nk=1\r\n");
+        EXPECT_EQ(entries(path(folder)), QStringList { "Desktop.ini" });
+    }
 }
 
 } // namespace

@@ -88,20 +88,13 @@ TEST(IconDecoder, RefusesBrokenBitmaps)
         std::uint32_t value;
         int cutTo = -1;
     };
-    const Broken cases[] = {
-        { "2 bpp", rgb, 14, 2 },
-        { "run-length compression", rgb, 16, 1 },
-        { "bitfields at 24 bpp", rgb, 16, 3 },
-        { "header too small", rgb, 0, 12 },
-        { "header larger than data", rgb, 0, 4000 },
-        { "zero width", rgb, 4, 0 },
-        { "negative height", rgb, 8, 0xFFFFFFFCu },
-        { "wider than the limit", wide, 0, 40 },
+    const Broken cases[] = { { "2 bpp", rgb, 14, 2 }, { "run-length compression", rgb, 16, 1 },
+        { "bitfields at 24 bpp", rgb, 16, 3 }, { "header too small", rgb, 0, 12 },
+        { "header larger than data", rgb, 0, 4000 }, { "zero width", rgb, 4, 0 },
+        { "negative height", rgb, 8, 0xFFFFFFFCu }, { "wider than the limit", wide, 0, 40 },
         { "huge palette", indexed, 32, 0x40000000u },
-        { "palette cut (256 colours by default)", indexed, 32, 0 },
-        { "colour rows cut", rgb, 0, 40, 48 },
-        { "empty", rgb, 0, 40, 0 },
-    };
+        { "palette cut (256 colours by default)", indexed, 32, 0 }, { "colour rows cut", rgb, 0, 40, 48 },
+        { "empty", rgb, 0, 40, 0 } };
     for (const Broken& c : cases) {
         SCOPED_TRACE(c.name);
         pe_writer::Bytes bytes = c.dib.bytes();
@@ -124,11 +117,11 @@ pe_writer::Bytes pngOf(int width, int height, QRgb fill)
 
 TEST(IconDecoder, DecodesPngAndRefusesBrokenOrHugePng)
 {
-    const QImage decoded = decode(pngOf(4, 3, 0x80123456));
-    ASSERT_EQ(decoded.size(), QSize(4, 3));
+    const QImage decoded = decode(pngOf(5, 6, 0x80123456));
+    ASSERT_EQ(decoded.size(), QSize(5, 6));
     EXPECT_EQ(decoded.format(), QImage::Format_ARGB32);
-    EXPECT_EQ(decoded.pixel(3, 2), 0x80123456u);
-    pe_writer::Bytes broken = pngOf(4, 3, 0x80123456);
+    EXPECT_EQ(decoded.pixel(4, 5), 0x80123456u);
+    pe_writer::Bytes broken = pngOf(5, 6, 0x80123456);
     broken.resize(broken.size() / 2);
     EXPECT_TRUE(decode(broken).isNull());
     // A small file of a big image is refused before decoding.

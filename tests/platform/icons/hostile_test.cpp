@@ -1,10 +1,10 @@
 // Damaged and hostile files: no icon, never a crash or a hang. The fuzz
-// findings kept under tests/data/icons/fuzz/ run here too.
+// findings kept under tests/data/icons/fuzz/ run here too, and so do files
+// on a share that another machine cuts short while we read them.
+#include "platform/icons/icon_api.h"
 #include "platform/icons/icon_choice.h"
 #include "tests/support/icon_fixtures.h"
-
-#include <QDir>
-#include <gtest/gtest.h>
+#include "tests/support/test_util.h"
 
 using namespace testing_support;
 using pe_writer::Bytes;
@@ -20,10 +20,11 @@ Bytes patched(Bytes b, std::size_t at, std::uint32_t v, int width = 4)
     return b;
 }
 
-Bytes withoutImage(std::uint16_t imageId, bool iconType)
+// A group of one image whose id is imageId, and one image of id 1 of imageType (0: none).
+Bytes withoutImage(std::uint16_t imageId, std::uint16_t imageType)
 {
     pe_writer::PeWriter w;
-    if (iconType) w.addResource(kRtIcon, 1, pe_writer::kEnglish, flatImage(32, 0).data);
+    if (imageType) w.addResource(imageType, 1, pe_writer::kEnglish, flatImage(32, 0).data);
     w.addResource(
         kRtGroupIcon, 1, pe_writer::kEnglish, pe_writer::groupDirectory({ { flatImage(32, 0), imageId } }));
     return w.build();
@@ -94,8 +95,10 @@ TEST(HostileIconFiles, GiveNoIcon)
         { "group claims 65535 images", patched(lib, groupData + 4, 0xFFFF, 2), 1 },
         { "65535 images claimed", patched(lib, images + 14, 0xFFFF, 2), 1 },
         { "image data beyond the file", patched(lib, dataEntry(kRtIcon), 0xFFFFFF00u), 1 },
-        { "group names a missing image", withoutImage(99, true), 1 },
-        { "no RT_ICON type at all", withoutImage(1, false), 1 },
+        { "group names a missing image", withoutImage(99, kRtIcon), 1 },
+        { "no RT_ICON type at all", withoutImage(1, 0), 1 },
+        { "the image among bitmaps, no RT_ICON type", withoutImage(1, 2), 1 },
+        { "the group type left out of the count", patched(lib, at.resources + 14, 1, 2), 0 },
         { "cursor file", patched(ico, 2, 2, 2), 0 },
         { "ico reserved word set", patched(ico, 0, 1, 2), 0 },
         { "ico without images", patched(ico, 4, 0, 2), 0 },
@@ -105,7 +108,7 @@ TEST(HostileIconFiles, GiveNoIcon)
     ASSERT_EQ(get32(lib, groupType), kRtGroupIcon);
     QTemporaryDir dir;
     // The undamaged files load, so that the cases fail for their damage.
-    for (const Bytes& good : { lib, ico, withoutImage(1, true), twoSections })
+    for (const Bytes& good : { lib, ico, withoutImage(1, kRtIcon), twoSections })
         ASSERT_TRUE(loads(dir, good));
     for (const auto& c : cases) {
         int count = -1;
@@ -132,6 +135,30 @@ TEST(HostileIconFiles, FuzzFindingsRunThrough)
                 EXPECT_TRUE(image.isNull() || image.size() == QSize(size, size)) << name.toStdString();
             }
     }
+}
+
+// Read, not mapped: icons past the cut are missing, and no SIGBUS ends the
+// program. A FIFO holds no icons, at once.
+TEST(SharedIconFile, CutShortOrFifoGivesNoIconsAndNoSignal)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lib.dll"));
+    ASSERT_TRUE(testing_support::writeFile(path, testing_support::makeIconLibrary(25)));
+    icons::IconFile file;
+    ASSERT_TRUE(file.open(path));
+    ASSERT_EQ(file.count(), 25);
+    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 4096), 0);
+    int drawn = 0;
+    for (int i = 0; i < 25; ++i)
+        drawn += icons::loadIcon(file, i, icons::kLargeIconSize).isNull() ? 0 : 1;
+    EXPECT_LT(drawn, 25);
+
+    const QString fifo = dir.filePath(QStringLiteral("x.dll"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    EXPECT_TRUE(testutil::passesWithin([&] {
+        icons::IconFile f;
+        return ExtractIconA(0x400000, fifo, UINT(-1)) == 0 && !f.open(fifo);
+    }));
 }
 
 } // namespace

@@ -140,47 +140,26 @@ TEST(HiveText, LinesItDoesNotUnderstandAreNoValues)
         EXPECT_FALSE(HiveText::parseValue(line).has_value()) << line;
 }
 
-TEST(HiveText, HeaderLines)
-{
-    using enum HiveText::HeaderKind;
-    const std::tuple<const char*, HiveText::HeaderKind, const char*> cases[] = {
-        { "[HKEY_CURRENT_USER\\Software\\Morvane]", Header, "Software\\Morvane" },
-        { "  [  HKEY_CURRENT_USER\\A ]\r", Header, "A" },
-        { "[HKEY_CURRENT_USER\\A\\]", Header, "A" },
-        { "[HKEY_CURRENT_USER]", Header, "" },
-        { "[HKEY_CURRENT_USER\\A]]", Header, "A]" },
-        { "[HKEY_CURRENT_USER\\A\\\\B]", Broken, "" },
-        { "[HKEY_CURRENT_USER\\Soft", Broken, "" },
-        { "[-HKEY_CURRENT_USER\\A]", Broken, "" },
-        { "[\xff]", Broken, "" },
-        { "\"a\"=\"[b]\"", NotHeader, "" },
-    };
-    for (const auto& [line, kind, path] : cases) {
-        const HiveText::HeaderLine h = HiveText::parseHeader(line);
-        EXPECT_EQ(h.kind, kind) << line;
-        EXPECT_EQ(h.path, QString::fromUtf8(path)) << line;
-    }
-}
-
 // The last guard before a write: a document that lost anything of the hive as read.
 TEST(HiveDocument, NoticesAnythingLost)
 {
     const QByteArray old
-        = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n;class=1\n\"x\"=\"1\"\n\"y\"=\"2\"\n; note\n\n";
+        = "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n;class=1\n\"x\"=\"1\"\n\"y\"=\"2\"\n; note\n\n"
+          "[HKEY_CURRENT_USER\\Broken\n";
     const auto doc = [](const QByteArray& text) { return Hive::Document::parse(text, "HKEY_CURRENT_USER"); };
     // A line replaced in the old text, the value that may change, whether all else is still held.
-    const std::tuple<const char*, const char*, const char*, bool> cases[] = {
-        { "\"x\"=\"1\"", "\"x\"=\"1\"", "x", true },
-        { "\"x\"=\"1\"", "\"x\"=\"9\"", "X", true },
-        { "\"x\"=\"1\"", "\"x\"=\"9\"", "y", false },
-        { "\"y\"=\"2\"\n", "", "x", false },
-        { "; note\n", "", "x", false },
-        { ";class=1\n", "", "x", false },
-        { "\\A]", "\\B]", "x", false },
-    };
+    const std::tuple<const char*, const char*, const char*, bool> cases[]
+        = { { "\"x\"=\"1\"", "\"x\"=\"1\"", "x", true }, { "\"x\"=\"1\"", "\"x\"=\"9\"", "X", true },
+              { "\"x\"=\"1\"", "\"x\"=\"9\"", "y", false }, { "\"y\"=\"2\"\n", "", "x", false },
+              { "; note\n", "", "x", false }, { ";class=1\n", "", "x", false },
+              { "\\A]", "\\B]", "x", false }, { "REGEDIT4\n", "", "x", false },
+              { "[HKEY_CURRENT_USER\\Broken\n", "", "x", false } };
     for (const auto& [from, to, name, holds] : cases)
         EXPECT_EQ(doc(QByteArray(old).replace(from, to)).holdsEverythingOf(doc(old), "a", name), holds)
             << from << " -> " << to << ", " << name;
+    // A key made in the document takes values at once.
+    Hive::Document made = doc("");
+    EXPECT_TRUE(made.createKey("A\\B", "1") && made.setValue("A\\B", "v", REG_SZ, "x"));
 }
 
 } // namespace

@@ -2,13 +2,7 @@
 // Shared by the registry tests: every test gets its own hive folder, and a
 // guard fails any test during which the store writes outside that folder.
 #include "platform/registry/registry.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-#include <cstdlib>
+#include "tests/support/test_util.h"
 
 namespace hive_test {
 
@@ -31,39 +25,24 @@ public:
 
 inline ::testing::Environment* const kGuard = ::testing::AddGlobalTestEnvironment(new WriteGuard);
 
-// A private registry folder per test, which must close every key it opens; the
-// folder of the test main comes back afterwards.
+// A private registry folder per test, which must close every key it opens.
 class HiveTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        m_previous = qgetenv("QUILLMARK_REGISTRY_DIR");
-        setenv("QUILLMARK_REGISTRY_DIR", QFile::encodeName(m_dir.path()).constData(), 1);
-        m_openAtStart = RegistryPlatform::openKeyCount();
-    }
+    void SetUp() override { m_openAtStart = RegistryPlatform::openKeyCount(); }
     void TearDown() override
     {
         for (const HKEY root : { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE }) {
             RegistryPlatform::setReadFault(root, 0);
             RegistryPlatform::setWriteFault(root, 0);
         }
-        setenv("QUILLMARK_REGISTRY_DIR", m_previous.constData(), 1);
         EXPECT_EQ(RegistryPlatform::openKeyCount(), m_openAtStart) << "keys left open";
     }
 
     QString dir() const { return m_dir.path(); }
-
-    static QByteArray hiveText(HKEY root)
-    {
-        QFile f(RegistryPlatform::hivePath(root));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    static QByteArray hiveText(HKEY root) { return testutil::readBytes(RegistryPlatform::hivePath(root)); }
     static void writeHive(HKEY root, const QByteArray& bytes)
     {
-        QFile f(RegistryPlatform::hivePath(root));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(f.write(bytes), bytes.size());
+        testutil::writeBytes(RegistryPlatform::hivePath(root), bytes);
     }
     // The status of creating (class "1") or opening a key, which is closed again unless kept.
     static LSTATUS create(HKEY root, const QString& path, DWORD* how = nullptr, HKEY* kept = nullptr)
@@ -98,7 +77,7 @@ protected:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_previous;
+    const testutil::EnvGuard m_registry { "QUILLMARK_REGISTRY_DIR", m_dir.path() };
     std::size_t m_openAtStart = 0;
 };
 

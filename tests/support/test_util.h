@@ -1,6 +1,9 @@
 #pragma once
-// Helpers shared by the file tests: a temporary folder, raw file contents,
-// the stored Samba attribute value, the environment and child processes.
+// Helpers shared by the tests: a temporary folder, raw file contents, the
+// stored Samba attribute value, the environment, child processes (one as
+// nobody, several started at once, one with a deadline, so that a call that
+// hangs fails the test instead of stalling the suite) and the inputs the
+// fuzzers kept.
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -8,13 +11,18 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <functional>
+#include <grp.h>
 #include <optional>
 #include <ostream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 // Readable failure messages.
 inline void PrintTo(const QString& s, std::ostream* os)
@@ -88,19 +96,15 @@ class EnvGuard {
 public:
     EnvGuard(const char* name, const QString& value)
         : m_name(name)
-        , m_had(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
+        , m_old(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
     {
         value.isNull() ? qunsetenv(name) : qputenv(name, value.toUtf8());
     }
-    ~EnvGuard() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
+    ~EnvGuard() { m_old ? qputenv(m_name, *m_old) : qunsetenv(m_name); }
 
 private:
     const char* m_name;
-    bool m_had;
-    QByteArray m_old;
+    std::optional<QByteArray> m_old;
 };
 
 // Starts body in a child process that ends with _exit(body() ? 0 : 1).
@@ -118,7 +122,61 @@ inline bool succeeded(pid_t child)
     return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The user whose rights an unprivileged run takes when we are root.
-inline constexpr uid_t kNobody = 65534;
+// Runs body(i) for each i below count in a child process of its own, all
+// started at the same moment; true when every one succeeded.
+inline bool allAtOnce(int count, const std::function<bool(int)>& body)
+{
+    int gate[2];
+    if (::pipe(gate) != 0) return false;
+    std::vector<pid_t> children;
+    for (int i = 0; i < count; ++i)
+        children.push_back(spawn([&, i] {
+            char go;
+            ::close(gate[1]);
+            while (::read(gate[0], &go, 1) < 0) { } // all go when the gate closes
+            return body(i);
+        }));
+    ::close(gate[0]);
+    ::close(gate[1]);
+    bool all = true;
+    for (const pid_t child : children)
+        all = succeeded(child) && all;
+    return all;
+}
+
+// Runs body in a child process as nobody (65534); true when the child could
+// take that user's ids and body returned true.
+inline bool asNobody(const std::function<bool()>& body)
+{
+    return succeeded(spawn([&] {
+        return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0 && body();
+    }));
+}
+
+// Whether body ran in a child and returned true before the deadline.
+inline bool passesWithin(
+    const std::function<bool()>& body, std::chrono::milliseconds deadline = std::chrono::seconds(5))
+{
+    const pid_t pid = spawn(body);
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) ::kill(pid, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Feeds every input a fuzz target kept in folder (below tests/data) to round; false when there is none.
+inline bool runKeptInputs(const QString& folder, void (*round)(const std::uint8_t*, std::size_t))
+{
+    const QDir kept(QStringLiteral(QM_TEST_DATA "/") + folder);
+    const QStringList names = kept.entryList(QDir::Files);
+    for (const QString& name : names) {
+        const QByteArray bytes = readBytes(kept.filePath(name));
+        round(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+    }
+    return !names.isEmpty();
+}
 
 } // namespace testutil
