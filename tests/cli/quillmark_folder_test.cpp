@@ -2,7 +2,7 @@
 // is touched, a recursive run over a folder tree others write into, a dry
 // run that changes nothing, and show reading back what set wrote.
 #include "tests/cli/run_command.h"
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 
 #include <QDirIterator>
 #include <QJsonArray>

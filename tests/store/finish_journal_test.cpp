@@ -4,7 +4,7 @@
 #include "store/IniFiles.h"
 #include "store/finish_journal.h"
 #include "store/folder_settings.h"
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The shares of this machine's Samba server, as testparm reads a
 // configuration: file shares count, printer shares and per-user paths do not.
 #include "platform/files/samba_shares.h"
-#include "tests/platform/files/files_test_util.h"
+#include "tests/support/test_util.h"
 
 #include <QStandardPaths>
 
