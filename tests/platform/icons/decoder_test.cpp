@@ -49,10 +49,15 @@ std::vector<DecodeCase> decodeCases()
             { 0x400000FF, 0 } },
         { "33 wide: 2 mask words",
             { 33, 2, 8, 0, { 0x0000FF, 0x00FF00 }, std::vector(66, 0u), std::vector(66, 0u), 2 }, wide },
+        { "32 wide: one mask word a row",
+            { 32, 2, 8, 0, { 0x0000FF }, std::vector(64, 0u), std::vector(64, 0u), 1 },
+            std::vector(64, 0xFF0000FFu) },
         { "no mask stored: opaque", { 1, 1, 24, 0, {}, { 0x010203 }, {} }, { 0xFF010203 } },
     };
     cases[9].dib.pixels[32] = 1; // top row, last pixel
     cases[9].dib.mask[65] = 1; // bottom row, last pixel
+    cases[10].dib.mask[33] = 1; // bottom row, second pixel
+    cases[10].expected[33] = 0;
     return cases;
 }
 
@@ -126,6 +131,12 @@ TEST(IconDecoder, DecodesPngAndRefusesBrokenOrHugePng)
     EXPECT_TRUE(decode(broken).isNull());
     // A small file of a big image is refused before decoding.
     EXPECT_TRUE(decode(pngOf(icons::kMaxImageSide + 1, 1, 0)).isNull());
+    // The stored size and depth as `dump --all` names them: a header cut short has none.
+    icons::StoredFormat f;
+    const pe_writer::Bytes png = pngOf(5, 6, 0x80123456);
+    EXPECT_TRUE(icons::readStoredFormat({ png.data(), png.size() }, f));
+    EXPECT_EQ(std::tuple(f.png, f.width, f.height, f.bitsPerPixel), std::tuple(true, 5, 6, 32));
+    EXPECT_FALSE(icons::readStoredFormat({ png.data(), 20 }, f));
 }
 
 } // namespace
