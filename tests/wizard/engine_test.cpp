@@ -4,7 +4,11 @@
 // left, must give the same bytes and the same attribute bits in both.
 #include "tests/wizard/wizard_fixture.h"
 
-#include "store/finish_journal.h"
+#include "store/folder_customisation.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
 
 namespace {
 
@@ -55,6 +59,27 @@ TEST_F(Engine, GivesTheWizardsBytesAndBitsForEveryRow)
     EXPECT_TRUE(
         QDir(tmp.filePath("windows")).entryList({ "*.journal" }, QDir::Files | QDir::Hidden).isEmpty())
         << "the finish removes its journal";
+}
+
+// While the finish runs (its pending events let a timer peek), the journal
+// holds what the window holds.
+TEST_F(Engine, TheFinishRecordsItsChoiceWhileItRuns)
+{
+    QByteArray recorded;
+    QTimer peek;
+    QObject::connect(&peek, &QTimer::timeout, [&] {
+        const QDir windows(tmp.filePath("windows"));
+        for (const QString& name : windows.entryList({ "quillmark-finish-*.journal" }, QDir::Files))
+            recorded = testing_support::readFile(windows.filePath(name));
+    });
+    peek.start(0);
+    customise(target, kFinalStates[1]);
+    const QJsonObject o = QJsonDocument::fromJson(recorded).object();
+    EXPECT_EQ(QStringList({ o["folder"].toString(), o["tooltip"].toString(), o["iconFile"].toString(),
+                  o["iconIndex"].toString() }),
+        QStringList({ target, "Hallo", icons + "/lib.dll", "3" }))
+        << recorded.toStdString();
+    EXPECT_TRUE(o["copy"].toBool());
 }
 
 } // namespace
