@@ -56,6 +56,9 @@ TEST_P(IconReader, CountsGroupsInStoredOrderAndFindsTheirImages)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(centre(path, i), expected[i]) << "icon " << i;
     EXPECT_EQ(centre(path, 2, 16), 0xFF100000u);
+    // Group 9 holds two images; group 2 one in its second language.
+    EXPECT_EQ(f.images(2).size(), 2u);
+    EXPECT_EQ(f.images(3, 1).size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, IconReader, ::testing::Values(Format::Pe32, Format::Pe32Plus));
