@@ -47,6 +47,31 @@ std::optional<IconChoice> iconOf(const QString& text, QString& error)
     return icon;
 }
 
+// The checks that need the whole command line.
+ParsedOptions checked(
+    FolderOptions o, const QSet<QString>& seen, bool copy, const std::optional<QString>& iconText)
+{
+    if (o.folders.isEmpty()) return refuse(QStringLiteral("Kein Ordner angegeben."));
+    if (o.wanted.tooltip && o.wanted.tooltip->size() > kMaxTooltip)
+        return refuse(QStringLiteral("Der Infotip ist %1 Zeichen lang; erlaubt sind höchstens %2.")
+                          .arg(o.wanted.tooltip->size())
+                          .arg(kMaxTooltip));
+    if (copy && !iconText) return refuse(QStringLiteral("--copy gilt nur zusammen mit --icon."));
+    if (o.verb == FolderVerb::Set && !seen.contains(QStringLiteral("--tooltip"))
+        && !seen.contains(QStringLiteral("--icon")))
+        return refuse(
+            QStringLiteral("Nichts zu ändern: --tooltip, --no-tooltip, --icon oder --no-icon angeben."));
+    if (iconText) {
+        QString error;
+        o.wanted.icon = iconOf(*iconText, error);
+        if (!o.wanted.icon) return refuse(error);
+        o.wanted.icon->copy = copy;
+        o.wanted.keepIcon = false;
+    }
+    if (o.verb == FolderVerb::Clear) o.wanted = { QString(), false, std::nullopt };
+    return { o, {} };
+}
+
 } // namespace
 
 ParsedOptions ParseFolderOptions(const QStringList& arguments)
@@ -113,23 +138,5 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         else
             return refuse(QStringLiteral("Unbekannte Option für %1: %2").arg(verb, name));
     }
-    if (o.folders.isEmpty()) return refuse(QStringLiteral("Kein Ordner angegeben."));
-    if (o.wanted.tooltip && o.wanted.tooltip->size() > kMaxTooltip)
-        return refuse(QStringLiteral("Der Infotip ist %1 Zeichen lang; erlaubt sind höchstens %2.")
-                          .arg(o.wanted.tooltip->size())
-                          .arg(kMaxTooltip));
-    if (copy && !iconText) return refuse(QStringLiteral("--copy gilt nur zusammen mit --icon."));
-    if (o.verb == FolderVerb::Set && !seen.contains(QStringLiteral("--tooltip"))
-        && !seen.contains(QStringLiteral("--icon")))
-        return refuse(
-            QStringLiteral("Nichts zu ändern: --tooltip, --no-tooltip, --icon oder --no-icon angeben."));
-    if (iconText) {
-        QString error;
-        o.wanted.icon = iconOf(*iconText, error);
-        if (!o.wanted.icon) return refuse(error);
-        o.wanted.icon->copy = copy;
-        o.wanted.keepIcon = false;
-    }
-    if (o.verb == FolderVerb::Clear) o.wanted = { QString(), false, std::nullopt };
-    return { o, {} };
+    return checked(std::move(o), seen, copy, iconText);
 }
