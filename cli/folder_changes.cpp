@@ -65,14 +65,10 @@ DWORD plannedFolderBits(const Planned& p)
     return GetWinVersion() == QLatin1String("Me") ? kAttrSystemArchive : kAttrReadOnly;
 }
 
-} // namespace
-
-FolderChange PlanChange(const QString& folder, const WantedCustomisation& wanted)
+// What brings the folder from now to p, in words.
+QStringList changesFrom(const QString& folder, const StoredCustomisation& now, const Planned& p,
+    const WantedCustomisation& wanted)
 {
-    if (const auto refused = CustomisationRefusal(folder); refused != CustomisationRefused::None)
-        return { {}, refusalText(refused) };
-    const StoredCustomisation now = ReadCustomisation(folder);
-    const Planned p = plannedState(folder, now, wanted);
     QStringList what;
     if (p.tooltip != now.tooltip)
         what << (p.tooltip.isEmpty() ? QStringLiteral("Infotip entfernen")
@@ -94,20 +90,29 @@ FolderChange PlanChange(const QString& folder, const WantedCustomisation& wanted
     if (bits != plannedFolderBits(p))
         what << QStringLiteral("Ordner-Attribute %1 → %2")
                     .arg(BitLetters(bits), BitLetters(plannedFolderBits(p)));
-    return { what, {} };
+    return what;
+}
+
+} // namespace
+
+FolderChange PlanChange(const QString& folder, const WantedCustomisation& wanted)
+{
+    if (const auto refused = CustomisationRefusal(folder); refused != CustomisationRefused::None)
+        return { {}, refusalText(refused) };
+    const StoredCustomisation now = ReadCustomisation(folder);
+    return { changesFrom(folder, now, plannedState(folder, now, wanted), wanted), {} };
 }
 
 FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted)
 {
-    FolderChange change = PlanChange(folder, wanted);
-    if (!change.error.isEmpty()) return change;
     const StoredCustomisation before = ReadCustomisation(folder);
+    const Planned p = plannedState(folder, before, wanted);
+    const QStringList what = changesFrom(folder, before, p, wanted);
     if (const auto refused = ApplyCustomisation(folder, wanted); refused != CustomisationRefused::None)
         return { {}, refusalText(refused) };
     // Every step skips what fails; the folder is done only when it holds
     // what was wanted.
     const StoredCustomisation after = ReadCustomisation(folder);
-    const Planned p = plannedState(folder, before, wanted);
     QStringList missing;
     if (after.tooltip != p.tooltip) missing << QStringLiteral("Infotip");
     if (after.iconFile != p.iconFile || after.iconIndex != p.iconIndex) missing << QStringLiteral("Symbol");
@@ -118,5 +123,5 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
     if (!missing.isEmpty())
         return { {},
             QStringLiteral("nicht vollständig geschrieben: %1").arg(missing.join(QStringLiteral(", "))) };
-    return change;
+    return { what, {} };
 }
