@@ -3,7 +3,6 @@
 #include "tests/cli/run_command.h"
 #include "tests/support/icon_fixtures.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
@@ -46,17 +45,11 @@ TEST(IconsCommand, DumpAllNamesEveryImageAsIcoutils)
 {
     using testing_support::flatImage;
     QTemporaryDir dir;
-    QImage translucent(4, 4, QImage::Format_ARGB32);
-    translucent.fill(0x80123456);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    translucent.save(&buffer, "PNG");
     pe_writer::PeWriter dll(pe_writer::Format::Pe32);
     const pe_writer::IconImage broken { 16, 16, 32, 0, pe_writer::Bytes(10, 0) };
     dll.addIconGroup(
         u"Main", { flatImage(32, 0xFF0000, 8), broken, flatImage(16, 0xFF) }, pe_writer::kGerman);
-    dll.addIconGroup(7, { { 4, 4, 8, 0, pe_writer::Bytes(png.begin(), png.end()) } });
+    dll.addIconGroup(7, { { 4, 4, 8, 0, testing_support::pngOf(4, 4, 0x80123456) } });
     dll.addIconGroup(7, { flatImage(48, 0xFF) }, pe_writer::kGerman);
     const struct {
         QString file;

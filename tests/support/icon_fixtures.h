@@ -3,8 +3,10 @@
 // .ico files and icon libraries of any size, fixture paths.
 #include "tools/pe_writer.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 
 namespace testing_support {
@@ -64,6 +66,18 @@ inline pe_writer::IconImage flatImage(int size, std::uint32_t rgb, int bitCount 
 }
 
 // The colour of icon i in the libraries below.
+// An image of one colour, stored as PNG (as icons of 256 pixels usually are).
+inline pe_writer::Bytes pngOf(int width, int height, QRgb fill)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(fill);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return pe_writer::Bytes(data.begin(), data.end());
+}
+
 inline QColor iconColour(int i)
 {
     return QColor::fromHsv((i * 37) % 360, 200, 220);

@@ -3,11 +3,11 @@
 #include "platform/icons/icon_decoder.h"
 #include "tests/support/icon_fixtures.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <gtest/gtest.h>
 
 using testing_support::Dib;
+using testing_support::pngOf;
 
 namespace {
 
@@ -107,17 +107,6 @@ TEST(IconDecoder, RefusesBrokenBitmaps)
         if (c.cutTo >= 0) bytes.resize(std::size_t(c.cutTo));
         EXPECT_TRUE(decode(bytes).isNull());
     }
-}
-
-pe_writer::Bytes pngOf(int width, int height, QRgb fill)
-{
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(fill);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return pe_writer::Bytes(data.begin(), data.end());
 }
 
 TEST(IconDecoder, DecodesPngAndRefusesBrokenOrHugePng)
