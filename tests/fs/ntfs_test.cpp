@@ -43,7 +43,8 @@ protected:
             : unavailable({ "mkntfs", "ntfs-3g" }, "ntfs-3g", true);
         if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
         FsWizard::SetUp();
-        ASSERT_TRUE(testing_support::writeFile(image, QByteArray(16 << 20, '\0')) && QDir().mkpath(root));
+        testutil::writeBytes(image, QByteArray(16 << 20, '\0'));
+        ASSERT_TRUE(QDir().mkpath(root));
         // --fast and --force: no zeroing, and a plain file is fine.
         const ToolRun made = runTool("mkntfs", { "--fast", "--force", "--quiet", image });
         ASSERT_TRUE(made.ok) << made.output.toStdString();
@@ -119,7 +120,7 @@ TEST_F(Ntfs, WhereTheVolumeRefusesChangesTheBitsStay)
     ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(IniWrite(ini, kShellClassInfo, "InfoTip", "alt"));
     ASSERT_TRUE(SetFileAttributesA(ini, 34) && SetFileAttributesA(folder, 1));
-    const QByteArray text = testing_support::readFile(ini);
+    const QByteArray text = testutil::readBytes(ini);
     const auto refused
         = [&] { return bits(ini) == 34 && !SetFileAttributesA(ini, 0) && !SetFileAttributesA(folder, 0); };
 
@@ -127,7 +128,7 @@ TEST_F(Ntfs, WhereTheVolumeRefusesChangesTheBitsStay)
     EXPECT_TRUE(refused());
     // The finish skips every step that fails and still ends.
     customise(folder, kFinalStates[1]);
-    EXPECT_EQ(testing_support::readFile(ini), text);
+    EXPECT_EQ(testutil::readBytes(ini), text);
     EXPECT_FALSE(QFileInfo::exists(folder + "/Desktop.ico"));
 
     remount(",permissions");

@@ -31,7 +31,7 @@ protected:
         // smbd ends when its port is taken; the next attempt takes another.
         for (int attempt = 0; attempt < 5 && !smbd; ++attempt) {
             port = QRandomGenerator::global()->bounded(20000, 60000);
-            ASSERT_TRUE(writeConfig());
+            ASSERT_NO_FATAL_FAILURE(writeConfig());
             smbd = std::make_unique<ToolProcess>(
                 "smbd", QStringList { "--foreground", "--no-process-group", "--configfile=" + config() });
             if (!QTest::qWaitFor([&] { return !smbd->running() || client("ls").ok; }, 15000)
@@ -49,16 +49,14 @@ protected:
     }
     QString config() const { return dir + "/smb.conf"; }
 
-    bool writeConfig() const
+    void writeConfig() const
     {
-        for (const char* sub :
-            { "share", "private", "lock", "state", "cache", "pid", "ncalrpc", "binddns" }) {
-            if (!QDir().mkpath(dir + '/' + sub)) return false;
-        }
-        const QByteArray text = testing_support::readFile(QM_TEST_DATA "/fs/smb.conf")
-                                    .replace("@DIR@", dir.toUtf8())
-                                    .replace("@PORT@", QByteArray::number(port));
-        return !text.isEmpty() && testing_support::writeFile(config(), text);
+        for (const char* sub : { "share", "private", "lock", "state", "cache", "pid", "ncalrpc", "binddns" })
+            ASSERT_TRUE(QDir().mkpath(dir + '/' + sub));
+        testutil::writeBytes(config(),
+            testutil::readBytes(QM_TEST_DATA "/fs/smb.conf")
+                .replace("@DIR@", dir.toUtf8())
+                .replace("@PORT@", QByteArray::number(port)));
     }
 
     // Runs smbclient commands (separated by ';') on the share as a guest.
@@ -105,7 +103,7 @@ TEST_F(Samba, ClientsFindTheIconByItsRelativeName)
     const QString share = dir + "/share", got = tmp.filePath("got");
     icons = share + "/Bibliothek";
     ASSERT_TRUE(QDir().mkpath(icons) && QDir().mkpath(share + "/Kunden"));
-    ASSERT_TRUE(testing_support::writeFile(icons + "/ordner.dll", testing_support::makeIconLibrary(5)));
+    testutil::writeBytes(icons + "/ordner.dll", testing_support::makeIconLibrary(5));
     customise(share + "/Kunden", { "", "Κύπρος", "ordner.dll", 4, false, 34, 1 });
     ASSERT_TRUE(client("cd Kunden; get Desktop.ini \"" + got + ".ini\"").ok);
     EXPECT_EQ(IniRead(got + ".ini", kShellClassInfo, "Infotip"), "Κύπρος");
@@ -114,7 +112,7 @@ TEST_F(Samba, ClientsFindTheIconByItsRelativeName)
     EXPECT_EQ(IniRead(got + ".ini", kShellClassInfo, "IconResource"), reference + ",4");
     const ToolRun fetched = client("cd Kunden; get \"" + reference + "\" \"" + got + ".dll\"");
     EXPECT_TRUE(fetched.ok) << fetched.output.toStdString();
-    EXPECT_EQ(testing_support::readFile(got + ".dll"), testing_support::readFile(icons + "/ordner.dll"));
+    EXPECT_EQ(testutil::readBytes(got + ".dll"), testutil::readBytes(icons + "/ordner.dll"));
 }
 
 // Samba stores its own blob with a creation time; rewriting the file and

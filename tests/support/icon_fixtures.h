@@ -1,11 +1,11 @@
 #pragma once
 // Icon images and files for the tests: the one builder of bitmap images,
 // .ico files and icon libraries of any size, fixture paths.
+#include "tests/support/test_util.h"
 #include "tools/pe_writer.h"
 
 #include <QBuffer>
 #include <QColor>
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -65,7 +65,6 @@ inline pe_writer::IconImage flatImage(int size, std::uint32_t rgb, int bitCount 
         Dib { size, size, 32, 0, {}, std::vector(n, rgb), std::vector(n, 0u) }.bytes() };
 }
 
-// The colour of icon i in the libraries below.
 // An image of one colour, stored as PNG (as icons of 256 pixels usually are).
 inline pe_writer::Bytes pngOf(int width, int height, QRgb fill)
 {
@@ -78,6 +77,7 @@ inline pe_writer::Bytes pngOf(int width, int height, QRgb fill)
     return pe_writer::Bytes(data.begin(), data.end());
 }
 
+// The colour of icon i in the libraries below.
 inline QColor iconColour(int i)
 {
     return QColor::fromHsv((i * 37) % 360, 200, 220);
@@ -102,23 +102,11 @@ inline QByteArray makeIconLibrary(int count)
     return toQByteArray(dll.build());
 }
 
-inline bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
 // Writes the bytes into the folder and gives the file's path.
 inline QString writeFile(const QTemporaryDir& dir, const char* name, const pe_writer::Bytes& bytes)
 {
-    writeFile(dir.filePath(QLatin1String(name)), toQByteArray(bytes));
+    testutil::writeBytes(dir.filePath(QLatin1String(name)), toQByteArray(bytes));
     return dir.filePath(QLatin1String(name));
-}
-
-inline QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 inline QString fixture(const char* name)

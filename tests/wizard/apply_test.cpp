@@ -33,10 +33,9 @@ TEST_F(Apply, FinalStatesByWhatTheUserLeft)
 TEST_F(Apply, TooltipsAreWrittenOnOneLineAndInUnicodeWhereNeeded)
 {
     run("a\r\n[Extra]\rIconIndex=7\nb", "", 0, false);
-    EXPECT_EQ(
-        testing_support::readFile(settings()), "[.ShellClassInfo]\r\nInfoTip=a [Extra] IconIndex=7 b\r\n");
+    EXPECT_EQ(testutil::readBytes(settings()), "[.ShellClassInfo]\r\nInfoTip=a [Extra] IconIndex=7 b\r\n");
     run("Καλημέρα", "", 0, false);
-    EXPECT_TRUE(testing_support::readFile(settings()).startsWith("\xff\xfe"));
+    EXPECT_TRUE(testutil::readBytes(settings()).startsWith("\xff\xfe"));
     EXPECT_EQ(key("Infotip"), QString::fromUtf8("Καλημέρα"));
 }
 
@@ -57,13 +56,12 @@ TEST_F(Apply, RemovalKeepsFilesThatStillHoldSomething)
     for (const bool kept : { true, false }) {
         SCOPED_TRACE(kept);
         const QByteArray other = kept ? "[ViewState]\r\nMode=4\r\n" : "";
-        ASSERT_TRUE(testing_support::writeFile(
-            settings(), "[.ShellClassInfo]\r\nInfoTip=t\r\nIconIndex=2\r\n" + other));
+        testutil::writeBytes(settings(), "[.ShellClassInfo]\r\nInfoTip=t\r\nIconIndex=2\r\n" + other);
         const float before = clock;
         run("", "", 0, false);
         EXPECT_GE(clock - before, 5.0f);
         EXPECT_TRUE(w->isHidden());
-        EXPECT_EQ(testing_support::readFile(settings()), kept ? "[.ShellClassInfo]\r\n" + other : "");
+        EXPECT_EQ(testutil::readBytes(settings()), kept ? "[.ShellClassInfo]\r\n" + other : "<missing>");
         EXPECT_EQ(bits(settings()), kept ? 0u : INVALID_FILE_ATTRIBUTES);
     }
 }
@@ -74,13 +72,12 @@ TEST_F(Apply, ReadOnlyFilesAreStillChanged)
 {
     for (const bool copyIt : { true, false }) {
         SCOPED_TRACE(copyIt);
-        ASSERT_TRUE(testing_support::writeFile(settings(), "[.ShellClassInfo]\r\nInfoTip=alt\r\n"));
-        ASSERT_TRUE(testing_support::writeFile(copy(), "alt"));
+        testutil::writeBytes(settings(), "[.ShellClassInfo]\r\nInfoTip=alt\r\n");
+        testutil::writeBytes(copy(), "alt");
         ASSERT_TRUE(SetFileAttributesA(settings(), 39) && SetFileAttributesA(copy(), 39));
         run("neu", copyIt ? "a.ico" : "", 0, copyIt);
         EXPECT_EQ(key("InfoTip"), "neu");
-        EXPECT_EQ(
-            testing_support::readFile(copy()), copyIt ? testing_support::readFile(icons + "/a.ico") : "");
+        EXPECT_EQ(testutil::readBytes(copy()), copyIt ? testutil::readBytes(icons + "/a.ico") : "<missing>");
     }
 }
 
@@ -122,21 +119,21 @@ TEST_F(Apply, AReRunChangesNothingOnDisk)
         { "a sibling", icons, false, "..\\Symbole\\lib.dll" }, { "same folder", target, false, "lib.dll" },
         { "a subfolder", target + "/Sub", false, "Sub\\lib.dll" },
         { "another file system", elsewhere.path(), false, nullptr } };
-    const QByteArray lib = testing_support::readFile(icons + "/lib.dll");
+    const QByteArray lib = testutil::readBytes(icons + "/lib.dll");
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
         QDir(target).removeRecursively();
         icons = k.folder;
-        ASSERT_TRUE(QDir().mkpath(target) && QDir().mkpath(icons)
-            && testing_support::writeFile(icons + "/lib.dll", lib));
+        ASSERT_TRUE(QDir().mkpath(target) && QDir().mkpath(icons));
+        testutil::writeBytes(icons + "/lib.dll", lib);
         run("Tipp", "lib.dll", 3, k.copyIt);
         EXPECT_EQ(key("IconFile"), k.written ? QString::fromUtf8(k.written) : icons + "/lib.dll");
-        const QByteArray ini = testing_support::readFile(settings()), ico = testing_support::readFile(copy());
+        const QByteArray ini = testutil::readBytes(settings()), ico = testutil::readBytes(copy());
         const DWORD folderBits = bits(target);
         start(3);
         EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
-        EXPECT_EQ(testing_support::readFile(settings()), ini);
-        EXPECT_EQ(testing_support::readFile(copy()), ico);
+        EXPECT_EQ(testutil::readBytes(settings()), ini);
+        EXPECT_EQ(testutil::readBytes(copy()), ico);
         EXPECT_EQ(bits(target), folderBits);
     }
 }
@@ -148,14 +145,14 @@ TEST_F(Apply, AnIconSetOnWindowsStaysUntilEverythingGoes)
     for (const QByteArray icon : { "IconResource=%SystemRoot%\\system32\\imageres.dll,-3\r\n",
              "IconFile=C:\\x.ico\r\nIconIndex=4\r\n", "IconFile=\\\\server\\share\\x.ico\r\n" }) {
         SCOPED_TRACE(icon.constData());
-        ASSERT_TRUE(testing_support::writeFile(settings(), "[.ShellClassInfo]\r\nInfoTip=alt\r\n" + icon));
+        testutil::writeBytes(settings(), "[.ShellClassInfo]\r\nInfoTip=alt\r\n" + icon);
         start(1);
         w->Text1->setText("neu");
         next();
         EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
         EXPECT_EQ(w->IconFiles->listIndex(), -1);
         next();
-        EXPECT_EQ(testing_support::readFile(settings()), "[.ShellClassInfo]\r\nInfoTip=neu\r\n" + icon);
+        EXPECT_EQ(testutil::readBytes(settings()), "[.ShellClassInfo]\r\nInfoTip=neu\r\n" + icon);
         EXPECT_EQ(bits(target), 1u) << "Windows still reads the folder's icon";
         run("", "", 0, false);
         EXPECT_FALSE(QFileInfo::exists(settings()));

@@ -26,8 +26,7 @@ protected:
     {
         QByteArray all;
         for (const char* name : { "", "/Desktop.ini", "/Desktop.ico" })
-            all += testing_support::readFile(folder + name) + '|' + QByteArray::number(bits(folder + name))
-                + '|';
+            all += testutil::readBytes(folder + name) + '|' + QByteArray::number(bits(folder + name)) + '|';
         return all;
     }
 };
@@ -46,7 +45,7 @@ TEST_F(Engine, GivesTheWizardsBytesAndBitsForEveryRow)
         for (const QString& folder : { target, byEngine }) {
             QDir(folder).removeRecursively();
             QDir().mkpath(folder);
-            if (!pass.seed.isEmpty()) testing_support::writeFile(folder + "/Desktop.ini", pass.seed);
+            if (!pass.seed.isEmpty()) testutil::writeBytes(folder + "/Desktop.ini", pass.seed);
         }
         for (const FinalState& row : kFinalStates) {
             SCOPED_TRACE(row.what);
@@ -70,7 +69,7 @@ TEST_F(Engine, TheFinishRecordsItsChoiceWhileItRuns)
     QObject::connect(&peek, &QTimer::timeout, [&] {
         const QDir windows(tmp.filePath("windows"));
         for (const QString& name : windows.entryList({ "quillmark-finish-*.journal" }, QDir::Files))
-            recorded = testing_support::readFile(windows.filePath(name));
+            recorded = testutil::readBytes(windows.filePath(name));
     });
     peek.start(0);
     customise(target, kFinalStates[1]);

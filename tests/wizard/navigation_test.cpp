@@ -6,7 +6,7 @@ namespace {
 
 class Navigation : public IconPage {
 protected:
-    void writeSettings(const QByteArray& text) { ASSERT_TRUE(testing_support::writeFile(settings(), text)); }
+    void writeSettings(const QByteArray& text) { testutil::writeBytes(settings(), text); }
 };
 
 TEST_F(Navigation, BackReturnsAndIsDisabledOnTheIntroduction)
@@ -103,7 +103,7 @@ TEST_F(Navigation, StoredIconsAndHostileSettingsReachTheIconPage)
         { "quoted name and index", head + "\"" + lib + "\"\r\nIconIndex=\"2\"\r\n",
             "Symbole | lib.dll | Symbole | 25 | 2 | 2" },
     };
-    ASSERT_TRUE(testing_support::writeFile(copy(), testing_support::makeIconLibrary(6)));
+    testutil::writeBytes(copy(), testing_support::makeIconLibrary(6));
     pickedFile = icons + u"/lib.dll"_s;
     pickedIndex = 22;
     for (const auto& c : cases) {

@@ -49,8 +49,8 @@ protected:
         ASSERT_TRUE(tmp.isValid() && QDir().mkpath(target) && QDir().mkpath(icons));
         qputenv("QUILLMARK_REGISTRY_DIR", tmp.filePath("registry").toUtf8());
         qputenv("QUILLMARK_WINDOWS_DIR", tmp.filePath("windows").toUtf8());
-        ASSERT_TRUE(writeFile(icons + "/a.ico", makeSolidIco(Qt::red)));
-        ASSERT_TRUE(writeFile(icons + "/lib.dll", makeIconLibrary(25)));
+        testutil::writeBytes(icons + "/a.ico", makeSolidIco(Qt::red));
+        testutil::writeBytes(icons + "/lib.dll", makeIconLibrary(25));
         setEndHandler([this] { ++ended; });
         setMsgBoxHandler([this](const QString& text, int, const QString& title) {
             messages << title + ": " + text;
@@ -148,8 +148,8 @@ protected:
                 IniRead(ini, kShellClassInfo, "IconFile"), IniRead(ini, kShellClassInfo, "IconIndex"),
                 IniRead(ini, kShellClassInfo, "IconResource") };
             EXPECT_EQ(keys, QStringList({ row.tooltip, ref, index, hasIcon ? ref + ',' + index : "" }));
-            EXPECT_EQ(testing_support::readFile(folder + "/Desktop.ico"),
-                copied ? testing_support::readFile(icons + '/' + row.iconFile) : QByteArray());
+            EXPECT_EQ(testutil::readBytes(folder + "/Desktop.ico"),
+                copied ? testutil::readBytes(icons + '/' + row.iconFile) : "<missing>");
         }
         if (!fourBitsOf) return;
         EXPECT_EQ(fourBitsOf(""), row.folderBits);

@@ -54,7 +54,7 @@ TEST_F(BadInput, FilesThatOnlyPretendToHoldIcons)
         { "rauschen.ico", QByteArray(4096, '\xFF') },
     };
     for (const auto& [name, bytes] : cases)
-        ASSERT_TRUE(testing_support::writeFile(icons + u'/' + QString::fromLatin1(name), bytes));
+        testutil::writeBytes(icons + u'/' + QString::fromLatin1(name), bytes);
     openIconPage(icons);
     watchDrawing();
     for (const auto& [name, bytes] : cases) {
@@ -76,8 +76,7 @@ TEST_F(BadInput, NamesWithBlanksUmlautsQuotesAndColons)
     const char* const names[]
         = { "Ordner grün.ico", "\"Zitat\".dll", "Uhr 12:30.exe", "  zwei Blanks .ico", "Ä:Ö:Ü.dll" };
     for (const char* name : names)
-        ASSERT_TRUE(testing_support::writeFile(
-            odd + u'/' + QString::fromUtf8(name), testing_support::makeIconLibrary(3)));
+        testutil::writeBytes(odd + u'/' + QString::fromUtf8(name), testing_support::makeIconLibrary(3));
     openIconPage(icons);
     for (const char* name : names) {
         SCOPED_TRACE(name);

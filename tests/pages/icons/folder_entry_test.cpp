@@ -135,8 +135,8 @@ TEST_F(FolderBox, BrowseButtonLoadsTheChosenFolder)
 
 TEST_F(FolderBox, ANarrowedListWidensForTheNextFolder)
 {
-    ASSERT_TRUE(testing_support::writeFile(copy(), testing_support::makeIconLibrary(6)));
-    ASSERT_TRUE(testing_support::writeFile(settings(), "[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\n"));
+    testutil::writeBytes(copy(), testing_support::makeIconLibrary(6));
+    testutil::writeBytes(settings(), "[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\n");
     for (const bool picked : { false, true }) {
         openIconPage(icons);
         ASSERT_EQ(w->IconFiles->pattern(), u"Desktop.ico"_s);

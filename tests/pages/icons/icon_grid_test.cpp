@@ -69,9 +69,8 @@ TEST_F(Grid, LastTwoCellsOpenTheDialogAndItsChoiceMovesTheList)
 // it; the dialog then picks another file of the same folder.
 TEST_F(Grid, DialogChoiceIsFoundInAListNarrowedToTheIconCopy)
 {
-    ASSERT_TRUE(testing_support::writeFile(copy(), testing_support::makeIconLibrary(6)));
-    ASSERT_TRUE(testing_support::writeFile(
-        settings(), "[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\nIconIndex=2\r\n"));
+    testutil::writeBytes(copy(), testing_support::makeIconLibrary(6));
+    testutil::writeBytes(settings(), "[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\nIconIndex=2\r\n");
     put(target + u"/Anderes.dll"_s, 30);
     pickedFile = target + u"/Anderes.dll"_s;
     pickedIndex = 25;

@@ -25,7 +25,7 @@ protected:
         put(icons + u"/vierzig.dll"_s, 40);
         put(other + u"/x.dll"_s, 5);
         put(other + u"/y.ico"_s);
-        ASSERT_TRUE(testing_support::writeFile(other + u"/liesmich.txt"_s, "kein Symbol"));
+        testutil::writeBytes(other + u"/liesmich.txt"_s, "kein Symbol");
     }
 
     void TearDown() override
@@ -55,8 +55,8 @@ protected:
     static void put(const QString& path, int icons = 1)
     {
         using namespace testing_support;
-        ASSERT_TRUE(
-            writeFile(path, path.endsWith(u".ico"_s) ? makeSolidIco(iconColour(0)) : makeIconLibrary(icons)));
+        testutil::writeBytes(
+            path, path.endsWith(u".ico"_s) ? makeSolidIco(iconColour(0)) : makeIconLibrary(icons));
     }
 
     QWidget* focused() const { return QApplication::focusWidget(); }

@@ -143,7 +143,7 @@ TEST(SharedIconFile, CutShortOrFifoGivesNoIconsAndNoSignal)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("lib.dll"));
-    ASSERT_TRUE(testing_support::writeFile(path, testing_support::makeIconLibrary(25)));
+    testutil::writeBytes(path, testing_support::makeIconLibrary(25));
     icons::IconFile file;
     ASSERT_TRUE(file.open(path));
     ASSERT_EQ(file.count(), 25);
