@@ -48,14 +48,6 @@ void Form::registerControl(Control* control)
     m_controls.append(control);
 }
 
-Control* Form::control(const QString& name) const
-{
-    for (Control* c : m_controls) {
-        if (c->name() == name) return c;
-    }
-    return nullptr;
-}
-
 void Form::applyTabOrder()
 {
     QList<Control*> ordered;

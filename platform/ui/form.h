@@ -24,7 +24,6 @@ public:
     // Every control of the window, in creation order.
     void registerControl(Control* control);
     const QList<Control*>& controls() const { return m_controls; }
-    Control* control(const QString& name) const;
     // Chains the focus order by tab index, lowest first.
     void applyTabOrder();
 

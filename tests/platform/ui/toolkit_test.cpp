@@ -22,17 +22,6 @@ struct Window : ui::Form {
     }
 };
 
-// Positions in twips, 15 to a pixel, rounded to the nearest.
-TEST(Toolkit, Twips)
-{
-    Window w;
-    auto* b = new ui::CommandButton(QStringLiteral("b"), &w);
-    b->setTwips(4815, 4815, 1095, 410);
-    EXPECT_EQ(b->geometry(), QRect(321, 321, 73, 27));
-    EXPECT_EQ(w.size(), QSize(400, 300));
-    EXPECT_EQ(w.control(QStringLiteral("b")), b);
-}
-
 TEST(Toolkit, ComboSelectionRunsClickButSettingTextOrFindingDoesNot)
 {
     Window w;
