@@ -1,13 +1,11 @@
 // The finish on real shared folders: input queued meanwhile is dropped, a
 // target that cannot take the settings says so once, an index beyond the
-// grid survives a re-run, and the removal's wait sleeps instead of spinning.
+// grid survives a re-run.
 #include "tests/support/test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
-
-#include <ctime>
 
 namespace {
 
@@ -81,17 +79,6 @@ TEST_F(FinishGuard, StoredIndexBeyondTheGridSurvivesARerun)
     IniWrite(settings(), kShellClassInfo, "IconIndex", "22");
     start(3);
     EXPECT_EQ(key("IconIndex"), "22");
-}
-
-TEST_F(FinishGuard, SleepWaitsWithoutSpinning)
-{
-    start();
-    setTimerSource({});
-    const std::clock_t cpu = std::clock();
-    const float before = Timer();
-    w->Sleep(0.2);
-    EXPECT_GE(Timer() - before, 0.2f);
-    EXPECT_LT(double(std::clock() - cpu) / CLOCKS_PER_SEC, 0.1);
 }
 
 } // namespace
