@@ -111,33 +111,6 @@ protected:
         return ok;
     }
 
-    // Customises a new folder "Ordner i" under parent for each final state.
-    void customiseAll(const QString& parent, const std::function<void(const QString&)>& prepare = {})
-    {
-        for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
-            SCOPED_TRACE(kFinalStates[i].what);
-            const QString folder = parent + QString("/Ordner %1").arg(i);
-            ASSERT_TRUE(QDir().mkpath(folder));
-            if (prepare) prepare(folder);
-            customise(folder, kFinalStates[i]);
-        }
-    }
-
-    // What customiseAll left below parent (keys unchecked when parent is
-    // empty), with the bits as the file system's own tool reads them, by
-    // path below parent.
-    void expectFinalStates(const QString& parent, const BitReader& fourBitsOf = {})
-    {
-        for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
-            SCOPED_TRACE(kFinalStates[i].what);
-            const QString folder = QString("Ordner %1").arg(i);
-            BitReader below;
-            if (fourBitsOf)
-                below = [&](const QString& p) { return fourBitsOf(p.isEmpty() ? folder : folder + '/' + p); };
-            expectFinalState(parent.isEmpty() ? QString() : parent + '/' + folder, kFinalStates[i], below);
-        }
-    }
-
     QString mounted;
     std::unique_ptr<ToolProcess> fuse;
 };

@@ -17,16 +17,11 @@ protected:
 
 TEST_F(Apply, FinalStatesByWhatTheUserLeft)
 {
-    for (const FinalState& row : kFinalStates) {
-        SCOPED_TRACE(row.what);
-        QDir(target).removeRecursively();
-        QDir().mkpath(target);
-        customise(target, row);
-        expectFinalState(target, row, [this](const QString& p) {
-            const DWORD a = bits(target + '/' + p);
-            return a == INVALID_FILE_ATTRIBUTES ? std::nullopt : std::optional(a);
-        });
-    }
+    customiseAll(tmp.path());
+    expectFinalStates(tmp.path(), [this](const QString& p) {
+        const DWORD a = bits(tmp.filePath(p));
+        return a == INVALID_FILE_ATTRIBUTES ? std::nullopt : std::optional(a);
+    });
 }
 
 // Line breaks become blanks, so the file keeps its shape; Greek makes it UTF-16LE.
