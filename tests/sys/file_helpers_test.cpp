@@ -1,5 +1,4 @@
-// The path helpers, the existence tests, the Windows directory and the Windows version.
-#include "sys/Dateiexistenz.h"
+// The path helpers, the Windows directory and the Windows version.
 #include "sys/FileDirPath.h"
 #include "sys/WinVersionen.h"
 #include "sys/WindowsOrdner.h"
@@ -17,21 +16,6 @@ TEST(FileDirPath, SplitsAtTheLastSeparator)
     for (const auto& [path, folder, file] : cases) {
         EXPECT_EQ(GetFolderPart(path).toStdString(), folder) << path;
         EXPECT_EQ(GetFilePart(path).toStdString(), file) << path;
-    }
-}
-
-// FileExists asks the directory search (wildcards allowed), FolderExists the attributes; their
-// rules for case, closing separators and wildcards are tested there.
-TEST(Dateiexistenz, FileAndFolderTests)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(QFile(dir.filePath("shell.exe")).open(QIODevice::WriteOnly));
-    const std::tuple<QString, bool, bool> cases[]
-        = { { dir.filePath("*.EXE"), true, false }, { dir.path() + '/', false, true },
-              { dir.filePath("shell.exe"), true, true }, { dir.filePath("missing"), false, false } };
-    for (const auto& [path, file, folder] : cases) {
-        EXPECT_EQ(FileExists(path), file) << path.toStdString();
-        EXPECT_EQ(FolderExists(path), folder) << path.toStdString();
     }
 }
 
