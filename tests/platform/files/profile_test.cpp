@@ -25,16 +25,10 @@ TEST(AnsiCodePage, MapsLikeWindows1252)
 
 TEST(ProfileText, ReadFindsTheValueWindowsWould)
 {
-    struct Case {
-        const char* name;
-        QByteArray file;
-        const char* section;
-        const char* key;
-        std::optional<QString> expected;
-    };
     const std::nullopt_t none = std::nullopt;
     const QByteArray bom("\xff\xfe", 2);
-    const Case cases[] = {
+    // name, file, section, key, the value read
+    const std::tuple<const char*, QByteArray, const char*, const char*, std::optional<QString>> cases[] = {
         { "namesTrimmed", "  [  S  ]  \r\n\t k \t= v\r\n", " S ", " k ", "v" },
         { "valueTrimmed", "[S]\r\nk=  a b \t\r\n", "S", "k", "a b" },
         { "onePairOfQuotes", "[S]\r\nk= \"\"a\"\" \r\n", "S", "k", "\"a\"" },
@@ -59,22 +53,16 @@ TEST(ProfileText, ReadFindsTheValueWindowsWould)
         { "emptyFile", "", "S", "k", none },
         { "utf16", bom + utf16("[S]\r\nk=1") + "\x7f", "S", "k", "1" },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ProfileText(c.file).value(c.section, c.key), c.expected) << c.name;
+    for (const auto& [name, file, section, key, expected] : cases)
+        EXPECT_EQ(ProfileText(file).value(section, key), expected) << name;
 }
 
 TEST(ProfileText, WriteChangesOnlyTheLineItNeeds)
 {
-    struct Case {
-        const char* name;
-        QByteArray before;
-        const char* section;
-        const char* key;
-        const char* value; // nullptr: remove
-        std::optional<QByteArray> after; // nullopt: nothing to change
-    };
     const QByteArray bom("\xff\xfe", 2);
-    const Case cases[] = {
+    using After = std::optional<QByteArray>; // nullopt: nothing to change
+    // name, file, section, key, value (nullptr: remove), the file after
+    const std::tuple<const char*, QByteArray, const char*, const char*, const char*, After> cases[] = {
         { "replaceKeepsName", "; c\r\n[S]\r\n  Infotip = old \r\nx=1\r\n", "s", "InfoTip", "new",
             "; c\r\n[S]\r\nInfotip=new\r\nx=1\r\n" },
         { "replaceKeepsLf", "[S]\nk=1\nj=2\n", "S", "k", "9", "[S]\nk=9\nj=2\n" },
@@ -104,26 +92,19 @@ TEST(ProfileText, WriteChangesOnlyTheLineItNeeds)
         { "unicodeNewFile", "", "S", "k", "Łódź",
             QByteArray("\xff\xfe", 2) + utf16(QString::fromUtf8("[S]\r\nk=Łódź\r\n")) },
     };
-    for (const Case& c : cases) {
-        const ProfileText text(c.before);
-        EXPECT_EQ(
-            c.value ? text.withValue(c.section, c.key, c.value) : text.withoutKey(c.section, c.key), c.after)
-            << c.name;
+    for (const auto& [name, before, section, key, value, after] : cases) {
+        const ProfileText text(before);
+        EXPECT_EQ(value ? text.withValue(section, key, value) : text.withoutKey(section, key), after) << name;
     }
 }
 
 // A key before any section is in none; Windows reads ";note=1" as a key named ";note".
 TEST(ProfileText, AnyKeyInAnySectionCounts)
 {
-    const std::pair<QByteArray, bool> cases[] = {
-        { "", false },
-        { "k=v\r\n", false },
-        { "[.ShellClassInfo]\r\njust text\r\n\r\n", false },
-        { "[.ShellClassInfo]\r\n[ViewState]\r\nMode=\r\n", true },
-        { "[a]\r\n;note=1\r\n", true },
-        { "[a]\nk = v", true },
-        { "\xff\xfe" + utf16("[s]\r\nk=v\r\n"), true },
-    };
+    const std::pair<QByteArray, bool> cases[]
+        = { { "", false }, { "k=v\r\n", false }, { "[.ShellClassInfo]\r\njust text\r\n\r\n", false },
+              { "[.ShellClassInfo]\r\n[ViewState]\r\nMode=\r\n", true }, { "[a]\r\n;note=1\r\n", true },
+              { "[a]\nk = v", true }, { "\xff\xfe" + utf16("[s]\r\nk=v\r\n"), true } };
     for (const auto& [text, hasKey] : cases)
         EXPECT_EQ(ProfileText(text).hasAnyKey(), hasKey) << text.toStdString();
 }
