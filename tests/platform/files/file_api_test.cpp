@@ -62,50 +62,35 @@ TEST(Wildcard, MatchesLikeWindows)
         EXPECT_EQ(files::matchesWildcard(name, pattern), matches) << name << " ~ " << pattern;
 }
 
-class Search : public TempFolder {
-protected:
-    void SetUp() override
-    {
-        TempFolder::SetUp();
-        writeBytes(path("b.ico"), "12345");
-        writeBytes(path("A.ICO"), "1");
-        writeBytes(path("c.exe"), "");
-        ASSERT_TRUE(QDir().mkdir(path("Sub")));
-    }
-};
-
-// A closing separator, the bare root and wildcards before the last part find nothing.
-TEST_F(Search, FindsWhatWindowsFinds)
+// Every match in name order with its size and folder bit; a closing separator, the bare root and
+// wildcards before the last part find nothing.
+TEST_F(FileApi, SearchFindsWhatWindowsFindsAndCloses)
 {
+    writeBytes(path("b.ico"), "12345");
+    writeBytes(path("A.ICO"), "1");
+    writeBytes(path("c.exe"), "");
+    ASSERT_TRUE(QDir().mkdir(path("Sub")));
+    WIN32_FIND_DATAA data;
+    const HANDLE h = FindFirstFileA(path("*"), &data);
+    QStringList found;
+    do
+        found
+            << QString("%1 %2 %3").arg(data.cFileName).arg(data.nFileSizeLow).arg(data.dwFileAttributes & 16);
+    while (FindNextFileA(h, &data));
+    EXPECT_EQ(found, QStringList({ ". 0 16", ".. 0 16", "A.ICO 1 0", "b.ico 5 0", "c.exe 0 0", "Sub 0 16" }));
+    EXPECT_EQ(files::openSearchCount(), 1u);
+    EXPECT_TRUE(FindClose(h));
+    EXPECT_FALSE(FindClose(h) || FindNextFileA(h, &data) || FindClose(INVALID_HANDLE_VALUE));
     const QString d = dir.path();
     const std::pair<QString, QString> cases[]
         = { { path("B.ICO"), "b.ico" }, { path("*.ico"), "A.ICO" }, { path("?.EXE"), "c.exe" },
               { path("sub"), "Sub" }, { d, QFileInfo(d).fileName() }, { path("*.dll"), "" }, { d + u'/', "" },
               { "/", "" }, { "", "" }, { path("S*/x"), "" }, { path("SUB/../b.ico"), "b.ico" } };
     for (const auto& [pattern, first] : cases) {
-        WIN32_FIND_DATAA data;
-        const HANDLE h = FindFirstFileA(pattern, &data);
-        EXPECT_EQ(h == INVALID_HANDLE_VALUE ? QString() : data.cFileName, first) << pattern.toStdString();
-        FindClose(h);
+        const HANDLE one = FindFirstFileA(pattern, &data);
+        EXPECT_EQ(one == INVALID_HANDLE_VALUE ? QString() : data.cFileName, first) << pattern.toStdString();
+        FindClose(one);
     }
-    EXPECT_EQ(files::openSearchCount(), 0u);
-}
-
-TEST_F(Search, WalksAllMatchesInNameOrderAndCloses)
-{
-    WIN32_FIND_DATAA data;
-    const HANDLE h = FindFirstFileA(path("*"), &data);
-    QStringList found;
-    do
-        found << QStringLiteral("%1 %2 %3")
-                     .arg(data.cFileName)
-                     .arg(data.nFileSizeLow)
-                     .arg(data.dwFileAttributes & 16);
-    while (FindNextFileA(h, &data));
-    EXPECT_EQ(found, QStringList({ ". 0 16", ".. 0 16", "A.ICO 1 0", "b.ico 5 0", "c.exe 0 0", "Sub 0 16" }));
-    EXPECT_EQ(files::openSearchCount(), 1u);
-    EXPECT_TRUE(FindClose(h));
-    EXPECT_FALSE(FindClose(h) || FindNextFileA(h, &data) || FindClose(INVALID_HANDLE_VALUE));
     EXPECT_EQ(files::openSearchCount(), 0u);
 }
 
