@@ -41,13 +41,12 @@ TEST_F(Profile, NewFileBufferAndDefault)
     EXPECT_EQ(readBytes(file),
         "[S]\r\nk=Gr\xfc\xdf"
         "e \x80\r\nj=\r\nn=0123456789\r\n");
-    const std::tuple<QString, const char*, const char*, DWORD, QString> cases[]
-        = { { file, "s", "K", 255, "Grüße €" }, { file, "S", "n", 255, "0123456789" },
-              { file, "S", "n", 11, "0123456789" }, { file, "S", "n", 5, "0123" }, { file, "S", "n", 1, "" },
-              { file, "S", "n", 0, "" }, { file, "S", "x", 255, "dflt" }, { file, "T", "k", 255, "dflt" },
-              { path("missing.ini"), "S", "k", 255, "dflt" }, { file, "S", "x", 3, "df" } };
-    for (const auto& [f, section, key, size, expected] : cases)
-        EXPECT_EQ(read(f, key, section, size), expected) << key << size;
+    const std::tuple<const char*, const char*, DWORD, QString> cases[] = { { "s", "K", 255, "Grüße €" },
+        { "S", "n", 11, "0123456789" }, { "S", "n", 5, "0123" }, { "S", "n", 1, "" }, { "S", "n", 0, "" },
+        { "S", "x", 255, "dflt" }, { "T", "k", 255, "dflt" }, { "S", "x", 3, "df" } };
+    for (const auto& [section, key, size, expected] : cases)
+        EXPECT_EQ(read(file, key, section, size), expected) << key << size;
+    EXPECT_EQ(read(path("missing.ini")), "dflt");
 }
 
 // A name in another case edits the file there is, and the read-only bit of a folder marks it as
@@ -104,14 +103,14 @@ TEST_F(Profile, FilesWeMayNotChangeMakeTheWriteFail)
 class Replace : public TempFolder {
 protected:
     void TearDown() override { files::setWriteFaultHook({}); }
-    const QString file = path("Desktop.ini");
+    // A value that needs several pieces, over a file that has one.
+    const QString file = path("Desktop.ini"), big = QString(400 * 1024, u'x');
+    const QByteArray before = "[S]\r\nk=old\r\n";
 };
 
-// The value needs several pieces; the disk fills before, inside and between them.
+// The disk fills before, inside and between the pieces.
 TEST_F(Replace, FullDiskLeavesTheOldFileAndNoLeftovers)
 {
-    const QString big(300 * 1024, u'x');
-    const QByteArray before("[S]\r\nk=old\r\n");
     for (const qint64 limit : { 0, 1, 65535, 65536, 200000 }) {
         writeBytes(file, before);
         files::setWriteFaultHook([limit](qint64 offset, qint64 length) {
@@ -129,8 +128,6 @@ TEST_F(Replace, FullDiskLeavesTheOldFileAndNoLeftovers)
 // The next writer sweeps up what a killed one left.
 TEST_F(Replace, WriterKilledHalfWayLeavesTheOldFile)
 {
-    const QString big(400 * 1024, u'n');
-    const QByteArray before("[S]\r\nk=old\r\n");
     for (const qint64 dieAt : { 0, 70000, 300000 }) {
         writeBytes(file, before);
         const pid_t child = spawn([&] {

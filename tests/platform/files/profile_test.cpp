@@ -1,6 +1,5 @@
-// The profile format: what a read finds and exactly which bytes a write
-// changes, in memory and on disk, where the fixtures' bytes are kept and
-// some files must be refused.
+// The profile format in memory: what a read finds and exactly which bytes a
+// write changes, and the code page of its ANSI files.
 #include "platform/files/ansi_codepage.h"
 #include "platform/files/profile_text.h"
 
