@@ -1,9 +1,12 @@
 // Copying and deleting files, the directory search, names without regard to
-// case and the Windows directory.
+// case, the Windows directory and this machine's Samba shares.
 #include "platform/files/file_api.h"
+#include "platform/files/samba_shares.h"
 #include "platform/files/windows_dir.h"
 
 #include "tests/support/test_util.h"
+
+#include <QStandardPaths>
 
 #include <tuple>
 
@@ -11,21 +14,14 @@ using namespace testutil;
 
 namespace {
 
-class FileApi : public TempFolder {
-protected:
-    void SetUp() override
-    {
-        TempFolder::SetUp();
-        source = path("shell.dll");
-        writeBytes(source, QByteArray("MZ\0\1\2binary", 11));
-    }
-    QString source;
-};
+using FileApi = TempFolder;
 
 // The copy replaces the target found under another case and takes the source's bits, not the
 // target's; it fails for a read-only target, folders and missing parts.
 TEST_F(FileApi, CopyIsAByteCopyWithTheSourcesBitsAndDeleteSparesReadOnlyFiles)
 {
+    const QString source = path("shell.dll");
+    writeBytes(source, QByteArray("MZ\0\1\2binary", 11));
     ASSERT_TRUE(SetFileAttributesA(source, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
     writeBytes(path("desktop.ico"), "old");
     ASSERT_TRUE(SetFileAttributesA(path("desktop.ico"), FILE_ATTRIBUTE_SYSTEM));
@@ -57,9 +53,8 @@ TEST_F(FileApi, CopyIsAByteCopyWithTheSourcesBitsAndDeleteSparesReadOnlyFiles)
 // "*.*" is every name, also without a dot; case folds, but "ß" is no "SS".
 TEST(Wildcard, MatchesLikeWindows)
 {
-    const std::tuple<const char*, const char*, bool> cases[] = { { "shell32.dll", "*.dll", true },
-        { "SHELL32.DLL", "*.dll", true }, { "shell32.dll", "*.exe", false }, { "a.ico", "?.ico", true },
-        { "ab.ico", "?.ico", false }, { "README", "*.*", true }, { "x.tar.gz", "*.gz", true },
+    const std::tuple<const char*, const char*, bool> cases[] = { { "SHELL32.DLL", "*.dll", true },
+        { "shell32.dll", "*.exe", false }, { "ab.ico", "?.ico", false }, { "README", "*.*", true },
         { "x.tar.gz", "*tar*", true }, { "Straße.ico", "STRASSE.ICO", false },
         { "Ärger.ico", "ärger.*", true }, { "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*c", false },
         { "", "*", true }, { "abc", "", false } };
@@ -67,50 +62,35 @@ TEST(Wildcard, MatchesLikeWindows)
         EXPECT_EQ(files::matchesWildcard(name, pattern), matches) << name << " ~ " << pattern;
 }
 
-class Search : public TempFolder {
-protected:
-    void SetUp() override
-    {
-        TempFolder::SetUp();
-        writeBytes(path("b.ico"), "12345");
-        writeBytes(path("A.ICO"), "1");
-        writeBytes(path("c.exe"), "");
-        ASSERT_TRUE(QDir().mkdir(path("Sub")));
-    }
-};
-
-// A closing separator, the bare root and wildcards before the last part find nothing.
-TEST_F(Search, FindsWhatWindowsFinds)
+// Every match in name order with its size and folder bit; a closing separator, the bare root and
+// wildcards before the last part find nothing.
+TEST_F(FileApi, SearchFindsWhatWindowsFindsAndCloses)
 {
-    const QString d = dir.path();
-    const std::pair<QString, QString> cases[] = { { path("b.ico"), "b.ico" }, { path("B.ICO"), "b.ico" },
-        { path("*.ico"), "A.ICO" }, { path("?.EXE"), "c.exe" }, { path("sub"), "Sub" },
-        { d, QFileInfo(d).fileName() }, { path("*.dll"), "" }, { d + u'/', "" }, { "/", "" }, { "", "" },
-        { path("S*/x"), "" }, { path("SUB/../b.ico"), "b.ico" } };
-    for (const auto& [pattern, first] : cases) {
-        WIN32_FIND_DATAA data;
-        const HANDLE h = FindFirstFileA(pattern, &data);
-        EXPECT_EQ(h == INVALID_HANDLE_VALUE ? QString() : data.cFileName, first) << pattern.toStdString();
-        FindClose(h);
-    }
-    EXPECT_EQ(files::openSearchCount(), 0u);
-}
-
-TEST_F(Search, WalksAllMatchesInNameOrderAndCloses)
-{
+    writeBytes(path("b.ico"), "12345");
+    writeBytes(path("A.ICO"), "1");
+    writeBytes(path("c.exe"), "");
+    ASSERT_TRUE(QDir().mkdir(path("Sub")));
     WIN32_FIND_DATAA data;
     const HANDLE h = FindFirstFileA(path("*"), &data);
     QStringList found;
     do
-        found << QStringLiteral("%1 %2 %3")
-                     .arg(data.cFileName)
-                     .arg(data.nFileSizeLow)
-                     .arg(data.dwFileAttributes & 16);
+        found
+            << QString("%1 %2 %3").arg(data.cFileName).arg(data.nFileSizeLow).arg(data.dwFileAttributes & 16);
     while (FindNextFileA(h, &data));
     EXPECT_EQ(found, QStringList({ ". 0 16", ".. 0 16", "A.ICO 1 0", "b.ico 5 0", "c.exe 0 0", "Sub 0 16" }));
     EXPECT_EQ(files::openSearchCount(), 1u);
     EXPECT_TRUE(FindClose(h));
     EXPECT_FALSE(FindClose(h) || FindNextFileA(h, &data) || FindClose(INVALID_HANDLE_VALUE));
+    const QString d = dir.path();
+    const std::pair<QString, QString> cases[]
+        = { { path("B.ICO"), "b.ico" }, { path("*.ico"), "A.ICO" }, { path("?.EXE"), "c.exe" },
+              { path("sub"), "Sub" }, { d, QFileInfo(d).fileName() }, { path("*.dll"), "" }, { d + u'/', "" },
+              { "/", "" }, { "", "" }, { path("S*/x"), "" }, { path("SUB/../b.ico"), "b.ico" } };
+    for (const auto& [pattern, first] : cases) {
+        const HANDLE one = FindFirstFileA(pattern, &data);
+        EXPECT_EQ(one == INVALID_HANDLE_VALUE ? QString() : data.cFileName, first) << pattern.toStdString();
+        FindClose(one);
+    }
     EXPECT_EQ(files::openSearchCount(), 0u);
 }
 
@@ -121,21 +101,19 @@ TEST_F(FileApi, ResolvePathCaseFindsEachMissingPart)
     ASSERT_TRUE(QDir().mkpath(path("Icons/Alt")));
     for (const char* name : { "desktop.ini", "DESKTOP.INI", "Bild.ico" })
         writeBytes(path("Icons/Alt/") + name, "");
-    const QString d = dir.path();
-    const std::pair<QString, QString> cases[] = { { path("Icons/Alt/Bild.ico"), path("Icons/Alt/Bild.ico") },
-        { path("icons/ALT/bild.ICO"), path("Icons/Alt/Bild.ico") }, { d + "/ICONS/alt/", d + "/Icons/Alt/" },
-        { path("Icons/Alt/desktop.ini"), path("Icons/Alt/desktop.ini") },
-        { path("Icons/Alt/Desktop.ini"), path("Icons/Alt/DESKTOP.INI") },
-        { path("icons/Neu/bild.ico"), path("Icons/Neu/bild.ico") },
-        { d + "/ICONS//alt/./BILD.ICO", d + "/Icons//Alt/./Bild.ico" }, { "", "" } };
+    // The last row is relative: it resolves in the current folder.
+    const QString d = dir.path(), old = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(path("Icons")));
+    const std::pair<QString, QString> cases[] = { { d + "/icons/ALT/bild.ICO", d + "/Icons/Alt/Bild.ico" },
+        { d + "/ICONS/alt/", d + "/Icons/Alt/" },
+        { d + "/Icons/Alt/desktop.ini", d + "/Icons/Alt/desktop.ini" },
+        { d + "/Icons/Alt/Desktop.ini", d + "/Icons/Alt/DESKTOP.INI" },
+        { d + "/icons/Neu/bild.ico", d + "/Icons/Neu/bild.ico" },
+        { d + "/ICONS//alt/./BILD.ICO", d + "/Icons//Alt/./Bild.ico" }, { "", "" },
+        { "alt/bild.ico", "Alt/Bild.ico" } };
     for (const auto& [in, out] : cases)
         EXPECT_EQ(ResolvePathCase(in), out) << in.toStdString();
-    // A relative path resolves in the current folder.
-    const QString old = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(path("Icons")));
-    const QString got = ResolvePathCase("alt/bild.ico");
     QDir::setCurrent(old);
-    EXPECT_EQ(got, "Alt/Bild.ico");
 }
 
 QString windowsDirectory(UINT size = 255)
@@ -161,8 +139,30 @@ TEST_F(FileApi, WindowsDirectory)
     }
     const EnvGuard windows("QUILLMARK_WINDOWS_DIR", named);
     EXPECT_EQ(windowsDirectory(UINT(named.size())), QStringLiteral("%1 untouched").arg(named.size() + 1));
-    const EnvGuard blocked("QUILLMARK_WINDOWS_DIR", path("shell.dll/sub"));
+    writeBytes(path("file"), "");
+    const EnvGuard blocked("QUILLMARK_WINDOWS_DIR", path("file/sub"));
     EXPECT_EQ(windowsDirectory(), "0 untouched");
+}
+
+// As testparm reads the configuration: file shares count, printer shares and per-user paths do not.
+TEST(SambaShares, FileSharesOnlyAndTheInnermostHolds)
+{
+    if (QStandardPaths::findExecutable("testparm").isEmpty())
+        GTEST_SKIP() << "testparm (samba) is not installed";
+    QTemporaryDir tmp;
+    const QString daten = tmp.filePath("daten"), spool = tmp.filePath("spool");
+    ASSERT_TRUE(QDir().mkpath(daten + "/Projekte") && QDir().mkpath(spool));
+    ASSERT_TRUE(QFile::link(daten, tmp.filePath("verweis")));
+    writeBytes(tmp.filePath("smb.conf"),
+        QString("[global]\n[daten]\npath = %1\n[projekte]\npath = %2/Projekte\n[printers]\npath = %3\n"
+                "printable = yes\n[spool2]\nprint ok = yes\npath = %3\n[homes]\npath = /home/%U\n")
+            .arg(tmp.filePath("verweis"), daten, spool)
+            .toUtf8());
+    const EnvGuard conf("QUILLMARK_SMB_CONF", tmp.filePath("smb.conf"));
+    const QStringList shares = files::sambaSharePaths();
+    EXPECT_EQ(shares, QStringList({ daten, daten + "/Projekte" }));
+    EXPECT_EQ(files::sambaShareHolding(daten + "/Projekte/a", shares), daten + "/Projekte");
+    EXPECT_EQ(files::sambaShareHolding(daten + "x", shares), "");
 }
 
 } // namespace

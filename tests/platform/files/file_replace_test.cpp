@@ -1,63 +1,133 @@
-// A write replaces the whole file or nothing: full disks, writers killed
-// half-way and writers racing each other never leave a torn file or a lost
-// key, and what the old file had (permissions, attribute bits) carries over.
+// The profile functions on disk: reads and refused writes, a write that replaces the whole
+// file or nothing (full disks, killed and racing writers) and keeps what the old file had,
+// and folders others write into.
+#include "platform/files/file_api.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
 #include "platform/files/profile.h"
 
+#include "fuzz/profile_round.h"
 #include "tests/support/test_util.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
 
 using namespace testutil;
 
 namespace {
 
-BOOL setKey(const QString& file, const QString& key, const QString& value)
+// In section S; a null value removes the key.
+BOOL write(const QString& file, const QString& key, const QString& value)
 {
-    return WritePrivateProfileStringA("S", key, &value, file);
+    return WritePrivateProfileStringA("S", key, value.isNull() ? nullptr : &value, file);
 }
 
-QString getKey(const QString& file, const QString& key)
+QString read(const QString& file, const QString& key = "k", const char* section = "S", DWORD size = 1 << 30)
 {
     QString buffer;
-    GetPrivateProfileStringA("S", key, QString(), buffer, 1 << 30, file);
+    const DWORD n = GetPrivateProfileStringA(section, key, "dflt  ", buffer, size, file);
+    EXPECT_EQ(qsizetype(n), buffer.size());
     return buffer;
+}
+
+using Profile = TempFolder;
+
+// A new file is ANSI with CR LF; a read gives at most size - 1 characters,
+// or the default without its trailing blanks.
+TEST_F(Profile, NewFileBufferAndDefault)
+{
+    const QString file = path("a.ini");
+    ASSERT_TRUE(write(file, "k", "Grüße €") && write(file, "j", "") && write(file, "n", "0123456789"));
+    EXPECT_EQ(readBytes(file),
+        "[S]\r\nk=Gr\xfc\xdf"
+        "e \x80\r\nj=\r\nn=0123456789\r\n");
+    const std::tuple<const char*, const char*, DWORD, QString> cases[] = { { "s", "K", 255, "Grüße €" },
+        { "S", "n", 11, "0123456789" }, { "S", "n", 5, "0123" }, { "S", "n", 1, "" }, { "S", "n", 0, "" },
+        { "S", "x", 255, "dflt" }, { "T", "k", 255, "dflt" }, { "S", "x", 3, "df" } };
+    for (const auto& [section, key, size, expected] : cases)
+        EXPECT_EQ(read(file, key, section, size), expected) << key << size;
+    EXPECT_EQ(read(path("missing.ini")), "dflt");
+}
+
+// A name in another case edits the file there is, and the read-only bit of a folder marks it as
+// customised without stopping writes inside. Read-only by bit or by permission, a folder in place
+// of the file and a missing folder fail the write and leave everything alone; removing what is not
+// there is no change and no failure and creates nothing.
+TEST_F(Profile, OtherCaseReadOnlyFolderAndWritesThatMustFail)
+{
+    writeBytes(path("desktop.ini"), "[S]\r\na=1\r\nk=2\r\n");
+    ASSERT_TRUE(SetFileAttributesA(dir.path(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(read(path("Desktop.ini"), "K", "s"), "2");
+    EXPECT_TRUE(write(path("Desktop.ini"), "a", "neu") && write(path("DESKTOP.INI"), "K", QString()));
+    EXPECT_EQ(readBytes(path("desktop.ini")), "[S]\r\na=neu\r\n");
+    EXPECT_TRUE(write(path("none.ini"), "k", QString()) && write(path("no/folder.ini"), "k", QString()));
+    const QByteArray content("[S]\r\nk=1\r\n");
+    writeBytes(path("bit.ini"), content);
+    writeBytes(path("mode.ini"), content);
+    ASSERT_TRUE(SetFileAttributesA(path("bit.ini"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    setMode(path("mode.ini"), 0444);
+    ASSERT_TRUE(QDir().mkdir(path("dir.ini")));
+    for (const QString& file : { path("bit.ini"), path("mode.ini") }) {
+        EXPECT_FALSE(write(file, "k", "2") || write(file, "k", QString())) << file.toStdString();
+        EXPECT_TRUE(write(file, "x", QString()));
+        EXPECT_EQ(readBytes(file), content);
+    }
+    EXPECT_FALSE(write(path("dir.ini"), "k", "2") || write(path("missing/x.ini"), "k", "2"));
+    EXPECT_EQ(read(path("dir.ini")), "dflt");
+    EXPECT_EQ(entries(dir.path()), QStringList({ "bit.ini", "desktop.ini", "dir.ini", "mode.ini" }));
+}
+
+// Another user's files: one we may write in a folder we may not, and one we
+// may not write in a folder we may (a rename would replace it, Windows would not).
+TEST_F(Profile, FilesWeMayNotChangeMakeTheWriteFail)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to run a part as another user";
+    for (const auto& [folder, folderMode, fileMode] :
+        { std::tuple("locked", 0755, 0666), { "open", 0777, 0644 } }) {
+        ASSERT_TRUE(QDir().mkdir(path(folder)));
+        writeBytes(path(folder) + "/Desktop.ini", "[S]\r\nk=1\r\n");
+        setMode(path(folder) + "/Desktop.ini", mode_t(fileMode));
+        setMode(path(folder), mode_t(folderMode));
+    }
+    setMode(dir.path(), 0755);
+    EXPECT_TRUE(asNobody([&] {
+        return !write(path("locked/Desktop.ini"), "k", "2") && !write(path("locked/new.ini"), "k", "2")
+            && !write(path("open/Desktop.ini"), "k", "2");
+    }));
+    for (const char* folder : { "locked", "open" }) {
+        EXPECT_EQ(readBytes(path(folder) + "/Desktop.ini"), "[S]\r\nk=1\r\n");
+        EXPECT_EQ(entries(path(folder)), QStringList { "Desktop.ini" });
+    }
 }
 
 class Replace : public TempFolder {
 protected:
-    void SetUp() override
-    {
-        TempFolder::SetUp();
-        file = path("Desktop.ini");
-    }
     void TearDown() override { files::setWriteFaultHook({}); }
-    QString file;
+    // A value that needs several pieces, over a file that has one.
+    const QString file = path("Desktop.ini"), big = QString(400 * 1024, u'x');
+    const QByteArray before = "[S]\r\nk=old\r\n";
 };
 
-// The value needs several pieces; the disk fills before, inside and between them.
+// The disk fills before, inside and between the pieces.
 TEST_F(Replace, FullDiskLeavesTheOldFileAndNoLeftovers)
 {
-    const QString big(300 * 1024, u'x');
-    const QByteArray before("[S]\r\nk=old\r\n");
     for (const qint64 limit : { 0, 1, 65535, 65536, 200000 }) {
         writeBytes(file, before);
         files::setWriteFaultHook([limit](qint64 offset, qint64 length) {
             return std::max<qint64>(0, std::min(length, limit - offset));
         });
-        EXPECT_FALSE(setKey(file, "k", big)) << limit;
+        EXPECT_FALSE(write(file, "k", big)) << limit;
         files::setWriteFaultHook({});
         EXPECT_EQ(readBytes(file), before) << limit;
         EXPECT_EQ(entries(dir.path()), QStringList { "Desktop.ini" }) << limit;
     }
-    EXPECT_TRUE(setKey(file, "k", big));
-    EXPECT_EQ(getKey(file, "k"), big);
+    EXPECT_TRUE(write(file, "k", big));
+    EXPECT_EQ(read(file), big);
 }
 
 // The next writer sweeps up what a killed one left.
 TEST_F(Replace, WriterKilledHalfWayLeavesTheOldFile)
 {
-    const QString big(400 * 1024, u'n');
-    const QByteArray before("[S]\r\nk=old\r\n");
     for (const qint64 dieAt : { 0, 70000, 300000 }) {
         writeBytes(file, before);
         const pid_t child = spawn([&] {
@@ -65,7 +135,7 @@ TEST_F(Replace, WriterKilledHalfWayLeavesTheOldFile)
                 if (offset >= dieAt) ::raise(SIGKILL);
                 return length;
             });
-            return setKey(file, "k", big) != 0;
+            return write(file, "k", big) != 0;
         });
         int status = 0;
         ::waitpid(child, &status, 0);
@@ -73,7 +143,7 @@ TEST_F(Replace, WriterKilledHalfWayLeavesTheOldFile)
         EXPECT_EQ(readBytes(file), before) << dieAt;
     }
     EXPECT_EQ(entries(dir.path()).size(), 2);
-    ASSERT_TRUE(setKey(file, "k", "new"));
+    ASSERT_TRUE(write(file, "k", "new"));
     EXPECT_EQ(entries(dir.path()), QStringList { "Desktop.ini" });
 }
 
@@ -87,11 +157,11 @@ TEST_F(Replace, TwoProcessesWritingAtOnceLoseNothing)
     const auto keyOf = [](int who, int i) { return QStringLiteral("%1%2").arg(QChar("ab"[who])).arg(i); };
     ASSERT_TRUE(allAtOnce(2, [&](int who) {
         for (int i = 0; i < kKeys; ++i)
-            if (!setKey(file, keyOf(who, i), keyOf(who, i))) return false;
+            if (!write(file, keyOf(who, i), keyOf(who, i))) return false;
         return true;
     }));
     for (int i = 0; i < 2 * kKeys; ++i)
-        EXPECT_EQ(getKey(file, keyOf(i % 2, i / 2)), keyOf(i % 2, i / 2));
+        EXPECT_EQ(read(file, keyOf(i % 2, i / 2)), keyOf(i % 2, i / 2));
     EXPECT_EQ(readBytes(file).count("\r\n"), 2 * kKeys + 1);
 }
 
@@ -100,7 +170,7 @@ TEST_F(Replace, TwoProcessesWritingAtOnceLoseNothing)
 TEST_F(Replace, NewFilesTakeTheUmaskReplacedOnesKeepWhatTheyHad)
 {
     const mode_t old = ::umask(027);
-    const bool ok = setKey(file, "k", "1");
+    const bool ok = write(file, "k", "1");
     ::umask(old);
     ASSERT_TRUE(ok);
     EXPECT_EQ(modeOf(file), mode_t(0640));
@@ -109,18 +179,16 @@ TEST_F(Replace, NewFilesTakeTheUmaskReplacedOnesKeepWhatTheyHad)
     const QByteArray blob = QByteArray::fromHex("00000500050000001100000022000000ffeeddccbbaad901");
     setDosAttribXattr(file, blob);
     ASSERT_EQ(::setxattr(file.toUtf8().constData(), "user.other", "kept", 4, 0), 0);
-    struct stat before, after;
-    ASSERT_EQ(::stat(file.toUtf8().constData(), &before), 0);
-    ASSERT_TRUE(setKey(file, "k", "2"));
-    ASSERT_EQ(::stat(file.toUtf8().constData(), &after), 0);
-    EXPECT_NE(after.st_ino, before.st_ino);
-    EXPECT_EQ(after.st_mode & 07777, mode_t(0604));
+    struct stat was, now;
+    ASSERT_EQ(::stat(file.toUtf8().constData(), &was), 0);
+    ASSERT_TRUE(write(file, "k", "2"));
+    ASSERT_EQ(::stat(file.toUtf8().constData(), &now), 0);
+    EXPECT_NE(now.st_ino, was.st_ino);
+    EXPECT_EQ(now.st_mode & 07777, mode_t(0604));
     EXPECT_EQ(dosAttribXattr(file), blob);
-    EXPECT_EQ(GetFileAttributesA(file), 0x22u);
     char other[8] = {};
-    EXPECT_EQ(
-        QByteArray(other, int(::getxattr(file.toUtf8().constData(), "user.other", other, sizeof other))),
-        "kept");
+    EXPECT_EQ(::getxattr(file.toUtf8().constData(), "user.other", other, sizeof other), 4);
+    EXPECT_STREQ(other, "kept");
 }
 
 // A link to a file of the program's own (in the Windows directory) stays a link: its target is
@@ -130,8 +198,8 @@ TEST_F(Replace, SymbolicLinkStaysALink)
     const EnvGuard windowsDir("QUILLMARK_WINDOWS_DIR", dir.path());
     ASSERT_TRUE(QDir().mkdir(path("real")));
     ASSERT_EQ(::symlink("real/settings.ini", file.toUtf8().constData()), 0);
-    ASSERT_TRUE(setKey(file, "k", "1"));
-    ASSERT_TRUE(setKey(file, "k", "2"));
+    ASSERT_TRUE(write(file, "k", "1"));
+    ASSERT_TRUE(write(file, "k", "2"));
     EXPECT_EQ(readBytes(path("real/settings.ini")), "[S]\r\nk=2\r\n");
     EXPECT_EQ(QFileInfo(file).symLinkTarget(), path("real/settings.ini"));
     EXPECT_EQ(entries(path("real")), QStringList { "settings.ini" });
@@ -154,8 +222,7 @@ TEST_F(Replace, FailuresSayWhyAndRemoveNothingOfOthers)
     files::setLockTimeoutMs(20);
     const files::FileLock second(path("lock").toUtf8());
     files::setLockTimeoutMs(-1);
-    EXPECT_TRUE(first.held());
-    EXPECT_FALSE(second.held());
+    EXPECT_TRUE(first.held() && !second.held());
     EXPECT_EQ(second.error(), EWOULDBLOCK);
     QStringList taken;
     files::ReplaceOptions options;
@@ -164,12 +231,107 @@ TEST_F(Replace, FailuresSayWhyAndRemoveNothingOfOthers)
         writeBytes(taken.last(), "someone else's");
     };
     int error = 0;
-    EXPECT_EQ(files::replaceFile(
-                  file, [](auto&&) { return QByteArray("x"); }, options, &error),
-        files::ReplaceResult::Failed);
+    const auto edit = [](auto&&) { return QByteArray("x"); };
+    EXPECT_EQ(files::replaceFile(file, edit, options, &error), files::ReplaceResult::Failed);
     EXPECT_EQ(error, EEXIST);
     EXPECT_EQ(readBytes(file), "no");
     EXPECT_EQ(entries(dir.path()).size(), taken.size() + 2);
+}
+
+class Hostile : public TempFolder {
+protected:
+    void SetUp() override
+    {
+        TempFolder::SetUp();
+        ASSERT_TRUE(QDir().mkdir(path("outside")) && QDir().mkdir(path("folder")));
+        writeBytes(secret, "[S]\r\nk=secret\r\n");
+        setDosAttribXattr(secret, "0x1");
+        setMode(secret, 0444);
+        writeBytes(path("icon.ico"), "icon");
+    }
+    void link(const char* to, const QString& at) { ASSERT_EQ(::symlink(to, at.toUtf8().constData()), 0); }
+    QString in(const QString& name) const { return path("folder/" + name); }
+    const QString secret = path("outside/passwd");
+};
+
+// Nothing is read through a link to a file outside, the link is replaced or
+// refused, and its target stays as it was, bits included.
+TEST_F(Hostile, LinksInTheFolderAreNeverFollowed)
+{
+    link("../outside/passwd", in("Desktop.ini"));
+    link("../outside/passwd", in("Desktop.ico"));
+    link("../outside", in("sub"));
+    EXPECT_EQ(read(in("Desktop.ini")), "dflt");
+    EXPECT_FALSE(SetFileAttributesA(in("Desktop.ini"), 0));
+    EXPECT_FALSE(SetFileAttributesA(in("sub"), 0)) << "a link to a folder the user did not name";
+    EXPECT_TRUE(write(in("Desktop.ini"), "k", "mine"));
+    EXPECT_TRUE(CopyFileA(path("icon.ico"), in("Desktop.ico"), 0));
+    EXPECT_TRUE(SetFileAttributesA(in("Desktop.ini"), 34));
+    EXPECT_EQ(readBytes(secret), "[S]\r\nk=secret\r\n");
+    EXPECT_EQ(dosAttribXattr(secret), QByteArray("0x1"));
+    EXPECT_EQ(modeOf(secret), mode_t(0444));
+    EXPECT_EQ(read(in("Desktop.ini")), "mine");
+    EXPECT_EQ(readBytes(in("Desktop.ico")), "icon");
+    // A dangling link makes nothing outside the folder.
+    ASSERT_TRUE(QFile::remove(in("Desktop.ini")));
+    link("../outside/new.ini", in("Desktop.ini"));
+    EXPECT_TRUE(write(in("Desktop.ini"), "k", "x"));
+    EXPECT_EQ(entries(path("outside")), QStringList { "passwd" });
+    // The folder the user named may itself be a link.
+    link("folder", path("chosen"));
+    files::setChosenFolders({ path("chosen") });
+    EXPECT_TRUE(SetFileAttributesA(path("chosen"), 1));
+    files::setChosenFolders({});
+    EXPECT_EQ(GetFileAttributesA(path("folder")) & 0x27, DWORD(1));
+}
+
+// A FIFO in each role; each runs in a child that fails instead of hanging.
+TEST_F(Hostile, FifosReadAsMissingAndAreNeverWrittenThrough)
+{
+    const QString fifo = in("Desktop.ini");
+    ASSERT_EQ(::mkfifo(fifo.toUtf8().constData(), 0644), 0);
+    const std::pair<const char*, std::function<bool()>> roles[] = {
+        { "profile read", [&] { return read(fifo) == "dflt"; } },
+        { "profile write", [&] { return !write(fifo, "k", "x"); } },
+        { "key removal", [&] { return write(fifo, "k", QString()) != 0; } },
+        { "copy from", [&] { return !CopyFileA(fifo, in("x.ico"), 0); } },
+        { "copy onto", [&] { return !CopyFileA(path("icon.ico"), fifo, 0); } },
+        { "attribute read", [&] { return GetFileAttributesA(fifo) == INVALID_FILE_ATTRIBUTES; } },
+        { "attribute write", [&] { return !SetFileAttributesA(fifo, 2); } },
+    };
+    for (const auto& [role, body] : roles)
+        EXPECT_TRUE(passesWithin(body)) << role;
+    struct stat st;
+    EXPECT_TRUE(::lstat(fifo.toUtf8().constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+}
+
+// A stuck holder of the folder's lock fails the write in time; a folder
+// named with '*' and '?' is a folder like any other.
+TEST_F(Hostile, StuckLocksAndWildcardNames)
+{
+    write(in("Desktop.ini"), "k", "old");
+    const int fd = ::open(path("folder").toUtf8().constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    files::setLockTimeoutMs(30);
+    EXPECT_TRUE(passesWithin([&] { return !write(in("Desktop.ini"), "k", "new"); }, std::chrono::seconds(1)));
+    files::setLockTimeoutMs(-1);
+    ::close(fd);
+    EXPECT_EQ(read(in("Desktop.ini")), "old");
+
+    // Before the last part, '*' and '?' are a folder's name, not a pattern.
+    const QString odd = path("a*b?");
+    ASSERT_TRUE(QDir().mkdir(odd));
+    EXPECT_TRUE(CopyFileA(path("icon.ico"), odd + "/Desktop.ico", 0));
+    WIN32_FIND_DATAA data;
+    const HANDLE h = FindFirstFileA(odd + "/desktop.i?o", &data);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    FindClose(h);
+    EXPECT_TRUE(DeleteFileA(odd + "/Desktop.ico"));
+}
+
+TEST(ProfileFuzzInputs, RunClean)
+{
+    EXPECT_TRUE(testutil::runKeptInputs("ini/fuzz", fuzz_rounds::profileRound));
 }
 
 } // namespace

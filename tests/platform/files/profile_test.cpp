@@ -1,9 +1,6 @@
-// The profile format: what a read finds and exactly which bytes a write
-// changes, in memory and on disk, where the fixtures' bytes are kept and
-// some files must be refused.
+// The profile format in memory: what a read finds and exactly which bytes a
+// write changes, and the code page of its ANSI files.
 #include "platform/files/ansi_codepage.h"
-#include "platform/files/file_attributes.h"
-#include "platform/files/profile.h"
 #include "platform/files/profile_text.h"
 
 #include "tests/support/test_util.h"
@@ -13,32 +10,24 @@ using namespace testutil;
 
 namespace {
 
-// Every byte survives a read and a write; letters map as Windows-1252 maps
-// them; what the code page lacks becomes one '?' per character.
+// Every byte survives a read and a write, so the mapping below holds both
+// ways; what the code page lacks becomes one '?' per character.
 TEST(AnsiCodePage, MapsLikeWindows1252)
 {
     QByteArray all;
     for (int b = 0; b < 256; ++b)
         all.append(char(b));
     EXPECT_EQ(files::encodeAnsi(files::decodeAnsi(all)), all);
-    EXPECT_EQ(files::decodeAnsi(QByteArray("\x80\x8a\x9f\xe4\xdf")), "€ŠŸäß");
     EXPECT_EQ(files::encodeAnsi("€ŠŸäß"), "\x80\x8a\x9f\xe4\xdf");
-    EXPECT_EQ(files::encodeAnsi("a☺b𝄞c\u0100"), "a?b?c?");
-    EXPECT_EQ(files::encodeAnsi(QString(QChar(0xD800))), "?");
+    EXPECT_EQ(files::encodeAnsi("a☺b𝄞c\u0100" + QString(QChar(0xD800))), "a?b?c??");
 }
 
 TEST(ProfileText, ReadFindsTheValueWindowsWould)
 {
-    struct Case {
-        const char* name;
-        QByteArray file;
-        const char* section;
-        const char* key;
-        std::optional<QString> expected;
-    };
     const std::nullopt_t none = std::nullopt;
     const QByteArray bom("\xff\xfe", 2);
-    const Case cases[] = {
+    // name, file, section, key, the value read
+    const std::tuple<const char*, QByteArray, const char*, const char*, std::optional<QString>> cases[] = {
         { "namesTrimmed", "  [  S  ]  \r\n\t k \t= v\r\n", " S ", " k ", "v" },
         { "valueTrimmed", "[S]\r\nk=  a b \t\r\n", "S", "k", "a b" },
         { "onePairOfQuotes", "[S]\r\nk= \"\"a\"\" \r\n", "S", "k", "\"a\"" },
@@ -63,22 +52,16 @@ TEST(ProfileText, ReadFindsTheValueWindowsWould)
         { "emptyFile", "", "S", "k", none },
         { "utf16", bom + utf16("[S]\r\nk=1") + "\x7f", "S", "k", "1" },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ProfileText(c.file).value(c.section, c.key), c.expected) << c.name;
+    for (const auto& [name, file, section, key, expected] : cases)
+        EXPECT_EQ(ProfileText(file).value(section, key), expected) << name;
 }
 
 TEST(ProfileText, WriteChangesOnlyTheLineItNeeds)
 {
-    struct Case {
-        const char* name;
-        QByteArray before;
-        const char* section;
-        const char* key;
-        const char* value; // nullptr: remove
-        std::optional<QByteArray> after; // nullopt: nothing to change
-    };
     const QByteArray bom("\xff\xfe", 2);
-    const Case cases[] = {
+    using After = std::optional<QByteArray>; // nullopt: nothing to change
+    // name, file, section, key, value (nullptr: remove), the file after
+    const std::tuple<const char*, QByteArray, const char*, const char*, const char*, After> cases[] = {
         { "replaceKeepsName", "; c\r\n[S]\r\n  Infotip = old \r\nx=1\r\n", "s", "InfoTip", "new",
             "; c\r\n[S]\r\nInfotip=new\r\nx=1\r\n" },
         { "replaceKeepsLf", "[S]\nk=1\nj=2\n", "S", "k", "9", "[S]\nk=9\nj=2\n" },
@@ -108,118 +91,21 @@ TEST(ProfileText, WriteChangesOnlyTheLineItNeeds)
         { "unicodeNewFile", "", "S", "k", "Łódź",
             QByteArray("\xff\xfe", 2) + utf16(QString::fromUtf8("[S]\r\nk=Łódź\r\n")) },
     };
-    for (const Case& c : cases) {
-        const ProfileText text(c.before);
-        EXPECT_EQ(
-            c.value ? text.withValue(c.section, c.key, c.value) : text.withoutKey(c.section, c.key), c.after)
-            << c.name;
+    for (const auto& [name, before, section, key, value, after] : cases) {
+        const ProfileText text(before);
+        EXPECT_EQ(value ? text.withValue(section, key, value) : text.withoutKey(section, key), after) << name;
     }
 }
 
 // A key before any section is in none; Windows reads ";note=1" as a key named ";note".
 TEST(ProfileText, AnyKeyInAnySectionCounts)
 {
-    const std::pair<QByteArray, bool> cases[] = {
-        { "", false },
-        { "k=v\r\n", false },
-        { "[.ShellClassInfo]\r\njust text\r\n\r\n", false },
-        { "[.ShellClassInfo]\r\n[ViewState]\r\nMode=\r\n", true },
-        { "[a]\r\n;note=1\r\n", true },
-        { "[a]\nk = v", true },
-        { "\xff\xfe" + utf16("[s]\r\nk=v\r\n"), true },
-    };
+    const std::pair<QByteArray, bool> cases[]
+        = { { "", false }, { "k=v\r\n", false }, { "[.ShellClassInfo]\r\njust text\r\n\r\n", false },
+              { "[.ShellClassInfo]\r\n[ViewState]\r\nMode=\r\n", true }, { "[a]\r\n;note=1\r\n", true },
+              { "[a]\nk = v", true }, { "\xff\xfe" + utf16("[s]\r\nk=v\r\n"), true } };
     for (const auto& [text, hasKey] : cases)
         EXPECT_EQ(ProfileText(text).hasAnyKey(), hasKey) << text.toStdString();
-}
-
-class Profile : public TempFolder {
-protected:
-    static BOOL write(const QString& file, const QString& key, const QString& value)
-    {
-        return WritePrivateProfileStringA("S", key, value.isNull() ? nullptr : &value, file);
-    }
-    static QString read(const QString& file, const QString& section, const QString& key, DWORD size = 255)
-    {
-        QString buffer;
-        const DWORD n = GetPrivateProfileStringA(section, key, "dflt  ", buffer, size, file);
-        EXPECT_EQ(qsizetype(n), buffer.size());
-        return buffer;
-    }
-};
-
-// A new file is ANSI with CR LF; a read gives at most size - 1 characters,
-// or the default without its trailing blanks.
-TEST_F(Profile, NewFileBufferAndDefault)
-{
-    const QString file = path("a.ini");
-    ASSERT_TRUE(write(file, "k", "Grüße €") && write(file, "j", "") && write(file, "n", "0123456789"));
-    EXPECT_EQ(readBytes(file),
-        "[S]\r\nk=Gr\xfc\xdf"
-        "e \x80\r\nj=\r\nn=0123456789\r\n");
-    const std::tuple<QString, const char*, const char*, DWORD, QString> cases[]
-        = { { file, "s", "K", 255, "Grüße €" }, { file, "S", "n", 255, "0123456789" },
-              { file, "S", "n", 11, "0123456789" }, { file, "S", "n", 5, "0123" }, { file, "S", "n", 1, "" },
-              { file, "S", "n", 0, "" }, { file, "S", "x", 255, "dflt" }, { file, "T", "k", 255, "dflt" },
-              { path("missing.ini"), "S", "k", 255, "dflt" }, { file, "S", "x", 3, "df" } };
-    for (const auto& [f, section, key, size, expected] : cases)
-        EXPECT_EQ(read(f, section, key, size), expected) << key << size;
-}
-
-// A name in another case edits the file there is; nothing to remove is a
-// success that creates nothing; the read-only bit of a folder marks it as
-// customised and does not stop writes inside.
-TEST_F(Profile, OtherCaseRemovalAndReadOnlyFolder)
-{
-    writeBytes(path("desktop.ini"), "[S]\r\na=1\r\nk=2\r\n");
-    ASSERT_TRUE(SetFileAttributesA(dir.path(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(read(path("Desktop.ini"), "s", "K"), "2");
-    EXPECT_TRUE(write(path("Desktop.ini"), "a", "neu") && write(path("DESKTOP.INI"), "K", QString()));
-    EXPECT_EQ(readBytes(path("desktop.ini")), "[S]\r\na=neu\r\n");
-    EXPECT_TRUE(write(path("none.ini"), "k", QString()) && write(path("no/folder.ini"), "k", QString()));
-    EXPECT_EQ(entries(dir.path()), QStringList { "desktop.ini" });
-}
-
-// Read-only by bit or by permission, a folder in place of the file, a missing
-// folder; removing what is not there is no change and no failure.
-TEST_F(Profile, WritesThatMustFailLeaveEverythingAlone)
-{
-    const QByteArray content("[S]\r\nk=1\r\n");
-    writeBytes(path("bit.ini"), content);
-    writeBytes(path("mode.ini"), content);
-    ASSERT_TRUE(SetFileAttributesA(path("bit.ini"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-    setMode(path("mode.ini"), 0444);
-    ASSERT_TRUE(QDir().mkdir(path("Desktop.ini")));
-    for (const QString& file : { path("bit.ini"), path("mode.ini") }) {
-        EXPECT_FALSE(write(file, "k", "2") || write(file, "k", QString())) << file.toStdString();
-        EXPECT_TRUE(write(file, "x", QString()));
-        EXPECT_EQ(readBytes(file), content);
-    }
-    EXPECT_FALSE(write(path("Desktop.ini"), "k", "2") || write(path("missing/x.ini"), "k", "2"));
-    EXPECT_EQ(read(path("Desktop.ini"), "S", "k"), "dflt");
-    EXPECT_EQ(entries(dir.path()), QStringList({ "Desktop.ini", "bit.ini", "mode.ini" }));
-}
-
-// Another user's files: one we may write in a folder we may not, and one we
-// may not write in a folder we may (a rename would replace it, Windows would not).
-TEST_F(Profile, FilesWeMayNotChangeMakeTheWriteFail)
-{
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to run a part as another user";
-    for (const auto& [folder, folderMode, fileMode] :
-        { std::tuple("locked", 0755, 0666), { "open", 0777, 0644 } }) {
-        ASSERT_TRUE(QDir().mkdir(path(folder)));
-        writeBytes(path(folder) + "/Desktop.ini", "[S]\r\nk=1\r\n");
-        setMode(path(folder) + "/Desktop.ini", mode_t(fileMode));
-        setMode(path(folder), mode_t(folderMode));
-    }
-    setMode(dir.path(), 0755);
-    EXPECT_TRUE(asNobody([&] {
-        return !write(path("locked/Desktop.ini"), "k", "2") && !write(path("locked/new.ini"), "k", "2")
-            && !write(path("open/Desktop.ini"), "k", "2");
-    }));
-    for (const char* folder : { "locked", "open" }) {
-        EXPECT_EQ(readBytes(path(folder) + "/Desktop.ini"), "[S]\r\nk=1\r\n");
-        EXPECT_EQ(entries(path(folder)), QStringList { "Desktop.ini" });
-    }
 }
 
 } // namespace
