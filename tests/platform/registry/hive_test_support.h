@@ -18,8 +18,7 @@ inline void expectInsideRegistryDir(const QString& path)
 // Installed once per test program, so that it watches every test.
 class WriteGuard : public ::testing::Environment {
 public:
-    static void install() { RegistryPlatform::setWriteObserver(expectInsideRegistryDir); }
-    void SetUp() override { install(); }
+    void SetUp() override { RegistryPlatform::setWriteObserver(expectInsideRegistryDir); }
     void TearDown() override { RegistryPlatform::setWriteObserver({}); }
 };
 
@@ -38,7 +37,6 @@ protected:
         EXPECT_EQ(RegistryPlatform::openKeyCount(), m_openAtStart) << "keys left open";
     }
 
-    QString dir() const { return m_dir.path(); }
     static QByteArray hiveText(HKEY root) { return testutil::readBytes(RegistryPlatform::hivePath(root)); }
     static void writeHive(HKEY root, const QByteArray& bytes)
     {
