@@ -66,11 +66,10 @@ protected:
     // The value's bytes, or "<missing>".
     static QByteArray query(HKEY key, const QString& name, DWORD* type = nullptr)
     {
-        DWORD size = 0;
-        if (RegQueryValueExA(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS) return "<missing>";
-        QByteArray data;
-        EXPECT_EQ(RegQueryValueExA(key, name, nullptr, nullptr, &data, &size), ERROR_SUCCESS);
-        return data.left(size);
+        QByteArray data(1024, '\0');
+        DWORD size = 1024;
+        const LSTATUS s = RegQueryValueExA(key, name, nullptr, type, &data, &size);
+        return s == ERROR_SUCCESS ? data.left(size) : QByteArray("<missing>");
     }
 
 private:

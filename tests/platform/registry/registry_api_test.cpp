@@ -46,25 +46,6 @@ TEST_F(RegistryApi, RejectsBadArguments)
     EXPECT_EQ(hiveText(HKEY_CURRENT_USER), "<missing>");
 }
 
-TEST_F(RegistryApi, TheAccessMaskDecidesWhatAKeyMayDo)
-{
-    EXPECT_EQ(create(HKEY_CURRENT_USER, "K"), ERROR_SUCCESS);
-    // The rights a key is opened with; what setting, querying and creating below it give.
-    const std::tuple<DWORD, LSTATUS, LSTATUS, LSTATUS> cases[]
-        = { { 0x3F, ERROR_SUCCESS, ERROR_SUCCESS, ERROR_SUCCESS },
-              { 0x19, ERROR_ACCESS_DENIED, ERROR_SUCCESS, ERROR_ACCESS_DENIED },
-              { KEY_SET_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED } };
-    for (const auto& [sam, set, query, createBelow] : cases) {
-        SCOPED_TRACE(sam);
-        const HKEY key = open(HKEY_CURRENT_USER, "K", sam);
-        EXPECT_EQ(RegSetValueExA(key, "v", 0, REG_SZ, QByteArray("x\0", 2)), set);
-        DWORD size = 0;
-        EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), query);
-        EXPECT_EQ(create(key, QString("S%1").arg(sam)), createBelow);
-        RegCloseKey(key);
-    }
-}
-
 TEST_F(RegistryApi, QueriesFollowTheSizeConvention)
 {
     const HKEY key = open(HKEY_CURRENT_USER, "");
@@ -106,11 +87,25 @@ TEST_F(RegistryApi, EveryCallReadsTheHiveAnew)
     RegCloseKey(key);
 }
 
-// A hive the user may not write refuses changes only; a hive the store cannot read gives an error.
-TEST_F(RegistryApi, FailuresOnDiskTurnIntoErrorCodes)
+// The rights a key is opened with, and a hive the user may not write, refuse changes only;
+// a hive the store cannot read gives an error.
+TEST_F(RegistryApi, RightsAndFailuresOnDiskDecideWhatAKeyMayDo)
 {
     const QByteArray machine = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"old\"\n\n";
     writeHive(HKEY_LOCAL_MACHINE, machine);
+    // The rights a key is opened with; what setting, querying and creating below it give.
+    const std::tuple<DWORD, LSTATUS, LSTATUS, LSTATUS> cases[]
+        = { { 0x19, ERROR_ACCESS_DENIED, ERROR_SUCCESS, ERROR_ACCESS_DENIED },
+              { KEY_SET_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED } };
+    for (const auto& [sam, set, query, createBelow] : cases) {
+        SCOPED_TRACE(sam);
+        const HKEY key = open(HKEY_LOCAL_MACHINE, "K", sam);
+        EXPECT_EQ(RegSetValueExA(key, "v", 0, REG_SZ, QByteArray("old\0", 4)), set);
+        DWORD size = 0;
+        EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), query);
+        EXPECT_EQ(create(key, "S"), createBelow);
+        RegCloseKey(key);
+    }
     for (const int err : { EACCES, EROFS, EPERM }) {
         SCOPED_TRACE(err);
         RegistryPlatform::setWriteFault(HKEY_LOCAL_MACHINE, err);
@@ -181,21 +176,18 @@ TEST(HiveLocation, FollowsTheEnvironment)
 TEST_F(RegistryApi, TenProcessesWritingAtOnceLoseNothing)
 {
     constexpr int kProcesses = 10, kValuesEach = 5;
-    const auto name = [](int process, int n) { return QString("p%1v%2").arg(process).arg(n); };
-    const auto child = [](int process) { return QString("Software\\Child %1").arg(process); };
+    const auto name = [](int process, int n) { return QString("p%1v%2").arg(process).arg(n).toLatin1(); };
     // All of them make the same missing parent key, too.
     EXPECT_TRUE(testutil::allAtOnce(kProcesses, [&](int p) {
-        bool ok = create(HKEY_CURRENT_USER, child(p)) == ERROR_SUCCESS;
+        bool ok = create(HKEY_CURRENT_USER, QString("Software\\Child %1").arg(p)) == ERROR_SUCCESS;
         for (int n = 0; n < kValuesEach; ++n)
-            ok = ok
-                && RegSetValueExA(HKEY_CURRENT_USER, name(p, n), 0, REG_SZ, name(p, n).toLatin1())
-                    == ERROR_SUCCESS;
+            ok = ok && RegSetValueExA(HKEY_CURRENT_USER, name(p, n), 0, REG_SZ, name(p, n)) == ERROR_SUCCESS;
         return ok;
     }));
     for (int p = 0; p < kProcesses; ++p) {
         for (int n = 0; n < kValuesEach; ++n)
-            EXPECT_EQ(query(HKEY_CURRENT_USER, name(p, n)), name(p, n).toLatin1());
-        EXPECT_EQ(openStatus(HKEY_CURRENT_USER, child(p)), ERROR_SUCCESS) << p;
+            EXPECT_EQ(query(HKEY_CURRENT_USER, name(p, n)), name(p, n));
+        EXPECT_EQ(openStatus(HKEY_CURRENT_USER, QString("Software\\Child %1").arg(p)), ERROR_SUCCESS) << p;
     }
     // No torn or doubled lines.
     EXPECT_EQ(hiveText(HKEY_CURRENT_USER).count(";class=1\n"), kProcesses);
