@@ -9,28 +9,10 @@ namespace {
 
 class RegistryStore : public hive_test::HiveTest { };
 
-TEST_F(RegistryStore, ReadsTextsAndNumbersAndLeavesEverythingElseAlone)
+// Values go only into keys made before, and a key is made only once; texts go in the ANSI code page
+// and numbers as dwords, and only what the program can use reads back.
+TEST_F(RegistryStore, WritesAndReadsTextsInTheAnsiCodePageAndNumbersAsDwords)
 {
-    writeHive(HKEY_CURRENT_USER,
-        "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"Short\"=hex(4):01,02\n\"Too long\"=hex(4):01,02,03,04,05\n"
-        "\"Expand\"=hex(2):61,00\n\"Zero inside\"=hex(1):61,62,00,63,64,00\n\"No zero\"=hex(1):61,62,63\n"
-        "\"Ansi\"=hex(1):80,e4,00\n\n");
-    // The key and value read, the result, and what a value that held "kept" holds afterwards.
-    const std::tuple<const char*, const char*, bool, RegValue> cases[]
-        = { { "K", "Short", true, 0x0201 }, { "K", "Too long", false, QString("kept") },
-              { "K", "Expand", true, QString("kept") }, { "K", "Zero inside", true, QString("ab") },
-              { "K", "No zero", true, QString("abc") }, { "K", "Ansi", true, QString(u"€ä"_qs) },
-              { "K", "Missing", false, QString("kept") }, { "Missing", "Short", false, QString("kept") } };
-    for (const auto& [path, name, result, expected] : cases) {
-        RegValue value = QString("kept");
-        EXPECT_EQ(RegValueRead(HKEY_CURRENT_USER, path, name, value), result) << name;
-        EXPECT_EQ(value, expected) << name;
-    }
-}
-
-TEST_F(RegistryStore, WritesTextsInTheAnsiCodePageAndNumbersAsDwords)
-{
-    // Values go only into keys made before, and a key is made only once.
     EXPECT_FALSE(RegValueWrite(HKEY_CURRENT_USER, "K", "Text", QString("x")));
     EXPECT_EQ(hiveText(HKEY_CURRENT_USER), "<missing>");
     ASSERT_TRUE(RegKeyCreate(HKEY_CURRENT_USER, "K", "1"));
@@ -58,6 +40,21 @@ TEST_F(RegistryStore, WritesTextsInTheAnsiCodePageAndNumbersAsDwords)
     // Key names are folded too.
     EXPECT_TRUE(RegKeyCreate(HKEY_CURRENT_USER, u"K\\Ωhm"_qs, "1"));
     EXPECT_TRUE(hiveText(HKEY_CURRENT_USER).contains("[HKEY_CURRENT_USER\\K\\?hm]\n"));
+    writeHive(HKEY_CURRENT_USER,
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\K]\n\"Short\"=hex(4):01,02\n\"Too long\"=hex(4):01,02,03,04,05\n"
+        "\"Expand\"=hex(2):61,00\n\"Zero inside\"=hex(1):61,62,00,63,64,00\n\"No zero\"=hex(1):61,62,63\n"
+        "\"Ansi\"=hex(1):80,e4,00\n\n");
+    // Hand-edited values: the key and value read, the result, and what "kept" holds afterwards.
+    const std::tuple<const char*, const char*, bool, RegValue> reads[]
+        = { { "K", "Short", true, 0x0201 }, { "K", "Too long", false, QString("kept") },
+              { "K", "Expand", true, QString("kept") }, { "K", "Zero inside", true, QString("ab") },
+              { "K", "No zero", true, QString("abc") }, { "K", "Ansi", true, QString(u"€ä"_qs) },
+              { "K", "Missing", false, QString("kept") }, { "Missing", "Short", false, QString("kept") } };
+    for (const auto& [path, name, result, expected] : reads) {
+        RegValue value = QString("kept");
+        EXPECT_EQ(RegValueRead(HKEY_CURRENT_USER, path, name, value), result) << name;
+        EXPECT_EQ(value, expected) << name;
+    }
 }
 
 } // namespace

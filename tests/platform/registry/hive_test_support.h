@@ -30,10 +30,8 @@ protected:
     void SetUp() override { m_openAtStart = RegistryPlatform::openKeyCount(); }
     void TearDown() override
     {
-        for (const HKEY root : { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE }) {
-            RegistryPlatform::setReadFault(root, 0);
-            RegistryPlatform::setWriteFault(root, 0);
-        }
+        RegistryPlatform::setReadFault(HKEY_CURRENT_USER, 0);
+        RegistryPlatform::setWriteFault(HKEY_LOCAL_MACHINE, 0);
         EXPECT_EQ(RegistryPlatform::openKeyCount(), m_openAtStart) << "keys left open";
     }
 

