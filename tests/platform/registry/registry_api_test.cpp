@@ -87,7 +87,7 @@ TEST_F(RegistryApi, RightsAndFailuresOnDiskDecideWhatAKeyMayDo)
 {
     const QByteArray machine = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"old\"\n\n";
     writeHive(HKEY_LOCAL_MACHINE, machine);
-    // The rights a key is opened with; what setting, querying and creating below it give.
+    // Rights; what setting the value it holds (the hive stays as it was), querying and creating give.
     const std::tuple<DWORD, LSTATUS, LSTATUS, LSTATUS> cases[]
         = { { 0x19, ERROR_ACCESS_DENIED, ERROR_SUCCESS, ERROR_ACCESS_DENIED },
               { KEY_SET_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED } };
