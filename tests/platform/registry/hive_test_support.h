@@ -18,8 +18,7 @@ inline void expectInsideRegistryDir(const QString& path)
 // Installed once per test program, so that it watches every test.
 class WriteGuard : public ::testing::Environment {
 public:
-    static void install() { RegistryPlatform::setWriteObserver(expectInsideRegistryDir); }
-    void SetUp() override { install(); }
+    void SetUp() override { RegistryPlatform::setWriteObserver(expectInsideRegistryDir); }
     void TearDown() override { RegistryPlatform::setWriteObserver({}); }
 };
 
@@ -31,14 +30,11 @@ protected:
     void SetUp() override { m_openAtStart = RegistryPlatform::openKeyCount(); }
     void TearDown() override
     {
-        for (const HKEY root : { HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE }) {
-            RegistryPlatform::setReadFault(root, 0);
-            RegistryPlatform::setWriteFault(root, 0);
-        }
+        RegistryPlatform::setReadFault(HKEY_CURRENT_USER, 0);
+        RegistryPlatform::setWriteFault(HKEY_LOCAL_MACHINE, 0);
         EXPECT_EQ(RegistryPlatform::openKeyCount(), m_openAtStart) << "keys left open";
     }
 
-    QString dir() const { return m_dir.path(); }
     static QByteArray hiveText(HKEY root) { return testutil::readBytes(RegistryPlatform::hivePath(root)); }
     static void writeHive(HKEY root, const QByteArray& bytes)
     {
@@ -68,11 +64,10 @@ protected:
     // The value's bytes, or "<missing>".
     static QByteArray query(HKEY key, const QString& name, DWORD* type = nullptr)
     {
-        DWORD size = 0;
-        if (RegQueryValueExA(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS) return "<missing>";
-        QByteArray data;
-        EXPECT_EQ(RegQueryValueExA(key, name, nullptr, nullptr, &data, &size), ERROR_SUCCESS);
-        return data.left(size);
+        QByteArray data(1024, '\0');
+        DWORD size = 1024;
+        const LSTATUS s = RegQueryValueExA(key, name, nullptr, type, &data, &size);
+        return s == ERROR_SUCCESS ? data.left(size) : QByteArray("<missing>");
     }
 
 private:
