@@ -17,24 +17,20 @@ Outcome iconsCommand(const QStringList& arguments)
 
 const QString kData = QM_TEST_DATA "/icons/";
 
+// The real library holds red, green and blue icons.
 TEST(IconsCommand, CountsExtractsAndDumps)
 {
     QTemporaryDir out;
-    const Outcome count = iconsCommand({ "count", kData + "library64.dll" });
-    EXPECT_EQ(count.status, 0) << count.err.toStdString();
-    const Outcome extract
-        = iconsCommand({ "extract", kData + "library32.dll", "0", "16", out.filePath("s.png") });
-    EXPECT_EQ(extract.status, 0) << extract.err.toStdString();
+    EXPECT_EQ(iconsCommand({ "count", kData + "library64.dll" }).out, "3\n");
+    EXPECT_EQ(
+        iconsCommand({ "extract", kData + "library32.dll", "0", "16", out.filePath("s.png") }).status, 0);
     const QImage image(out.filePath("s.png"));
     EXPECT_EQ(image.size(), QSize(16, 16));
     EXPECT_TRUE(image.hasAlphaChannel());
-
-    const Outcome dump = iconsCommand({ "dump", kData + "library64.dll", out.filePath("all") });
-    EXPECT_EQ(dump.status, 0) << dump.err.toStdString();
-    const QStringList written = QDir(out.filePath("all")).entryList({ "*.png" }, QDir::Files, QDir::Name);
-    ASSERT_EQ(QString::number(written.size()), count.out.trimmed());
-    EXPECT_EQ(written.first(), "000.png");
-    EXPECT_EQ(QImage(out.filePath("all/000.png")).size(), QSize(32, 32));
+    EXPECT_EQ(iconsCommand({ "dump", kData + "library64.dll", out.filePath("all") }).status, 0);
+    EXPECT_EQ(QDir(out.filePath("all")).entryList(QDir::Files, QDir::Name),
+        QStringList({ "000.png", "001.png", "002.png" }));
+    EXPECT_EQ(QImage(out.filePath("all/002.png")).pixel(16, 16), 0xFF0000FFu);
 }
 
 // Every image under the name wrestool -x -t14 and icotool -x give it: the

@@ -18,11 +18,9 @@ protected:
     void SetUp() override
     {
         setPickIconDlgHandler([this](HWND, QString& path, UINT capacity, int* index) {
-            ++calls;
-            buffer = path;
-            indexIn = *index;
+            opened << path + u'|' + QString::number(*index);
             EXPECT_EQ(capacity, 260u);
-            if (!confirm) return 0;
+            if (chosenFile.isEmpty()) return 0;
             path.replace(0, chosenFile.size() + 1, chosenFile + QChar(0));
             *index = chosenIndex;
             return 1;
@@ -33,11 +31,8 @@ protected:
         setPickIconDlgHandler({});
         EXPECT_EQ(LiveIconHandles(), 0) << "a handle outlived the call";
     }
-    // What the replaced dialog saw, and what it answers.
-    int calls = 0;
-    QString buffer;
-    int indexIn = -1;
-    bool confirm = true;
+    // What the replaced dialog was opened on, and what it answers (no file: cancel).
+    QStringList opened;
     QString chosenFile;
     int chosenIndex = 0;
 };
@@ -62,7 +57,6 @@ TEST_F(IconModules, ModesGiveLargeSmallOrBothAsPicturesThatOutliveTheHandles)
         { 2, 0, R::Pair, 0xFFFF0000, 0xFFFF00FF },
         { 2, 4, R::Pair, 0, 0 }, // no such icon: pictures that show nothing
         { 5, 0, R::Empty, 0, 0 },
-        { -1, 0, R::Empty, 0, 0 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -70,41 +64,36 @@ TEST_F(IconModules, ModesGiveLargeSmallOrBothAsPicturesThatOutliveTheHandles)
         int index = c.index;
         const R r = GetIconPicture(file, index, c.mode, false, nullptr);
         EXPECT_EQ(r.kind, c.kind);
-        EXPECT_EQ(LiveIconHandles(), 0);
         const StdPicture first = r.kind == R::Pair ? r.item(1) : r.picture;
         EXPECT_EQ(bool(first), c.kind != R::Empty);
         EXPECT_EQ(bool(r.item(2)), c.kind == R::Pair);
         EXPECT_EQ(centreOf(first), c.large);
         EXPECT_EQ(centreOf(r.item(2)), c.small);
     }
-    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(opened.isEmpty());
 }
 
+// The dialog opens on the name in a 260-character buffer and writes its
+// choice over the start: a shorter name must not keep the old name's rest.
 TEST_F(IconModules, TheDialogChoosesFileAndIndexOrChangesNothing)
 {
-    chosenFile = kLibrary;
-    chosenIndex = 2;
     QString file = kRed;
     int index = 0;
+    chosenFile = kLibrary;
+    chosenIndex = 2;
     EXPECT_EQ(centreOf(GetIconPicture(file, index, 2, true, nullptr).large()), 0xFF0000FFu); // group 7: blue
-    EXPECT_EQ(file, kLibrary);
-    EXPECT_EQ(index, 2);
-    EXPECT_EQ(buffer, kRed + QChar(0) + QString(259 - kRed.size(), ' '))
-        << "the name in a 260-character buffer";
-    EXPECT_EQ(indexIn, 0);
-    // Another mode after a confirmed dialog: empty, but the choice is kept; a
-    // shorter name than before must not keep the old name's rest after the NUL.
+    EXPECT_EQ(std::pair(file, index), std::pair(kLibrary, 2));
     chosenFile = kRed;
     chosenIndex = 0;
-    EXPECT_TRUE(GetIconPicture(file, index, 7, true, nullptr).isEmpty());
-    EXPECT_EQ(file, kRed);
-    EXPECT_EQ(index, 0);
-    confirm = false;
+    GetIconPicture(file, index, 2, true, nullptr);
+    EXPECT_EQ(std::pair(file, index), std::pair(kRed, 0));
+    chosenFile.clear();
     index = 3;
     EXPECT_TRUE(GetIconPicture(file, index, 2, true, nullptr).isEmpty());
-    EXPECT_EQ(file, kRed);
-    EXPECT_EQ(index, 3);
-    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(std::pair(file, index), std::pair(kRed, 3));
+    const auto buffer
+        = [](const QString& name) { return name + QChar(0) + QString(259 - name.size(), u' '); };
+    EXPECT_EQ(opened, QStringList({ buffer(kRed) + "|0", buffer(kLibrary) + "|2", buffer(kRed) + "|3" }));
 }
 
 } // namespace

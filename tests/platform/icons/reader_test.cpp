@@ -63,25 +63,6 @@ TEST_P(IconReader, CountsGroupsInStoredOrderAndFindsTheirImages)
 
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, IconReader, ::testing::Values(Format::Pe32, Format::Pe32Plus));
 
-TEST(IconReaderRealFiles, CountsAndDecodesFilesMadeByRealTools)
-{
-    const std::pair<const char*, std::vector<QRgb>> cases[] = {
-        { "red.ico", { 0xFFFF0000 } },
-        { "palette.ico", { 0xFF00FF00 } },
-        // ZEBRA (red), 3 (palette: green), 7 (first language German: blue).
-        { "library64.dll", { 0xFFFF0000, 0xFF00FF00, 0xFF0000FF } },
-        { "library32.dll", { 0xFFFF0000, 0xFF00FF00, 0xFF0000FF } },
-        { "make_real_files.sh", {} },
-    };
-    for (const auto& [file, large] : cases) {
-        icons::IconFile f;
-        ASSERT_TRUE(f.open(fixture(file)));
-        EXPECT_EQ(f.count(), int(large.size())) << file;
-        for (std::size_t i = 0; i < large.size(); ++i)
-            EXPECT_EQ(centre(fixture(file), int(i)), large[i]) << file << " icon " << i;
-    }
-}
-
 TEST(IconChoice, TakesNearestSizeThenNearestDepthThenEarliest)
 {
     auto e = [](int w, int h, int bits) { return icons::ImageEntry { w, h, bits, 0, 0, 0 }; };
