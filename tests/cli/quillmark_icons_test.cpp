@@ -47,12 +47,7 @@ TEST(IconsCommand, DumpAllNamesEveryImageAsIcoutils)
         u"Main", { flatImage(32, 0xFF0000, 8), broken, flatImage(16, 0xFF) }, pe_writer::kGerman);
     dll.addIconGroup(7, { { 4, 4, 8, 0, testing_support::pngOf(4, 4, 0x80123456) } });
     dll.addIconGroup(7, { flatImage(48, 0xFF) }, pe_writer::kGerman);
-    const struct {
-        QString file;
-        int status;
-        QStringList names;
-        QRgb lastPixel;
-    } cases[] = {
+    const std::tuple<QString, int, QStringList, QRgb> cases[] = {
         { testing_support::writeFile(dir, "lib.dll", dll.build()), 1,
             { "lib.dll_14_7_1031_1_48x48x32.png", "lib.dll_14_7_1_4x4x32.png",
                 "lib.dll_14_Main_1031_1_32x32x32.png", "lib.dll_14_Main_1031_3_16x16x32.png" },
@@ -61,14 +56,12 @@ TEST(IconsCommand, DumpAllNamesEveryImageAsIcoutils)
               dir, "Red.Icon.ICO", pe_writer::writeIco({ flatImage(16, 1), flatImage(128, 0x123456) })),
             0, { "Red.Icon_1_16x16x32.png", "Red.Icon_2_128x128x32.png" }, 0xFF123456 },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file.toStdString());
-        const QString out = c.file + ".png";
-        EXPECT_EQ(iconsCommand({ "dump", "--all", c.file, out }).status, c.status);
-        QStringList written = QDir(out).entryList(QDir::Files);
-        written.sort();
-        EXPECT_EQ(written, c.names);
-        EXPECT_EQ(QImage(out + '/' + c.names.last()).pixel(15, 15), c.lastPixel);
+    for (const auto& [file, status, names, lastPixel] : cases) {
+        SCOPED_TRACE(file.toStdString());
+        const QString out = file + ".png";
+        EXPECT_EQ(iconsCommand({ "dump", "--all", file, out }).status, status);
+        EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), names);
+        EXPECT_EQ(QImage(out + '/' + names.last()).pixel(15, 15), lastPixel);
     }
 }
 

@@ -45,30 +45,24 @@ QRgb centreOf(const StdPicture& p)
 TEST_F(IconModules, ModesGiveLargeSmallOrBothAsPicturesThatOutliveTheHandles)
 {
     using R = IconPictureResult;
-    const struct {
-        int mode;
-        int index;
-        R::Kind kind;
-        QRgb large; // centre of the one picture or of element 1; 0: shows nothing
-        QRgb small; // centre of element 2
-    } cases[] = {
+    // Large: the centre of the one picture or of element 1, small: of element 2; 0: shows nothing.
+    const std::tuple<int, int, R::Kind, QRgb, QRgb> cases[] = {
         { 0, 0, R::One, 0xFFFF0000, 0 },
         { 1, 0, R::One, 0xFFFF00FF, 0 }, // the 16x16 image is magenta
         { 2, 0, R::Pair, 0xFFFF0000, 0xFFFF00FF },
         { 2, 4, R::Pair, 0, 0 }, // no such icon: pictures that show nothing
         { 5, 0, R::Empty, 0, 0 },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
+    for (auto [mode, index, kind, large, small] : cases) {
+        SCOPED_TRACE(mode);
         QString file = kRed;
-        int index = c.index;
-        const R r = GetIconPicture(file, index, c.mode, false, nullptr);
-        EXPECT_EQ(r.kind, c.kind);
+        const R r = GetIconPicture(file, index, mode, false, nullptr);
+        EXPECT_EQ(r.kind, kind);
         const StdPicture first = r.kind == R::Pair ? r.item(1) : r.picture;
-        EXPECT_EQ(bool(first), c.kind != R::Empty);
-        EXPECT_EQ(bool(r.item(2)), c.kind == R::Pair);
-        EXPECT_EQ(centreOf(first), c.large);
-        EXPECT_EQ(centreOf(r.item(2)), c.small);
+        EXPECT_EQ(bool(first), kind != R::Empty);
+        EXPECT_EQ(bool(r.item(2)), kind == R::Pair);
+        EXPECT_EQ(centreOf(first), large);
+        EXPECT_EQ(centreOf(r.item(2)), small);
     }
     EXPECT_TRUE(opened.isEmpty());
 }

@@ -66,12 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, IconReader, ::testing::Values(Format::
 TEST(IconChoice, TakesNearestSizeThenNearestDepthThenEarliest)
 {
     auto e = [](int w, int h, int bits) { return icons::ImageEntry { w, h, bits, 0, 0, 0 }; };
-    const struct {
-        const char* name;
-        std::vector<icons::ImageEntry> entries;
-        int cx;
-        int expected;
-    } cases[] = {
+    const std::tuple<const char*, std::vector<icons::ImageEntry>, int, int> cases[] = {
         { "exact size beats depth", { e(48, 48, 32), e(32, 32, 4) }, 32, 1 },
         { "equal distance: earliest", { e(16, 16, 32), e(48, 48, 32) }, 32, 0 },
         { "sum of both distances", { e(32, 8, 32), e(40, 40, 32) }, 32, 1 },
@@ -80,8 +75,8 @@ TEST(IconChoice, TakesNearestSizeThenNearestDepthThenEarliest)
         { "small size", { e(256, 256, 32), e(32, 32, 32), e(16, 16, 8), e(16, 16, 32) }, 16, 3 },
         { "no entries", {}, 32, -1 },
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(icons::chooseImage(c.entries, c.cx, c.cx), c.expected) << c.name;
+    for (const auto& [name, entries, cx, expected] : cases)
+        EXPECT_EQ(icons::chooseImage(entries, cx, cx), expected) << name;
 }
 
 // A stored size 0 means 256, a stored depth 0 follows from the colour count;
