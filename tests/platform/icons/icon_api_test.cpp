@@ -56,20 +56,25 @@ TEST_F(IconCalls, ExtractIconCountsExtractsAndReleases)
     EXPECT_EQ(pixelOf(icon, 5, 5), rgb[2]);
     DestroyIcon(icon);
     EXPECT_EQ(ExtractIconA(0, kLibrary, UINT(-99)), 0u);
+    // ExtractIconEx counts the icons it gave; a missing icon clears its slot.
+    HICON large = 0, small = 0;
+    EXPECT_EQ(ExtractIconExA(kRed, 0, &large, &small, 1), 1u);
+    EXPECT_EQ(DestroyIcon(large) + DestroyIcon(small), 2);
+    EXPECT_EQ(ExtractIconExA(kLibrary, 5, &large, nullptr, 1), 0u);
+    EXPECT_EQ(large, 0u);
 }
 
 // Rewritten in place, then replaced by another file, with no event in between.
 TEST_F(IconCalls, AFileChangedBetweenCallsIsReadAgain)
 {
-    pe_writer::PeWriter two;
-    two.addIconGroup(1, { flatImage(32, 0x111111) });
-    two.addIconGroup(2, { flatImage(32, 0x222222) });
-    const QString path = writeFile(dir, "changing.dll", two.build());
+    const QString path = dir.filePath("changing.dll"), other = dir.filePath("other.dll");
+    testutil::writeBytes(path, makeIconLibrary(2));
     EXPECT_EQ(ExtractIconA(0, path, kCount), 2u);
     writeFile(dir, "changing.dll", pe_writer::writeIco({ flatImage(16, 0x333333) }));
     EXPECT_EQ(ExtractIconA(0, path, kCount), 1u);
-    ASSERT_TRUE(QFile::remove(path) && QFile::rename(writeFile(dir, "other.dll", two.build()), path));
-    EXPECT_EQ(ExtractIconA(0, path, kCount), 2u);
+    testutil::writeBytes(other, makeIconLibrary(3));
+    ASSERT_TRUE(QFile::remove(path) && QFile::rename(other, path));
+    EXPECT_EQ(ExtractIconA(0, path, kCount), 3u);
 }
 
 // No handle draws nothing; an icon is drawn over what is there, so its
