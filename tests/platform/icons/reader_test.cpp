@@ -11,15 +11,6 @@ using pe_writer::PeWriter;
 
 namespace {
 
-// The centre pixel of icon `index` at `size`, or 0 when there is no icon.
-QRgb centre(const QString& path, int index, int size = icons::kLargeIconSize)
-{
-    icons::IconFile f;
-    f.open(path);
-    const QImage image = icons::loadIcon(f, index, size);
-    return image.isNull() ? 0 : image.pixel(size / 2, size / 2);
-}
-
 class IconReader : public ::testing::TestWithParam<Format> { };
 
 // Named groups first, then ids, each in stored order; the first language; images
@@ -40,22 +31,17 @@ TEST_P(IconReader, CountsGroupsInStoredOrderAndFindsTheirImages)
     pe_writer::Bytes lib = w.build();
     // The image entries: NAMED, 20, 10, 11, 1, ...; 11 becomes a second 10, and the first stored one counts.
     pe_writer::put32(lib, w.layout().nameDirectory.at(pe_writer::kRtIcon) + 16 + 8 * 3, 10);
-    QTemporaryDir dir;
-    const QString path = writeFile(dir, "lib.dll", lib);
-    icons::IconFile f;
-    ASSERT_TRUE(f.open(path));
+    icons::IconFile f; // from memory, as the fuzzer feeds it
+    f.setData({ lib.data(), lib.size() });
     ASSERT_EQ(f.count(), 4);
     const QStringList names = { f.groupName(0), f.groupName(1), f.groupName(2), f.groupName(3) };
     EXPECT_EQ(names, (QStringList { "ZULU", "ALPHA", "9", "2" }));
     EXPECT_EQ(f.indexOfGroupId(2), 3);
     EXPECT_EQ(f.groupName(4), "");
-    icons::IconFile inMemory; // as the fuzzer feeds it
-    inMemory.setData({ lib.data(), lib.size() });
-    EXPECT_EQ(inMemory.count(), 4);
     const QRgb expected[] = { 0xFF0000AA, 0xFF0000BB, 0xFF200000, 0xFF000002 };
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(centre(path, i), expected[i]) << "icon " << i;
-    EXPECT_EQ(centre(path, 2, 16), 0xFF100000u);
+        EXPECT_EQ(icons::loadIcon(f, i, 32).pixel(16, 16), expected[i]) << "icon " << i;
+    EXPECT_EQ(icons::loadIcon(f, 2, 16).pixel(8, 8), 0xFF100000u);
     // Group 9 holds two images; group 2 one in its second language.
     EXPECT_EQ(f.images(2).size(), 2u);
     EXPECT_EQ(f.images(3, 1).size(), 1u);
@@ -85,11 +71,9 @@ TEST(IconChoice, ReadsTheDirectoryAsStoredAndScalesTheChosenImage)
 {
     pe_writer::IconImage sixteenColours = flatImage(8, 0x0000AA, 0);
     sixteenColours.colorCount = 16;
-    QTemporaryDir dir;
-    const QString path
-        = writeFile(dir, "big.ico", pe_writer::writeIco({ sixteenColours, flatImage(256, 0x00AA00) }));
+    const pe_writer::Bytes ico = pe_writer::writeIco({ sixteenColours, flatImage(256, 0x00AA00) });
     icons::IconFile f;
-    ASSERT_TRUE(f.open(path));
+    f.setData({ ico.data(), ico.size() });
     ASSERT_EQ(f.images(0).size(), 2u);
     EXPECT_EQ(f.images(0)[0].bitCount, 4);
     EXPECT_EQ(f.images(0)[1].width, 256);
