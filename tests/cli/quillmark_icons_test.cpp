@@ -1,5 +1,4 @@
-// The icon command as a user runs it: its output, its files and its exit
-// status, also for a missing file and a bad index.
+// The icon command as a user runs it: output, files and exit status.
 #include "tests/cli/run_command.h"
 #include "tests/support/icon_fixtures.h"
 

@@ -1,5 +1,4 @@
-// The modules Icons and IconDateiDialog over the real icon calls, with the
-// icon-choice dialog replaced by a recorder.
+// Icons and IconDateiDialog over the real icon calls, the dialog recorded.
 #include "pages/icons/IconDateiDialog.h"
 #include "pages/icons/Icons.h"
 #include "platform/icons/icon_api.h"

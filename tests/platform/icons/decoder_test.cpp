@@ -1,5 +1,4 @@
-// Every bit depth and mask rule of the decoder against expected pixels, and
-// the bitmaps and PNG files it must refuse.
+// The decoder against expected pixels, and the images it must refuse.
 #include "platform/icons/icon_decoder.h"
 #include "tests/support/icon_fixtures.h"
 

@@ -1,5 +1,4 @@
-// Counting and ordering icons of .ico and PE files, and which image of an
-// icon is chosen for a size.
+// Icon order in PE files, and which image of an icon is chosen for a size.
 #include "platform/icons/icon_choice.h"
 #include "tests/support/icon_fixtures.h"
 
