@@ -1,5 +1,4 @@
 // Icons and IconDateiDialog over the real icon calls, the dialog recorded.
-#include "pages/icons/IconDateiDialog.h"
 #include "pages/icons/Icons.h"
 #include "platform/icons/icon_api.h"
 #include "platform/icons/pick_icon_dialog.h"

@@ -5,8 +5,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-using testing_support::Dib;
-using testing_support::pngOf;
+using namespace testing_support;
 
 namespace {
 

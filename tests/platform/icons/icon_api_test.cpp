@@ -29,13 +29,12 @@ protected:
 // of each large icon and no icon past the last; a handle goes once.
 TEST_F(IconCalls, ExtractIconCountsExtractsAndReleases)
 {
-    const QRgb rgb[] = { 0xFFFF0000, 0xFF00FF00, 0xFF0000FF };
     const std::pair<QString, std::vector<QRgb>> cases[] = {
-        { kRed, { rgb[0] } },
-        { fixture("palette.ico"), { rgb[1] } },
+        { kRed, { 0xFFFF0000 } },
+        { fixture("palette.ico"), { 0xFF00FF00 } },
         // ZEBRA (red), 3 (palette: green), 7 (first language German: blue).
-        { kLibrary, { rgb[0], rgb[1], rgb[2] } },
-        { fixture("library32.dll"), { rgb[0], rgb[1], rgb[2] } },
+        { kLibrary, { 0xFFFF0000, 0xFF00FF00, 0xFF0000FF } },
+        { fixture("library32.dll"), { 0xFFFF0000, 0xFF00FF00, 0xFF0000FF } },
         { fixture("make_real_files.sh"), {} },
         { dir.filePath("missing.dll"), {} },
     };
@@ -51,7 +50,7 @@ TEST_F(IconCalls, ExtractIconCountsExtractsAndReleases)
     // Id 7 as a negative index names icon 2.
     const HICON icon = ExtractIconA(0, kLibrary, UINT(-7));
     EXPECT_EQ(icons::iconHandleImage(icon).size(), QSize(32, 32));
-    EXPECT_EQ(pixelOf(icon, 5, 5), rgb[2]);
+    EXPECT_EQ(pixelOf(icon, 5, 5), 0xFF0000FFu);
     DestroyIcon(icon);
     EXPECT_EQ(ExtractIconA(0, kLibrary, UINT(-99)), 0u);
     // ExtractIconEx counts the icons it gave; a missing icon clears its slot.

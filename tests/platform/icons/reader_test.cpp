@@ -6,7 +6,6 @@
 
 using namespace testing_support;
 using pe_writer::Format;
-using pe_writer::PeWriter;
 
 namespace {
 
@@ -16,7 +15,7 @@ class IconReader : public ::testing::TestWithParam<Format> { };
 // found by id also when the ids are not stored in order or stored twice.
 TEST_P(IconReader, CountsGroupsInStoredOrderAndFindsTheirImages)
 {
-    PeWriter w(GetParam());
+    pe_writer::PeWriter w(GetParam());
     w.addResource(pe_writer::kRtIcon, 20, pe_writer::kEnglish, flatImage(32, 0x200000).data);
     w.addResource(pe_writer::kRtIcon, 10, pe_writer::kEnglish, flatImage(16, 0x100000).data);
     w.addResource(pe_writer::kRtIcon, 11, pe_writer::kEnglish, flatImage(16, 0x110000).data);
