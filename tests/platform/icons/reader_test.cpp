@@ -47,20 +47,19 @@ TEST_P(IconReader, CountsGroupsInStoredOrderAndFindsTheirImages)
 
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, IconReader, ::testing::Values(Format::Pe32, Format::Pe32Plus));
 
+// At 32 pixels; the small size and a group without images: see the calls' and modules' tests.
 TEST(IconChoice, TakesNearestSizeThenNearestDepthThenEarliest)
 {
     auto e = [](int w, int h, int bits) { return icons::ImageEntry { w, h, bits, 0, 0, 0 }; };
-    const std::tuple<const char*, std::vector<icons::ImageEntry>, int, int> cases[] = {
-        { "exact size beats depth", { e(48, 48, 32), e(32, 32, 4) }, 32, 1 },
-        { "equal distance: earliest", { e(16, 16, 32), e(48, 48, 32) }, 32, 0 },
-        { "sum of both distances", { e(32, 8, 32), e(40, 40, 32) }, 32, 1 },
-        { "depth nearest to 32", { e(32, 32, 4), e(32, 32, 8), e(32, 32, 24), e(32, 32, 1) }, 32, 2 },
-        { "same depth: earliest", { e(32, 32, 8), e(32, 32, 32), e(32, 32, 32) }, 32, 1 },
-        { "small size", { e(256, 256, 32), e(32, 32, 32), e(16, 16, 8), e(16, 16, 32) }, 16, 3 },
-        { "no entries", {}, 32, -1 },
+    const std::tuple<const char*, std::vector<icons::ImageEntry>, int> cases[] = {
+        { "exact size beats depth", { e(48, 48, 32), e(32, 32, 4) }, 1 },
+        { "equal distance: earliest", { e(16, 16, 32), e(48, 48, 32) }, 0 },
+        { "sum of both distances", { e(32, 8, 32), e(40, 40, 32) }, 1 },
+        { "depth nearest to 32", { e(32, 32, 4), e(32, 32, 8), e(32, 32, 24), e(32, 32, 1) }, 2 },
+        { "same depth: earliest", { e(32, 32, 8), e(32, 32, 32), e(32, 32, 32) }, 1 },
     };
-    for (const auto& [name, entries, cx, expected] : cases)
-        EXPECT_EQ(icons::chooseImage(entries, cx, cx), expected) << name;
+    for (const auto& [name, entries, expected] : cases)
+        EXPECT_EQ(icons::chooseImage(entries, 32, 32), expected) << name;
 }
 
 // A stored size 0 means 256, a stored depth 0 follows from the colour count;
