@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace testing_support;
+
 namespace {
 
 Outcome iconsCommand(const QStringList& arguments)
@@ -38,21 +40,19 @@ TEST(IconsCommand, CountsExtractsAndDumps)
 // the last image read back (one of 128 pixels fills two stored blocks).
 TEST(IconsCommand, DumpAllNamesEveryImageAsIcoutils)
 {
-    using testing_support::flatImage;
     QTemporaryDir dir;
     pe_writer::PeWriter dll(pe_writer::Format::Pe32);
     const pe_writer::IconImage broken { 16, 16, 32, 0, pe_writer::Bytes(10, 0) };
     dll.addIconGroup(
         u"Main", { flatImage(32, 0xFF0000, 8), broken, flatImage(16, 0xFF) }, pe_writer::kGerman);
-    dll.addIconGroup(7, { { 4, 4, 8, 0, testing_support::pngOf(4, 4, 0x80123456) } });
+    dll.addIconGroup(7, { { 4, 4, 8, 0, pngOf(4, 4, 0x80123456) } });
     dll.addIconGroup(7, { flatImage(48, 0xFF) }, pe_writer::kGerman);
     const std::tuple<QString, int, QStringList, QRgb> cases[] = {
-        { testing_support::writeFile(dir, "lib.dll", dll.build()), 1,
+        { writeFile(dir, "lib.dll", dll.build()), 1,
             { "lib.dll_14_7_1031_1_48x48x32.png", "lib.dll_14_7_1_4x4x32.png",
                 "lib.dll_14_Main_1031_1_32x32x32.png", "lib.dll_14_Main_1031_3_16x16x32.png" },
             0xFF0000FF },
-        { testing_support::writeFile(
-              dir, "Red.Icon.ICO", pe_writer::writeIco({ flatImage(16, 1), flatImage(128, 0x123456) })),
+        { writeFile(dir, "Red.Icon.ICO", pe_writer::writeIco({ flatImage(16, 1), flatImage(128, 0x123456) })),
             0, { "Red.Icon_1_16x16x32.png", "Red.Icon_2_128x128x32.png" }, 0xFF123456 },
     };
     for (const auto& [file, status, names, lastPixel] : cases) {
