@@ -47,12 +47,6 @@ TEST_F(IconCalls, ExtractIconCountsExtractsAndReleases)
             EXPECT_EQ(DestroyIcon(icon) + DestroyIcon(icon), icon ? 1 : 0);
         }
     }
-    // Id 7 as a negative index names icon 2.
-    const HICON icon = ExtractIconA(0, kLibrary, UINT(-7));
-    EXPECT_EQ(icons::iconHandleImage(icon).size(), QSize(32, 32));
-    EXPECT_EQ(pixelOf(icon, 5, 5), 0xFF0000FFu);
-    DestroyIcon(icon);
-    EXPECT_EQ(ExtractIconA(0, kLibrary, UINT(-99)), 0u);
     // ExtractIconEx counts the icons it gave; a missing icon clears its slot.
     HICON large = 0, small = 0;
     EXPECT_EQ(ExtractIconExA(kRed, 0, &large, &small, 1), 1u);

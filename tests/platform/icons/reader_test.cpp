@@ -34,7 +34,7 @@ TEST_P(IconReader, CountsGroupsInStoredOrderAndFindsTheirImages)
     ASSERT_EQ(f.count(), 4);
     const QStringList names = { f.groupName(0), f.groupName(1), f.groupName(2), f.groupName(3) };
     EXPECT_EQ(names, (QStringList { "ZULU", "ALPHA", "9", "2" }));
-    EXPECT_EQ(f.indexOfGroupId(2), 3);
+    EXPECT_EQ(std::pair(f.indexOfGroupId(2), f.indexOfGroupId(99)), std::pair(3, -1));
     EXPECT_EQ(f.groupName(4), "");
     const QRgb expected[] = { 0xFF0000AA, 0xFF0000BB, 0xFF200000, 0xFF000002 };
     for (int i = 0; i < 4; ++i)
