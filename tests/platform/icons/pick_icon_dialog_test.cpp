@@ -67,8 +67,7 @@ TEST(PickIcon, ChoosesFromTheFileGivenTypedOrBrowsed)
     EXPECT_EQ(d.fileEdit()->text(), kLibrary) << "a cancelled chooser changes nothing";
     d.fileEdit()->setText(kRed);
     QTest::mouseClick(d.okButton(), Qt::LeftButton);
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(d.iconList()->count(), 1);
+    EXPECT_EQ(std::pair(d.isVisible(), d.iconList()->count()), std::pair(true, 1));
     QTest::mouseClick(d.okButton(), Qt::LeftButton);
     EXPECT_EQ(std::pair(d.result(), d.file()), std::pair(int(QDialog::Accepted), kRed));
 }
