@@ -1,6 +1,5 @@
 #pragma once
-// Icon images and files for the tests: the one builder of bitmap images,
-// .ico files and icon libraries of any size, fixture paths.
+// Bitmap images, .ico files and icon libraries for the tests; fixture paths.
 #include "tests/support/test_util.h"
 #include "tools/pe_writer.h"
 
@@ -27,27 +26,25 @@ struct Dib {
 
     pe_writer::Bytes bytes() const
     {
-        pe_writer::Bytes out;
-        pe_writer::put32(out, 0, 40);
-        pe_writer::put32(out, 4, std::uint32_t(width));
-        pe_writer::put32(out, 8, std::uint32_t(height * 2));
-        pe_writer::put32(out, 12, 1 | std::uint32_t(bpp) << 16);
-        pe_writer::put32(out, 16, compression);
-        pe_writer::put32(out, 32, clrUsed);
-        out.resize(40);
+        pe_writer::Bytes out(40);
+        const std::uint32_t header[] = { 40, std::uint32_t(width), std::uint32_t(height * 2),
+            1 | std::uint32_t(bpp) << 16, compression, 0, 0, 0, clrUsed };
+        for (std::size_t i = 0; i < std::size(header); ++i)
+            pe_writer::put32(out, 4 * i, header[i]);
         for (const auto* list : { &bitfields, &palette })
             for (std::uint32_t v : *list)
                 pe_writer::put32(out, out.size(), v);
         auto rows = [&](const std::vector<std::uint32_t>& values, int bits) {
             const std::size_t stride = (std::size_t(width) * bits + 31) / 32 * 4;
             for (int y = height - 1; y >= 0; --y) {
-                std::vector<std::uint8_t> row(stride, 0);
+                const std::size_t row = out.size();
+                out.resize(row + stride);
                 for (std::size_t x = 0, bit = 0; x < std::size_t(width); ++x, bit += bits) {
                     const std::uint32_t v = values[std::size_t(y) * width + x];
                     for (int b = 0; b < bits; b += 8)
-                        row[bit / 8 + b / 8] |= std::uint8_t(bits < 8 ? v << (8 - bits - bit % 8) : v >> b);
+                        out[row + bit / 8 + b / 8]
+                            |= std::uint8_t(bits < 8 ? v << (8 - bits - bit % 8) : v >> b);
                 }
-                out.insert(out.end(), row.begin(), row.end());
             }
         };
         rows(pixels, bpp);

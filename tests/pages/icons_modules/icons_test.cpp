@@ -1,6 +1,4 @@
-// The modules Icons and IconDateiDialog over the real icon calls, with the
-// icon-choice dialog replaced by a recorder.
-#include "pages/icons/IconDateiDialog.h"
+// Icons and IconDateiDialog over the real icon calls, the dialog recorded.
 #include "pages/icons/Icons.h"
 #include "platform/icons/icon_api.h"
 #include "platform/icons/pick_icon_dialog.h"
@@ -18,13 +16,9 @@ protected:
     void SetUp() override
     {
         setPickIconDlgHandler([this](HWND, QString& path, UINT capacity, int* index) {
-            ++calls;
-            buffer = path;
-            indexIn = *index;
-            EXPECT_EQ(capacity, 260u);
-            if (!confirm) return 0;
-            path.replace(0, chosenFile.size() + 1, chosenFile + QChar(0));
-            *index = chosenIndex;
+            opened << path + u'|' + QString::number(*index) + u'|' + QString::number(capacity);
+            path.replace(0, kRed.size() + 1, kRed + QChar(0));
+            *index = 0;
             return 1;
         });
     }
@@ -33,13 +27,7 @@ protected:
         setPickIconDlgHandler({});
         EXPECT_EQ(LiveIconHandles(), 0) << "a handle outlived the call";
     }
-    // What the replaced dialog saw, and what it answers.
-    int calls = 0;
-    QString buffer;
-    int indexIn = -1;
-    bool confirm = true;
-    QString chosenFile;
-    int chosenIndex = 0;
+    QStringList opened; // the dialog, replaced, always chooses red.ico's icon 0
 };
 
 QRgb centreOf(const StdPicture& p)
@@ -50,61 +38,38 @@ QRgb centreOf(const StdPicture& p)
 TEST_F(IconModules, ModesGiveLargeSmallOrBothAsPicturesThatOutliveTheHandles)
 {
     using R = IconPictureResult;
-    const struct {
-        int mode;
-        int index;
-        R::Kind kind;
-        QRgb large; // centre of the one picture or of element 1; 0: shows nothing
-        QRgb small; // centre of element 2
-    } cases[] = {
+    // Large: the centre of the one picture or of element 1, small: of element 2; 0: shows nothing.
+    const std::tuple<int, int, R::Kind, QRgb, QRgb> cases[] = {
         { 0, 0, R::One, 0xFFFF0000, 0 },
         { 1, 0, R::One, 0xFFFF00FF, 0 }, // the 16x16 image is magenta
         { 2, 0, R::Pair, 0xFFFF0000, 0xFFFF00FF },
         { 2, 4, R::Pair, 0, 0 }, // no such icon: pictures that show nothing
         { 5, 0, R::Empty, 0, 0 },
-        { -1, 0, R::Empty, 0, 0 },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
+    for (auto [mode, index, kind, large, small] : cases) {
+        SCOPED_TRACE(mode);
         QString file = kRed;
-        int index = c.index;
-        const R r = GetIconPicture(file, index, c.mode, false, nullptr);
-        EXPECT_EQ(r.kind, c.kind);
-        EXPECT_EQ(LiveIconHandles(), 0);
+        const R r = GetIconPicture(file, index, mode, false, nullptr);
+        EXPECT_EQ(r.kind, kind);
         const StdPicture first = r.kind == R::Pair ? r.item(1) : r.picture;
-        EXPECT_EQ(bool(first), c.kind != R::Empty);
-        EXPECT_EQ(bool(r.item(2)), c.kind == R::Pair);
-        EXPECT_EQ(centreOf(first), c.large);
-        EXPECT_EQ(centreOf(r.item(2)), c.small);
+        EXPECT_EQ(bool(first), kind != R::Empty);
+        EXPECT_EQ(bool(r.item(2)), kind == R::Pair);
+        EXPECT_EQ(centreOf(first), large);
+        EXPECT_EQ(centreOf(r.item(2)), small);
     }
-    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(opened.isEmpty());
 }
 
-TEST_F(IconModules, TheDialogChoosesFileAndIndexOrChangesNothing)
+// The dialog opens on the name in a 260-character buffer and writes its
+// choice over the start: the shorter name must not keep the old name's rest.
+// The grid's tests show a choice and a cancel as the page shows them.
+TEST_F(IconModules, TheDialogOpensOnTheNameAndItsChoiceEndsAtTheNul)
 {
-    chosenFile = kLibrary;
-    chosenIndex = 2;
-    QString file = kRed;
-    int index = 0;
-    EXPECT_EQ(centreOf(GetIconPicture(file, index, 2, true, nullptr).large()), 0xFF0000FFu); // group 7: blue
-    EXPECT_EQ(file, kLibrary);
-    EXPECT_EQ(index, 2);
-    EXPECT_EQ(buffer, kRed + QChar(0) + QString(259 - kRed.size(), ' '))
-        << "the name in a 260-character buffer";
-    EXPECT_EQ(indexIn, 0);
-    // Another mode after a confirmed dialog: empty, but the choice is kept; a
-    // shorter name than before must not keep the old name's rest after the NUL.
-    chosenFile = kRed;
-    chosenIndex = 0;
-    EXPECT_TRUE(GetIconPicture(file, index, 7, true, nullptr).isEmpty());
-    EXPECT_EQ(file, kRed);
-    EXPECT_EQ(index, 0);
-    confirm = false;
-    index = 3;
-    EXPECT_TRUE(GetIconPicture(file, index, 2, true, nullptr).isEmpty());
-    EXPECT_EQ(file, kRed);
-    EXPECT_EQ(index, 3);
-    EXPECT_EQ(calls, 3);
+    QString file = kLibrary;
+    int index = 2;
+    EXPECT_EQ(centreOf(GetIconPicture(file, index, 2, true, nullptr).large()), 0xFFFF0000u);
+    EXPECT_EQ(std::pair(file, index), std::pair(kRed, 0));
+    EXPECT_EQ(opened, QStringList({ (kLibrary + QChar(0)).leftJustified(260, u' ') + "|2|260" }));
 }
 
 } // namespace

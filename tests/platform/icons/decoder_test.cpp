@@ -1,13 +1,11 @@
-// Every bit depth and mask rule of the decoder against expected pixels, and
-// the bitmaps and PNG files it must refuse.
+// The decoder against expected pixels, and the images it must refuse.
 #include "platform/icons/icon_decoder.h"
 #include "tests/support/icon_fixtures.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
 
-using testing_support::Dib;
-using testing_support::pngOf;
+using namespace testing_support;
 
 namespace {
 
@@ -109,23 +107,22 @@ TEST(IconDecoder, RefusesBrokenBitmaps)
     }
 }
 
+// The stored size and depth are what `dump --all` names: a header cut short has none.
 TEST(IconDecoder, DecodesPngAndRefusesBrokenOrHugePng)
 {
-    const QImage decoded = decode(pngOf(5, 6, 0x80123456));
+    pe_writer::Bytes png = pngOf(5, 6, 0x80123456);
+    const QImage decoded = decode(png);
     ASSERT_EQ(decoded.size(), QSize(5, 6));
     EXPECT_EQ(decoded.format(), QImage::Format_ARGB32);
     EXPECT_EQ(decoded.pixel(4, 5), 0x80123456u);
-    pe_writer::Bytes broken = pngOf(5, 6, 0x80123456);
-    broken.resize(broken.size() / 2);
-    EXPECT_TRUE(decode(broken).isNull());
-    // A small file of a big image is refused before decoding.
-    EXPECT_TRUE(decode(pngOf(icons::kMaxImageSide + 1, 1, 0)).isNull());
-    // The stored size and depth as `dump --all` names them: a header cut short has none.
     icons::StoredFormat f;
-    const pe_writer::Bytes png = pngOf(5, 6, 0x80123456);
     EXPECT_TRUE(icons::readStoredFormat({ png.data(), png.size() }, f));
     EXPECT_EQ(std::tuple(f.png, f.width, f.height, f.bitsPerPixel), std::tuple(true, 5, 6, 32));
     EXPECT_FALSE(icons::readStoredFormat({ png.data(), 20 }, f));
+    png.resize(png.size() / 2);
+    EXPECT_TRUE(decode(png).isNull());
+    // A small file of a big image is refused before decoding.
+    EXPECT_TRUE(decode(pngOf(icons::kMaxImageSide + 1, 1, 0)).isNull());
 }
 
 } // namespace

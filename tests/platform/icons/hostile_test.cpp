@@ -57,48 +57,44 @@ TEST(HostileIconFiles, GiveNoIcon)
     const std::uint32_t optional = at.peHeader + 24, section = at.sectionTable;
     // The resources are the third data directory, 112 bytes into the PE32+ optional header.
     const std::uint32_t resourceDirectory = optional + 112 + 16;
+    auto p = [&lib](std::size_t off, std::uint32_t v, int width = 4) { return patched(lib, off, v, width); };
     // The same file with a section before the resource section that does not hold them.
-    Bytes twoSections = patched(lib, at.peHeader + 6, 2, 2);
+    Bytes twoSections = p(at.peHeader + 6, 2, 2);
     std::copy_n(lib.begin() + section, 40, twoSections.begin() + section + 40);
     twoSections = patched(twoSections, section + 12, at.resourceRva + 0x2000);
-    const struct {
-        const char* name;
-        Bytes bytes;
-        int count;
-    } cases[] = {
+    // Each: what is damaged, the bytes, and the icons still counted.
+    const std::tuple<const char*, Bytes, int> cases[] = {
         { "text file", { 'h', 'e', 'l', 'l', 'o', '\n' }, 0 },
         { "empty file", {}, 0 },
-        { "no MZ", patched(lib, 0, 0x5A4E, 2), 0 },
-        { "PE header beyond the file", patched(lib, 0x3C, 0xFFFFFFF0u), 0 },
-        { "no PE signature", patched(lib, at.peHeader, 0x00004551), 0 },
-        { "unknown optional header", patched(lib, optional, 0x107, 2), 0 },
-        { "no resource directory entry", patched(lib, resourceDirectory - 20, 2), 0 },
-        { "no resources, a section at 0", patched(patched(lib, resourceDirectory, 0), section + 12, 0), 0 },
-        { "no sections", patched(lib, at.peHeader + 6, 0, 2), 0 },
-        { "resources outside every section", patched(lib, resourceDirectory, 0x7FFF0000u), 0 },
-        { "65535 sections", patched(lib, at.peHeader + 6, 0xFFFF, 2), 0 },
-        { "section starts after the resources", patched(lib, section + 12, at.resourceRva + 1), 0 },
-        { "section data beyond the file", patched(lib, section + 20, 0xFFFFFF00u), 0 },
-        { "section holds only the root directory", patched(lib, section + 16, 16), 1 },
-        { "section ends inside the root directory", patched(lib, section + 16, 15), 0 },
-        { "65535 types claimed", patched(lib, at.resources + 14, 0xFFFF, 2), 0 },
-        { "65535 groups claimed", patched(lib, groups + 14, 0xFFFF, 2), 0 },
-        { "group type is no directory", patched(lib, groupType + 4, get32(lib, groupType + 4) & 0x7FFFFFFF),
-            0 },
-        { "group type is named", patched(lib, groupType, 0x80000000u | kRtGroupIcon), 0 },
-        { "name entry loops back to the root", patched(lib, groups + 20, 0x80000000u), 1 },
-        { "name entry is no directory", patched(lib, groups + 20, get32(lib, groups + 20) & 0x7FFFFFFF), 1 },
-        { "language directory is empty", patched(lib, languages(kRtGroupIcon) + 14, 0, 2), 1 },
-        { "language entry nests a directory",
-            patched(lib, languageEntry, get32(lib, languageEntry) | 1u << 31), 1 },
-        { "group data beyond the file", patched(lib, dataEntry(kRtGroupIcon) + 4, 0x7FFFFFFF), 1 },
-        { "group claims 65535 images", patched(lib, groupData + 4, 0xFFFF, 2), 1 },
-        { "65535 images claimed", patched(lib, images + 14, 0xFFFF, 2), 1 },
-        { "image data beyond the file", patched(lib, dataEntry(kRtIcon), 0xFFFFFF00u), 1 },
+        { "no MZ", p(0, 0x5A4E, 2), 0 },
+        { "PE header beyond the file", p(0x3C, 0xFFFFFFF0u), 0 },
+        { "no PE signature", p(at.peHeader, 0x00004551), 0 },
+        { "unknown optional header", p(optional, 0x107, 2), 0 },
+        { "no resource directory entry", p(resourceDirectory - 20, 2), 0 },
+        { "no resources, a section at 0", patched(p(resourceDirectory, 0), section + 12, 0), 0 },
+        { "no sections", p(at.peHeader + 6, 0, 2), 0 },
+        { "resources outside every section", p(resourceDirectory, 0x7FFF0000u), 0 },
+        { "65535 sections", p(at.peHeader + 6, 0xFFFF, 2), 0 },
+        { "section starts after the resources", p(section + 12, at.resourceRva + 1), 0 },
+        { "section data beyond the file", p(section + 20, 0xFFFFFF00u), 0 },
+        { "section holds only the root directory", p(section + 16, 16), 1 },
+        { "section ends inside the root directory", p(section + 16, 15), 0 },
+        { "65535 types claimed", p(at.resources + 14, 0xFFFF, 2), 0 },
+        { "65535 groups claimed", p(groups + 14, 0xFFFF, 2), 0 },
+        { "group type is no directory", p(groupType + 4, get32(lib, groupType + 4) & 0x7FFFFFFF), 0 },
+        { "group type is named", p(groupType, 0x80000000u | kRtGroupIcon), 0 },
+        { "name entry loops back to the root", p(groups + 20, 0x80000000u), 1 },
+        { "name entry is no directory", p(groups + 20, get32(lib, groups + 20) & 0x7FFFFFFF), 1 },
+        { "language directory is empty", p(languages(kRtGroupIcon) + 14, 0, 2), 1 },
+        { "language entry nests a directory", p(languageEntry, get32(lib, languageEntry) | 1u << 31), 1 },
+        { "group data beyond the file", p(dataEntry(kRtGroupIcon) + 4, 0x7FFFFFFF), 1 },
+        { "group claims 65535 images", p(groupData + 4, 0xFFFF, 2), 1 },
+        { "65535 images claimed", p(images + 14, 0xFFFF, 2), 1 },
+        { "image data beyond the file", p(dataEntry(kRtIcon), 0xFFFFFF00u), 1 },
         { "group names a missing image", withoutImage(99, kRtIcon), 1 },
         { "no RT_ICON type at all", withoutImage(1, 0), 1 },
         { "the image among bitmaps, no RT_ICON type", withoutImage(1, 2), 1 },
-        { "the group type left out of the count", patched(lib, at.resources + 14, 1, 2), 0 },
+        { "the group type left out of the count", p(at.resources + 14, 1, 2), 0 },
         { "cursor file", patched(ico, 2, 2, 2), 0 },
         { "ico reserved word set", patched(ico, 0, 1, 2), 0 },
         { "ico without images", patched(ico, 4, 0, 2), 0 },
@@ -110,10 +106,10 @@ TEST(HostileIconFiles, GiveNoIcon)
     // The undamaged files load, so that the cases fail for their damage.
     for (const Bytes& good : { lib, ico, withoutImage(1, kRtIcon), twoSections })
         ASSERT_TRUE(loads(dir, good));
-    for (const auto& c : cases) {
+    for (const auto& [name, bytes, counted] : cases) {
         int count = -1;
-        EXPECT_FALSE(loads(dir, c.bytes, &count)) << c.name;
-        EXPECT_EQ(count, c.count) << c.name;
+        EXPECT_FALSE(loads(dir, bytes, &count)) << name;
+        EXPECT_EQ(count, counted) << name;
     }
 }
 

@@ -1,5 +1,4 @@
-// The icon calls as the wizard uses them: counts, handles, drawing, and the
-// picture objects made from handles.
+// The icon calls as the wizard uses them, on files made by real tools.
 #include "platform/icons/icon_api.h"
 #include "platform/icons/ole_picture.h"
 #include "tests/support/icon_fixtures.h"
@@ -22,94 +21,76 @@ QRgb pixelOf(HICON icon, int x, int y)
 
 class IconCalls : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(LiveIconHandles(), 0); }
     void TearDown() override { EXPECT_EQ(LiveIconHandles(), 0) << "a test left a handle behind"; }
     QTemporaryDir dir;
 };
 
-// Index 2 and id 7 (a negative index) name the same, blue icon; a handle goes once.
+// Files made by real tools (make_real_files.sh): the count, then the centre
+// of each large icon and no icon past the last; a handle goes once.
 TEST_F(IconCalls, ExtractIconCountsExtractsAndReleases)
 {
-    const QString text = writeFile(dir, "notes.dll", { 'n', 'o', '\n' });
-    for (const auto& [file, count] :
-        { std::pair { kLibrary, 3u }, { kRed, 1u }, { text, 0u }, { dir.filePath("missing.dll"), 0u } })
-        EXPECT_EQ(ExtractIconA(0, file, kCount), count) << file.toStdString();
-    for (UINT index : { 2u, UINT(-7) }) {
-        const HICON icon = ExtractIconA(0, kLibrary, index);
-        EXPECT_EQ(icons::iconHandleImage(icon).size(), QSize(32, 32));
-        EXPECT_EQ(pixelOf(icon, 5, 5), 0xFF0000FFu);
-        EXPECT_EQ(DestroyIcon(icon) + DestroyIcon(icon), 1);
+    const std::pair<QString, std::vector<QRgb>> cases[] = {
+        { kRed, { 0xFFFF0000 } },
+        { fixture("palette.ico"), { 0xFF00FF00 } },
+        // ZEBRA (red), 3 (palette: green), 7 (first language German: blue).
+        { kLibrary, { 0xFFFF0000, 0xFF00FF00, 0xFF0000FF } },
+        { fixture("library32.dll"), { 0xFFFF0000, 0xFF00FF00, 0xFF0000FF } },
+        { fixture("make_real_files.sh"), {} },
+        { dir.filePath("missing.dll"), {} },
+    };
+    for (const auto& [file, large] : cases) {
+        SCOPED_TRACE(file.toStdString());
+        EXPECT_EQ(ExtractIconA(0, file, kCount), large.size());
+        for (std::size_t i = 0; i <= large.size(); ++i) {
+            const HICON icon = ExtractIconA(0, file, UINT(i));
+            EXPECT_EQ(pixelOf(icon, 16, 16), i < large.size() ? large[i] : 0u) << "icon " << i;
+            EXPECT_EQ(DestroyIcon(icon) + DestroyIcon(icon), icon ? 1 : 0);
+        }
     }
-    EXPECT_EQ(
-        ExtractIconA(0, kLibrary, 3) + ExtractIconA(0, kLibrary, UINT(-99)) + ExtractIconA(0, text, 0), 0u);
+    // ExtractIconEx counts the icons it gave; a missing icon clears its slot.
+    HICON large = 0, small = 0;
+    EXPECT_EQ(ExtractIconExA(kRed, 0, &large, &small, 1), 1u);
+    EXPECT_EQ(DestroyIcon(large) + DestroyIcon(small), 2);
+    EXPECT_EQ(ExtractIconExA(kLibrary, 5, &large, nullptr, 1), 0u);
+    EXPECT_EQ(large, 0u);
 }
 
 // Rewritten in place, then replaced by another file, with no event in between.
 TEST_F(IconCalls, AFileChangedBetweenCallsIsReadAgain)
 {
-    pe_writer::PeWriter two;
-    two.addIconGroup(1, { flatImage(32, 0x111111) });
-    two.addIconGroup(2, { flatImage(32, 0x222222) });
-    const QString path = writeFile(dir, "changing.dll", two.build());
+    const QString path = dir.filePath("changing.dll"), other = dir.filePath("other.dll");
+    testutil::writeBytes(path, makeIconLibrary(2));
     EXPECT_EQ(ExtractIconA(0, path, kCount), 2u);
     writeFile(dir, "changing.dll", pe_writer::writeIco({ flatImage(16, 0x333333) }));
     EXPECT_EQ(ExtractIconA(0, path, kCount), 1u);
-    ASSERT_TRUE(QFile::remove(path) && QFile::rename(writeFile(dir, "other.dll", two.build()), path));
-    EXPECT_EQ(ExtractIconA(0, path, kCount), 2u);
+    testutil::writeBytes(other, makeIconLibrary(3));
+    ASSERT_TRUE(QFile::remove(path) && QFile::rename(other, path));
+    EXPECT_EQ(ExtractIconA(0, path, kCount), 3u);
 }
 
-// The 32x32 image for the large slot, the 16x16 one (magenta) for the small; no icon, no handle.
-TEST_F(IconCalls, ExtractIconExFillsTheSlotsAskedFor)
+// An icon is drawn over what is there, so red.ico's half-transparent corner
+// blends with the white. The grid's tests show drawing and repainting as such.
+TEST_F(IconCalls, DrawIconBlendsWithWhatIsThere)
 {
-    HICON large = 1, small = 1;
-    EXPECT_EQ(ExtractIconExA(kRed, 0, &large, &small, 1), 1u);
-    EXPECT_EQ(pixelOf(large, 31, 16), 0xFFFF0000u);
-    EXPECT_EQ(pixelOf(small, 8, 8), 0xFFFF00FFu);
-    EXPECT_EQ(icons::iconHandleImage(small).size(), QSize(16, 16));
-    DestroyIcon(large);
-    DestroyIcon(small);
-    EXPECT_EQ(ExtractIconExA(kLibrary, 1, &large, nullptr, 1), 1u);
-    EXPECT_EQ(pixelOf(large, 5, 5), 0xFF00FF00u);
-    DestroyIcon(large);
-    EXPECT_EQ(ExtractIconExA(kLibrary, 5, &large, nullptr, 1), 0u);
-    EXPECT_EQ(large, 0u);
-}
-
-TEST_F(IconCalls, DrawIconBlendsAtTheLargeSizeAndAsksForARepaint)
-{
-    DrawingSurface surface { QImage(34, 34, QImage::Format_ARGB32_Premultiplied), {} };
-    int repaints = 0;
-    surface.changed = [&] { ++repaints; };
-    HICON red = 0, small = 0;
-    ExtractIconExA(kRed, 0, &red, &small, 1);
-    for (const HICON icon : { HICON(0), red, small }) {
-        surface.image.fill(Qt::white);
-        EXPECT_EQ(DrawIcon(&surface, 1, 1, icon), icon ? 1 : 0);
-        EXPECT_EQ(surface.image.pixel(32, 32), icon == red ? 0xFFFF0000u : icon ? 0xFFFF00FFu : 0xFFFFFFFFu);
-        EXPECT_EQ(surface.image.pixel(0, 0) & surface.image.pixel(33, 33), 0xFFFFFFFFu) << "outside the icon";
-    }
-    EXPECT_EQ(repaints, 2);
+    DrawingSurface surface { QImage(32, 32, QImage::Format_ARGB32_Premultiplied), {} };
     surface.image.fill(Qt::white);
-    DrawIcon(&surface, 1, 1, red);
-    EXPECT_EQ(qRed(surface.image.pixel(1, 1)), 255) << "the half-transparent corner blends with the white";
-    EXPECT_NEAR(qGreen(surface.image.pixel(1, 1)), 127, 2);
+    const HICON red = ExtractIconA(0, kRed, 0);
+    EXPECT_EQ(DrawIcon(&surface, 0, 0, red), 1);
     DestroyIcon(red);
-    DestroyIcon(small);
+    EXPECT_EQ(surface.image.pixel(16, 16), 0xFFFF0000u);
+    EXPECT_EQ(qRed(surface.image.pixel(0, 0)), 255);
+    EXPECT_NEAR(qGreen(surface.image.pixel(0, 0)), 127, 2);
 }
 
-TEST_F(IconCalls, PictureKeepsItsOwnImageAndOwnsTheHandleOnlyWhenAsked)
+// A picture made without ownership keeps its own image (the modules' tests
+// show it); one that owns its handle releases it with itself.
+TEST_F(IconCalls, PictureOwnsTheHandleOnlyWhenAsked)
 {
     IID iid {}, other {};
-    ASSERT_EQ(IIDFromString(u"{7bf80981-BF32-101a-8BBB-00AA00300CAB}", &iid), S_OK);
-    EXPECT_EQ(iid, (IID { 0x7BF80981u, 0xBF32, 0x101A, { 0x8B, 0xBB, 0x00, 0xAA, 0x00, 0x30, 0x0C, 0xAB } }));
+    ASSERT_EQ(IIDFromString(u"{7bf80981-BF32-101a-8BBB-00AA00300CAB}", &iid), S_OK); // any case
     EXPECT_EQ(IIDFromString(u"{7BF8098G-BF32-101A-8BBB-00AA00300CAB}", &other), CO_E_IIDSTRING);
     PICTDESC desc { sizeof(PICTDESC), PICTYPE_ICON, std::uint32_t(ExtractIconA(0, kRed, 0)), { 0, 0 } };
-    StdPicture picture, owned;
-    ASSERT_EQ(OleCreatePictureIndirect(&desc, iid, 0, &picture), S_OK);
-    DestroyIcon(desc.hicon);
-    EXPECT_EQ(picture->image.size(), QSize(32, 32));
-    EXPECT_EQ(picture->image.pixel(16, 16), 0xFFFF0000u);
-    desc.hicon = std::uint32_t(ExtractIconA(0, kRed, 0));
+    StdPicture owned, picture;
     ASSERT_EQ(OleCreatePictureIndirect(&desc, iid, 1, &owned), S_OK);
     EXPECT_EQ(LiveIconHandles(), 1);
     owned.reset(); // the owned handle goes with the picture

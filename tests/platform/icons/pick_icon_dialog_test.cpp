@@ -35,12 +35,10 @@ TEST(PickIcon, ChoosesFromTheFileGivenTypedOrBrowsed)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     EXPECT_EQ(QStringList({ d.windowTitle(), d.browseButton()->text(), d.cancelButton()->text() }),
         QStringList({ "Anderes Symbol", "Durchsuchen...", "Abbrechen" }));
-    EXPECT_EQ(d.iconList()->count(), 3);
-    EXPECT_EQ(d.index(), 2);
+    EXPECT_EQ(std::pair(d.iconList()->count(), d.index()), std::pair(3, 2));
     clickItem(d, 1);
     QTest::mouseClick(d.okButton(), Qt::LeftButton);
     EXPECT_EQ(std::pair(d.result(), d.index()), std::pair(int(QDialog::Accepted), 1));
-    EXPECT_FALSE(d.isVisible());
     d.show();
     clickItem(d, 0, true);
     EXPECT_EQ(std::pair(d.result(), d.index()), std::pair(int(QDialog::Accepted), 0));
@@ -49,7 +47,7 @@ TEST(PickIcon, ChoosesFromTheFileGivenTypedOrBrowsed)
     EXPECT_EQ(d.result(), QDialog::Rejected);
     d.show();
     // A file without icons: nothing to choose, so OK is off and Return in the list does nothing.
-    d.fileEdit()->setText(QStringLiteral(QM_TEST_DATA "/icons/make_real_files.sh"));
+    d.fileEdit()->setText(fixture("make_real_files.sh"));
     QTest::keyClick(d.fileEdit(), Qt::Key_Return);
     EXPECT_EQ(std::pair(d.iconList()->count(), d.index()), std::pair(0, -1));
     EXPECT_FALSE(d.okButton()->isEnabled());
@@ -69,8 +67,7 @@ TEST(PickIcon, ChoosesFromTheFileGivenTypedOrBrowsed)
     EXPECT_EQ(d.fileEdit()->text(), kLibrary) << "a cancelled chooser changes nothing";
     d.fileEdit()->setText(kRed);
     QTest::mouseClick(d.okButton(), Qt::LeftButton);
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(d.iconList()->count(), 1);
+    EXPECT_EQ(std::pair(d.isVisible(), d.iconList()->count()), std::pair(true, 1));
     QTest::mouseClick(d.okButton(), Qt::LeftButton);
     EXPECT_EQ(std::pair(d.result(), d.file()), std::pair(int(QDialog::Accepted), kRed));
 }
@@ -80,31 +77,28 @@ TEST(PickIcon, ChoosesFromTheFileGivenTypedOrBrowsed)
 TEST(PickIconDlgCall, WritesTheChoiceOverTheBufferStartOrChangesNothing)
 {
     QString opened;
-    const auto runner = [&](int row, bool ok) {
-        return [=, &opened](PickIconDialog& d) {
-            opened = d.fileEdit()->text() + u'|' + QString::number(d.index());
-            d.setFile(kLibrary);
-            d.show();
-            d.iconList()->setCurrentRow(row);
-            QTest::mouseClick(ok ? d.okButton() : d.cancelButton(), Qt::LeftButton);
-            return d.result();
-        };
-    };
-    int index = 1;
-    setPickIconDialogRunner(runner(2, true));
-    const QString blanks(300 - kLibrary.size() - 1, QLatin1Char(' '));
-    QString buffer = kLibrary + QChar(0) + blanks;
+    int row = 2, index = 1;
+    bool ok = true;
+    setPickIconDialogRunner([&](PickIconDialog& d) {
+        opened = d.fileEdit()->text() + u'|' + QString::number(d.index());
+        d.setFile(kLibrary);
+        d.show();
+        d.iconList()->setCurrentRow(row);
+        QTest::mouseClick(ok ? d.okButton() : d.cancelButton(), Qt::LeftButton);
+        return d.result();
+    });
+    const QString full = (kLibrary + QChar(0)).leftJustified(300, u' ');
+    QString buffer = full;
     EXPECT_NE(PickIconDlg(nullptr, buffer, 300, &index), 0);
-    EXPECT_EQ(opened, kLibrary + "|1");
-    EXPECT_EQ(index, 2);
-    EXPECT_EQ(buffer, kLibrary + QChar(0) + blanks);
+    EXPECT_EQ(std::pair(opened, index), std::pair(kLibrary + "|1", 2));
+    EXPECT_EQ(buffer, full);
     QString small = QStringLiteral("x.ico") + QChar(0) + QStringLiteral("    ");
     EXPECT_NE(PickIconDlg(nullptr, small, 10, &index), 0);
     EXPECT_EQ(small, kLibrary.left(9) + QChar(0));
-    setPickIconDialogRunner(runner(1, false));
+    row = 1;
+    ok = false;
     EXPECT_EQ(PickIconDlg(nullptr, small, 10, &index), 0);
-    EXPECT_EQ(small, kLibrary.left(9) + QChar(0));
-    EXPECT_EQ(index, 2);
+    EXPECT_EQ(std::pair(small, index), std::pair(kLibrary.left(9) + QChar(0), 2));
     setPickIconDialogRunner({});
 }
 
