@@ -1,41 +1,29 @@
 // Writes the seed inputs of the icon fuzz target into the folder given:
 // .ico files with one image of each bit depth and kind, and PE32 and PE32+
 // libraries that hold them in named and numbered groups and two languages.
-#include "tests/support/icon_fixtures.h"
+#include "tools/icon_images.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QImage>
 
 #include <cstdio>
 
 namespace {
 
-pe_writer::IconImage image(const testing_support::Dib& dib)
-{
-    pe_writer::IconImage im;
-    im.width = dib.width;
-    im.height = dib.height;
-    im.bitCount = dib.bpp;
-    im.data = dib.bytes();
-    return im;
-}
-
 std::vector<pe_writer::IconImage> allKinds()
 {
     std::vector<pe_writer::IconImage> out;
     for (int bpp : { 1, 4, 8 }) {
-        testing_support::Dib d { 8, 8, bpp };
+        pe_writer::Dib d { 8, 8, bpp };
         for (std::uint32_t i = 0; i < (1u << bpp); ++i)
             d.palette.push_back(i * 0x010203u);
         for (int i = 0; i < 64; ++i)
             d.pixels.push_back(std::uint32_t(i) % (1u << bpp));
         d.mask.assign(64, 0);
         d.mask[3] = 1;
-        out.push_back(image(d));
+        out.push_back(d.image());
     }
     for (auto [bpp, compression] : { std::pair { 16, 0 }, { 16, 3 }, { 24, 0 }, { 32, 0 }, { 32, 3 } }) {
-        testing_support::Dib d { 8, 8, bpp, std::uint32_t(compression) };
+        pe_writer::Dib d { 8, 8, bpp, std::uint32_t(compression) };
         if (compression == 3)
             d.bitfields = bpp == 16 ? std::vector<std::uint32_t> { 0xF800, 0x07E0, 0x001F }
                                     : std::vector<std::uint32_t> { 0xFF0000, 0xFF00, 0xFF };
@@ -43,18 +31,9 @@ std::vector<pe_writer::IconImage> allKinds()
             d.pixels.push_back(std::uint32_t(i) * 0x01030507u);
             d.mask.push_back(i % 2);
         }
-        out.push_back(image(d));
+        out.push_back(d.image());
     }
-    QImage png(8, 8, QImage::Format_ARGB32);
-    png.fill(0x80402010);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    png.save(&buffer, "PNG");
-    pe_writer::IconImage im;
-    im.width = im.height = 8;
-    im.data.assign(bytes.begin(), bytes.end());
-    out.push_back(im);
+    out.push_back({ 8, 8, 32, 0, pe_writer::pngOf(8, 8, 0x80402010) });
     return out;
 }
 
