@@ -131,32 +131,6 @@ protected:
         ASSERT_EQ(ended, 1) << "the finish ends the program";
     }
 
-    // What customise() left in folder: the keys and the icon copy (unless
-    // folder is empty) and the four bits of the folder and both files as
-    // fourBitsOf reads them (nullopt: no such file), by path below folder.
-    using BitReader = std::function<std::optional<DWORD>(const QString&)>;
-    void expectFinalState(const QString& folder, const FinalState& row, const BitReader& fourBitsOf) const
-    {
-        const bool hasIni = row.settingsBits != INVALID_FILE_ATTRIBUTES, hasIcon = *row.iconFile;
-        const bool copied = hasIcon && (row.copyIt || copiedAnyway);
-        const QString ref = !hasIcon ? "" : copied ? "Desktop.ico" : iconPrefix + row.iconFile;
-        const QString index = hasIcon ? QString::number(row.cell) : "";
-        if (!folder.isEmpty()) {
-            const QString ini = folder + "/Desktop.ini";
-            EXPECT_EQ(QFileInfo::exists(ini), hasIni);
-            const QStringList keys = { IniRead(ini, kShellClassInfo, "Infotip"),
-                IniRead(ini, kShellClassInfo, "IconFile"), IniRead(ini, kShellClassInfo, "IconIndex"),
-                IniRead(ini, kShellClassInfo, "IconResource") };
-            EXPECT_EQ(keys, QStringList({ row.tooltip, ref, index, hasIcon ? ref + ',' + index : "" }));
-            EXPECT_EQ(testutil::readBytes(folder + "/Desktop.ico"),
-                copied ? testutil::readBytes(icons + '/' + row.iconFile) : "<missing>");
-        }
-        if (!fourBitsOf) return;
-        EXPECT_EQ(fourBitsOf(""), row.folderBits);
-        EXPECT_EQ(fourBitsOf("Desktop.ini"), hasIni ? std::optional(row.settingsBits) : std::nullopt);
-        EXPECT_EQ(fourBitsOf("Desktop.ico"), copied ? std::optional<DWORD>(34) : std::nullopt);
-    }
-
     // Customises a new folder "Ordner i" under parent for each final state.
     void customiseAll(const QString& parent, const std::function<void(const QString&)>& prepare = {})
     {
@@ -169,18 +143,35 @@ protected:
         }
     }
 
-    // What customiseAll left below parent (keys unchecked when parent is
-    // empty), with the bits as the file system's own tool reads them, by
-    // path below parent.
-    void expectFinalStates(const QString& parent, const BitReader& fourBitsOf = {})
+    // What customiseAll left below parent: the keys and the icon copy (unless
+    // parent is empty), and the four bits of each folder and its two files as
+    // fourBitsOf reads them by path below parent (nullopt: no such file).
+    using BitReader = std::function<std::optional<DWORD>(const QString&)>;
+    void expectFinalStates(const QString& parent, const BitReader& fourBitsOf = {}) const
     {
         for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
-            SCOPED_TRACE(kFinalStates[i].what);
-            const QString folder = QString("Ordner %1").arg(i);
-            BitReader below;
-            if (fourBitsOf)
-                below = [&](const QString& p) { return fourBitsOf(p.isEmpty() ? folder : folder + '/' + p); };
-            expectFinalState(parent.isEmpty() ? QString() : parent + '/' + folder, kFinalStates[i], below);
+            const FinalState& row = kFinalStates[i];
+            SCOPED_TRACE(row.what);
+            const QString name = QString("Ordner %1").arg(i), folder = parent + '/' + name;
+            const bool hasIni = row.settingsBits != INVALID_FILE_ATTRIBUTES, hasIcon = *row.iconFile;
+            const bool copied = hasIcon && (row.copyIt || copiedAnyway);
+            const QString ref = !hasIcon ? "" : copied ? "Desktop.ico" : iconPrefix + row.iconFile;
+            const QString index = hasIcon ? QString::number(row.cell) : "";
+            if (!parent.isEmpty()) {
+                const QString ini = folder + "/Desktop.ini";
+                EXPECT_EQ(QFileInfo::exists(ini), hasIni);
+                const QStringList keys = { IniRead(ini, kShellClassInfo, "Infotip"),
+                    IniRead(ini, kShellClassInfo, "IconFile"), IniRead(ini, kShellClassInfo, "IconIndex"),
+                    IniRead(ini, kShellClassInfo, "IconResource") };
+                EXPECT_EQ(keys, QStringList({ row.tooltip, ref, index, hasIcon ? ref + ',' + index : "" }));
+                EXPECT_EQ(testutil::readBytes(folder + "/Desktop.ico"),
+                    copied ? testutil::readBytes(icons + '/' + row.iconFile) : "<missing>");
+            }
+            if (!fourBitsOf) continue;
+            EXPECT_EQ(fourBitsOf(name), row.folderBits);
+            EXPECT_EQ(
+                fourBitsOf(name + "/Desktop.ini"), hasIni ? std::optional(row.settingsBits) : std::nullopt);
+            EXPECT_EQ(fourBitsOf(name + "/Desktop.ico"), copied ? std::optional<DWORD>(34) : std::nullopt);
         }
     }
 
