@@ -12,11 +12,11 @@ TEST_F(BadInput, FolderOfTenThousandFiles)
         ASSERT_TRUE(QFile(many + u"/f%1.ico"_s.arg(i, 5, 10, QLatin1Char('0'))).open(QIODevice::WriteOnly));
     put(many + u"/f00042.dll"_s, 2);
     openIconPage(icons);
-    type(many);
+    enterFolder(many);
     ASSERT_EQ(w->IconFiles->listCount(), 10001);
     EXPECT_PAGE("Viele | f00000.ico | Viele | 0 | 0 | ") << "an empty file has no icons";
     // A typed path is searched entry by entry up to the match.
-    type(many + u"/f00042.dll"_s);
+    enterFolder(many + u"/f00042.dll"_s);
     EXPECT_PAGE("Viele | f00042.dll | Viele | 2 | 0 | 0");
 }
 
@@ -80,7 +80,7 @@ TEST_F(BadInput, NamesWithBlanksUmlautsQuotesAndColons)
     openIconPage(icons);
     for (const char* name : names) {
         SCOPED_TRACE(name);
-        type(odd + u'/' + QString::fromUtf8(name));
+        enterFolder(odd + u'/' + QString::fromUtf8(name));
         EXPECT_PAGE(u"Für \"Sie\": Symbole | "_s + QString::fromUtf8(name)
             + u" | Für \"Sie\": Symbole | 3 | 0 | 0"_s);
     }

@@ -47,7 +47,7 @@ TEST_F(FolderBox, EnterOnFoldersFilePathsQuotesAndMissingPaths)
         if (*c.before) clickFile(QString::fromLatin1(c.before));
         folderDialogs = 0;
         chosenFolder = c.chosen;
-        type(c.typed);
+        enterFolder(c.typed);
         EXPECT_PAGE(c.page);
         EXPECT_EQ(focused(), c.focusInBox ? static_cast<QWidget*>(w->Text2) : w->IconFiles);
         EXPECT_EQ(folderDialogs, c.dialogs);

@@ -71,22 +71,6 @@ protected:
         EXPECT_EQ(LiveIconHandles(), 0) << "after clicking " << name.toStdString();
     }
 
-    // Types over what the folder box held, then the key.
-    void type(const QString& text, Qt::Key end = Qt::Key_Return)
-    {
-        w->Text2->setFocus();
-        w->Text2->lineEdit()->selectAll();
-        QTest::keyClick(w->Text2, Qt::Key_Delete);
-        for (const QChar c : text) {
-            // QTest has keys for ASCII only; others arrive as their text.
-            if (c.unicode() < 128)
-                QTest::keyClick(w->Text2, char(c.unicode()));
-            else
-                QTest::sendKeyEvent(QTest::Click, w->Text2, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        }
-        QTest::keyClick(w->Text2, end);
-    }
-
     // List folder | list file | box text | icon count | chosen icon | marked cells.
     QString page(const QString& like) const
     {
