@@ -1,38 +1,30 @@
 // Start-up against a fresh and an existing store.
-#include "platform/app.h"
 #include "store/Registry.h"
-#include "store/folder_settings.h"
-#include "tests/support/test_util.h"
-#include "wizard/root.h"
+#include "tests/wizard/wizard_fixture.h"
 
 #include <QFileInfo>
 
 namespace {
 
-class Startup : public ::testing::Test {
+class Startup : public WizardTest {
 protected:
-    void TearDown() override { App::setArguments({}); }
     QByteArray hive(const char* root) const
     {
-        return testutil::readBytes(hives.filePath(QString(root) + ".reg"));
+        return testutil::readBytes(tmp.filePath("registry/") + root + ".reg");
     }
-
-    QTemporaryDir hives;
-    const testutil::EnvGuard registry { "QUILLMARK_REGISTRY_DIR", hives.path() };
 };
 
 // The introduction page, the target folder, and the keys and values written
 // into fresh hives, byte for byte.
 TEST_F(Startup, FreshStoreGetsEveryKeyAndValue)
 {
-    App::setArguments({ "/srv/Mein Ordner" });
-    root w;
-    w.create();
-    EXPECT_TRUE(w.PSet1->visible() && !w.PSet2->visible() && !w.PSet3->visible());
-    EXPECT_FALSE(w.CZurück->isEnabled());
-    EXPECT_EQ(w.Verzeichnis->caption(), "/srv/Mein Ordner");
-    EXPECT_EQ(w.Text2->text(), ResourcePath("icons")) << "no Folder value stored yet";
-    EXPECT_TRUE(QFileInfo::exists(w.Text2->text() + "/ordner.dll")) << "the bundled icons";
+    target = "/srv/Mein Ordner";
+    start();
+    EXPECT_TRUE(w->PSet1->visible() && !w->PSet2->visible() && !w->PSet3->visible());
+    EXPECT_FALSE(w->CZurück->isEnabled());
+    EXPECT_EQ(w->Verzeichnis->caption(), "/srv/Mein Ordner");
+    EXPECT_EQ(w->Text2->text(), ResourcePath("icons")) << "no Folder value stored yet";
+    EXPECT_TRUE(QFileInfo::exists(w->Text2->text() + "/ordner.dll")) << "the bundled icons";
     const QByteArray dir = App::path().toLower().toUtf8(), exe = App::exeName().toLower().toUtf8();
     EXPECT_EQ(hive("HKEY_CURRENT_USER").toStdString(),
         ("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\Morvane]\n;class=1\n\n"
@@ -55,9 +47,8 @@ TEST_F(Startup, StoredFolderFillsTheFolderBoxAsText)
         { std::pair<RegValue, QString> { QString("\"/icons/S\""), "\"/icons/S\"" }, { QString(), "" },
             { -7, "-7" } }) {
         ASSERT_TRUE(RegValueWrite(HKEY_CURRENT_USER, kRegSetFolders, "Folder", stored));
-        root w;
-        w.create();
-        EXPECT_EQ(w.Text2->text(), expected);
+        start();
+        EXPECT_EQ(w->Text2->text(), expected);
     }
 }
 
@@ -73,9 +64,9 @@ TEST_F(Startup, VerbIsRewrittenOnEveryStartAndArgumentsArriveUnchanged)
     };
     for (const auto& [arguments, folder] : cases) {
         App::setArguments(arguments);
-        root w;
-        w.create();
-        EXPECT_EQ(w.Verzeichnis->caption(), folder);
+        root started;
+        started.create();
+        EXPECT_EQ(started.Verzeichnis->caption(), folder);
         EXPECT_FALSE(hive("HKEY_LOCAL_MACHINE").contains("place.exe"));
     }
 }
