@@ -127,20 +127,28 @@ TEST(Toolkit, TextBoxLineBreaksAndKeyHandler)
     EXPECT_EQ(ui::TextBox::toHeld(QStringLiteral("x\r\ny"), 2), 3);
 }
 
-// Focus changes run the handlers; a control in a disabled or hidden container takes no focus.
-TEST(Toolkit, FocusRunsItsHandlersOnlyWhereTheControlIsReachable)
+// Escape presses the Cancel button only while it listens, else the focused control's key handler
+// sees it; focus changes run the handlers; a control in a disabled or hidden container takes no focus.
+TEST(Toolkit, EscapeAndFocusReachOnlyWhereTheyShould)
 {
     Window w;
     auto* page = new ui::PictureBox(QStringLiteral("page"), &w);
     page->setTwips(0, 0, 6000, 4000);
     auto* box = new ui::ComboBox(QStringLiteral("box"), page);
-    auto* button = new ui::CommandButton(QStringLiteral("button"), &w);
+    auto* cancel = new ui::CommandButton(QStringLiteral("cancel"), &w);
+    w.setCancelButton(cancel);
     QStringList events;
+    cancel->Click = [&] { events << "cancel"; };
+    box->KeyPress = [&](int& key) { events << QString::number(key); };
     box->GotFocus = [&] { events << "+"; };
     box->LostFocus = [&] { events << "-"; };
     w.open();
-    EXPECT_TRUE(box->SetFocus() && button->SetFocus());
-    EXPECT_EQ(events, QStringList({ "+", "-" }));
+    EXPECT_TRUE(box->SetFocus());
+    QTest::keyClick(box, Qt::Key_Escape);
+    cancel->setCancel(true);
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_TRUE(cancel->SetFocus());
+    EXPECT_EQ(events, QStringList({ "+", "27", "cancel", "-" }));
     page->setEnabled(false);
     EXPECT_FALSE(box->SetFocus());
     EXPECT_TRUE(box->enabled()) << "a control's own flag is not its container's";
