@@ -1,17 +1,57 @@
-// Finishing the wizard on a real folder: the files, keys and attribute bits
-// it leaves, for every combination of what the user left on the pages.
+// Finishing the wizard on a real folder: the files, keys and attribute bits it leaves for
+// every combination of what the user left on the pages, input queued meanwhile, targets that
+// cannot take the settings, and the engine that customises without the window against it.
+#include "store/Registry.h"
+#include "store/folder_customisation.h"
 #include "tests/support/test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
-#include "store/Registry.h"
+#include <QCloseEvent>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMouseEvent>
+#include <QTimer>
 
 namespace {
 
+const QString kNotWritten = "Die Einstellungen konnten nicht in den Ordner geschrieben werden.";
+
 class Apply : public WizardTest {
 protected:
+    // Next, a tooltip, Next, the first icon of a.ico: ready to finish.
+    void toIconPage()
+    {
+        start(1);
+        w->Text1->setText("Tipp");
+        next();
+        enterFolder(icons);
+    }
+    static void postClick(QWidget* button)
+    {
+        const QPointF at = QRectF(button->rect()).center();
+        for (const QEvent::Type type : { QEvent::MouseButtonPress, QEvent::MouseButtonRelease })
+            QCoreApplication::postEvent(button,
+                new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                    type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier));
+    }
     void run(const char* tooltip, const char* iconFile, int cell, bool copyIt)
     {
         customise(target, { "", tooltip, iconFile, cell, copyIt, 0, 0 });
+    }
+    static WantedCustomisation wantedBy(const FinalState& row, const QString& icons)
+    {
+        WantedCustomisation wanted;
+        wanted.tooltip = QString::fromUtf8(row.tooltip);
+        if (*row.iconFile)
+            wanted.icon = IconChoice { icons + '/' + row.iconFile, QString::number(row.cell), row.copyIt };
+        return wanted;
+    }
+    static QByteArray bytesAndBits(const QString& folder)
+    {
+        QByteArray all;
+        for (const char* name : { "", "/Desktop.ini", "/Desktop.ico" })
+            all += testutil::readBytes(folder + name) + '|' + QByteArray::number(bits(folder + name)) + '|';
+        return all;
     }
 };
 
@@ -165,6 +205,109 @@ TEST_F(Apply, TheIconCopyItselfIsNeverDeletedWhileItIsTheIcon)
     next();
     EXPECT_EQ(bits(copy()), 34u) << "kept, and hidden again";
     EXPECT_EQ(key("IconFile"), "Desktop.ico");
+}
+
+// Cancel, the close box and a second Next, queued before the finish: the
+// finish runs once to its end and the folder ends customised.
+TEST_F(Apply, InputQueuedDuringTheFinishIsDropped)
+{
+    toIconPage();
+    postClick(w->CCancel);
+    QCoreApplication::postEvent(w.get(), new QCloseEvent);
+    postClick(w->CWeiter);
+    next();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(key("InfoTip"), "Tipp");
+    EXPECT_EQ(bits(target), DWORD(1));
+    EXPECT_EQ(bits(settings()), DWORD(34));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+// A target that is a file, or a folder gone meanwhile: one message, and a
+// file given as the folder stays exactly as it was.
+TEST_F(Apply, TargetsThatCannotTakeTheSettingsSaySoOnce)
+{
+    const QString file = tmp.filePath("Datei");
+    testutil::writeBytes(file, "data");
+    testutil::setMode(file, 0640);
+    for (const QString kind : { "file", "gone", "folder" }) {
+        SCOPED_TRACE(kind.toStdString());
+        messages.clear();
+        target = kind == "file" ? file : tmp.filePath(kind);
+        ASSERT_TRUE(kind == "file" || QDir().mkpath(target));
+        toIconPage();
+        ASSERT_TRUE(kind != "gone" || QDir(target).removeRecursively());
+        next();
+        EXPECT_EQ(ended, 1);
+        EXPECT_EQ(
+            messages, kind == "folder" ? QStringList() : QStringList { w->caption() + ": " + kNotWritten });
+    }
+    EXPECT_EQ(testutil::readBytes(file), "data");
+    EXPECT_EQ(testutil::modeOf(file), mode_t(0640));
+    EXPECT_FALSE(testutil::dosAttribXattr(file));
+}
+
+// An index chosen in the icon-choice dialog beyond the grid's twenty cells
+// is written again by a plain re-run.
+TEST_F(Apply, StoredIndexBeyondTheGridSurvivesARerun)
+{
+    IniWrite(settings(), kShellClassInfo, "IconFile", icons + "/lib.dll");
+    IniWrite(settings(), kShellClassInfo, "IconIndex", "22");
+    start(3);
+    EXPECT_EQ(key("IconIndex"), "22");
+}
+
+// Every row of the final-state table, walked one after another so that each row starts
+// from what the last one left, gives the same bytes and attribute bits by the engine of the
+// folder command and of the repair as by the wizard's finish.
+TEST_F(Apply, TheEngineGivesTheWizardsBytesAndBitsForEveryRow)
+{
+    const QString byEngine = tmp.filePath("Zweiter Ordner");
+    // From nothing; from a file with a section of Windows' own; on Windows Me.
+    const struct {
+        QByteArray seed;
+        const char* version;
+    } passes[] = { { "", "" }, { "[ViewState]\r\nMode=4\r\n", "" }, { "", "1.4.90" } };
+    for (const auto& pass : passes) {
+        SCOPED_TRACE(pass.seed.toStdString() + pass.version);
+        qputenv("QUILLMARK_OSVERSION", pass.version);
+        for (const QString& folder : { target, byEngine }) {
+            QDir(folder).removeRecursively();
+            QDir().mkpath(folder);
+            if (!pass.seed.isEmpty()) testutil::writeBytes(folder + "/Desktop.ini", pass.seed);
+        }
+        for (const FinalState& row : kFinalStates) {
+            SCOPED_TRACE(row.what);
+            customise(tmp.filePath("Mein Ordner"), row);
+            EXPECT_EQ(ApplyCustomisation(byEngine, wantedBy(row, icons)), CustomisationRefused::None);
+            EXPECT_EQ(bytesAndBits(byEngine), bytesAndBits(target));
+        }
+    }
+    qunsetenv("QUILLMARK_OSVERSION");
+    EXPECT_TRUE(
+        QDir(tmp.filePath("windows")).entryList({ "*.journal" }, QDir::Files | QDir::Hidden).isEmpty())
+        << "the finish removes its journal";
+}
+
+// While the finish runs (its pending events let a timer peek), the journal
+// holds what the window holds.
+TEST_F(Apply, TheFinishRecordsItsChoiceWhileItRuns)
+{
+    QByteArray recorded;
+    QTimer peek;
+    QObject::connect(&peek, &QTimer::timeout, [&] {
+        const QDir windows(tmp.filePath("windows"));
+        for (const QString& name : windows.entryList({ "quillmark-finish-*.journal" }, QDir::Files))
+            recorded = testutil::readBytes(windows.filePath(name));
+    });
+    peek.start(0);
+    customise(target, kFinalStates[1]);
+    const QJsonObject o = QJsonDocument::fromJson(recorded).object();
+    EXPECT_EQ(QStringList({ o["folder"].toString(), o["tooltip"].toString(), o["iconFile"].toString(),
+                  o["iconIndex"].toString() }),
+        QStringList({ target, "Hallo", icons + "/lib.dll", "3" }))
+        << recorded.toStdString();
+    EXPECT_TRUE(o["copy"].toBool());
 }
 
 } // namespace
