@@ -1,5 +1,7 @@
-// The program's four registry operations, as the wizard sees them.
+// The program's four registry operations and its settings-file operations, as the wizard
+// sees them.
 #include "platform/files/ansi_codepage.h"
+#include "store/IniFiles.h"
 #include "store/Registry.h"
 #include "tests/platform/registry/hive_test_support.h"
 
@@ -55,6 +57,19 @@ TEST_F(RegistryStore, WritesAndReadsTextsInTheAnsiCodePageAndNumbersAsDwords)
         EXPECT_EQ(RegValueRead(HKEY_CURRENT_USER, path, name, value), result) << name;
         EXPECT_EQ(value, expected) << name;
     }
+}
+
+TEST(IniFiles, ReadWriteAndDeleteAsTheWizardUsesThem)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Desktop.ini");
+    EXPECT_TRUE(IniWrite(file, "S", "k", QString(300, 'v')) && IniWrite(file, "S", "empty", QString()));
+    EXPECT_EQ(IniWrite(dir.filePath("no/Desktop.ini"), "S", "k", "v"), 0);
+    EXPECT_EQ(IniRead(file, "S", "k"), QString(254, 'v'));
+    IniDeleteKey(file, "S", "k");
+    IniDeleteKey(dir.filePath("none.ini"), "S", "k");
+    EXPECT_EQ(testutil::readBytes(file), "[S]\r\nempty=\r\n");
+    EXPECT_EQ(testutil::entries(dir.path()), QStringList { "Desktop.ini" });
 }
 
 } // namespace
