@@ -3,7 +3,6 @@
 // before anything is touched, a recursive run over a tree others write into, a dry run that
 // changes nothing, and show reading back what set wrote.
 #include "tests/support/icon_fixtures.h"
-#include "tests/support/test_util.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>
@@ -34,10 +33,7 @@ Outcome runCommand(const QString& command, const QStringList& arguments)
 
 const QString kLibrary = QM_TEST_DATA "/icons/library32.dll";
 
-Outcome folderCommand(const QStringList& arguments)
-{
-    return runCommand("quillmark-folder", arguments);
-}
+const auto folderCommand = [](const QStringList& args) { return runCommand("quillmark-folder", args); };
 
 // Every entry below dir with its bytes and its stored attribute bits.
 QStringList snapshot(const QString& dir)
@@ -140,10 +136,7 @@ TEST_F(FolderCommand, SetsShowsAndClearsATreeOthersWriteInto)
         EXPECT_FALSE(entry.contains("Desktop.ico") || entry.contains(" 0x1 ")) << entry.toStdString();
 }
 
-Outcome iconsCommand(const QStringList& arguments)
-{
-    return runCommand("quillmark-icons", arguments);
-}
+const auto iconsCommand = [](const QStringList& args) { return runCommand("quillmark-icons", args); };
 
 const QString kData = QM_TEST_DATA "/icons/";
 

@@ -2,7 +2,6 @@
 // The wizard driven to its finish on folders of real file systems, and the
 // real tools behind them (mkntfs, ntfs-3g, smbd, mount), each run with a
 // deadline.
-#include "tests/support/test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
 #include <QProcess>

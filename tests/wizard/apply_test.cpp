@@ -3,7 +3,6 @@
 // cannot take the settings, and the engine that customises without the window against it.
 #include "store/Registry.h"
 #include "store/folder_customisation.h"
-#include "tests/support/test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,6 @@
 #pragma once
 // The wizard walked to its icon page, with helpers that click, type and read the page.
 #include "platform/icons/icon_api.h"
-#include "tests/support/test_util.h"
 #include "tests/wizard/wizard_fixture.h"
 
 #include <QLineEdit>

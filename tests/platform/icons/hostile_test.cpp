@@ -4,7 +4,6 @@
 #include "platform/icons/icon_api.h"
 #include "platform/icons/icon_choice.h"
 #include "tests/support/icon_fixtures.h"
-#include "tests/support/test_util.h"
 
 using namespace testing_support;
 using pe_writer::Bytes;
