@@ -117,13 +117,20 @@ int extract(const QString& path, const QString& indexText, const QString& sizeTe
     return 0;
 }
 
-int dump(const QString& path, const QString& dir)
+// Opens FILE for a dump into DIR: the file must hold icons, and DIR is made.
+int openForDump(const QString& path, const QString& dir, icons::IconFile& file)
 {
-    icons::IconFile file;
     QString error;
     if (!openFile(path, file, error)) return fail(error);
     if (file.count() == 0) return fail(QStringLiteral("%1: holds no icons").arg(path));
     if (!QDir().mkpath(dir)) return fail(QStringLiteral("%1: cannot be created").arg(dir));
+    return 0;
+}
+
+int dump(const QString& path, const QString& dir)
+{
+    icons::IconFile file;
+    if (const int failed = openForDump(path, dir, file)) return failed;
     int broken = 0;
     for (int i = 0; i < file.count(); ++i) {
         const QImage image = icons::loadIcon(file, i, icons::kLargeIconSize);
@@ -188,10 +195,7 @@ bool dumpImages(const icons::IconFile& file, const std::vector<icons::ImageEntry
 int dumpAll(const QString& path, const QString& dir)
 {
     icons::IconFile file;
-    QString error;
-    if (!openFile(path, file, error)) return fail(error);
-    if (file.count() == 0) return fail(QStringLiteral("%1: holds no icons").arg(path));
-    if (!QDir().mkpath(dir)) return fail(QStringLiteral("%1: cannot be created").arg(dir));
+    if (const int failed = openForDump(path, dir, file)) return failed;
     const QString base = QFileInfo(path).fileName();
     int broken = 0;
     if (file.isIco()) {
