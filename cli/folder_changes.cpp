@@ -5,8 +5,6 @@
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/file_attributes.h"
 #include "store/folder_settings.h"
-#include "store/icon_reference.h"
-#include "sys/WinVersionen.h"
 
 #include <QFileInfo>
 
@@ -34,41 +32,10 @@ QString quoted(const QString& text)
     return QStringLiteral("„") + text + QStringLiteral("“");
 }
 
-// The reference the engine writes for icon (the icon copy itself is
-// "Desktop.ico" either way).
-QString plannedReference(const QString& folder, const IconChoice& icon)
+// What brings the folder from now to what the plan leaves, in words.
+QStringList changesFrom(const QString& folder, const StoredCustomisation& now, const CustomisationPlan& plan)
 {
-    const IconReference reference = IconReferenceFor(folder, icon.file);
-    return icon.copy || reference.copyNeeded ? kIconCopyName : reference.text;
-}
-
-struct Planned {
-    QString tooltip;
-    QString iconFile;
-    QString iconIndex;
-};
-
-Planned plannedState(const QString& folder, const StoredCustomisation& now, const WantedCustomisation& wanted)
-{
-    Planned p { wanted.tooltip ? TooltipAsWritten(*wanted.tooltip) : now.tooltip, now.iconFile,
-        now.iconIndex };
-    if (wanted.keepIcon) return p;
-    if (wanted.icon) return { p.tooltip, plannedReference(folder, *wanted.icon), wanted.icon->index };
-    // An icon only Windows can find stays while the folder keeps a tooltip.
-    if (p.tooltip.isEmpty() || !IsWindowsOnlyReference(now.iconFile)) p.iconFile.clear(), p.iconIndex.clear();
-    return p;
-}
-
-DWORD plannedFolderBits(const Planned& p)
-{
-    if (p.iconFile.isEmpty()) return kAttrNone;
-    return GetWinVersion() == QLatin1String("Me") ? kAttrSystemArchive : kAttrReadOnly;
-}
-
-// What brings the folder from now to p, in words.
-QStringList changesFrom(const QString& folder, const StoredCustomisation& now, const Planned& p,
-    const WantedCustomisation& wanted)
-{
+    const StoredCustomisation& p = plan.after;
     QStringList what;
     if (p.tooltip != now.tooltip)
         what << (p.tooltip.isEmpty() ? QStringLiteral("Infotip entfernen")
@@ -77,19 +44,18 @@ QStringList changesFrom(const QString& folder, const StoredCustomisation& now, c
         what << (p.iconFile.isEmpty()
                 ? QStringLiteral("Symbol entfernen")
                 : QStringLiteral("Symbol %1").arg(quoted(p.iconFile + ',' + p.iconIndex)));
-    const bool copyExists = QFileInfo::exists(ResolvePathCase(IconCopyPath(folder)));
-    if (!wanted.keepIcon && wanted.icon && p.iconFile == kIconCopyName
-        && !IsIconCopy(folder, wanted.icon->file))
-        what << QStringLiteral("Desktop.ico aus %1 kopieren").arg(wanted.icon->file);
-    else if (!wanted.keepIcon && !wanted.icon && copyExists)
-        what << QStringLiteral("Desktop.ico löschen");
+    for (const CustomisationStep& step : plan.steps) {
+        if (step.kind == CustomisationStep::Kind::CopyFile)
+            what << QStringLiteral("Desktop.ico aus %1 kopieren").arg(step.value);
+        else if (step.kind == CustomisationStep::Kind::DeleteFile && !plan.copies)
+            what << QStringLiteral("Desktop.ico löschen");
+    }
     const bool settingsExists = QFileInfo::exists(ResolvePathCase(SettingsFilePath(folder)));
-    if (p.tooltip.isEmpty() && p.iconFile.isEmpty() && settingsExists)
+    if (plan.removesSettings && settingsExists)
         what << QStringLiteral("Desktop.ini löschen, wenn nichts anderes darin steht");
     const DWORD bits = GetFileAttributesA(folder) & files::kDosBits;
-    if (bits != plannedFolderBits(p))
-        what << QStringLiteral("Ordner-Attribute %1 → %2")
-                    .arg(BitLetters(bits), BitLetters(plannedFolderBits(p)));
+    if (bits != plan.folderBits)
+        what << QStringLiteral("Ordner-Attribute %1 → %2").arg(BitLetters(bits), BitLetters(plan.folderBits));
     return what;
 }
 
@@ -97,28 +63,27 @@ QStringList changesFrom(const QString& folder, const StoredCustomisation& now, c
 
 FolderChange PlanChange(const QString& folder, const WantedCustomisation& wanted)
 {
-    if (const auto refused = CustomisationRefusal(folder); refused != CustomisationRefused::None)
-        return { {}, refusalText(refused) };
-    const StoredCustomisation now = ReadCustomisation(folder);
-    return { changesFrom(folder, now, plannedState(folder, now, wanted), wanted), {} };
+    const CustomisationPlan plan = PlanCustomisation(folder, wanted);
+    if (plan.refused != CustomisationRefused::None) return { {}, refusalText(plan.refused) };
+    return { changesFrom(folder, ReadCustomisation(folder), plan), {} };
 }
 
 FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted)
 {
-    const StoredCustomisation before = ReadCustomisation(folder);
-    const Planned p = plannedState(folder, before, wanted);
-    const QStringList what = changesFrom(folder, before, p, wanted);
-    if (const auto refused = ApplyCustomisation(folder, wanted); refused != CustomisationRefused::None)
-        return { {}, refusalText(refused) };
+    const CustomisationPlan plan = PlanCustomisation(folder, wanted);
+    if (plan.refused != CustomisationRefused::None) return { {}, refusalText(plan.refused) };
+    const QStringList what = changesFrom(folder, ReadCustomisation(folder), plan);
+    CarryOut(plan);
     // Every step skips what fails; the folder is done only when it holds
     // what was wanted.
     const StoredCustomisation after = ReadCustomisation(folder);
     QStringList missing;
-    if (after.tooltip != p.tooltip) missing << QStringLiteral("Infotip");
-    if (after.iconFile != p.iconFile || after.iconIndex != p.iconIndex) missing << QStringLiteral("Symbol");
-    if (p.iconFile == kIconCopyName && !QFileInfo(ResolvePathCase(IconCopyPath(folder))).isFile())
+    if (after.tooltip != plan.after.tooltip) missing << QStringLiteral("Infotip");
+    if (after.iconFile != plan.after.iconFile || after.iconIndex != plan.after.iconIndex)
+        missing << QStringLiteral("Symbol");
+    if (plan.copies && !QFileInfo(ResolvePathCase(IconCopyPath(folder))).isFile())
         missing << QStringLiteral("Desktop.ico");
-    if ((GetFileAttributesA(folder) & files::kDosBits) != plannedFolderBits(p))
+    if ((GetFileAttributesA(folder) & files::kDosBits) != plan.folderBits)
         missing << QStringLiteral("Ordner-Attribute");
     if (!missing.isEmpty())
         return { {},

@@ -1,15 +1,20 @@
 #include "store/finish_journal.h"
 
-#include "platform/app.h"
-#include "platform/files/file_attributes.h"
+#include "platform/files/case_paths.h"
+#include "platform/files/file_replace.h"
 #include "sys/WindowsOrdner.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,36 +22,43 @@
 
 namespace {
 
-// A journal is a few hundred bytes; anything larger is not ours.
-constexpr qint64 kMaxJournalSize = 64 * 1024;
+using journal::kJournalPrefix;
 
-// One name for every build of the wizard, so that any start finds the
-// journal of any finish.
-const QString kJournalPrefix = QStringLiteral("quillmark-finish-");
-
-QByteArray toJson(const QString& folder, const WantedCustomisation& wanted)
+QString hex(const QByteArray& bytes)
 {
-    // A start may run in another working folder: paths are kept whole.
-    QJsonObject o { { QStringLiteral("folder"), QFileInfo(folder).absoluteFilePath() },
-        { QStringLiteral("tooltip"), wanted.tooltip.value_or(QString()) } };
-    if (wanted.icon) {
-        o.insert(QStringLiteral("iconFile"), QFileInfo(wanted.icon->file).absoluteFilePath());
-        o.insert(QStringLiteral("iconIndex"), wanted.icon->index);
-        o.insert(QStringLiteral("copy"), wanted.icon->copy);
-    }
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    return QString::fromLatin1(bytes.toHex());
 }
 
-bool fromJson(const QByteArray& text, QString& folder, WantedCustomisation& wanted)
+QJsonObject folderIdentity(const QString& folder)
 {
-    const QJsonObject o = QJsonDocument::fromJson(text).object();
-    folder = o.value(QStringLiteral("folder")).toString();
-    if (folder.isEmpty()) return false;
-    wanted.tooltip = o.value(QStringLiteral("tooltip")).toString();
-    if (o.contains(QStringLiteral("iconFile")))
-        wanted.icon = IconChoice { o.value(QStringLiteral("iconFile")).toString(),
-            o.value(QStringLiteral("iconIndex")).toString(), o.value(QStringLiteral("copy")).toBool() };
-    return true;
+    // A start may run in another working folder: paths are kept whole.
+    QJsonObject o { { QStringLiteral("folder"), QFileInfo(folder).absoluteFilePath() } };
+    struct stat st;
+    if (::stat(files::nativePath(folder).constData(), &st) == 0) {
+        o.insert(QStringLiteral("device"), QString::number(st.st_dev));
+        o.insert(QStringLiteral("inode"), QString::number(st.st_ino));
+    }
+    return o;
+}
+
+QByteArray toJson(const CustomisationPlan& plan, const WantedCustomisation& wanted)
+{
+    QJsonObject o = folderIdentity(plan.folder);
+    o.insert(QStringLiteral("tooltip"), wanted.tooltip.value_or(QString()));
+    if (wanted.icon) {
+        const QString file = QFileInfo(wanted.icon->file).absoluteFilePath();
+        o.insert(QStringLiteral("iconFile"), file);
+        o.insert(QStringLiteral("iconIndex"), wanted.icon->index);
+        o.insert(QStringLiteral("copy"), wanted.icon->copy);
+        o.insert(QStringLiteral("chosen"), wanted.icon->chosen);
+        o.insert(QStringLiteral("iconDigest"), hex(journal::digestOfFile(file)));
+    }
+    QJsonArray states;
+    for (const FolderSnapshot& s : plan.states)
+        states.append(QJsonObject { { QStringLiteral("settings"), hex(s.settings) },
+            { QStringLiteral("iconCopy"), hex(s.iconCopy) }, { QStringLiteral("bits"), int(s.folderBits) } });
+    o.insert(QStringLiteral("states"), states);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
 bool writeAll(int fd, const QByteArray& bytes)
@@ -60,33 +72,69 @@ bool writeAll(int fd, const QByteArray& bytes)
     return ::fsync(fd) == 0;
 }
 
-// The journal file at path when nobody holds it: open and locked, and still
-// the file at path (a finish may have replaced it in between); -1 otherwise.
-int takeOver(const QByteArray& path)
+void syncFolder(const QByteArray& dir)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return -1;
-    struct stat held, now;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)
-        || ::lstat(path.constData(), &now) != 0 || now.st_ino != held.st_ino || now.st_dev != held.st_dev) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
-QByteArray readSmall(int fd)
+QByteArray newJournalName(const QString& dir)
 {
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return {};
-    return file.read(kMaxJournalSize);
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QString tag;
+    for (int i = 0; i < 6; ++i)
+        tag += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))]);
+    return files::nativePath(dir + QLatin1Char('/') + kJournalPrefix + tag + QStringLiteral(".journal"));
+}
+
+// Writes json into a file that has no name yet, locks it, and only then
+// gives it its name: no start can find a journal whose finish is not
+// holding it. Where the file system has no nameless files, a hidden name
+// stands in while it is written.
+int publish(const QString& dir, const QByteArray& json, QString& path)
+{
+    const QByteArray native = files::nativePath(dir);
+    int fd = ::open(native.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    QByteArray pending;
+    if (fd < 0) {
+        pending = files::nativePath(dir + QStringLiteral("/.") + kJournalPrefix + QStringLiteral("XXXXXX"));
+        fd = ::mkostemp(pending.data(), O_CLOEXEC);
+    }
+    if (fd < 0) return -1;
+    // A lock on a descriptor open for writing also holds on NFS.
+    bool placed = files::lockExclusive(fd) == 0 && writeAll(fd, json);
+    for (int attempt = 0; placed && attempt < 100; ++attempt) {
+        const QByteArray name = newJournalName(dir);
+        const int done = pending.isEmpty()
+            ? ::linkat(AT_FDCWD, QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), AT_FDCWD,
+                name.constData(), AT_SYMLINK_FOLLOW)
+            : ::renameat2(AT_FDCWD, pending.constData(), AT_FDCWD, name.constData(), RENAME_NOREPLACE);
+        if (done == 0) {
+            path = QFile::decodeName(name);
+            syncFolder(native);
+            return fd;
+        }
+        placed = errno == EEXIST;
+    }
+    if (!pending.isEmpty()) ::unlink(pending.constData());
+    ::close(fd);
+    return -1;
 }
 
 } // namespace
 
+QByteArray journal::digestOfFile(const QString& path)
+{
+    QByteArray bytes;
+    if (files::readRegularFile(files::nativePath(path), bytes, files::Links::Follow, kMaxIconFileSize) != 0)
+        return {};
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
 FinishJournal::FinishJournal(FinishJournal&& other) noexcept
-    : folder_(std::move(other.folder_))
-    , path_(std::move(other.path_))
+    : path_(std::move(other.path_))
     , fd_(std::exchange(other.fd_, -1))
 {
 }
@@ -95,7 +143,6 @@ FinishJournal& FinishJournal::operator=(FinishJournal&& other) noexcept
 {
     if (this != &other) {
         if (fd_ >= 0) ::close(fd_);
-        folder_ = std::move(other.folder_);
         path_ = std::move(other.path_);
         fd_ = std::exchange(other.fd_, -1);
     }
@@ -108,81 +155,33 @@ FinishJournal::~FinishJournal()
     if (fd_ >= 0) ::close(fd_);
 }
 
-FinishJournal FinishJournal::begin(const QString& folder, const WantedCustomisation& wanted)
+FinishJournal FinishJournal::begin(const CustomisationPlan& plan, const WantedCustomisation& wanted)
 {
     FinishJournal journal;
-    journal.folder_ = folder;
-    if (!journal.record(wanted)) return {};
+    if (plan.refused == CustomisationRefused::None) journal.record(toJson(plan, wanted));
     return journal;
 }
 
-void FinishJournal::update(const WantedCustomisation& wanted)
+FinishJournal FinishJournal::unhidden(const QString& folder)
 {
-    if (isOpen()) record(wanted);
+    QJsonObject o = folderIdentity(folder);
+    o.insert(QStringLiteral("unhidden"), true);
+    FinishJournal journal;
+    journal.record(QJsonDocument(o).toJson(QJsonDocument::Compact));
+    return journal;
 }
 
-// Written under a lock into a file of its own, then moved over the journal,
-// so a start finds either the old record or the new one, whole.
-bool FinishJournal::record(const WantedCustomisation& wanted)
+bool FinishJournal::record(const QByteArray& json)
 {
     const QString dir = GetWindowsFolder();
     if (dir.isEmpty() || !QDir().mkpath(dir)) return false;
-    // ".quillmark-finish-XXXXXX" while it is written, then without the dot
-    // and with ".journal".
-    QByteArray pending
-        = QFile::encodeName(dir + QStringLiteral("/.") + kJournalPrefix + QStringLiteral("XXXXXX"));
-    const int fd = ::mkostemp(pending.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    if (::flock(fd, LOCK_EX) != 0 || !writeAll(fd, toJson(folder_, wanted))) {
-        ::unlink(pending.constData());
-        ::close(fd);
-        return false;
-    }
-    if (path_.isEmpty())
-        path_ = dir + QLatin1Char('/') + kJournalPrefix + QFile::decodeName(pending.right(6))
-            + QStringLiteral(".journal");
-    if (::rename(pending.constData(), QFile::encodeName(path_).constData()) != 0) {
-        ::unlink(pending.constData());
-        ::close(fd);
-        return false;
-    }
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-    return true;
+    fd_ = publish(dir, json, path_);
+    return fd_ >= 0;
 }
 
 void FinishJournal::end()
 {
     if (!isOpen()) return;
-    ::unlink(QFile::encodeName(path_).constData());
+    ::unlink(files::nativePath(path_).constData());
     ::close(std::exchange(fd_, -1));
-}
-
-int RepairInterruptedFinishes()
-{
-    const QString dir = GetWindowsFolder();
-    if (dir.isEmpty()) return 0;
-    const QDir windows(dir);
-    int repaired = 0;
-    const QStringList names = windows.entryList({ kJournalPrefix + QStringLiteral("*.journal"),
-                                                    QLatin1Char('.') + kJournalPrefix + QLatin1Char('*') },
-        QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        const QByteArray path = QFile::encodeName(windows.filePath(name));
-        const int fd = takeOver(path);
-        if (fd < 0) continue;
-        // A record never moved into place belongs to a finish that had not begun.
-        QString folder;
-        WantedCustomisation wanted;
-        if (!name.startsWith(QLatin1Char('.')) && fromJson(readSmall(fd), folder, wanted)) {
-            // The folder was the one the user named, as for the finish itself.
-            files::setChosenFolders({ folder, App::command(), App::path() });
-            ApplyCustomisation(folder, wanted);
-            files::setChosenFolders({ App::command(), App::path() });
-            ++repaired;
-        }
-        ::unlink(path.constData());
-        ::close(fd);
-    }
-    return repaired;
 }

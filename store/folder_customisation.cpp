@@ -3,55 +3,184 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/file_api.h"
 #include "platform/files/file_attributes.h"
+#include "platform/files/file_replace.h"
+#include "platform/files/profile_text.h"
+#include "platform/icons/icon_api.h"
 #include "store/IniFiles.h"
 #include "store/folder_settings.h"
 #include "store/icon_reference.h"
 #include "sys/Dateiexistenz.h"
 #include "sys/WinVersionen.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 #include <sys/stat.h>
 
 namespace {
 
-void deleteIconCopy(const QString& copy)
+using Kind = CustomisationStep::Kind;
+
+// A settings file is a few hundred bytes; past this it is not one we plan for.
+constexpr qint64 kMaxSnapshotBytes = 1 << 20;
+
+QByteArray digestOf(const QString& path, files::Links links = files::Links::Refuse)
 {
-    if (!FileExists(copy)) return;
-    SetFileAttributesA(copy, kAttrArchive);
-    DeleteFileA(copy);
+    QByteArray bytes;
+    if (files::readRegularFile(files::nativePath(ResolvePathCase(path)), bytes, links, kMaxSnapshotBytes) != 0)
+        return {};
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
-void setIcon(const QString& folder, const QString& settings, const IconChoice& icon)
-{
-    const QString copy = IconCopyPath(folder);
-    const bool isCopy = IsIconCopy(folder, icon.file);
-    const IconReference reference = IconReferenceFor(folder, icon.file);
-    if (!icon.copy && !reference.copyNeeded) {
-        if (isCopy)
-            SetFileAttributesA(copy, kAttrHiddenArchive);
-        else
-            deleteIconCopy(copy);
-        WriteIconKeys(settings, reference.text, icon.index);
-        return;
+// Lists the steps and, when asked, follows what each does to the folder,
+// so that every state an interrupted finish can leave is known in advance.
+class PlanWriter {
+public:
+    PlanWriter(CustomisationPlan& plan, bool followStates)
+        : m_plan(plan)
+        , m_settings(SettingsFilePath(plan.folder))
+        , m_copy(IconCopyPath(plan.folder))
+        , m_follow(followStates)
+    {
+        m_copyExists = FileExists(m_copy);
+        if (!m_follow) return;
+        m_ini = files::readWholeFile(files::nativePath(ResolvePathCase(m_settings)));
+        m_state = SnapshotFolder(plan.folder);
+        m_plan.states.push_back(m_state);
     }
-    if (!isCopy) deleteIconCopy(copy);
-    WriteIconKeys(settings, kIconCopyName, icon.index);
-    if (!isCopy) CopyFileA(icon.file, copy, 0);
-    SetFileAttributesA(copy, kAttrHiddenArchive);
+
+    const QString& settings() const { return m_settings; }
+    const QString& copy() const { return m_copy; }
+    bool copyExists() const { return m_copyExists; }
+
+    void bits(const QString& path, DWORD value)
+    {
+        add(Kind::Bits, path, {}, {}, value);
+        if (path == m_plan.folder) m_state.folderBits = value;
+        record();
+    }
+    void writeKey(const QString& key, const QString& value)
+    {
+        add(Kind::WriteKey, m_settings, key, value);
+        if (m_follow) setIni(files::ProfileText(m_ini.value_or(QByteArray())).withValue(kShellClassInfo, key, value));
+        record();
+    }
+    void deleteKey(const QString& key)
+    {
+        add(Kind::DeleteKey, m_settings, key);
+        if (m_ini)
+            if (auto without = files::ProfileText(*m_ini).withoutKey(kShellClassInfo, key)) setIni(*without);
+        record();
+    }
+    void iconKeys(const QString& reference, const QString& index)
+    {
+        writeKey(kKeyIconFile, reference);
+        writeKey(kKeyIconIndex, index);
+        writeKey(kKeyIconResource, reference + QLatin1Char(',') + index);
+    }
+    void deleteCopy()
+    {
+        add(Kind::DeleteFile, m_copy);
+        m_copyExists = false;
+        m_state.iconCopy.clear();
+        record();
+    }
+    void copyFrom(const QString& source)
+    {
+        add(Kind::CopyFile, m_copy, {}, source);
+        m_copyExists = true;
+        if (m_follow) m_state.iconCopy = digestOf(source, files::Links::Follow);
+        record();
+    }
+    void deleteSettingsIfEmpty()
+    {
+        add(Kind::DeleteSettingsIfEmpty, m_settings);
+        if (m_ini && !files::ProfileText(*m_ini).hasAnyKey()) {
+            m_ini.reset();
+            m_state.settings.clear();
+        }
+        record();
+    }
+    void pause(Kind kind) { add(kind); }
+
+private:
+    void add(Kind kind, const QString& path = {}, const QString& key = {}, const QString& value = {}, DWORD bits = 0)
+    {
+        m_plan.steps.push_back({ kind, path, key, value, bits });
+    }
+    void record()
+    {
+        if (m_follow && !(m_state == m_plan.states.back())) m_plan.states.push_back(m_state);
+    }
+    void setIni(const QByteArray& bytes)
+    {
+        m_ini = bytes;
+        m_state.settings = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    }
+
+    CustomisationPlan& m_plan;
+    QString m_settings;
+    QString m_copy;
+    bool m_follow;
+    bool m_copyExists = false;
+    std::optional<QByteArray> m_ini;
+    FolderSnapshot m_state;
+};
+
+// The icon keys and the copy for a chosen icon, in the finish's order.
+void planIcon(PlanWriter& w, const CustomisationPlan& plan, const IconChoice& icon, bool copying)
+{
+    const bool isCopy = IsIconCopy(plan.folder, icon.file);
+    w.bits(plan.folder, kAttrArchive);
+    if (w.copyExists()) w.bits(w.copy(), kAttrArchive);
+    // The icon copy goes unless it is the very file being set.
+    if (w.copyExists() && !isCopy) w.deleteCopy();
+    w.pause(Kind::Events);
+    w.iconKeys(plan.after.iconFile, icon.index);
+    if (copying && !isCopy) w.copyFrom(icon.file);
+    // The copy the keys name stays hidden, as any icon copy.
+    if (copying || isCopy) w.bits(w.copy(), kAttrHiddenArchive);
+    if (!copying) w.pause(Kind::Events);
+    w.bits(w.settings(), kAttrHiddenArchive);
+    w.bits(plan.folder, kAttrReadOnly);
+    if (FolderBitsWithIcon() != kAttrReadOnly) w.bits(plan.folder, FolderBitsWithIcon());
 }
 
-void removeIcon(const QString& folder, const QString& settings, bool hasTooltip)
+void planNoIcon(PlanWriter& w, const CustomisationPlan& plan, bool keepWindowsIcon)
 {
-    deleteIconCopy(IconCopyPath(folder));
-    // An icon only Windows can find stays while the folder keeps a tooltip.
-    if (hasTooltip && IsWindowsOnlyReference(ReadStoredIcon(settings).file)) return;
-    IniDeleteKey(settings, kShellClassInfo, kKeyIconFile);
-    IniDeleteKey(settings, kShellClassInfo, kKeyIconIndex);
-    IniDeleteKey(settings, kShellClassInfo, kKeyIconResource);
+    w.bits(plan.folder, kAttrArchive);
+    if (w.copyExists()) {
+        w.bits(w.copy(), kAttrArchive);
+        w.deleteCopy();
+    }
+    w.pause(Kind::Events);
+    // An icon that only Windows can find (set there, as Explorer does) is
+    // no choice of ours to undo: it goes only with the whole customisation.
+    if (!keepWindowsIcon) {
+        w.deleteKey(kKeyIconFile);
+        w.deleteKey(kKeyIconIndex);
+        w.deleteKey(kKeyIconResource);
+    }
+    w.pause(Kind::Events);
+    w.bits(plan.folder, keepWindowsIcon ? FolderBitsWithIcon() : kAttrNone);
+}
+
+// Whether the icon file may be copied into the folder: a copy of a file
+// that holds no icons shows nothing, and a file the user did not choose
+// (a reference restored from a settings file others can write) is copied
+// only at the user's own word.
+bool mayCopy(const IconChoice& icon, bool forced)
+{
+    if (forced && !icon.chosen) return false;
+    return ExtractIconExA(icon.file, -1, nullptr, nullptr, 0) > 0;
 }
 
 } // namespace
+
+DWORD FolderBitsWithIcon()
+{
+    return GetWinVersion() == QLatin1String("Me") ? kAttrSystemArchive : kAttrReadOnly;
+}
 
 CustomisationRefused CustomisationRefusal(const QString& folder)
 {
@@ -65,38 +194,102 @@ CustomisationRefused CustomisationRefusal(const QString& folder)
     return CustomisationRefused::None;
 }
 
+CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisation& wanted, bool withStates)
+{
+    CustomisationPlan plan;
+    plan.folder = folder;
+    plan.refused = CustomisationRefusal(folder);
+    if (plan.refused != CustomisationRefused::None) return plan;
+    const StoredCustomisation now = ReadCustomisation(folder);
+    PlanWriter w(plan, withStates);
+
+    plan.after.tooltip = wanted.tooltip ? TooltipAsWritten(*wanted.tooltip) : now.tooltip;
+    std::optional<IconChoice> icon = wanted.keepIcon ? std::nullopt : wanted.icon;
+    bool keepIcon = wanted.keepIcon, copying = false;
+    if (icon) {
+        const IconReference reference = IconReferenceFor(folder, icon->file);
+        copying = (icon->copy || reference.copyNeeded) && !IsIconCopy(folder, icon->file);
+        // A copy that may not be made leaves the icon as the folder has it.
+        if (copying && !mayCopy(*icon, !icon->copy)) keepIcon = true, icon.reset();
+        else plan.after.iconFile = copying || IsIconCopy(folder, icon->file) ? kIconCopyName : reference.text;
+        if (icon) plan.after.iconIndex = icon->index;
+    }
+    const bool keepWindowsIcon
+        = !keepIcon && !icon && !plan.after.tooltip.isEmpty() && IsWindowsOnlyReference(now.iconFile);
+    if (keepIcon || keepWindowsIcon) plan.after.iconFile = now.iconFile, plan.after.iconIndex = now.iconIndex;
+    plan.copies = icon && copying;
+    const bool hasIcon = !plan.after.iconFile.isEmpty();
+    plan.folderBits = hasIcon ? FolderBitsWithIcon() : kAttrNone;
+
+    w.bits(w.settings(), kAttrNone);
+    w.bits(folder, kAttrNone);
+    w.pause(Kind::Events);
+    if (!plan.after.tooltip.isEmpty()) {
+        if (wanted.tooltip) w.writeKey(kKeyInfoTip, plan.after.tooltip);
+        w.bits(w.settings(), kAttrHiddenArchive);
+        w.bits(folder, kAttrReadOnly);
+    } else {
+        w.deleteKey(kKeyInfoTip);
+    }
+    if (icon) {
+        planIcon(w, plan, *icon, copying);
+    } else if (!keepIcon) {
+        planNoIcon(w, plan, keepWindowsIcon);
+    } else if (hasIcon) {
+        w.bits(w.settings(), kAttrHiddenArchive);
+        w.bits(folder, plan.folderBits);
+    } else {
+        w.bits(folder, kAttrNone);
+    }
+    if (plan.after.tooltip.isEmpty() && !hasIcon) {
+        plan.removesSettings = true;
+        w.bits(w.settings(), kAttrNone);
+        w.bits(folder, kAttrNone);
+        w.pause(Kind::Wait);
+        w.pause(Kind::Events);
+        // Only a file with nothing left in it goes: any key keeps it, a CLSID
+        // as well as view settings that Windows keeps in other sections.
+        w.deleteSettingsIfEmpty();
+        w.pause(Kind::Events);
+    }
+    return plan;
+}
+
+void CarryOut(const CustomisationPlan& plan, const PlanPause& pause)
+{
+    for (const CustomisationStep& step : plan.steps) {
+        switch (step.kind) {
+        case Kind::Bits:
+            SetFileAttributesA(step.path, step.bits);
+            break;
+        case Kind::WriteKey:
+            IniWrite(step.path, kShellClassInfo, step.key, step.value);
+            break;
+        case Kind::DeleteKey:
+            IniDeleteKey(step.path, kShellClassInfo, step.key);
+            break;
+        case Kind::DeleteFile:
+            DeleteFileA(step.path);
+            break;
+        case Kind::CopyFile:
+            CopyFileA(step.value, step.path, 0);
+            break;
+        case Kind::DeleteSettingsIfEmpty:
+            if (!SettingsFileHasKeys(step.path)) DeleteFileA(step.path);
+            break;
+        case Kind::Events:
+        case Kind::Wait:
+            if (pause) pause(step.kind);
+            break;
+        }
+    }
+}
+
 CustomisationRefused ApplyCustomisation(const QString& folder, const WantedCustomisation& wanted)
 {
-    if (const auto refused = CustomisationRefusal(folder); refused != CustomisationRefused::None)
-        return refused;
-    const QString settings = SettingsFilePath(folder);
-    SetFileAttributesA(settings, kAttrNone);
-    SetFileAttributesA(folder, kAttrNone);
-
-    const QString tooltip
-        = wanted.tooltip ? TooltipAsWritten(*wanted.tooltip) : ReadCustomisation(folder).tooltip;
-    if (wanted.tooltip && !tooltip.isEmpty())
-        IniWrite(settings, kShellClassInfo, kKeyInfoTip, tooltip);
-    else if (wanted.tooltip)
-        IniDeleteKey(settings, kShellClassInfo, kKeyInfoTip);
-
-    if (!wanted.keepIcon && wanted.icon)
-        setIcon(folder, settings, *wanted.icon);
-    else if (!wanted.keepIcon)
-        removeIcon(folder, settings, !tooltip.isEmpty());
-
-    const bool hasIcon = !ReadStoredIcon(settings).file.isEmpty();
-    if (tooltip.isEmpty() && !hasIcon) {
-        // Only a file with nothing left in it goes; one that keeps other
-        // keys stays unlocked, like the folder.
-        if (!SettingsFileHasKeys(settings)) DeleteFileA(settings);
-        return CustomisationRefused::None;
-    }
-    SetFileAttributesA(settings, kAttrHiddenArchive);
-    if (hasIcon)
-        SetFileAttributesA(
-            folder, GetWinVersion() == QLatin1String("Me") ? kAttrSystemArchive : kAttrReadOnly);
-    return CustomisationRefused::None;
+    const CustomisationPlan plan = PlanCustomisation(folder, wanted);
+    CarryOut(plan);
+    return plan.refused;
 }
 
 StoredCustomisation ReadCustomisation(const QString& folder)
@@ -105,4 +298,11 @@ StoredCustomisation ReadCustomisation(const QString& folder)
     if (!FileExists(settings)) return {};
     const StoredIcon icon = ReadStoredIcon(settings);
     return { IniRead(settings, kShellClassInfo, kKeyInfotipRead), icon.file, icon.index };
+}
+
+FolderSnapshot SnapshotFolder(const QString& folder)
+{
+    const DWORD bits = GetFileAttributesA(folder);
+    return { digestOf(SettingsFilePath(folder)), digestOf(IconCopyPath(folder)),
+        bits == INVALID_FILE_ATTRIBUTES ? 0 : bits & 0x27 };
 }

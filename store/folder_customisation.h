@@ -1,17 +1,27 @@
 #pragma once
-// A folder's customisation as one call: given the folder and what it should
-// show, the settings file, the icon copy and the attribute bits are brought
-// to the state the wizard's finish leaves, with the same file operations.
-// Used where there is no window: the folder command and the repair of a
-// finish that was interrupted.
+// A folder's customisation, decided in one place. PlanCustomisation looks at
+// what the folder holds now and what it should show, and lists every change
+// in the order the wizard's finish makes them; the finish carries the list
+// out with its pending events between the steps, the folder command and the
+// repair of an interrupted finish carry it out in one go, and the command's
+// dry run only describes it.
+#include "platform/win_types.h"
+
+#include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 struct IconChoice {
     QString file; // the icon file as a path here; the folder's own Desktop.ico is kept as it is
     QString index = QStringLiteral("0");
     bool copy = false;
+    // Chosen by the user in this run. An icon only restored from the
+    // settings file, which anybody who can write the folder wrote, is never
+    // copied into the folder unless it lies in the folder's own share.
+    bool chosen = true;
 };
 
 struct WantedCustomisation {
@@ -25,17 +35,71 @@ struct WantedCustomisation {
 // Why a folder was left alone.
 enum class CustomisationRefused { None, Missing, NotAFolder, NotWritable, SettingsNotAFile };
 
-// Brings folder to the wanted state. Each step that fails is skipped and
-// the others are still made. A folder that is missing, no folder, not
-// writable, or whose Desktop.ini is a link or no plain file is not touched.
-CustomisationRefused ApplyCustomisation(const QString& folder, const WantedCustomisation& wanted);
-// The same checks alone.
-CustomisationRefused CustomisationRefusal(const QString& folder);
-
 // What the settings file of folder holds now.
 struct StoredCustomisation {
     QString tooltip;
     QString iconFile; // as written: "Desktop.ico", relative, full, or Windows only
     QString iconIndex;
+    bool operator==(const StoredCustomisation&) const = default;
 };
 StoredCustomisation ReadCustomisation(const QString& folder);
+
+// What a folder holds as far as its customisation goes: the SHA-256 of
+// Desktop.ini and of Desktop.ico (empty when missing) and the folder's bits.
+struct FolderSnapshot {
+    QByteArray settings;
+    QByteArray iconCopy;
+    DWORD folderBits = 0;
+    bool operator==(const FolderSnapshot&) const = default;
+};
+FolderSnapshot SnapshotFolder(const QString& folder);
+
+struct CustomisationStep {
+    enum class Kind {
+        Bits, // path's attribute bits := bits
+        WriteKey, // key := value in the settings file
+        DeleteKey,
+        DeleteFile, // path
+        CopyFile, // value (the icon file) to path
+        DeleteSettingsIfEmpty, // the settings file, when no key is left in it
+        Events, // the finish lets pending events run
+        Wait, // the finish's wait before the settings file goes
+    };
+    Kind kind;
+    QString path;
+    QString key;
+    QString value;
+    DWORD bits = 0;
+};
+
+struct CustomisationPlan {
+    CustomisationRefused refused = CustomisationRefused::None;
+    QString folder;
+    std::vector<CustomisationStep> steps;
+    StoredCustomisation after; // the keys the folder holds at the end
+    DWORD folderBits = 0; // the folder's bits at the end
+    bool copies = false; // Desktop.ico is copied from the icon file
+    bool removesSettings = false; // Desktop.ini goes when nothing is left in it
+    // The folder before the first step and after each step that changes
+    // something: a finish interrupted anywhere leaves one of these.
+    std::vector<FolderSnapshot> states;
+};
+
+// Every step that brings folder to the wanted state, or the reason it is
+// left alone (a folder that is missing, no folder, not writable, or whose
+// Desktop.ini is a link or no plain file). withStates also lists the states
+// (for the finish's journal), which reads both files.
+CustomisationPlan PlanCustomisation(
+    const QString& folder, const WantedCustomisation& wanted, bool withStates = false);
+CustomisationRefused CustomisationRefusal(const QString& folder);
+
+// Makes each step; one that fails is skipped and the others are still
+// made. pause runs at the Events and Wait steps.
+using PlanPause = std::function<void(CustomisationStep::Kind)>;
+void CarryOut(const CustomisationPlan& plan, const PlanPause& pause = {});
+
+// Plan and carry out in one go.
+CustomisationRefused ApplyCustomisation(const QString& folder, const WantedCustomisation& wanted);
+
+// The folder's bits when it shows an icon: read-only, or system on Windows Me.
+DWORD FolderBitsWithIcon();

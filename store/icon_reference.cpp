@@ -27,7 +27,7 @@ IconReference IconReferenceFor(const QString& folder, const QString& iconFile)
     const QString realFolder = QFileInfo(folder).canonicalFilePath();
     const QString realFile = QFileInfo(iconFile).canonicalFilePath();
     if (realFolder.isEmpty() || realFile.isEmpty()) return { iconFile };
-    const QString share = files::sambaShareHolding(realFolder, files::sambaSharePaths());
+    const QString share = files::sambaShareHolding(realFolder, files::sambaSharePaths(realFolder));
     const bool reachable = sameFileSystem(realFolder, realFile)
         && (share.isEmpty() || files::sambaShareHolding(realFile, { share }) == share);
     if (reachable)
@@ -37,7 +37,11 @@ IconReference IconReferenceFor(const QString& folder, const QString& iconFile)
 
 bool IsWindowsOnlyReference(const QString& stored)
 {
-    static const QRegularExpression windowsOnly(QStringLiteral("^[A-Za-z]:|^\\\\\\\\|%[^%]+%"));
+    // A drive, a UNC path, or a first part that is a %NAME% as Windows
+    // expands it (letters, digits, '_', '(' and ')', as in
+    // %ProgramFiles(x86)%); "Icons%20Pack%202" is a relative name.
+    static const QRegularExpression windowsOnly(
+        QStringLiteral("^[A-Za-z]:|^\\\\\\\\|^%[A-Za-z0-9_()]+%(?:[\\\\/]|$)"));
     return windowsOnly.match(stored).hasMatch();
 }
 

@@ -6,6 +6,8 @@ void root::connectHandlers()
     CWeiter->Click = [this] { CWeiter_Click(); };
     CZurück->Click = [this] { CZurück_Click(); };
     CCancel->Click = [this] { CCancel_Click(); };
+    // Cancel and the close box: a run that finished nothing leaves nothing visible.
+    Unloading = [this] { hideRestoredCopyAgain(); };
 
     Text1->Change = [this] { Text1_Change(); };
     Text1->KeyPress = [this](int& key) { Text1_KeyPress(key); };

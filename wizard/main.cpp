@@ -21,9 +21,10 @@ protected:
 int main(int argc, char** argv)
 {
     App::init(argc, argv);
+    // A finish that was killed half way is completed before anything shows,
+    // within a time limit, before any thread of the toolkit runs.
+    RepairInterruptedFinishesWithin(2000);
     QApplication app(argc, argv);
-    // A finish that was killed half way is completed before anything shows.
-    RepairInterruptedFinishes();
     root window;
     window.create();
     window.centreOnScreen();

@@ -74,6 +74,7 @@ void root::leaveTooltipPage()
     Text2->Clear();
     LoadRecentFolders(Text2);
     StoredIcon stored = ReadStoredIcon(settings);
+    restoredIconFile.clear();
     // A reference only Windows can resolve is no missing file: the page
     // shows no icon, and the finish keeps it unless everything goes.
     if (IsWindowsOnlyReference(stored.file)) stored.file.clear();
@@ -115,6 +116,8 @@ void root::restoreStoredIcon(const QString& folder, const StoredIcon& stored)
     if (name.compare(kIconCopyName, Qt::CaseInsensitive) == 0
         && FileExists(folder + QLatin1Char('/') + name)) {
         SetFileAttributesA(folder + QLatin1Char('/') + name, kAttrArchive);
+        // Hidden again if the run ends without a finish, also by a kill.
+        if (!unhiddenCopy.isOpen()) unhiddenCopy = FinishJournal::unhidden(folder);
         IconFiles->setPattern(kIconCopyName);
         IconFiles->setPath(folder + QLatin1Char('/'));
         Text2->setText(folder + QLatin1Char('/'));
@@ -131,6 +134,7 @@ void root::restoreStoredIcon(const QString& folder, const StoredIcon& stored)
         IconFiles->setEnabled(true);
     }
     if (IconFiles->fileName() == name) {
+        restoredIconFile = IconFiles->filePath();
         const QString& index = stored.index;
         bool number = false;
         int cell = index.trimmed().toInt(&number);
@@ -163,6 +167,14 @@ void root::CZurück_Click()
         PSet2->setVisible(false);
         CZurück->setEnabled(false);
     }
+}
+
+void root::hideRestoredCopyAgain()
+{
+    if (!unhiddenCopy.isOpen()) return;
+    const QString copy = IconCopyPath(Verzeichnis->caption());
+    if ((GetFileAttributesA(copy) & 0x27) == kAttrArchive) SetFileAttributesA(copy, kAttrHiddenArchive);
+    unhiddenCopy.end();
 }
 
 void root::CCancel_Click()

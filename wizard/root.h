@@ -14,6 +14,7 @@
 //   pages/icons/icon_file_list.cpp   IconFiles_*
 //   pages/icons/icon_grid.cpp        Bilddatei_Click, bKopieren_Click, ClearPics, ...
 #include "platform/ui/toolkit.h"
+#include "store/finish_journal.h"
 #include "store/folder_customisation.h"
 #include "store/folder_settings.h"
 
@@ -130,10 +131,12 @@ private:
 
     void applyCustomisation();
     WantedCustomisation wantedCustomisation() const;
-    void applyTooltip(const QString& folder, const QString& settings);
-    void applyIcon(const QString& folder, const QString& settings);
-    void removeIcon(const QString& folder, const QString& settings);
-    void removeSettingsFile(const QString& folder, const QString& settings);
+    // The icon file the icon page restored from the settings file: written
+    // by whoever could write the folder, not chosen by the user.
+    QString restoredIconFile;
+    // Open while the icon page has unhidden the folder's icon copy.
+    FinishJournal unhiddenCopy;
+    void hideRestoredCopyAgain();
 
     void createButtonStrip();
     void createIntroductionPage();

@@ -7,11 +7,28 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <optional>
+
+#include <pwd.h>
+#include <sys/stat.h>
+
 namespace files {
 
 namespace {
 
-QStringList readSharePaths(const QStringList& arguments)
+// A share as the configuration names it; its path may hold substitutions.
+struct Share {
+    QString name;
+    QString path;
+};
+
+bool isYes(const QString& value)
+{
+    return value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0
+        || value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1");
+}
+
+QList<Share> readShares(const QStringList& arguments)
 {
     const QString testparm = QStandardPaths::findExecutable(QStringLiteral("testparm"));
     if (testparm.isEmpty()) return {};
@@ -24,45 +41,78 @@ QStringList readSharePaths(const QStringList& arguments)
         run.waitForFinished(1000);
         return {};
     }
-    QStringList paths;
-    // One share's path, kept when its section ends: a printer share
-    // (printable) takes print jobs into its path and serves no files.
-    bool inShare = false, printable = false;
-    QString path;
+    QList<Share> shares;
+    // One share, kept when its section ends: a printer share (printable)
+    // takes print jobs into its path and serves no files.
+    bool printable = false;
+    std::optional<Share> share;
     const auto endShare = [&] {
-        // A path with substitutions (%U, %S) differs per client; it holds no
-        // folder we can tell in advance.
-        if (inShare && !printable && path.startsWith(QLatin1Char('/')) && !path.contains(QLatin1Char('%'))) {
-            // Compared with canonical paths: the configured one may be a link.
-            const QString canonical = QFileInfo(path).canonicalFilePath();
-            paths << (canonical.isEmpty() ? QDir::cleanPath(path) : canonical);
-        }
+        if (share && !printable) shares << *share;
         printable = false;
-        path.clear();
+        share.reset();
     };
     for (const QString& raw : QString::fromUtf8(run.readAllStandardOutput()).split(QLatin1Char('\n'))) {
         const QString line = raw.trimmed();
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             endShare();
-            inShare = line.compare(QLatin1String("[global]"), Qt::CaseInsensitive) != 0;
+            const QString name = line.mid(1, line.size() - 2);
+            if (name.compare(QLatin1String("global"), Qt::CaseInsensitive) != 0) share = Share { name, {} };
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0) continue;
+        if (eq < 0 || !share) continue;
         const QString key = line.left(eq).trimmed().toLower(), value = line.mid(eq + 1).trimmed();
-        if (key == QLatin1String("path")) path = value;
-        if (key == QLatin1String("printable"))
-            printable = value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0
-                || value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
-                || value == QLatin1String("1");
+        if (key == QLatin1String("path")) share->path = value;
+        if (key == QLatin1String("printable") || key == QLatin1String("print ok")) printable = isYes(value);
     }
     endShare();
-    return paths;
+    return shares;
 }
 
-} // namespace
+struct User {
+    QString name;
+    QString home;
+};
 
-QStringList sambaSharePaths()
+std::optional<User> ownerOf(const QString& path)
+{
+    struct stat st;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
+    const struct passwd* pw = ::getpwuid(st.st_uid);
+    if (!pw) return std::nullopt;
+    return User { QString::fromLocal8Bit(pw->pw_name), QString::fromLocal8Bit(pw->pw_dir) };
+}
+
+// The path the server gives a client of user on share; empty when it
+// holds substitutions we cannot know in advance.
+QString expanded(QString path, const QString& share, const std::optional<User>& user)
+{
+    if (path.contains(QLatin1Char('%'))) {
+        if (!user) return {};
+        path.replace(QLatin1String("%U"), user->name).replace(QLatin1String("%u"), user->name);
+        path.replace(QLatin1String("%H"), user->home).replace(QLatin1String("%S"), share);
+    }
+    // A home of "/" would make every folder shared; other substitutions differ per client.
+    if (!path.startsWith(QLatin1Char('/')) || path == QLatin1String("/") || path.contains(QLatin1Char('%')))
+        return {};
+    // Compared with canonical paths: the configured one may be a link.
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
+}
+
+// [homes] serves each user's home (or its path with the user put in).
+void addHomes(QStringList& paths, const Share& homes)
+{
+    ::setpwent();
+    while (const struct passwd* pw = ::getpwent()) {
+        const User user { QString::fromLocal8Bit(pw->pw_name), QString::fromLocal8Bit(pw->pw_dir) };
+        const QString path = expanded(homes.path.isEmpty() ? user.home : homes.path, user.name, user);
+        if (!path.isEmpty() && !paths.contains(path)) paths << path;
+    }
+    ::endpwent();
+}
+
+QList<Share> configuredShares()
 {
     QStringList arguments { QStringLiteral("-s"), QStringLiteral("--suppress-prompt") };
     if (qEnvironmentVariableIsSet("QUILLMARK_SMB_CONF")) {
@@ -73,11 +123,28 @@ QStringList sambaSharePaths()
     // testparm takes a good part of a second; a command over a thousand
     // folders asks once per configuration.
     static QMutex lock;
-    static QHash<QStringList, QStringList> known;
+    static QHash<QStringList, QList<Share>> known;
     const QMutexLocker locked(&lock);
     const auto found = known.constFind(arguments);
     if (found != known.constEnd()) return *found;
-    return known[arguments] = readSharePaths(arguments);
+    return known[arguments] = readShares(arguments);
+}
+
+} // namespace
+
+QStringList sambaSharePaths(const QString& forFolder)
+{
+    QStringList paths;
+    const std::optional<User> owner = ownerOf(forFolder);
+    for (const Share& share : configuredShares()) {
+        if (share.name.compare(QLatin1String("homes"), Qt::CaseInsensitive) == 0) {
+            addHomes(paths, share);
+            continue;
+        }
+        const QString path = expanded(share.path, share.name, owner);
+        if (!path.isEmpty()) paths << path;
+    }
+    return paths;
 }
 
 QString sambaShareHolding(const QString& path, const QStringList& shares)

@@ -62,6 +62,7 @@ void Form::applyTabOrder()
 
 void Form::Unload()
 {
+    if (Unloading) Unloading();
     m_unloaded = true;
     hide();
 }

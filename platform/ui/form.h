@@ -4,6 +4,7 @@
 #include "platform/ui/control.h"
 
 #include <QList>
+#include <functional>
 #include <QWidget>
 
 namespace ui {
@@ -29,6 +30,8 @@ public:
 
     // Hides the window for good; the process goes on until the program ends.
     void Unload();
+    // Runs when the window is unloaded (Cancel, the close box).
+    std::function<void()> Unloading;
     bool unloaded() const { return m_unloaded; }
 
     // From now until the program ends, no click, key or close box reaches

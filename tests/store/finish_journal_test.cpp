@@ -1,15 +1,22 @@
 // The journal of the wizard's finish: a start completes a finish whose
-// process died, leaves alone one that still runs, and throws away what it
+// process died, leaves alone one that still runs, one that is not this
+// user's, and a folder someone changed since, and throws away what it
 // cannot read.
+#include "platform/files/file_attributes.h"
 #include "store/IniFiles.h"
 #include "store/finish_journal.h"
 #include "store/folder_settings.h"
+#include "tests/support/icon_fixtures.h"
 #include "tests/support/test_util.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
 
 namespace {
 
@@ -18,23 +25,23 @@ protected:
     void SetUp() override
     {
         qputenv("QUILLMARK_WINDOWS_DIR", windows.toUtf8());
-        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(QDir().mkpath(folder) && QDir().mkpath(windows));
     }
     QStringList journals() const { return QDir(windows).entryList(QDir::Files | QDir::Hidden); }
+    QString journal() const { return windows + '/' + journals().value(0); }
     static WantedCustomisation tooltip(const QString& text)
     {
         WantedCustomisation wanted;
         wanted.tooltip = text;
         return wanted;
     }
-    // A finish that records first and then second, and dies without ending.
-    void dieAfter(const WantedCustomisation& first, const std::optional<WantedCustomisation>& second) const
+    // A finish that records its plan and dies before its first step.
+    void dieBefore(const WantedCustomisation& wanted) const
     {
         ASSERT_TRUE(testutil::succeeded(testutil::spawn([&] {
-            FinishJournal journal = FinishJournal::begin(folder, first);
-            if (second) journal.update(*second);
-            return journal.isOpen();
+            return FinishJournal::begin(PlanCustomisation(folder, wanted, true), wanted).isOpen();
         })));
+        ASSERT_EQ(journals().size(), 1);
     }
     QString tooltipNow() const { return IniRead(SettingsFilePath(folder), kShellClassInfo, kKeyInfotipRead); }
 
@@ -45,35 +52,122 @@ protected:
 
 TEST_F(Journal, AStartCompletesWhatAFinishThatDiedMeant)
 {
-    dieAfter(tooltip("alt"), tooltip("neu"));
-    ASSERT_EQ(journals().size(), 1);
+    dieBefore(tooltip("neu"));
     EXPECT_EQ(tooltipNow(), "");
     EXPECT_EQ(RepairInterruptedFinishes(), 1);
-    EXPECT_EQ(tooltipNow(), "neu") << "the last record counts";
+    EXPECT_EQ(tooltipNow(), "neu");
     EXPECT_TRUE(journals().isEmpty());
-    EXPECT_EQ(RepairInterruptedFinishes(), 0);
+    // Half done: the finish's own steps left it so.
+    dieBefore(tooltip("wieder"));
+    IniWrite(SettingsFilePath(folder), kShellClassInfo, kKeyInfoTip, "wieder");
+    RepairInterruptedFinishesWithin(10000);
+    EXPECT_EQ(GetFileAttributesA(folder) & 0x27, kAttrNone) << "completed by a process of its own";
+    EXPECT_TRUE(journals().isEmpty());
 }
 
 TEST_F(Journal, ARunningFinishIsLeftAloneAndEndsWithoutTrace)
 {
-    FinishJournal journal = FinishJournal::begin(folder, tooltip("läuft"));
-    ASSERT_TRUE(journal.isOpen());
+    const WantedCustomisation wanted = tooltip("läuft");
+    FinishJournal running = FinishJournal::begin(PlanCustomisation(folder, wanted, true), wanted);
+    ASSERT_TRUE(running.isOpen());
     EXPECT_EQ(RepairInterruptedFinishes(), 0);
     EXPECT_EQ(tooltipNow(), "");
     EXPECT_EQ(journals().size(), 1);
-    journal.end();
+    running.end();
     EXPECT_TRUE(journals().isEmpty());
+}
+
+// A change made after the finish died (the folder command, another wizard,
+// a Windows client) stands; so does a folder put in the old one's place.
+TEST_F(Journal, LaterChangesAndOtherFoldersAreLeftAsTheyAre)
+{
+    dieBefore(tooltip("alt"));
+    IniWrite(SettingsFilePath(folder), kShellClassInfo, kKeyInfoTip, "neu");
+    EXPECT_EQ(RepairInterruptedFinishes(), 0);
+    EXPECT_EQ(tooltipNow(), "neu");
+    dieBefore(tooltip("alt"));
+    ASSERT_TRUE(QDir(folder).removeRecursively() && QDir().mkpath(folder));
+    EXPECT_EQ(RepairInterruptedFinishes(), 0);
+    EXPECT_EQ(tooltipNow(), "");
+    EXPECT_TRUE(journals().isEmpty());
+}
+
+// What is not this user's own is never read: a journal of another mode,
+// owner or kind, or any journal in a Windows directory others may write.
+TEST_F(Journal, OnlyThisUsersOwnJournalsAreRead)
+{
+    const struct {
+        const char* what;
+        std::function<void(const QString&)> spoil;
+    } cases[] = {
+        { "readable by all", [](const QString& j) { ::chmod(j.toUtf8(), 0644); } },
+        { "another owner", [](const QString& j) { ASSERT_EQ(::chown(j.toUtf8(), 65534, 65534), 0); } },
+        { "a link", [](const QString& j) { QFile::rename(j, j + ".x"); QFile::link(j + ".x", j); } },
+        { "too large", [](const QString& j) { ::truncate(j.toUtf8(), 100 * 1024); } },
+        { "directory writable by all", [this](const QString&) { ::chmod(windows.toUtf8(), 0777); } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(windows).removeRecursively();
+        dieBefore(tooltip("fremd"));
+        c.spoil(journal());
+        EXPECT_EQ(RepairInterruptedFinishes(), 0);
+        EXPECT_EQ(tooltipNow(), "");
+        EXPECT_FALSE(journals().isEmpty()) << "left as it is";
+        ::chmod(windows.toUtf8(), 0755);
+    }
+}
+
+TEST_F(Journal, AMissingFolderIsTriedAgainForThirtyDays)
+{
+    dieBefore(tooltip("später"));
+    const QString moved = tmp.filePath("ausgesteckt");
+    ASSERT_TRUE(QDir().rename(folder, moved));
+    EXPECT_EQ(RepairInterruptedFinishes(), 0);
+    ASSERT_EQ(journals().size(), 1);
+    const struct utimbuf old { ::time(nullptr) - 31 * 24 * 3600, ::time(nullptr) - 31 * 24 * 3600 };
+    ASSERT_EQ(::utime(journal().toUtf8(), &old), 0);
+    EXPECT_EQ(RepairInterruptedFinishes(), 0);
+    EXPECT_TRUE(journals().isEmpty());
+}
+
+// A working icon copy is never lost because the icon file it came from is
+// gone or changed; a file without icons, or a journal nobody's finish
+// wrote, is never copied.
+TEST_F(Journal, TheIconCopyIsNeverLostOrTakenFromElsewhere)
+{
+    const QString source = tmp.filePath("a.ico"), copy = IconCopyPath(folder);
+    testutil::writeBytes(source, testing_support::makeSolidIco(Qt::red));
+    WantedCustomisation wanted = tooltip("Symbol");
+    wanted.icon = IconChoice { source, "0", true };
+    ApplyCustomisation(folder, wanted);
+    const QByteArray working = testutil::readBytes(copy);
+    for (const QByteArray& replacement : { QByteArray("<gone>"), testing_support::makeSolidIco(Qt::blue) }) {
+        dieBefore(wanted);
+        QFile::remove(source);
+        if (replacement != "<gone>") testutil::writeBytes(source, replacement);
+        EXPECT_EQ(RepairInterruptedFinishes(), 1);
+        EXPECT_EQ(testutil::readBytes(copy), working);
+    }
+    const QString secret = tmp.filePath("geheim.dll");
+    testutil::writeBytes(secret, "kein Symbol");
+    wanted.icon = IconChoice { secret, "0", true };
+    ApplyCustomisation(folder, wanted);
+    EXPECT_EQ(testutil::readBytes(copy), working);
+    testutil::writeBytes(windows + "/quillmark-finish-hand.journal",
+        QString(R"({"folder":"%1","tooltip":"","iconFile":"%2","copy":true})").arg(tmp.filePath("neu"), source).toUtf8());
+    ::chmod((windows + "/quillmark-finish-hand.journal").toUtf8(), 0600);
+    QDir().mkpath(tmp.filePath("neu"));
+    EXPECT_EQ(RepairInterruptedFinishes(), 0);
+    EXPECT_FALSE(QFile::exists(tmp.filePath("neu/Desktop.ico")));
 }
 
 TEST_F(Journal, UnreadableJournalsAreThrownAway)
 {
-    dieAfter(tooltip("x"), std::nullopt);
-    const QString name = windows + '/' + journals().value(0);
     for (const QByteArray& junk :
-        { QByteArray("\x00\xff{\"folder\":", 13), QByteArray("{\"tooltip\":\"x\"}") }) {
-        QFile file(name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(junk) == junk.size());
-        file.close();
+        { QByteArray("\x00\xff{\"folder\":", 13), QByteArray("{\"tooltip\":\"x\"}"), QByteArray() }) {
+        dieBefore(tooltip("x"));
+        testutil::writeBytes(journal(), junk);
         EXPECT_EQ(RepairInterruptedFinishes(), 0);
         EXPECT_TRUE(journals().isEmpty());
         EXPECT_EQ(tooltipNow(), "");

@@ -2,6 +2,7 @@
 // every combination of what the user left on the pages, input queued meanwhile, targets that
 // cannot take the settings, and the engine that customises without the window against it.
 #include "store/Registry.h"
+#include "store/finish_journal.h"
 #include "store/folder_customisation.h"
 #include "tests/wizard/wizard_fixture.h"
 
@@ -9,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMouseEvent>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace {
@@ -45,11 +47,13 @@ protected:
             wanted.icon = IconChoice { icons + '/' + row.iconFile, QString::number(row.cell), row.copyIt };
         return wanted;
     }
+    // Every entry of the folder by name, with its bytes and bits, and the folder's bits.
     static QByteArray bytesAndBits(const QString& folder)
     {
-        QByteArray all;
-        for (const char* name : { "", "/Desktop.ini", "/Desktop.ico" })
-            all += testutil::readBytes(folder + name) + '|' + QByteArray::number(bits(folder + name)) + '|';
+        QByteArray all = QByteArray::number(bits(folder));
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name))
+            all += '|' + name.toUtf8() + '=' + testutil::readBytes(folder + '/' + name) + '|'
+                + QByteArray::number(bits(folder + '/' + name));
         return all;
     }
 };
@@ -73,7 +77,8 @@ TEST_F(Apply, TooltipsAreWrittenOnOneLineAndInUnicodeWhereNeeded)
     EXPECT_EQ(key("Infotip"), QString::fromUtf8("Καλημέρα"));
 }
 
-// On the Me family the folder is marked system instead; without an icon it ends unmarked.
+// On the Me family the folder is marked system instead, also for an icon that only
+// Windows resolves; without an icon it ends unmarked.
 TEST_F(Apply, MeFamilyMarksTheFolderSystem)
 {
     const testutil::EnvGuard me("QUILLMARK_OSVERSION", "1.4.90");
@@ -81,6 +86,9 @@ TEST_F(Apply, MeFamilyMarksTheFolderSystem)
     EXPECT_EQ(bits(target), 36u);
     run("x", "", 0, false);
     EXPECT_EQ(bits(target), 0u);
+    testutil::writeBytes(settings(), "[.ShellClassInfo]\r\nIconFile=C:\\x.ico\r\n");
+    run("x", "", 0, false);
+    EXPECT_EQ(bits(target), 36u);
 }
 
 // A file with other keys stays; one with nothing left goes after five seconds on the clock, the
@@ -193,6 +201,44 @@ TEST_F(Apply, AnIconSetOnWindowsStaysUntilEverythingGoes)
     }
 }
 
+// References restored from a settings file that others can write: a name with "%20" is
+// relative; a file outside the folder's share is shown but never copied into it.
+TEST_F(Apply, RestoredReferencesStayWhereTheyAre)
+{
+    if (QStandardPaths::findExecutable("testparm").isEmpty()) GTEST_SKIP() << "testparm (samba) is not installed";
+    const QString share = tmp.filePath("Freigabe");
+    target = share + "/Ordner";
+    ASSERT_TRUE(QDir().mkpath(target + "/Icons%20Pack%202"));
+    testutil::writeBytes(target + "/Icons%20Pack%202/a.ico", testing_support::makeSolidIco(Qt::red));
+    testutil::writeBytes(tmp.filePath("smb.conf"), ("[freigabe]\npath = " + share + "\n").toUtf8());
+    const testutil::EnvGuard conf("QUILLMARK_SMB_CONF", tmp.filePath("smb.conf"));
+    for (const QString& reference : { QString("Icons%20Pack%202\\a.ico"), icons + "/lib.dll" }) {
+        testutil::writeBytes(settings(), "[.ShellClassInfo]\r\nIconFile=" + reference.toUtf8() + "\r\nIconIndex=0\r\n");
+        start(2);
+        EXPECT_NE(w->IconFiles->listIndex(), -1) << "shown";
+        next();
+        EXPECT_EQ(key("IconFile"), reference);
+        EXPECT_EQ(testutil::readBytes(copy()), "<missing>");
+    }
+}
+
+// Cancel, the close box or a kill on the icon page: a restored icon copy is hidden again.
+TEST_F(Apply, ARunThatFinishesNothingLeavesTheIconCopyHidden)
+{
+    testutil::writeBytes(copy(), testing_support::makeSolidIco(Qt::red));
+    testutil::writeBytes(settings(), "[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\nIconIndex=0\r\n");
+    SetFileAttributesA(copy(), 34);
+    for (int way = 0; way < 3; ++way) {
+        start(2);
+        ASSERT_EQ(bits(copy()), 32u) << "shown on the icon page";
+        if (way == 0) QTest::mouseClick(w->CCancel, Qt::LeftButton);
+        if (way == 1) w->close();
+        if (way == 2) w.reset();
+        EXPECT_EQ(RepairInterruptedFinishes(), way == 2 ? 1 : 0);
+        EXPECT_EQ(bits(copy()), 34u) << way;
+    }
+}
+
 TEST_F(Apply, TheIconCopyItselfIsNeverDeletedWhileItIsTheIcon)
 {
     run("Tipp", "a.ico", 0, true);
@@ -256,30 +302,38 @@ TEST_F(Apply, StoredIndexBeyondTheGridSurvivesARerun)
     EXPECT_EQ(key("IconIndex"), "22");
 }
 
-// Every row of the final-state table, walked one after another so that each row starts
-// from what the last one left, gives the same bytes and attribute bits by the engine of the
-// folder command and of the repair as by the wizard's finish.
+// Every row of the final-state table, from each starting state a folder may be in, on NT
+// and on Me, gives the same bytes and attribute bits by the engine of the folder command
+// and of the repair as by the wizard's finish.
 TEST_F(Apply, TheEngineGivesTheWizardsBytesAndBitsForEveryRow)
 {
     const QString byEngine = tmp.filePath("Zweiter Ordner");
-    // From nothing; from a file with a section of Windows' own; on Windows Me.
+    const QByteArray utf16("\xff\xfe[\0.\0S\0h\0e\0l\0l\0C\0l\0a\0s\0s\0I\0n\0f\0o\0]\0\r\0\n\0"
+                           "I\0n\0f\0o\0T\0i\0p\0=\0\xa3\x03\r\0\n\0", 62);
     const struct {
-        QByteArray seed;
-        const char* version;
-    } passes[] = { { "", "" }, { "[ViewState]\r\nMode=4\r\n", "" }, { "", "1.4.90" } };
-    for (const auto& pass : passes) {
-        SCOPED_TRACE(pass.seed.toStdString() + pass.version);
-        qputenv("QUILLMARK_OSVERSION", pass.version);
-        for (const QString& folder : { target, byEngine }) {
-            QDir(folder).removeRecursively();
-            QDir().mkpath(folder);
-            if (!pass.seed.isEmpty()) testutil::writeBytes(folder + "/Desktop.ini", pass.seed);
-        }
-        for (const FinalState& row : kFinalStates) {
-            SCOPED_TRACE(row.what);
-            customise(tmp.filePath("Mein Ordner"), row);
-            EXPECT_EQ(ApplyCustomisation(byEngine, wantedBy(row, icons)), CustomisationRefused::None);
-            EXPECT_EQ(bytesAndBits(byEngine), bytesAndBits(target));
+        const char* name;
+        QByteArray settings;
+        bool withCopy;
+    } seeds[] = { { "Desktop.ini", "", false }, { "Desktop.ini", "[ViewState]\r\nMode=4\r\n", false },
+        { "Desktop.ini", "[.ShellClassInfo]\r\nIconResource=%SystemRoot%\\system32\\imageres.dll,-3\r\n", false },
+        { "Desktop.ini", "[.ShellClassInfo]\r\nIconFile=..\\Symbole\\a.ico\r\nIconIndex=0\r\n", false },
+        { "Desktop.ini", "[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\nIconIndex=0\r\n", true },
+        { "Desktop.ini", utf16, false }, { "desktop.ini", "[.ShellClassInfo]\r\nInfoTip=klein\r\n", false } };
+    for (const char* version : { "", "1.4.90" }) {
+        qputenv("QUILLMARK_OSVERSION", version);
+        for (const auto& seed : seeds) {
+            for (const FinalState& row : kFinalStates) {
+                SCOPED_TRACE(seed.settings.toStdString() + version + row.what);
+                for (const QString& folder : { target, byEngine }) {
+                    QDir(folder).removeRecursively();
+                    QDir().mkpath(folder);
+                    if (!seed.settings.isEmpty()) testutil::writeBytes(folder + '/' + seed.name, seed.settings);
+                    if (seed.withCopy) testutil::writeBytes(folder + "/Desktop.ico", testing_support::makeSolidIco(Qt::blue));
+                }
+                customise(target, row);
+                EXPECT_EQ(ApplyCustomisation(byEngine, wantedBy(row, icons)), CustomisationRefused::None);
+                EXPECT_EQ(bytesAndBits(byEngine), bytesAndBits(target));
+            }
         }
     }
     qunsetenv("QUILLMARK_OSVERSION");

@@ -1,0 +1,215 @@
+// The repair at start: completes a finish that died, where the journal is
+// this user's own and the folder is still as that finish left it.
+#include "store/finish_journal.h"
+
+#include "platform/files/case_paths.h"
+#include "platform/files/file_attributes.h"
+#include "platform/files/file_replace.h"
+#include "store/folder_settings.h"
+#include "sys/WindowsOrdner.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+using journal::kJournalPrefix;
+
+// A journal whose folder is missing (a stick not plugged in) waits this long.
+constexpr time_t kKeepForMissingFolder = 30 * 24 * 3600;
+
+void warn(const QString& text)
+{
+    std::fputs(("quillmark: " + text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+}
+
+// Whether only the user running us can have written what lies in dir.
+bool onlyOurs(const struct stat& st)
+{
+    return st.st_uid == ::geteuid() && (st.st_mode & 022) == 0;
+}
+
+// The journal at path when it is this user's own (a plain file, mode 0600,
+// of a journal's size) and nobody holds it: open and locked, and still the
+// file at path. -1 otherwise; foreign tells that it is not this user's.
+int takeOver(const QByteArray& path, bool& foreign)
+{
+    struct stat named, held;
+    foreign = false;
+    if (::lstat(path.constData(), &named) != 0) return -1;
+    if (!S_ISREG(named.st_mode) || named.st_uid != ::geteuid() || (named.st_mode & 0777) != 0600
+        || named.st_size > journal::kMaxJournalSize) {
+        foreign = true;
+        return -1;
+    }
+    // Open for writing: a lock on NFS needs it.
+    const int fd = ::open(path.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &held) != 0 || held.st_ino != named.st_ino
+        || held.st_dev != named.st_dev) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+QByteArray readSmall(int fd)
+{
+    QByteArray bytes(journal::kMaxJournalSize + 1, Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, size_t(bytes.size() - done), done);
+        if (n <= 0) break;
+        done += n;
+    }
+    return done > journal::kMaxJournalSize ? QByteArray() : bytes.left(done);
+}
+
+QByteArray unhex(const QJsonValue& value)
+{
+    return QByteArray::fromHex(value.toString().toLatin1());
+}
+
+bool sameFolder(const QJsonObject& o, const struct stat& st)
+{
+    return o.value(QStringLiteral("device")).toString() == QString::number(st.st_dev)
+        && o.value(QStringLiteral("inode")).toString() == QString::number(st.st_ino);
+}
+
+// Whether the folder holds one of the states the finish's own steps leave:
+// otherwise someone changed it since, and that change stands.
+bool untouchedSince(const QJsonObject& o, const QString& folder)
+{
+    const FolderSnapshot now = SnapshotFolder(folder);
+    bool settings = false, iconCopy = false, bits = false;
+    for (const QJsonValue& v : o.value(QStringLiteral("states")).toArray()) {
+        const QJsonObject s = v.toObject();
+        settings = settings || unhex(s.value(QStringLiteral("settings"))) == now.settings;
+        iconCopy = iconCopy || unhex(s.value(QStringLiteral("iconCopy"))) == now.iconCopy;
+        bits = bits || DWORD(s.value(QStringLiteral("bits")).toInt(-1)) == now.folderBits;
+    }
+    return settings && iconCopy && bits;
+}
+
+WantedCustomisation wantedFrom(const QJsonObject& o)
+{
+    WantedCustomisation wanted;
+    wanted.tooltip = o.value(QStringLiteral("tooltip")).toString();
+    if (!o.contains(QStringLiteral("iconFile"))) return wanted;
+    const IconChoice icon { o.value(QStringLiteral("iconFile")).toString(),
+        o.value(QStringLiteral("iconIndex")).toString(), o.value(QStringLiteral("copy")).toBool(),
+        o.value(QStringLiteral("chosen")).toBool() };
+    // An icon file that is gone or changed since is not the user's choice
+    // any more: the icon stays as the folder has it.
+    if (journal::digestOfFile(icon.file) == unhex(o.value(QStringLiteral("iconDigest"))))
+        wanted.icon = icon;
+    else
+        wanted.keepIcon = true;
+    return wanted;
+}
+
+enum class Outcome { Done, Dropped, Kept };
+
+Outcome repairOne(int fd, const struct stat& journalStat)
+{
+    const QJsonObject o = QJsonDocument::fromJson(readSmall(fd)).object();
+    const QString folder = o.value(QStringLiteral("folder")).toString();
+    if (folder.isEmpty()) return Outcome::Dropped;
+    struct stat st;
+    if (::stat(files::nativePath(folder).constData(), &st) != 0) {
+        // An unplugged stick: tried again at later starts, for a while.
+        const bool stale = ::time(nullptr) - journalStat.st_mtime > kKeepForMissingFolder;
+        return stale || errno != ENOENT ? Outcome::Dropped : Outcome::Kept;
+    }
+    if (!S_ISDIR(st.st_mode) || !sameFolder(o, st)) {
+        warn(QStringLiteral("%1 ist nicht mehr der Ordner des abgebrochenen Abschlusses; nichts geändert.").arg(folder));
+        return Outcome::Dropped;
+    }
+    // The folder the user named was followed if it was a link, as by the finish.
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    if (o.value(QStringLiteral("unhidden")).toBool()) {
+        const QString copy = ResolvePathCase(IconCopyPath(real));
+        if ((GetFileAttributesA(copy) & 0x27) == kAttrArchive) SetFileAttributesA(copy, kAttrHiddenArchive);
+        return Outcome::Done;
+    }
+    if (!untouchedSince(o, real)) {
+        warn(QStringLiteral("%1 wurde seit dem abgebrochenen Abschluss geändert; so belassen.").arg(folder));
+        return Outcome::Dropped;
+    }
+    ApplyCustomisation(real, wantedFrom(o));
+    return Outcome::Done;
+}
+
+} // namespace
+
+int RepairInterruptedFinishes()
+{
+    const QString dir = GetWindowsFolder();
+    struct stat st;
+    if (dir.isEmpty() || ::stat(files::nativePath(dir).constData(), &st) != 0) return 0;
+    if (!onlyOurs(st)) {
+        warn(QStringLiteral("%1 gehört nicht allein diesem Benutzer; Abschlüsse darin werden nicht vervollständigt.")
+                 .arg(dir));
+        return 0;
+    }
+    const QDir windows(dir);
+    int repaired = 0;
+    const QStringList names = windows.entryList({ kJournalPrefix + QStringLiteral("*.journal"),
+                                                    QLatin1Char('.') + kJournalPrefix + QLatin1Char('*') },
+        QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QByteArray path = files::nativePath(windows.filePath(name));
+        bool foreign = false;
+        const int fd = takeOver(path, foreign);
+        if (foreign) warn(QStringLiteral("%1 ist kein Journal dieses Benutzers; nicht gelesen.").arg(windows.filePath(name)));
+        if (fd < 0) continue;
+        struct stat journalStat;
+        ::fstat(fd, &journalStat);
+        // A hidden record was never given its name: its finish had not begun.
+        const Outcome outcome = name.startsWith(QLatin1Char('.')) ? Outcome::Dropped : repairOne(fd, journalStat);
+        if (outcome != Outcome::Kept) ::unlink(path.constData());
+        if (outcome == Outcome::Done) ++repaired;
+        ::close(fd);
+    }
+    return repaired;
+}
+
+void RepairInterruptedFinishesWithin(int ms)
+{
+    const pid_t child = ::fork();
+    if (child < 0) return;
+    if (child == 0) {
+        int argc = 1;
+        char name[] = "quillmark";
+        char* argv[] = { name, nullptr };
+        QCoreApplication app(argc, argv);
+        RepairInterruptedFinishes();
+        ::_exit(0);
+    }
+    // Waits on a clock of its own: the program's replaceable clock is for
+    // the window.
+    const struct timespec pause { 0, 2 * 1000 * 1000 };
+    for (int waited = 0; waited < ms; waited += 2) {
+        if (::waitpid(child, nullptr, WNOHANG) == child) return;
+        ::nanosleep(&pause, nullptr);
+    }
+    // What it holds is left for the next start; a process stuck on a mount
+    // that does not answer may not even die now, so it is not waited for.
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, WNOHANG);
+}
