@@ -8,6 +8,9 @@
 
 #include <QStandardPaths>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <tuple>
 
 using namespace testutil;
@@ -144,7 +147,8 @@ TEST_F(FileApi, WindowsDirectory)
     EXPECT_EQ(windowsDirectory(), "0 untouched");
 }
 
-// As testparm reads the configuration: file shares count, printer shares and per-user paths do not.
+// As testparm reads the configuration: file shares count, printer shares do not, and per-user
+// paths count as the folder's owner reaches them.
 TEST(SambaShares, FileSharesOnlyAndTheInnermostHolds)
 {
     if (QStandardPaths::findExecutable("testparm").isEmpty())
@@ -155,12 +159,16 @@ TEST(SambaShares, FileSharesOnlyAndTheInnermostHolds)
     ASSERT_TRUE(QFile::link(daten, tmp.filePath("verweis")));
     writeBytes(tmp.filePath("smb.conf"),
         QString("[global]\n[daten]\npath = %1\n[projekte]\npath = %2/Projekte\n[printers]\npath = %3\n"
-                "printable = yes\n[spool2]\nprint ok = yes\npath = %3\n[homes]\npath = /home/%U\n")
-            .arg(tmp.filePath("verweis"), daten, spool)
+                "printable = yes\n[spool2]\nprint ok = yes\npath = %3\n[privat]\npath = %4/%U-%S\n[homes]\n")
+            .arg(tmp.filePath("verweis"), daten, spool, tmp.path())
             .toUtf8());
     const EnvGuard conf("QUILLMARK_SMB_CONF", tmp.filePath("smb.conf"));
-    const QStringList shares = files::sambaSharePaths();
-    EXPECT_EQ(shares, QStringList({ daten, daten + "/Projekte" }));
+    const QStringList shares = files::sambaSharePaths(daten);
+    const QString me = QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name);
+    EXPECT_EQ(shares.mid(0, 3), QStringList({ daten, daten + "/Projekte", tmp.filePath(me + "-privat") }));
+    EXPECT_TRUE(shares.contains(QDir(QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_dir)).canonicalPath()))
+        << "[homes]";
+    EXPECT_FALSE(files::sambaSharePaths().contains(tmp.filePath(me + "-privat"))) << "no owner, no per-user path";
     EXPECT_EQ(files::sambaShareHolding(daten + "/Projekte/a", shares), daten + "/Projekte");
     EXPECT_EQ(files::sambaShareHolding(daten + "x", shares), "");
 }
