@@ -224,7 +224,7 @@ TEST(Generator, RedrawsTheCommittedFiles)
     for (const QTemporaryDir* dir : { &first, &second }) {
         QProcess run;
         run.start(command.front(), command.mid(1) << dir->path());
-        ASSERT_TRUE(run.waitForFinished(600000));
+        ASSERT_TRUE(run.waitForFinished(600000)) << run.errorString().toStdString();
         ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
     }
     EXPECT_TRUE(tree(first.path()) == tree(second.path())) << "two runs on one machine give the same bytes";
