@@ -1,6 +1,7 @@
 // Generates the program's pictures, window icon and bundled icon files into
 // the given resource folder. The output is byte for byte the same on every
-// run, so the generated files can live in version control next to this code.
+// run on one machine, so the generated files can live in version control next
+// to this code; other processors may round antialiased pixels differently.
 #include "art_library.h"
 
 #include <QDir>

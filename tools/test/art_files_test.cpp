@@ -1,25 +1,26 @@
-// Checks the committed pictures and icon files byte for byte against what the
-// window and the icon reader expect of them, and that the generator still
-// produces exactly the committed files.
-#include "art_reader.h"
+// Checks the committed pictures and icon files as the program reads them (its
+// own icon reader, Qt's bitmap reader), and that the generator still draws them.
+#include "platform/icons/icon_decoder.h"
+#include "platform/icons/icon_file.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <set>
-
-using namespace artcheck;
 
 namespace {
 
 const QString kRes = QStringLiteral(QM_RES_DIR);
 constexpr QRgb kNavy = 0xFF000080;
 constexpr QRgb kWhite = 0xFFFFFFFF;
+const QList<QRgb> kVga
+    = { 0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080, 0xFF008080, 0xFFC0C0C0,
+          0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00, 0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF };
 
 QByteArray load(const QString& path)
 {
@@ -27,204 +28,207 @@ QByteArray load(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-const std::vector<QRgb> kVga
-    = { 0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080, 0xFF008080, 0xFFC0C0C0,
-          0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00, 0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF };
-
-QRgb at(const Bitmap& b, int x, int y)
+// 32 bpp: the AND mask clears exactly the pixels of alpha 0, for shells that ignore alpha.
+bool maskFollowsAlpha(icons::ByteView dib, int w, int h)
 {
-    return b.palette[b.index[size_t(y * b.width + x)]];
+    const std::uint64_t maskAt = 40 + 4 * std::uint64_t(w * h), stride = (w + 31) / 32 * 4;
+    if (!dib.contains(maskAt, stride * h)) return false;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (((dib.data[maskAt + stride * y + x / 8] >> (7 - x % 8)) & 1)
+                != (dib.data[43 + 4 * (y * w + x)] == 0))
+                return false;
+    return true;
+}
+
+// Every image of an .ico or PE file, or the one picture of another file: what the file
+// says about it (group, size and depth of an icon image; size and palette of a bitmap)
+// and its pixels.
+std::vector<std::pair<QString, QImage>> readPictures(const QString& path)
+{
+    std::vector<std::pair<QString, QImage>> out;
+    icons::IconFile file;
+    if (!(path.endsWith(".ico") || path.endsWith(".dll"))) {
+        const QImage image(path);
+        QString layout = QString("%1x%2").arg(image.width()).arg(image.height());
+        for (const QRgb c : image.colorTable())
+            layout += QString(" %1").arg(c, 8, 16);
+        out.emplace_back(layout, image.convertToFormat(QImage::Format_ARGB32));
+    } else if (file.open(path)) {
+        for (int i = 0; i < file.count(); ++i) {
+            for (const icons::ImageEntry& e : file.images(i)) {
+                icons::StoredFormat f;
+                const bool read = icons::readStoredFormat(file.imageData(e), f);
+                out.emplace_back(QString::asprintf("group %s: %dx%d %d bpp, stored %dx%d %d bpp",
+                                     qPrintable(file.groupName(i)), e.width, e.height, e.bitCount, f.width,
+                                     f.height, read ? f.bitsPerPixel : -1),
+                    icons::decodeIconImage(file.imageData(e)));
+            }
+        }
+    }
+    return out;
 }
 
 struct PictureCase {
     const char* file;
     int width;
     int height;
-    int plainFromRow; // rows from here down stay plain dark blue (text is drawn over them)
+    int plainFromRow; // rows from here down stay plain dark blue (the window writes text on them)
 };
 
-class Picture : public ::testing::TestWithParam<PictureCase> { };
-
-TEST_P(Picture, IsASixteenColourBitmapOfItsSizeOnDarkBlue)
+TEST(Pictures, AreSixteenColourBitmapsOfTheirSizeOnDarkBlue)
 {
-    const PictureCase& c = GetParam();
-    const auto bitmap = readBitmap4(load(kRes + "/" + c.file));
-    ASSERT_TRUE(bitmap) << c.file;
-    EXPECT_EQ(bitmap->width, c.width);
-    EXPECT_EQ(bitmap->height, c.height);
-    EXPECT_EQ(bitmap->palette, kVga);
-    std::set<QRgb> used;
-    for (int y = 0; y < bitmap->height; ++y) {
-        for (int x = 0; x < bitmap->width; ++x) {
-            used.insert(at(*bitmap, x, y));
-            const bool edge = x == 0 || y == 0 || x == bitmap->width - 1 || y == bitmap->height - 1;
-            if (edge || y >= c.plainFromRow) {
-                ASSERT_EQ(at(*bitmap, x, y), kNavy) << c.file << " at " << x << "," << y;
+    for (const PictureCase& c :
+        { PictureCase { "side.bmp", 164, 314, 278 }, PictureCase { "title.bmp", 49, 49, 49 } }) {
+        SCOPED_TRACE(c.file);
+        const QImage image(kRes + "/" + c.file);
+        EXPECT_EQ(qFromLittleEndian<quint16>(load(kRes + "/" + c.file).constData() + 28), 4)
+            << "bits per pixel";
+        ASSERT_EQ(image.size(), QSize(c.width, c.height));
+        EXPECT_EQ(image.colorTable(), kVga);
+        std::set<QRgb> used;
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                used.insert(image.pixel(x, y));
+                if (x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1 || y >= c.plainFromRow) {
+                    ASSERT_EQ(image.pixel(x, y), kNavy) << x << "," << y;
+                }
             }
         }
-    }
-    EXPECT_TRUE(used.count(kWhite)) << "the motif is drawn in " << c.file;
-    EXPECT_GE(used.size(), 2u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Pictures, Picture,
-    ::testing::Values(PictureCase { "side.bmp", 164, 314, 278 }, PictureCase { "title.bmp", 49, 49, 49 }),
-    [](const ::testing::TestParamInfo<PictureCase>& info) {
-        std::string name = info.param.file;
-        std::replace(name.begin(), name.end(), '.', '_');
-        return name;
-    });
-
-// What every icon image must satisfy whatever its depth: a readable DIB of the
-// size its directory entry claims, a clear background and something opaque on it.
-void expectWellFormed(const IconEntry& e, const QString& where)
-{
-    SCOPED_TRACE(
-        where.toStdString() + " " + std::to_string(e.width) + "px " + std::to_string(e.bitCount) + "bpp");
-    const auto dib = readIconDib(e.dib);
-    ASSERT_TRUE(dib);
-    EXPECT_EQ(dib->width, e.width);
-    EXPECT_EQ(dib->height, e.height);
-    EXPECT_EQ(dib->bitCount, e.bitCount);
-    EXPECT_EQ(e.colourCount, e.bitCount == 4 ? 16 : 0);
-    EXPECT_EQ(dib->transparent.front(), 1) << "the top left corner is background";
-    size_t opaque = 0;
-    for (size_t i = 0; i < dib->pixels.size(); ++i) {
-        if (dib->transparent[i]) {
-            // Clear pixels must be black in the colour bits, or they would tint the background.
-            ASSERT_EQ(dib->pixels[i] & 0x00FFFFFF, 0u) << "pixel " << i;
-        } else {
-            ++opaque;
-        }
-        if (e.bitCount == 32) {
-            ASSERT_EQ(dib->transparent[i], qAlpha(dib->pixels[i]) == 0 ? 1 : 0)
-                << "mask follows alpha, pixel " << i;
-        }
-    }
-    EXPECT_GT(opaque, dib->pixels.size() / 3);
-    EXPECT_LT(opaque, dib->pixels.size() * 9 / 10);
-}
-
-TEST(ProgramIcon, HoldsSixteenAndTwoHundredFiftySixColourImagesAtThreeSizes)
-{
-    const auto entries = readIco(load(kRes + "/quillmark.ico"));
-    ASSERT_TRUE(entries);
-    std::set<std::pair<int, int>> found;
-    for (const IconEntry& e : *entries) {
-        found.insert({ e.width, e.bitCount });
-        EXPECT_EQ(e.width, e.height);
-        expectWellFormed(e, "quillmark.ico");
-        const auto dib = readIconDib(e.dib);
-        ASSERT_TRUE(dib);
-        std::set<QRgb> colours(dib->pixels.begin(), dib->pixels.end());
-        if (e.bitCount == 4) {
-            EXPECT_TRUE(std::all_of(colours.begin(), colours.end(),
-                [](QRgb c) { return std::find(kVga.begin(), kVga.end(), c) != kVga.end(); }));
-        } else if (e.width >= 32) {
-            EXPECT_GT(colours.size(), 16u) << "a 256-colour image that uses its palette";
-        }
-    }
-    const std::set<std::pair<int, int>> wanted
-        = { { 16, 4 }, { 32, 4 }, { 48, 4 }, { 16, 8 }, { 32, 8 }, { 48, 8 } };
-    EXPECT_EQ(found, wanted);
-    EXPECT_EQ(entries->size(), 6u);
-}
-
-QStringList bundledIcoFiles()
-{
-    QStringList names = QDir(kRes + "/icons").entryList({ "*.ico" }, QDir::Files, QDir::Name);
-    return names;
-}
-
-TEST(BundledIcons, AreTrueColourIconsWithAlphaAtThreeSizes)
-{
-    const QStringList names = bundledIcoFiles();
-    EXPECT_GE(names.size(), 8);
-    EXPECT_TRUE(std::any_of(names.begin(), names.end(), [](const QString& n) { return n.contains(' '); }));
-    for (const QString& name : names) {
-        const auto entries = readIco(load(kRes + "/icons/" + name));
-        ASSERT_TRUE(entries) << name.toStdString();
-        std::vector<int> sizes;
-        bool soft = false;
-        for (const IconEntry& e : *entries) {
-            sizes.push_back(e.width);
-            EXPECT_EQ(e.bitCount, 32);
-            expectWellFormed(e, name);
-            const auto dib = readIconDib(e.dib);
-            for (QRgb c : dib ? dib->pixels : std::vector<QRgb>())
-                soft = soft || (qAlpha(c) > 0 && qAlpha(c) < 255);
-        }
-        EXPECT_EQ(sizes, (std::vector<int> { 16, 32, 48 })) << name.toStdString();
-        EXPECT_TRUE(soft) << name.toStdString() << " has smooth edges";
+        EXPECT_TRUE(used.count(kWhite)) << "the motif is drawn";
     }
 }
 
-constexpr int kRtIcon = 3;
-constexpr int kRtGroupIcon = 14;
+struct IconCase {
+    QString file;
+    std::multiset<std::pair<int, int>> sizesAndDepths; // of each icon (group)
+    int minIcons;
+    bool soft; // some pixels half transparent: smooth edges
+};
 
-TEST(IconLibrary, HoldsEnoughGroupsToFillTheGridEachWithItsImages)
+// What the window needs of its icons: the program icon in 16 and 256 colours for every
+// screen, the bundled icons in true colour with smooth edges, and a library that fills the grid.
+TEST(IconFiles, HoldTheirSizesAndDepthsAndDrawAShapeOnAClearBackground)
 {
-    auto resources = readResources(load(kRes + "/icons/ordner.dll"));
-    ASSERT_TRUE(resources);
-    const auto& groups = resources->byType[kRtGroupIcon];
-    const auto& icons = resources->byType[kRtIcon];
-    EXPECT_GE(groups.size(), 20u);
-    std::map<int, QByteArray> iconById(icons.begin(), icons.end());
-    ASSERT_EQ(iconById.size(), icons.size()) << "icon ids are unique";
-    std::set<int> referenced;
-    for (const auto& [id, bytes] : groups) {
-        const auto entries = readGroupDirectory(bytes);
-        ASSERT_TRUE(entries) << "group " << id;
-        EXPECT_FALSE(entries->empty());
-        for (const GroupEntry& g : *entries) {
-            ASSERT_TRUE(iconById.count(g.iconId)) << "group " << id << " names icon " << g.iconId;
-            referenced.insert(g.iconId);
-            IconEntry e = g.description;
-            EXPECT_EQ(e.dib.size(), iconById[g.iconId].size()) << "size in the group matches the image";
-            e.dib = iconById[g.iconId];
-            expectWellFormed(e, QString("ordner.dll group %1").arg(id));
+    std::vector<IconCase> cases {
+        { "quillmark.ico", { { 16, 4 }, { 32, 4 }, { 48, 4 }, { 16, 8 }, { 32, 8 }, { 48, 8 } }, 1, false },
+        { "icons/ordner.dll", { { 16, 32 }, { 32, 32 }, { 16, 4 }, { 32, 4 } }, 20, true }
+    };
+    for (const QString& name : QDir(kRes + "/icons").entryList({ "*.ico" }, QDir::Files))
+        cases.push_back({ "icons/" + name, { { 16, 32 }, { 32, 32 }, { 48, 32 } }, 1, true });
+    EXPECT_GE(cases.size(), 10u) << "eight bundled icons at least";
+    for (const IconCase& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        icons::IconFile file;
+        ASSERT_TRUE(file.open(kRes + "/" + c.file));
+        EXPECT_GE(file.count(), c.minIcons);
+        for (int i = 0; i < file.count(); ++i) {
+            std::multiset<std::pair<int, int>> found;
+            bool soft = false;
+            for (const icons::ImageEntry& e : file.images(i)) {
+                SCOPED_TRACE(std::to_string(e.width) + "px " + std::to_string(e.bitCount) + " bpp");
+                found.insert({ e.width, e.bitCount });
+                const QImage image = icons::decodeIconImage(file.imageData(e));
+                ASSERT_EQ(image.size(), QSize(e.width, e.height));
+                EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "the top left corner is background";
+                int opaque = 0;
+                std::set<QRgb> colours;
+                for (int y = 0; y < e.height; ++y) {
+                    for (int x = 0; x < e.width; ++x) {
+                        const QRgb p = image.pixel(x, y);
+                        opaque += qAlpha(p) > 0;
+                        colours.insert(p);
+                        soft = soft || (qAlpha(p) > 0 && qAlpha(p) < 255);
+                        ASSERT_TRUE(e.bitCount != 4 || kVga.contains(p | 0xFF000000)) << x << "," << y;
+                    }
+                }
+                EXPECT_GT(opaque, e.width * e.height / 3);
+                EXPECT_LT(opaque, e.width * e.height * 9 / 10);
+                EXPECT_TRUE(e.bitCount != 8 || e.width < 32 || colours.size() > 16) << "uses its palette";
+                EXPECT_TRUE(e.bitCount != 32 || maskFollowsAlpha(file.imageData(e), e.width, e.height));
+            }
+            EXPECT_EQ(found, c.sizesAndDepths) << "icon " << i;
+            EXPECT_TRUE(soft || !c.soft) << "icon " << i << " has smooth edges";
         }
     }
-    EXPECT_EQ(referenced.size(), icons.size()) << "every image belongs to a group";
+}
+
+// Antialiased edges, blends and the curves' maths run through code that Qt and the
+// C library pick by processor (SSE2, SSE4, AVX2, FMA, AVX-512), and each rounds its
+// own way. Drawn natively and under emulated processors without AVX, no channel of
+// any pixel moved by more than 1, in at most 7 pixels of an image. So a channel may
+// move by kChannelSteps. Beyond that, a pixel whose colour lies on the border between
+// two of the sixteen colours may flip to the other: kFarPixels such pixels per image,
+// or one in kFarPer of a large picture. Real changes exceed that: a shadow moved by
+// one pixel in the side picture changes 19 pixels, another outline colour of the star
+// 52 of a 16 pixel icon, the star moved by under a pixel 22 of its 16-colour image.
+constexpr int kChannelSteps = 4;
+constexpr int kFarPixels = 3;
+constexpr int kFarPer = 10000;
+
+int farPixels(const QImage& a, const QImage& b)
+{
+    int far = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            const int d = std::max({ std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q)) });
+            far += (qAlpha(p) || qAlpha(q)) && d > kChannelSteps;
+        }
+    }
+    return far;
 }
 
 std::map<QString, QByteArray> tree(const QString& root)
 {
     std::map<QString, QByteArray> out;
-    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
+    for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
         const QString path = it.next();
         out[QDir(root).relativeFilePath(path)] = load(path);
     }
     return out;
 }
 
-TEST(Generator, RedrawsExactlyTheCommittedFiles)
+// The generator's files against the committed ones: the same files, each with the same
+// images of the same sizes and depths, and pixels within the tolerance above.
+void expectSameArt(const QString& drawnRoot, const QString& committedRoot)
+{
+    const auto drawn = tree(drawnRoot), committed = tree(committedRoot);
+    for (const auto& [name, bytes] : committed)
+        EXPECT_TRUE(drawn.count(name)) << name.toStdString() << " is no longer generated";
+    for (const auto& [name, bytes] : drawn) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_TRUE(committed.count(name)) << "not committed";
+        const auto a = readPictures(drawnRoot + "/" + name), b = readPictures(committedRoot + "/" + name);
+        ASSERT_FALSE(a.empty());
+        ASSERT_EQ(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); ++i) {
+            ASSERT_EQ(a[i].first.toStdString(), b[i].first.toStdString());
+            ASSERT_FALSE(a[i].second.isNull());
+            const int far = farPixels(a[i].second, b[i].second), count = int(a[i].second.sizeInBytes() / 4);
+            EXPECT_LE(far, std::max(kFarPixels, count / kFarPer))
+                << a[i].first.toStdString() << ": " << far << " of " << count
+                << " pixels differ by more than " << kChannelSteps << ": re-run the generator";
+        }
+    }
+}
+
+TEST(Generator, RedrawsTheCommittedFiles)
 {
     QTemporaryDir first, second;
     ASSERT_TRUE(first.isValid() && second.isValid());
+    // QM_MAKE_ART may name another command, e.g. the generator under an emulated processor.
+    QStringList command = QProcess::splitCommand(qEnvironmentVariable("QM_MAKE_ART"));
+    if (command.isEmpty()) command = QStringList { QStringLiteral(QM_MAKE_ART) };
     for (const QTemporaryDir* dir : { &first, &second }) {
         QProcess run;
-        run.start(QStringLiteral(QM_MAKE_ART), { dir->path() });
-        ASSERT_TRUE(run.waitForFinished(120000));
+        run.start(command.front(), command.mid(1) << dir->path());
+        ASSERT_TRUE(run.waitForFinished(600000)) << run.errorString().toStdString();
         ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
     }
-    const auto a = tree(first.path()), b = tree(second.path()), committed = tree(kRes);
-    EXPECT_FALSE(a.empty());
-    EXPECT_TRUE(a == b) << "two runs give the same bytes";
-    for (const auto& [name, bytes] : a) {
-        ASSERT_TRUE(committed.count(name)) << name.toStdString() << " is not committed";
-        EXPECT_TRUE(committed.at(name) == bytes) << name.toStdString() << " differs: re-run the generator";
-    }
-    for (const auto& [name, bytes] : committed)
-        EXPECT_TRUE(a.count(name)) << name.toStdString() << " is no longer generated";
+    EXPECT_TRUE(tree(first.path()) == tree(second.path())) << "two runs on one machine give the same bytes";
+    expectSameArt(first.path(), kRes);
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
