@@ -31,6 +31,7 @@ platform/files/dos_attribute_store.cpp platform/files/dos_attrib_blob.cpp
 platform/registry/hive_document.cpp platform/registry/hive_text.cpp
 platform/icons/icon_file.cpp platform/icons/icon_decoder.cpp
 wizard/apply.cpp wizard/navigation.cpp store/recent_folders.cpp
+store/folder_customisation.cpp store/finish_journal.cpp store/finish_repair.cpp
 pages/icons/folder_entry.cpp pages/icons/icon_grid.cpp
 """.split()
 
@@ -41,7 +42,7 @@ AREAS = [
     ("platform/files/", ["qm_tests_platform_files", "qm_tests_store", "qm_tests_sys"]),
     ("platform/registry/", ["qm_tests_platform_registry", "qm_tests_store"]),
     ("platform/icons/", ["qm_tests_platform_icons", "qm_tests_cli", "qm_tests_pages_icons_modules"]),
-    ("store/", ["qm_tests_store", "qm_tests_wizard"]),
+    ("store/", ["qm_tests_store", "qm_tests_wizard", "qm_tests_cli"]),
     ("pages/", ["qm_tests_pages_icons", "qm_tests_pages_tooltip", "qm_tests_wizard"]),
     ("wizard/", ["qm_tests_wizard", "qm_tests_pages_icons"]),
 ]
