@@ -33,7 +33,8 @@ DWORD GetPrivateProfileStringA(const QString& section, const QString& key, const
         text.chop(1);
     if (!fileName.isEmpty()) {
         const auto bytes
-            = files::readWholeFile(files::nativePath(ResolvePathCase(fileName)), linksFor(fileName));
+            = files::readWholeFile(files::nativePath(ResolvePathCase(fileName)), linksFor(fileName),
+                files::kMaxProfileSize);
         if (bytes) {
             if (auto found = files::ProfileText(*bytes).value(section, key)) text = std::move(*found);
         }

@@ -216,7 +216,7 @@ TEST_F(Replace, FailuresSayWhyAndRemoveNothingOfOthers)
     EXPECT_EQ(files::replaceFile(file, decline), files::ReplaceResult::Written);
     EXPECT_EQ(files::replaceFile(file, decline), files::ReplaceResult::Unchanged);
     QByteArray out = "stale";
-    EXPECT_EQ(files::readRegularFile(path("missing").toUtf8(), out), ENOENT);
+    EXPECT_EQ(files::readRegularFile(path("missing").toUtf8(), out, files::Links::Refuse, 1), ENOENT);
     EXPECT_EQ(out, QByteArray());
     const files::FileLock first(path("lock").toUtf8());
     files::setLockTimeoutMs(20);
