@@ -4,6 +4,7 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/file_attributes.h"
+#include "platform/files/profile_keys.h"
 #include "store/folder_settings.h"
 #include "store/icon_reference.h"
 #include "sys/WinVersionen.h"
@@ -50,7 +51,8 @@ struct Planned {
 
 Planned plannedState(const QString& folder, const StoredCustomisation& now, const WantedCustomisation& wanted)
 {
-    Planned p { wanted.tooltip ? TooltipAsWritten(*wanted.tooltip) : now.tooltip, now.iconFile,
+    // The tooltip as it reads back: TooltipAsWritten quotes what needs it.
+    Planned p { wanted.tooltip ? TooltipOnOneLine(*wanted.tooltip) : now.tooltip, now.iconFile,
         now.iconIndex };
     if (wanted.keepIcon) return p;
     if (wanted.icon) return { p.tooltip, plannedReference(folder, *wanted.icon), wanted.icon->index };
@@ -99,12 +101,16 @@ FolderChange PlanChange(const QString& folder, const WantedCustomisation& wanted
 {
     if (const auto refused = CustomisationRefusal(folder); refused != CustomisationRefused::None)
         return { {}, refusalText(refused) };
+    if (ProfileTooLarge(SettingsFilePath(folder))) return { {}, TooLargeText() };
     const StoredCustomisation now = ReadCustomisation(folder);
     return { changesFrom(folder, now, plannedState(folder, now, wanted), wanted), {} };
 }
 
 FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted)
 {
+    // Nothing is touched: the engine's other steps would go on around a
+    // settings file that is never written.
+    if (ProfileTooLarge(SettingsFilePath(folder))) return { {}, TooLargeText() };
     const StoredCustomisation before = ReadCustomisation(folder);
     const Planned p = plannedState(folder, before, wanted);
     const QStringList what = changesFrom(folder, before, p, wanted);
