@@ -249,8 +249,8 @@ std::optional<QByteArray> readWholeFile(const QByteArray& nativePath, Links link
 bool isLargerThan(const QByteArray& nativePath, Links links, qint64 maxSize)
 {
     struct stat st;
-    const int got = links == Links::Follow ? ::stat(nativePath.constData(), &st)
-                                           : ::lstat(nativePath.constData(), &st);
+    const int got
+        = links == Links::Follow ? ::stat(nativePath.constData(), &st) : ::lstat(nativePath.constData(), &st);
     return got == 0 && S_ISREG(st.st_mode) && st.st_size > maxSize;
 }
 
