@@ -101,7 +101,8 @@ QString ReportText(const FolderReport& r)
 {
     const QString none = QStringLiteral("(keins)");
     QString icon = r.iconFile.isEmpty() ? none : ShownText(r.iconFile);
-    if (!r.iconPath.isEmpty() && r.iconPath != r.iconFile) icon += QStringLiteral(" → ") + ShownText(r.iconPath);
+    if (!r.iconPath.isEmpty() && r.iconPath != r.iconFile)
+        icon += QStringLiteral(" → ") + ShownText(r.iconPath);
     static const QHash<QString, QString> storageNames {
         { QStringLiteral("fat"), QStringLiteral("FAT-Verzeichniseintrag") },
         { QStringLiteral("ntfs"), QStringLiteral("NTFS") },

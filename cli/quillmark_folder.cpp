@@ -50,7 +50,8 @@ void say(std::FILE* to, const QString& text)
 // A folder that failed, and why; the reason may quote folder data too.
 void sayFailed(const QString& folder, const QString& why)
 {
-    say(stderr, QStringLiteral("quillmark-folder: ") + ShownText(folder) + QStringLiteral(": ") + ShownText(why)
+    say(stderr,
+        QStringLiteral("quillmark-folder: ") + ShownText(folder) + QStringLiteral(": ") + ShownText(why)
             + QLatin1Char('\n'));
 }
 

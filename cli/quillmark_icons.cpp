@@ -106,15 +106,16 @@ int extract(const QString& path, const QString& indexText, const QString& sizeTe
     QString error;
     if (!openFile(path, file, error)) return fail(error);
     if (!indexOk || index < 0 || index >= file.count())
-        return fail(
-            QStringLiteral("%1: no icon %2 (the file has %3)").arg(path, indexText, QString::number(file.count())));
+        return fail(QStringLiteral("%1: no icon %2 (the file has %3)")
+                        .arg(path, indexText, QString::number(file.count())));
     HICON large = 0, small = 0;
     ExtractIconExA(path, index, size == icons::kLargeIconSize ? &large : nullptr,
         size == icons::kSmallIconSize ? &small : nullptr, 1);
     const HICON handle = large ? large : small;
     const QImage image = icons::iconHandleImage(handle);
     DestroyIcon(handle);
-    if (image.isNull()) return fail(QStringLiteral("%1: icon %2 cannot be decoded").arg(path, QString::number(index)));
+    if (image.isNull())
+        return fail(QStringLiteral("%1: icon %2 cannot be decoded").arg(path, QString::number(index)));
     if (!savePng(image, out)) return fail(QStringLiteral("%1: cannot be written").arg(out));
     return 0;
 }
@@ -207,8 +208,7 @@ int dumpAll(const QString& path, const QString& dir)
                                   .arg(base, file.groupName(i).replace(QLatin1Char('/'), QLatin1Char('_')));
         const std::vector<std::uint16_t> languages = file.groupLanguages(i);
         for (std::size_t l = 0; l < languages.size(); ++l) {
-            const QString stem
-                = languages[l] == 1033 ? group : group + u'_' + QString::number(languages[l]);
+            const QString stem = languages[l] == 1033 ? group : group + u'_' + QString::number(languages[l]);
             if (!dumpImages(file, file.images(i, int(l)), stem, dir, broken)) return 1;
         }
     }
