@@ -21,6 +21,8 @@ QString refusalText(CustomisationRefused refused)
         return QStringLiteral("darf nicht geschrieben werden (Rechte oder schreibgeschützt eingehängt)");
     case CustomisationRefused::SettingsNotAFile:
         return QStringLiteral("Desktop.ini ist ein Verweis oder keine gewöhnliche Datei; nichts geändert");
+    case CustomisationRefused::SettingsTooLarge:
+        return TooLargeText();
     case CustomisationRefused::None:
         break;
     }

@@ -38,9 +38,7 @@ std::optional<IconChoice> iconOf(const QString& text, QString& error)
     const int index = icon.index.toInt();
     if (index < 0 || index >= count) {
         error = QStringLiteral("%1 hat kein Symbol mit dem Index %2 (es hat %3, Index 0 bis %4).")
-                    .arg(icon.file, icon.index)
-                    .arg(count)
-                    .arg(count - 1);
+                    .arg(icon.file, icon.index, QString::number(count), QString::number(count - 1));
         return std::nullopt;
     }
     icon.index = QString::number(index);
@@ -54,8 +52,7 @@ ParsedOptions checked(
     if (o.folders.isEmpty()) return refuse(QStringLiteral("Kein Ordner angegeben."));
     if (o.wanted.tooltip && o.wanted.tooltip->size() > kMaxTooltip)
         return refuse(QStringLiteral("Der Infotip ist %1 Zeichen lang; erlaubt sind höchstens %2.")
-                          .arg(o.wanted.tooltip->size())
-                          .arg(kMaxTooltip));
+                          .arg(QString::number(o.wanted.tooltip->size()), QString::number(kMaxTooltip)));
     if (copy && !iconText) return refuse(QStringLiteral("--copy gilt nur zusammen mit --icon."));
     if (o.verb == FolderVerb::Set && !seen.contains(QStringLiteral("--tooltip"))
         && !seen.contains(QStringLiteral("--icon")))

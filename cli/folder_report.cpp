@@ -1,8 +1,11 @@
 #include "cli/folder_report.h"
 
+#include "cli/shown_text.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/file_attributes.h"
+#include "platform/files/file_replace.h"
+#include "platform/files/profile_keys.h"
 #include "store/folder_customisation.h"
 #include "store/folder_settings.h"
 #include "store/icon_reference.h"
@@ -29,6 +32,7 @@ QString storageOf(const QString& folder)
 // Why Windows will not show the customisation; empty when it will.
 QString whyNot(const FolderReport& r)
 {
+    if (ProfileTooLarge(SettingsFilePath(r.folder))) return TooLargeText();
     if (r.tooltip.isEmpty() && r.iconFile.isEmpty()) return QStringLiteral("keine Anpassung");
     if (!r.folderBits || !(*r.folderBits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
         return QStringLiteral("der Ordner ist weder schreibgeschützt noch ein Systemordner, "
@@ -36,7 +40,8 @@ QString whyNot(const FolderReport& r)
     if (!r.settingsBits || !(*r.settingsBits & FILE_ATTRIBUTE_HIDDEN))
         return QStringLiteral("Desktop.ini ist nicht versteckt");
     if (r.iconFile.isEmpty() || IsWindowsOnlyReference(r.iconFile)) return {};
-    if (r.iconPath.isEmpty()) return QStringLiteral("die Symboldatei %1 gibt es nicht").arg(r.iconFile);
+    if (r.iconPath.isEmpty())
+        return QStringLiteral("die Symboldatei ") + r.iconFile + QStringLiteral(" gibt es nicht");
     if (r.iconFile.startsWith(QLatin1Char('/')))
         return QStringLiteral("das Symbol ist mit einem Linux-Pfad angegeben, den Windows nicht öffnen kann");
     if (IconReferenceFor(r.folder, r.iconPath).text.startsWith(QLatin1Char('/')))
@@ -50,6 +55,13 @@ QJsonValue bitsJson(std::optional<DWORD> bits)
 }
 
 } // namespace
+
+QString TooLargeText()
+{
+    return QStringLiteral("Desktop.ini ist größer als %1 KiB, keine Einstellungsdatei, wie Windows sie "
+                          "schreibt; sie wird weder gelesen noch überschrieben")
+        .arg(files::kMaxProfileSize / 1024);
+}
 
 QString BitLetters(std::optional<DWORD> bits)
 {
@@ -88,8 +100,9 @@ FolderReport ReportFolder(const QString& folder)
 QString ReportText(const FolderReport& r)
 {
     const QString none = QStringLiteral("(keins)");
-    QString icon = r.iconFile.isEmpty() ? none : r.iconFile;
-    if (!r.iconPath.isEmpty() && r.iconPath != r.iconFile) icon += QStringLiteral(" → ") + r.iconPath;
+    QString icon = r.iconFile.isEmpty() ? none : ShownText(r.iconFile);
+    if (!r.iconPath.isEmpty() && r.iconPath != r.iconFile)
+        icon += QStringLiteral(" → ") + ShownText(r.iconPath);
     static const QHash<QString, QString> storageNames {
         { QStringLiteral("fat"), QStringLiteral("FAT-Verzeichniseintrag") },
         { QStringLiteral("ntfs"), QStringLiteral("NTFS") },
@@ -97,6 +110,7 @@ QString ReportText(const FolderReport& r)
         { QStringLiteral("samba"), QStringLiteral("Samba-Attribut (user.DOSATTRIB)") },
         { QStringLiteral("none"), QStringLiteral("nirgends (das Dateisystem kann sie nicht speichern)") },
     };
+    // One step: a tooltip holding "%1" must stay as it is.
     return QStringLiteral("%1\n"
                           "  Infotip:          %2\n"
                           "  Symbol:           %3\n"
@@ -105,11 +119,11 @@ QString ReportText(const FolderReport& r)
                           "  Attribute:        Ordner %6, Desktop.ini %7, Desktop.ico %8\n"
                           "  Attribute in:     %9\n"
                           "  Windows zeigt es: %10\n")
-        .arg(r.folder, r.tooltip.isEmpty() ? none : r.tooltip, icon,
-            r.iconIndex.isEmpty() ? none : r.iconIndex,
+        .arg(ShownText(r.folder), r.tooltip.isEmpty() ? none : ShownText(r.tooltip), icon,
+            r.iconIndex.isEmpty() ? none : ShownText(r.iconIndex),
             r.copy ? QStringLiteral("ja") : QStringLiteral("nein"), BitLetters(r.folderBits),
-            BitLetters(r.settingsBits), BitLetters(r.copyBits), storageNames.value(r.storage))
-        .arg(r.windowsShows ? QStringLiteral("ja") : QStringLiteral("nein, ") + r.reason);
+            BitLetters(r.settingsBits), BitLetters(r.copyBits), storageNames.value(r.storage),
+            r.windowsShows ? QStringLiteral("ja") : QStringLiteral("nein, ") + ShownText(r.reason));
 }
 
 QJsonObject ReportJson(const FolderReport& r)

@@ -25,5 +25,9 @@ FolderReport ReportFolder(const QString& folder);
 QString ReportText(const FolderReport& report);
 QJsonObject ReportJson(const FolderReport& report);
 
+// Why a Desktop.ini too large for the profile functions is neither read
+// nor written.
+QString TooLargeText();
+
 // The four bits as letters (R, H, S, A), "-" for none.
 QString BitLetters(std::optional<DWORD> bits);

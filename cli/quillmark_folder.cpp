@@ -12,6 +12,7 @@
 #include "cli/folder_changes.h"
 #include "cli/folder_options.h"
 #include "cli/folder_report.h"
+#include "cli/shown_text.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
 
@@ -46,6 +47,14 @@ void say(std::FILE* to, const QString& text)
     std::fputs(text.toUtf8().constData(), to);
 }
 
+// A folder that failed, and why; the reason may quote folder data too.
+void sayFailed(const QString& folder, const QString& why)
+{
+    say(stderr,
+        QStringLiteral("quillmark-folder: ") + ShownText(folder) + QStringLiteral(": ") + ShownText(why)
+            + QLatin1Char('\n'));
+}
+
 // The count, the rate and the current folder on one line of the terminal,
 // at most ten times a second; nothing when stderr is no terminal.
 class Progress {
@@ -60,11 +69,9 @@ public:
         ++count_;
         if (!shown_ || clock_.elapsed() < last_ + 100) return;
         last_ = clock_.elapsed();
-        QString line = QStringLiteral("%1 Ordner, %2/s: %3")
-                           .arg(count_)
-                           .arg(count_ * 1000.0 / std::max<qint64>(last_, 1), 0, 'f', 0)
-                           .arg(folder);
-        line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        QString line = QString::number(count_) + QStringLiteral(" Ordner, ")
+            + QString::number(count_ * 1000.0 / std::max<qint64>(last_, 1), 'f', 0) + QStringLiteral("/s: ")
+            + ShownText(folder);
         if (line.size() > 78) line = line.left(38) + QStringLiteral("…") + line.right(39);
         say(stderr, QStringLiteral("\r\033[K") + line);
         dirty_ = true;
@@ -173,7 +180,7 @@ int show(const FolderOptions& o)
         o.folders, o.recursive,
         [&](const QString& folder) {
             if (!QFileInfo(folder).isDir()) {
-                say(stderr, QStringLiteral("quillmark-folder: %1: kein Ordner\n").arg(folder));
+                sayFailed(folder, QStringLiteral("kein Ordner"));
                 ++failures;
                 return;
             }
@@ -185,7 +192,7 @@ int show(const FolderOptions& o)
             }
         },
         [&](const QString& folder, const QString& why) {
-            say(stderr, QStringLiteral("quillmark-folder: %1: %2\n").arg(folder, why));
+            sayFailed(folder, why);
             ++failures;
         });
     if (o.json) std::fputs(QJsonDocument(all).toJson(QJsonDocument::Indented).constData(), stdout);
@@ -200,7 +207,7 @@ int change(const FolderOptions& o)
     int failures = 0, changed = 0;
     const auto fail = [&](const QString& folder, const QString& why) {
         progress.clear();
-        say(stderr, QStringLiteral("quillmark-folder: %1: %2\n").arg(folder, why));
+        sayFailed(folder, why);
         ++failures;
     };
     walk(
@@ -214,7 +221,9 @@ int change(const FolderOptions& o)
             ++changed;
             if (!o.dryRun) return;
             progress.clear();
-            say(stdout, QStringLiteral("%1: %2\n").arg(folder, c.what.join(QStringLiteral("; "))));
+            say(stdout,
+                ShownText(folder) + QStringLiteral(": ") + ShownText(c.what.join(QStringLiteral("; ")))
+                    + QLatin1Char('\n'));
         },
         fail);
     flusher.reset();
@@ -222,11 +231,8 @@ int change(const FolderOptions& o)
     const QString done = o.dryRun ? QStringLiteral("würden geändert") : QStringLiteral("geändert");
     say(stdout,
         QStringLiteral("%1 Ordner, %2 %3, %4 fehlgeschlagen, in %5 s.\n")
-            .arg(progress.count())
-            .arg(changed)
-            .arg(done)
-            .arg(failures)
-            .arg(progress.seconds(), 0, 'f', 2));
+            .arg(QString::number(progress.count()), QString::number(changed), done, QString::number(failures),
+                QString::number(progress.seconds(), 'f', 2)));
     return failures ? 1 : 0;
 }
 
@@ -243,7 +249,7 @@ int main(int argc, char** argv)
     }
     const ParsedOptions parsed = ParseFolderOptions(arguments);
     if (!parsed.options) {
-        say(stderr, QStringLiteral("quillmark-folder: %1\n").arg(parsed.error));
+        say(stderr, QStringLiteral("quillmark-folder: ") + ShownText(parsed.error) + QLatin1Char('\n'));
         std::fputs(kUsage, stderr);
         return 2;
     }

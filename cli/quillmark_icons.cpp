@@ -11,6 +11,7 @@
 //                                                 `wrestool -x -t14` and then `icotool -x`
 //                                                 name them (see dumpAll)
 #include "cli/png_writer.h"
+#include "cli/shown_text.h"
 #include "platform/icons/icon_api.h"
 #include "platform/icons/icon_choice.h"
 #include "platform/icons/icon_decoder.h"
@@ -36,9 +37,10 @@ int usage()
     return 2;
 }
 
+// The message may quote a file name or a resource name: shown escaped.
 int fail(const QString& message)
 {
-    std::fprintf(stderr, "quillmark-icons: %s\n", qPrintable(message));
+    std::fprintf(stderr, "quillmark-icons: %s\n", ShownText(message).toUtf8().constData());
     return 1;
 }
 
@@ -83,12 +85,12 @@ int list(const QString& path)
         const std::vector<icons::ImageEntry> images = file.images(i);
         const int chosen = icons::chooseImage(images, icons::kLargeIconSize, icons::kLargeIconSize);
         if (chosen < 0) {
-            std::printf("%d %s -\n", i, qPrintable(file.groupName(i)));
+            std::printf("%d %s -\n", i, ShownText(file.groupName(i)).toUtf8().constData());
             continue;
         }
         const icons::ImageEntry& e = images[chosen];
-        std::printf("%d %s %d:%dx%dx%d\n", i, qPrintable(file.groupName(i)), chosen + 1, e.width, e.height,
-            e.bitCount);
+        std::printf("%d %s %d:%dx%dx%d\n", i, ShownText(file.groupName(i)).toUtf8().constData(), chosen + 1,
+            e.width, e.height, e.bitCount);
     }
     return 0;
 }
@@ -104,15 +106,16 @@ int extract(const QString& path, const QString& indexText, const QString& sizeTe
     QString error;
     if (!openFile(path, file, error)) return fail(error);
     if (!indexOk || index < 0 || index >= file.count())
-        return fail(
-            QStringLiteral("%1: no icon %2 (the file has %3)").arg(path, indexText).arg(file.count()));
+        return fail(QStringLiteral("%1: no icon %2 (the file has %3)")
+                        .arg(path, indexText, QString::number(file.count())));
     HICON large = 0, small = 0;
     ExtractIconExA(path, index, size == icons::kLargeIconSize ? &large : nullptr,
         size == icons::kSmallIconSize ? &small : nullptr, 1);
     const HICON handle = large ? large : small;
     const QImage image = icons::iconHandleImage(handle);
     DestroyIcon(handle);
-    if (image.isNull()) return fail(QStringLiteral("%1: icon %2 cannot be decoded").arg(path).arg(index));
+    if (image.isNull())
+        return fail(QStringLiteral("%1: icon %2 cannot be decoded").arg(path, QString::number(index)));
     if (!savePng(image, out)) return fail(QStringLiteral("%1: cannot be written").arg(out));
     return 0;
 }
@@ -134,10 +137,10 @@ int dump(const QString& path, const QString& dir)
     int broken = 0;
     for (int i = 0; i < file.count(); ++i) {
         const QImage image = icons::loadIcon(file, i, icons::kLargeIconSize);
-        const QString out = QStringLiteral("%1/%2.png").arg(dir).arg(i, 3, 10, QLatin1Char('0'));
+        const QString out = dir + QStringLiteral("/%1.png").arg(i, 3, 10, QLatin1Char('0'));
         if (image.isNull()) {
             // A broken icon does not stop the others.
-            std::fprintf(stderr, "quillmark-icons: %s: icon %d cannot be decoded\n", qPrintable(path), i);
+            fail(QStringLiteral("%1: icon %2 cannot be decoded").arg(path, QString::number(i)));
             ++broken;
         } else if (!savePng(image, out)) {
             return fail(QStringLiteral("%1: cannot be written").arg(out));
@@ -155,7 +158,7 @@ bool dumpImages(const icons::IconFile& file, const std::vector<icons::ImageEntry
     const QString& stem, const QString& dir, int& broken)
 {
     if (images.empty()) {
-        std::fprintf(stderr, "quillmark-icons: %s: the icon's directory cannot be read\n", qPrintable(stem));
+        fail(stem + QStringLiteral(": the icon's directory cannot be read"));
         ++broken;
     }
     std::vector<std::uint8_t> encoded;
@@ -166,17 +169,13 @@ bool dumpImages(const icons::IconFile& file, const std::vector<icons::ImageEntry
         if (!icons::readStoredFormat(data, f)
             || (!f.png && (image = icons::decodeIconImage(data)).isNull())) {
             // A broken image does not stop the others.
-            std::fprintf(
-                stderr, "quillmark-icons: %s: image %zu cannot be decoded\n", qPrintable(stem), n + 1);
+            fail(stem + QStringLiteral(": image %1 cannot be decoded").arg(n + 1));
             ++broken;
             continue;
         }
         const QString out = QStringLiteral("%1/%2_%3_%4x%5x%6.png")
-                                .arg(dir, stem)
-                                .arg(n + 1)
-                                .arg(f.width)
-                                .arg(f.height)
-                                .arg(f.bitsPerPixel);
+                                .arg(dir, stem, QString::number(n + 1), QString::number(f.width),
+                                    QString::number(f.height), QString::number(f.bitsPerPixel));
         if (!f.png) png_writer::encode(image, encoded);
         if (!png_writer::writeFile(
                 out, f.png ? data.data : encoded.data(), f.png ? data.size : encoded.size())) {
@@ -209,8 +208,7 @@ int dumpAll(const QString& path, const QString& dir)
                                   .arg(base, file.groupName(i).replace(QLatin1Char('/'), QLatin1Char('_')));
         const std::vector<std::uint16_t> languages = file.groupLanguages(i);
         for (std::size_t l = 0; l < languages.size(); ++l) {
-            const QString stem
-                = languages[l] == 1033 ? group : QStringLiteral("%1_%2").arg(group).arg(languages[l]);
+            const QString stem = languages[l] == 1033 ? group : group + u'_' + QString::number(languages[l]);
             if (!dumpImages(file, file.images(i, int(l)), stem, dir, broken)) return 1;
         }
     }

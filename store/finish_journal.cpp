@@ -128,7 +128,7 @@ int publish(const QString& dir, const QByteArray& json, QString& path)
 QByteArray journal::digestOfFile(const QString& path)
 {
     QByteArray bytes;
-    if (files::readRegularFile(files::nativePath(path), bytes, files::Links::Follow, kMaxIconFileSize) != 0)
+    if (files::readRegularFile(files::nativePath(path), bytes, files::Links::Follow, files::kMaxCopySize) != 0)
         return {};
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }

@@ -20,8 +20,6 @@ namespace journal {
 inline const QString kJournalPrefix = QStringLiteral("quillmark-finish-");
 // A journal is a few kilobytes; anything larger is not ours.
 inline constexpr qint64 kMaxJournalSize = 64 * 1024;
-// Icon files are compared by digest up to this size; larger ones never match.
-inline constexpr qint64 kMaxIconFileSize = 256 * 1024 * 1024;
 // The SHA-256 of a file (links followed), empty when it cannot be read.
 QByteArray digestOfFile(const QString& path);
 } // namespace journal

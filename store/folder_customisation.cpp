@@ -4,6 +4,7 @@
 #include "platform/files/file_api.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/profile_keys.h"
 #include "platform/files/profile_text.h"
 #include "platform/icons/icon_api.h"
 #include "store/IniFiles.h"
@@ -21,13 +22,11 @@ namespace {
 
 using Kind = CustomisationStep::Kind;
 
-// A settings file is a few hundred bytes; past this it is not one we plan for.
-constexpr qint64 kMaxSnapshotBytes = 1 << 20;
-
+// An icon copy is compared up to the size of the largest file the program copies.
 QByteArray digestOf(const QString& path, files::Links links = files::Links::Refuse)
 {
     QByteArray bytes;
-    if (files::readRegularFile(files::nativePath(ResolvePathCase(path)), bytes, links, kMaxSnapshotBytes) != 0)
+    if (files::readRegularFile(files::nativePath(ResolvePathCase(path)), bytes, links, files::kMaxCopySize) != 0)
         return {};
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
@@ -44,7 +43,8 @@ public:
     {
         m_copyExists = FileExists(m_copy);
         if (!m_follow) return;
-        m_ini = files::readWholeFile(files::nativePath(ResolvePathCase(m_settings)));
+        m_ini = files::readWholeFile(
+            files::nativePath(ResolvePathCase(m_settings)), files::Links::Refuse, files::kMaxProfileSize);
         m_state = SnapshotFolder(plan.folder);
         m_plan.states.push_back(m_state);
     }
@@ -191,6 +191,7 @@ CustomisationRefused CustomisationRefusal(const QString& folder)
     const QByteArray settings = QFile::encodeName(ResolvePathCase(SettingsFilePath(folder)));
     if (::lstat(settings.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return CustomisationRefused::SettingsNotAFile;
+    if (ProfileTooLarge(SettingsFilePath(folder))) return CustomisationRefused::SettingsTooLarge;
     return CustomisationRefused::None;
 }
 
@@ -203,7 +204,8 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
     const StoredCustomisation now = ReadCustomisation(folder);
     PlanWriter w(plan, withStates);
 
-    plan.after.tooltip = wanted.tooltip ? TooltipAsWritten(*wanted.tooltip) : now.tooltip;
+    // The tooltip as it reads back; it is written quoted where it needs it.
+    plan.after.tooltip = wanted.tooltip ? TooltipOnOneLine(*wanted.tooltip) : now.tooltip;
     std::optional<IconChoice> icon = wanted.keepIcon ? std::nullopt : wanted.icon;
     bool keepIcon = wanted.keepIcon, copying = false;
     if (icon) {
@@ -225,7 +227,7 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
     w.bits(folder, kAttrNone);
     w.pause(Kind::Events);
     if (!plan.after.tooltip.isEmpty()) {
-        if (wanted.tooltip) w.writeKey(kKeyInfoTip, plan.after.tooltip);
+        if (wanted.tooltip) w.writeKey(kKeyInfoTip, TooltipAsWritten(*wanted.tooltip));
         w.bits(w.settings(), kAttrHiddenArchive);
         w.bits(folder, kAttrReadOnly);
     } else {

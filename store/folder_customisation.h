@@ -33,7 +33,7 @@ struct WantedCustomisation {
 };
 
 // Why a folder was left alone.
-enum class CustomisationRefused { None, Missing, NotAFolder, NotWritable, SettingsNotAFile };
+enum class CustomisationRefused { None, Missing, NotAFolder, NotWritable, SettingsNotAFile, SettingsTooLarge };
 
 // What the settings file of folder holds now.
 struct StoredCustomisation {
@@ -87,7 +87,8 @@ struct CustomisationPlan {
 
 // Every step that brings folder to the wanted state, or the reason it is
 // left alone (a folder that is missing, no folder, not writable, or whose
-// Desktop.ini is a link or no plain file). withStates also lists the states
+// Desktop.ini is a link, no plain file, or too large to be a settings file:
+// the other steps would go on around a file that is never written). withStates also lists the states
 // (for the finish's journal), which reads both files.
 CustomisationPlan PlanCustomisation(
     const QString& folder, const WantedCustomisation& wanted, bool withStates = false);

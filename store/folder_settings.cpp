@@ -3,6 +3,7 @@
 #include "platform/app.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/profile_keys.h"
+#include "platform/files/profile_text.h"
 #include "store/IniFiles.h"
 #include "sys/WindowsOrdner.h"
 
@@ -18,13 +19,18 @@ QString IconCopyPath(const QString& folder)
     return folder + QLatin1Char('/') + kIconCopyName;
 }
 
-QString TooltipAsWritten(const QString& text)
+QString TooltipOnOneLine(const QString& text)
 {
     QString line = text;
     line.replace(QLatin1String("\r\n"), QLatin1String(" "));
     line.replace(QLatin1Char('\r'), QLatin1Char(' '));
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return line;
+}
+
+QString TooltipAsWritten(const QString& text)
+{
+    return files::profileValueAsWritten(TooltipOnOneLine(text));
 }
 
 StoredIcon ReadStoredIcon(const QString& settingsFile)

@@ -34,9 +34,12 @@ inline constexpr DWORD kAttrSystemArchive = 36;
 QString SettingsFilePath(const QString& folder);
 QString IconCopyPath(const QString& folder);
 
-// The tooltip as the settings file holds it: one line, each line break
-// (CR LF, a lone CR or LF) written as one blank, so that a second line can
-// never become a stray line, a section or a key of its own.
+// The tooltip as the settings file gives it back: one line, each line break
+// (CR LF, a lone CR or LF) as one blank, so that a second line can never
+// become a stray line, a section or a key of its own.
+QString TooltipOnOneLine(const QString& text);
+// The tooltip as written into the settings file: on one line, and quoted
+// where the read would trim or unquote it, so that it reads back exactly.
 QString TooltipAsWritten(const QString& text);
 
 // The icon a settings file names: IconFile and IconIndex, or when IconFile

@@ -11,11 +11,13 @@ BOOL CopyFileA(const QString& existingFile, const QString& newFile, BOOL failIfE
     // The source is the file the user chose, through a link or not; the copy
     // replaces whatever link stands at newFile.
     const auto bytes
-        = files::readWholeFile(files::nativePath(ResolvePathCase(existingFile)), files::Links::Follow);
+        = files::readWholeFile(files::nativePath(ResolvePathCase(existingFile)), files::Links::Follow,
+            files::kMaxCopySize);
     if (!bytes) return 0;
     files::ReplaceOptions options;
     options.failIfExists = failIfExists != 0;
     options.attributesFrom = existingFile;
+    options.maxCurrentSize = -1; // whatever stands there is replaced unread
     const auto result = files::replaceFile(
         newFile, [&](const std::optional<QByteArray>&) { return bytes; }, options);
     return result == files::ReplaceResult::Written ? 1 : 0;

@@ -219,7 +219,7 @@ int readRegularFile(const QByteArray& nativePath, QByteArray& out, Links links, 
         error = errno;
     else if (!S_ISREG(st.st_mode))
         error = ENOENT;
-    else if (maxSize >= 0 && st.st_size > maxSize)
+    else if (st.st_size > maxSize)
         error = EFBIG;
     if (!error) out.reserve(qsizetype(st.st_size));
     char buf[64 * 1024];
@@ -228,7 +228,10 @@ int readRegularFile(const QByteArray& nativePath, QByteArray& out, Links links, 
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) error = errno;
         if (n <= 0) break;
-        if (maxSize >= 0 && out.size() + n > maxSize) error = EFBIG;
+        if (out.size() + n > maxSize) {
+            error = EFBIG;
+            break;
+        }
         out.append(buf, n);
     }
     ::close(fd);
@@ -236,11 +239,19 @@ int readRegularFile(const QByteArray& nativePath, QByteArray& out, Links links, 
     return error;
 }
 
-std::optional<QByteArray> readWholeFile(const QByteArray& nativePath, Links links)
+std::optional<QByteArray> readWholeFile(const QByteArray& nativePath, Links links, qint64 maxSize)
 {
     QByteArray data;
-    if (readRegularFile(nativePath, data, links) != 0) return std::nullopt;
+    if (readRegularFile(nativePath, data, links, maxSize) != 0) return std::nullopt;
     return data;
+}
+
+bool isLargerThan(const QByteArray& nativePath, Links links, qint64 maxSize)
+{
+    struct stat st;
+    const int got
+        = links == Links::Follow ? ::stat(nativePath.constData(), &st) : ::lstat(nativePath.constData(), &st);
+    return got == 0 && S_ISREG(st.st_mode) && st.st_size > maxSize;
 }
 
 int lockTimeoutMs()
@@ -339,7 +350,10 @@ ReplaceResult replaceFile(
     if (old) {
         QByteArray bytes;
         // Refuse: a file that turned into a link since the look above fails.
-        if (const int e = readRegularFile(target, bytes, Links::Refuse)) return failed(e);
+        if (options.maxCurrentSize >= 0) {
+            if (const int e = readRegularFile(target, bytes, Links::Refuse, options.maxCurrentSize))
+                return failed(e);
+        }
         current = std::move(bytes);
     }
     const std::optional<QByteArray> next = edit(current);

@@ -22,14 +22,29 @@ namespace files {
 
 enum class Links { Refuse, Follow };
 
-// Reads a whole regular file into out. Returns 0, or an errno: ENOENT also
-// for a special file and, with Links::Refuse, for a symbolic link; EFBIG
-// when the file is larger than maxSize.
-int readRegularFile(
-    const QByteArray& nativePath, QByteArray& out, Links links = Links::Refuse, qint64 maxSize = -1);
+// Every read has a limit: a file that claims more (a sparse file of 100 GiB,
+// one that grows while it is read) is refused, never allocated.
+// Profile files: Desktop.ini and the recent-folders file hold a few lines
+// (Windows' own profile functions are used on files of a few KiB); 64 KiB
+// leaves room for any view settings Windows adds and still costs nothing.
+inline constexpr qint64 kMaxProfileSize = 64 * 1024;
+// A copy source: an icon file. Windows' largest icon libraries are a few
+// tens of MiB.
+inline constexpr qint64 kMaxCopySize = 256 * 1024 * 1024;
 
-// The same as a value: nullopt when there is no regular file to read.
-std::optional<QByteArray> readWholeFile(const QByteArray& nativePath, Links links = Links::Refuse);
+// Reads a whole regular file of at most maxSize bytes into out. Returns 0,
+// or an errno: ENOENT also for a special file and, with Links::Refuse, for
+// a symbolic link; EFBIG when the file is larger than maxSize, by its size
+// or by what it gives (at most maxSize bytes are ever held).
+int readRegularFile(const QByteArray& nativePath, QByteArray& out, Links links, qint64 maxSize);
+
+// The same as a value: nullopt when there is no regular file to read or it
+// is larger than maxSize.
+std::optional<QByteArray> readWholeFile(const QByteArray& nativePath, Links links, qint64 maxSize);
+
+// Whether a regular file stands at the path and is larger than maxSize:
+// what a read with that limit refuses is there, not missing.
+bool isLargerThan(const QByteArray& nativePath, Links links, qint64 maxSize);
 
 // An exclusive lock (flock) on a file of its own, created when missing,
 // waited for at most lockTimeoutMs(); held while the object lives.
@@ -81,6 +96,10 @@ struct ReplaceOptions {
     // are not the user's documents (the hives), where only the right to
     // write counts.
     bool refuseReadOnly = true;
+    // The current contents are read up to this size; a larger file fails
+    // the replacement (EFBIG) and stays as it is. Negative: they are not
+    // read at all, and the edit gets an empty file (a copy's target).
+    qint64 maxCurrentSize = kMaxProfileSize;
     // Told the temporary file's path before it is created.
     std::function<void(const QByteArray& path)> onTemporary;
     // When set, the new file takes its DOS attribute bits from this file

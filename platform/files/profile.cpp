@@ -32,8 +32,8 @@ DWORD GetPrivateProfileStringA(const QString& section, const QString& key, const
     while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'\t'))
         text.chop(1);
     if (!fileName.isEmpty()) {
-        const auto bytes
-            = files::readWholeFile(files::nativePath(ResolvePathCase(fileName)), linksFor(fileName));
+        const auto bytes = files::readWholeFile(
+            files::nativePath(ResolvePathCase(fileName)), linksFor(fileName), files::kMaxProfileSize);
         if (bytes) {
             if (auto found = files::ProfileText(*bytes).value(section, key)) text = std::move(*found);
         }
@@ -69,9 +69,12 @@ BOOL WritePrivateProfileStringA(
     }
     const auto result = files::replaceFile(
         fileName,
-        [&](const std::optional<QByteArray>& current) {
-            return std::optional<QByteArray>(
-                files::ProfileText(current.value_or(QByteArray())).withValue(section, key, *value));
+        [&](const std::optional<QByteArray>& current) -> std::optional<QByteArray> {
+            QByteArray next
+                = files::ProfileText(current.value_or(QByteArray())).withValue(section, key, *value);
+            // No file is written that the reads would refuse.
+            if (next.size() > files::kMaxProfileSize) return std::nullopt;
+            return next;
         },
         optionsFor(fileName));
     return result == files::ReplaceResult::Written ? 1 : 0;

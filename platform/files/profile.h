@@ -16,7 +16,7 @@ DWORD GetPrivateProfileStringA(const QString& section, const QString& key, const
 // Sets key in section to *value, creating the file and the section when
 // needed; a null value removes the key (nothing to remove is a success that
 // leaves the file alone). Non-zero on success. Fails, leaving the file as it
-// was, for a read-only file, a missing folder or a folder in place of the
-// file.
+// was, for a read-only file, a missing folder, a folder in place of the
+// file, and a file that is or would become larger than files::kMaxProfileSize.
 BOOL WritePrivateProfileStringA(
     const QString& section, const QString& key, const QString* value, const QString& fileName);

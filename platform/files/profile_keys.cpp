@@ -5,9 +5,28 @@
 #include "platform/files/profile_text.h"
 #include "platform/files/windows_dir.h"
 
+#include <cerrno>
+
+namespace {
+
+files::Links linksFor(const QString& fileName)
+{
+    return files::isProgramFile(fileName) ? files::Links::Follow : files::Links::Refuse;
+}
+
+} // namespace
+
 bool ProfileHasAnyKey(const QString& fileName)
 {
-    std::optional<QByteArray> bytes = files::readWholeFile(files::nativePath(ResolvePathCase(fileName)),
-        files::isProgramFile(fileName) ? files::Links::Follow : files::Links::Refuse);
-    return bytes && files::ProfileText(std::move(*bytes)).hasAnyKey();
+    const QByteArray native = files::nativePath(ResolvePathCase(fileName));
+    QByteArray bytes;
+    const int error = files::readRegularFile(native, bytes, linksFor(fileName), files::kMaxProfileSize);
+    if (error == EFBIG) return true;
+    return !error && files::ProfileText(std::move(bytes)).hasAnyKey();
+}
+
+bool ProfileTooLarge(const QString& fileName)
+{
+    return files::isLargerThan(
+        files::nativePath(ResolvePathCase(fileName)), linksFor(fileName), files::kMaxProfileSize);
 }

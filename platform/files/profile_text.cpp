@@ -32,6 +32,14 @@ bool sameName(const QString& a, const QString& b)
 
 } // namespace
 
+QString profileValueAsWritten(const QString& value)
+{
+    if (value.isEmpty()) return value;
+    const bool quoted = value.size() >= 2 && value.front() == u'"' && value.back() == u'"';
+    if (!quoted && !isBlank(value.front().unicode()) && !isBlank(value.back().unicode())) return value;
+    return u'"' + value + u'"';
+}
+
 ProfileText::ProfileText(QByteArray bytes)
     : m_bytes(std::move(bytes))
     , m_data(reinterpret_cast<const uchar*>(m_bytes.constData()))

@@ -25,6 +25,12 @@
 
 namespace files {
 
+// The text to write so that a read gives value back exactly: a value with
+// blanks at either end, or with a double quote at both, is wrapped in one
+// more pair of double quotes, which the read strips (as on Windows). A line
+// break or a NUL in value cannot be written either way.
+QString profileValueAsWritten(const QString& value);
+
 class ProfileText {
 public:
     explicit ProfileText(QByteArray bytes);

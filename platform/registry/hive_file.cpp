@@ -17,9 +17,6 @@
 
 namespace {
 
-// Hives are small; anything larger is not one of ours.
-constexpr qint64 kMaxHiveSize = 16 * 1024 * 1024;
-
 struct Faults {
     int read = 0;
     int write = 0;
@@ -75,7 +72,7 @@ int readHive(HKEY root, QByteArray& bytes)
     bytes.clear();
     if (const int fault = faultsFor(root).read) return fault;
     const int err = files::readRegularFile(
-        QFile::encodeName(HiveFile::path(root)), bytes, files::Links::Follow, kMaxHiveSize);
+        QFile::encodeName(HiveFile::path(root)), bytes, files::Links::Follow, HiveFile::kMaxHiveSize);
     return err == ENOENT || err == ENOTDIR ? 0 : err;
 }
 
@@ -205,7 +202,7 @@ std::optional<QByteArray> changedHive(HKEY root, const std::optional<QByteArray>
     }
     const QByteArray before = current.value_or(QByteArray());
     Hive::Document doc = Hive::Document::parse(before, name);
-    if (before.size() > kMaxHiveSize || !doc.writable() || doc.serialize() != before) {
+    if (!doc.writable() || doc.serialize() != before) {
         status = ERROR_BADDB;
         return std::nullopt;
     }
@@ -236,6 +233,7 @@ LSTATUS update(HKEY root, const QString& keyPath, const QString& valueName, cons
     files::ReplaceOptions options;
     options.followLinks = true;
     options.refuseReadOnly = false; // whether we may write it was asked above
+    options.maxCurrentSize = kMaxHiveSize;
     // The machine hive is read by every user, a user's hive by its owner only.
     options.newFileMode = root == HKEY_LOCAL_MACHINE ? 0644 : 0600;
     options.onTemporary = [](const QByteArray& temp) { observe(QFile::decodeName(temp)); };
@@ -248,7 +246,8 @@ LSTATUS update(HKEY root, const QString& keyPath, const QString& valueName, cons
             return changedHive(root, current, keyPath, valueName, change, status);
         },
         options, &err);
-    if (result == files::ReplaceResult::Failed && status == ERROR_SUCCESS) return fromErrno(err);
+    if (result == files::ReplaceResult::Failed && status == ERROR_SUCCESS)
+        return err == EFBIG ? ERROR_BADDB : fromErrno(err);
     return status;
 }
 

@@ -19,6 +19,11 @@ QString rootName(HKEY root);
 QString folder(HKEY root);
 QString path(HKEY root);
 
+// Our hives hold the program's few keys and a machine's shell verbs: some
+// KiB. A file above 1 MiB is not one we wrote; it reads as a damaged hive
+// (ERROR_BADDB), never allocated whole and never written over.
+inline constexpr qint64 kMaxHiveSize = 1024 * 1024;
+
 // Reads the hive; a missing file reads as an empty hive.
 LSTATUS load(HKEY root, Hive::Document& doc);
 

@@ -35,7 +35,7 @@ const QString kLibrary = QM_TEST_DATA "/icons/library32.dll";
 
 const auto folderCommand = [](const QStringList& args) { return runCommand("quillmark-folder", args); };
 
-// Every entry below dir with its bytes and its stored attribute bits.
+// Every entry below dir with its size, bytes (of small files) and stored attribute bits.
 QStringList snapshot(const QString& dir)
 {
     QStringList all;
@@ -47,7 +47,8 @@ QStringList snapshot(const QString& dir)
         ::lgetxattr(QFile::encodeName(path).constData(), "user.DOSATTRIB", bits, sizeof bits - 1);
         struct stat st;
         const bool plain = ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
-        all << path + ' ' + bits + ' ' + (plain ? testutil::readBytes(path) : QByteArray());
+        all << path + ' ' + bits + ' ' + QByteArray::number(qint64(st.st_size)) + ' '
+                + (plain && st.st_size < 1 << 20 ? testutil::readBytes(path) : QByteArray());
     }
     all.sort();
     return all;
@@ -57,18 +58,25 @@ class FolderCommand : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* name : { "a b", "Ü \"q\" *?", "Zeile\nUmbruch", "tief/tiefer", "fifo", "link" })
+        for (const QString& name : QStringList {
+                 "a b", "Ü \"q\" *?", "Zeile\nUmbruch", "tief/tiefer", "fifo", "link", "groß", hostile })
             ASSERT_TRUE(QDir().mkpath(root + '/' + name));
         ASSERT_TRUE(QDir().mkpath(outside));
         testutil::writeBytes(outside + "/Desktop.ini", "[.ShellClassInfo]\r\nInfoTip=fremd\r\n");
         ASSERT_EQ(::mkfifo(QFile::encodeName(root + "/fifo/Desktop.ini").constData(), 0644), 0);
         ASSERT_TRUE(QFile::link(outside + "/Desktop.ini", root + "/link/Desktop.ini"));
+        testutil::writeBytes(root + "/groß/Desktop.ini", ""); // sparse: it takes no disk
+        ASSERT_EQ(::truncate(QFile::encodeName(root + "/groß/Desktop.ini"), qint64(100) << 30), 0);
         ASSERT_TRUE(QFile::link(outside, root + "/nach draußen"));
         qputenv("QUILLMARK_WINDOWS_DIR", tmp.filePath("windows").toUtf8());
     }
     QTemporaryDir tmp;
     QString root = tmp.filePath("Freigabe");
     QString outside = tmp.filePath("draußen");
+    // Texts that once leaked into messages and the terminal; JSON gives them exactly, text escaped.
+    const QString hostile = "E\x1b]52;c;SGk=\a%1", hostileShown = "E\\x1b]52;c;SGk=\\x07%1";
+    const QString tip = " \"50%3 %1 %10 %%\" \x1b[2J\x7f\u009b\u202e\\x ",
+                  tipShown = " \"50%3 %1 %10 %%\" \\x1b[2J\\x7f\\x9b\\u202e\\\\x ";
 };
 
 TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
@@ -82,7 +90,6 @@ TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
         { { "set", "--icon", outside + "/Desktop.ini" }, "enthält keine Symbole" },
         { { "set", "--icon", kLibrary + ",99" }, "kein Symbol mit dem Index 99" },
         { { "set", "--tooltip", "a", "--no-tooltip" }, "mehrfach" },
-        { { "set", "--recursive", "--recursive", "--no-icon" }, "mehrfach" },
         { { "set", "--copy", "--tooltip", "a" }, "--copy gilt nur" },
         { { "set", "--recursive" }, "Nichts zu ändern" },
         { { "show", "--dry-run" }, "Unbekannte Option" },
@@ -102,10 +109,13 @@ TEST_F(FolderCommand, SetsShowsAndClearsATreeOthersWriteInto)
 {
     const QStringList outsideBefore = snapshot(outside);
     Outcome o = folderCommand(
-        { "set", "--recursive", "--tooltip", "Projekt", "--icon", kLibrary + ",2", "--copy", root });
-    EXPECT_EQ(o.status, 1) << "the folders with a FIFO and a link as Desktop.ini fail";
-    EXPECT_TRUE(o.err.contains(root + "/fifo: ") && o.err.contains(root + "/link: ")) << o.err.toStdString();
-    EXPECT_TRUE(o.out.contains("8 Ordner, 6 geändert, 2 fehlgeschlagen")) << o.out.toStdString();
+        { "set", "--recursive", "--tooltip", tip, "--icon", kLibrary + ",2", "--copy", root });
+    EXPECT_EQ(o.status, 1) << "the folders with a FIFO, a link and 100 GiB as Desktop.ini fail";
+    EXPECT_TRUE(o.err.contains(root + "/fifo: ") && o.err.contains(root + "/groß: ")) << o.err.toStdString();
+    EXPECT_TRUE(o.out.contains("10 Ordner, 7 geändert, 3 fehlgeschlagen")) << o.out.toStdString();
+    EXPECT_TRUE(
+        folderCommand({ "show", root + '/' + hostile })
+            .out.startsWith(root + '/' + hostileShown + "\n  Infotip:          " + tipShown + "\n  Symbol:"));
     EXPECT_EQ(snapshot(outside), outsideBefore) << "nothing outside the tree changes";
     EXPECT_TRUE(
         snapshot(tmp.filePath("windows")).isEmpty() && snapshot(qgetenv("QUILLMARK_REGISTRY_DIR")).isEmpty())
@@ -114,22 +124,25 @@ TEST_F(FolderCommand, SetsShowsAndClearsATreeOthersWriteInto)
     const QStringList afterSet = snapshot(tmp.path());
     o = folderCommand({ "clear", "--recursive", "--dry-run", root });
     EXPECT_TRUE(
-        o.out.contains(root + "/Zeile\nUmbruch: Infotip entfernen; Symbol entfernen; Desktop.ico löschen"))
+        o.out.contains(root + "/Zeile\\nUmbruch: Infotip entfernen; Symbol entfernen; Desktop.ico löschen"))
         << o.out.toStdString();
     EXPECT_EQ(snapshot(tmp.path()), afterSet) << "a dry run changes nothing";
 
     // Only what is given changes.
     EXPECT_EQ(folderCommand({ "set", "--no-tooltip", root + "/Ü \"q\" *?" }).status, 0);
-    o = folderCommand({ "show", "--json", root + "/Ü \"q\" *?", root + "/tief/tiefer" });
+    o = folderCommand({ "show", "--json", root + "/Ü \"q\" *?", root + "/tief/tiefer", root + '/' + hostile,
+        root + "/groß" });
     const QJsonArray shown = QJsonDocument::fromJson(o.out.toUtf8()).array();
-    ASSERT_EQ(shown.size(), 2) << o.out.toStdString();
+    ASSERT_EQ(shown.size(), 4) << o.out.toStdString();
+    EXPECT_EQ(shown[2].toObject()["folder"].toString(), root + '/' + hostile);
+    EXPECT_TRUE(shown[3].toObject()["reason"].toString().startsWith("Desktop.ini ist größer als 64 KiB"));
     const QJsonObject first = shown[0].toObject(), second = shown[1].toObject();
     EXPECT_EQ(first["tooltip"].toString(), "");
     EXPECT_EQ(first["iconFile"].toString() + ',' + first["iconIndex"].toString(), "Desktop.ico,2");
     EXPECT_TRUE(first["copy"].toBool() && first["windowsShows"].toBool());
     EXPECT_EQ(first["attributes"].toObject()["folder"].toInt(), 1);
     EXPECT_EQ(first["attributes"].toObject()["desktopIco"].toInt(), 34);
-    EXPECT_EQ(second["tooltip"].toString(), "Projekt");
+    EXPECT_EQ(second["tooltip"].toString(), tip);
 
     EXPECT_EQ(folderCommand({ "clear", "--recursive", root }).status, 1);
     for (const QString& entry : snapshot(root))

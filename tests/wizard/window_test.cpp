@@ -190,8 +190,8 @@ TEST_F(Navigation, StoredIconsAndHostileSettingsReachTheIconPage)
             "Mein Ordner | Desktop.ico | Mein Ordner | 6 | 5 | 5" },
         { "binary junk", QByteArray("\xff\xfe\x00[\x01\x02=\n\r[.ShellClassInfo\x00]IconFile", 30),
             "Symbole |  | Symbole | * | * | " },
-        { "10 MB name", head + QByteArray(10 << 20, 'n') + "\r\n", "Mein Ordner |  | Mein Ordner | * | * | *",
-            1 },
+        // Larger than any settings file Windows writes: read as none.
+        { "10 MB name", head + QByteArray(10 << 20, 'n') + "\r\n", "Symbole |  | Symbole | * | * | *" },
         { "IconResource by resource id",
             "[.ShellClassInfo]\r\nIconFile=\r\nIconResource= " + lib + ", -6 \r\n",
             "Symbole | lib.dll | Symbole | 25 | 5 | 5" },
