@@ -191,6 +191,12 @@ int RepairInterruptedFinishes()
 
 void RepairInterruptedFinishesWithin(int ms)
 {
+    // Most starts find no journal: those need no second process.
+    const QString dir = GetWindowsFolder();
+    const QStringList names = dir.isEmpty() ? QStringList()
+                                            : QDir(dir).entryList({ QLatin1Char('*') + kJournalPrefix + QLatin1Char('*') },
+                                                QDir::Files | QDir::Hidden | QDir::System);
+    if (names.isEmpty()) return;
     const pid_t child = ::fork();
     if (child < 0) return;
     if (child == 0) {
