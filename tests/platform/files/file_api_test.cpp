@@ -78,7 +78,7 @@ TEST(NativeNames, EveryByteStringRoundTrips)
             && (text == QString::fromUtf8(bytes)) == utf8)
             << bytes.toHex().constData();
     }
-    EXPECT_EQ(files::fromNative("caf\xe9"), QString(u"caf\xdce9"));
+    EXPECT_EQ(files::fromNative("caf\xe9"), QString::fromUtf16(u"caf\xdce9"));
 }
 
 // Every match in name order with its size and folder bit; a closing separator, the bare root and
