@@ -6,8 +6,6 @@
 #include "platform/files/file_attributes.h"
 #include "store/folder_settings.h"
 
-#include <QFileInfo>
-
 namespace {
 
 QString refusalText(CustomisationRefused refused)
@@ -52,7 +50,7 @@ QStringList changesFrom(const QString& folder, const StoredCustomisation& now, c
         else if (step.kind == CustomisationStep::Kind::DeleteFile && !plan.copies)
             what << QStringLiteral("Desktop.ico löschen");
     }
-    const bool settingsExists = QFileInfo::exists(ResolvePathCase(SettingsFilePath(folder)));
+    const bool settingsExists = files::pathExists(ResolvePathCase(SettingsFilePath(folder)));
     if (plan.removesSettings && settingsExists)
         what << QStringLiteral("Desktop.ini löschen, wenn nichts anderes darin steht");
     const DWORD bits = GetFileAttributesA(folder) & files::kDosBits;
@@ -83,7 +81,7 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
     if (after.tooltip != plan.after.tooltip) missing << QStringLiteral("Infotip");
     if (after.iconFile != plan.after.iconFile || after.iconIndex != plan.after.iconIndex)
         missing << QStringLiteral("Symbol");
-    if (plan.copies && !QFileInfo(ResolvePathCase(IconCopyPath(folder))).isFile())
+    if (plan.copies && !files::isRegularFile(ResolvePathCase(IconCopyPath(folder))))
         missing << QStringLiteral("Desktop.ico");
     if ((GetFileAttributesA(folder) & files::kDosBits) != plan.folderBits)
         missing << QStringLiteral("Ordner-Attribute");

@@ -1,8 +1,8 @@
 #include "cli/folder_options.h"
 
+#include "platform/files/case_paths.h"
 #include "platform/icons/icon_file.h"
 
-#include <QFileInfo>
 #include <QSet>
 
 namespace {
@@ -19,16 +19,15 @@ std::optional<IconChoice> iconOf(const QString& text, QString& error)
     const qsizetype comma = text.lastIndexOf(QLatin1Char(','));
     bool numeric = false;
     if (comma > 0) text.mid(comma + 1).toInt(&numeric);
-    if (numeric && !QFileInfo(text).isFile()) {
+    if (numeric && !files::isRegularFile(text)) {
         icon.file = text.left(comma);
         icon.index = text.mid(comma + 1);
     }
-    const QFileInfo info(icon.file);
-    if (!info.isFile()) {
+    if (!files::isRegularFile(icon.file)) {
         error = QStringLiteral("Die Symboldatei gibt es nicht: %1").arg(icon.file);
         return std::nullopt;
     }
-    icon.file = info.absoluteFilePath();
+    icon.file = files::absolutePath(icon.file);
     icons::IconFile file;
     const int count = file.open(icon.file) ? file.count() : 0;
     if (count == 0) {
@@ -53,6 +52,10 @@ ParsedOptions checked(
     if (o.wanted.tooltip && o.wanted.tooltip->size() > kMaxTooltip)
         return refuse(QStringLiteral("Der Infotip ist %1 Zeichen lang; erlaubt sind höchstens %2.")
                           .arg(QString::number(o.wanted.tooltip->size()), QString::number(kMaxTooltip)));
+    // The arguments keep bytes that are not UTF-8 for folder names; a
+    // tooltip is text, and Windows could not show such bytes.
+    if (o.wanted.tooltip && files::hasRawBytes(*o.wanted.tooltip))
+        return refuse(QStringLiteral("Der Infotip ist kein gültiges UTF-8."));
     if (copy && !iconText) return refuse(QStringLiteral("--copy gilt nur zusammen mit --icon."));
     if (o.verb == FolderVerb::Set && !seen.contains(QStringLiteral("--tooltip"))
         && !seen.contains(QStringLiteral("--icon")))

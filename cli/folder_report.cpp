@@ -10,9 +10,6 @@
 #include "store/folder_settings.h"
 #include "store/icon_reference.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 namespace {
 
 std::optional<DWORD> bitsOf(const QString& path)
@@ -24,7 +21,7 @@ std::optional<DWORD> bitsOf(const QString& path)
 
 QString storageOf(const QString& folder)
 {
-    const QByteArray native = QFile::encodeName(folder);
+    const QByteArray native = files::nativePath(folder);
     const files::DosAttributeStore& store = files::attributeStoreFor(native);
     return store.read(native) ? QString::fromLatin1(store.name()) : QStringLiteral("none");
 }
@@ -52,6 +49,16 @@ QString whyNot(const FolderReport& r)
 QJsonValue bitsJson(std::optional<DWORD> bits)
 {
     return bits ? QJsonValue(int(*bits)) : QJsonValue();
+}
+
+// A path as JSON text, which must be valid Unicode: bytes that are not
+// UTF-8 show as U+FFFD, and "<key>Bytes" then holds the exact bytes in hex,
+// so a script still reaches the very folder.
+void putPath(QJsonObject& o, const QString& key, const QString& path)
+{
+    o.insert(key, files::withReplacement(path));
+    if (files::hasRawBytes(path))
+        o.insert(key + QStringLiteral("Bytes"), QString::fromLatin1(files::nativePath(path).toHex()));
 }
 
 } // namespace
@@ -86,7 +93,7 @@ FolderReport ReportFolder(const QString& folder)
     if (!r.iconFile.isEmpty() && !IsWindowsOnlyReference(r.iconFile)) {
         const QString path
             = ResolvePathCase(r.copy ? IconCopyPath(folder) : StoredReferencePath(folder, r.iconFile));
-        if (QFileInfo(path).isFile()) r.iconPath = path;
+        if (files::isRegularFile(path)) r.iconPath = path;
     }
     r.folderBits = bitsOf(folder);
     r.settingsBits = bitsOf(ResolvePathCase(SettingsFilePath(folder)));
@@ -128,11 +135,9 @@ QString ReportText(const FolderReport& r)
 
 QJsonObject ReportJson(const FolderReport& r)
 {
-    return {
-        { QStringLiteral("folder"), r.folder },
+    QJsonObject o {
         { QStringLiteral("tooltip"), r.tooltip },
         { QStringLiteral("iconFile"), r.iconFile },
-        { QStringLiteral("iconPath"), r.iconPath },
         { QStringLiteral("iconIndex"), r.iconIndex },
         { QStringLiteral("copy"), r.copy },
         { QStringLiteral("attributes"),
@@ -143,4 +148,7 @@ QJsonObject ReportJson(const FolderReport& r)
         { QStringLiteral("windowsShows"), r.windowsShows },
         { QStringLiteral("reason"), r.reason },
     };
+    putPath(o, QStringLiteral("folder"), r.folder);
+    putPath(o, QStringLiteral("iconPath"), r.iconPath);
+    return o;
 }

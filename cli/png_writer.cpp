@@ -1,8 +1,7 @@
 #include "cli/png_writer.h"
 
+#include "platform/files/native_names.h"
 #include "platform/little_endian.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -83,7 +82,7 @@ void encode(const QImage& image, Bytes& out)
 bool writeFile(const QString& path, const std::uint8_t* data, std::size_t size)
 {
     const int fd
-        = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        = ::open(files::nativePath(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     std::size_t done = 0;
     while (done < size) {
@@ -94,7 +93,7 @@ bool writeFile(const QString& path, const std::uint8_t* data, std::size_t size)
     }
     const bool closed = ::close(fd) == 0;
     if (done == size && closed) return true;
-    ::unlink(QFile::encodeName(path).constData());
+    ::unlink(files::nativePath(path).constData());
     return false;
 }
 

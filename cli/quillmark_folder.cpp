@@ -13,13 +13,12 @@
 #include "cli/folder_options.h"
 #include "cli/folder_report.h"
 #include "cli/shown_text.h"
+#include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
@@ -103,7 +102,7 @@ public:
         QSet<dev_t> seen;
         for (const QString& folder : folders) {
             struct stat st;
-            const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const int fd = ::open(files::nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (fd >= 0 && ::fstat(fd, &st) == 0 && !seen.contains(st.st_dev)) {
                 seen.insert(st.st_dev);
                 fds_.push_back(fd);
@@ -151,7 +150,7 @@ void walk(const QStringList& folders, bool recursive, const std::function<void(c
             visit(folder);
             continue;
         }
-        QByteArray root = QFile::encodeName(folder);
+        QByteArray root = files::nativePath(folder);
         char* roots[] = { root.data(), nullptr };
         FTS* fts = ::fts_open(roots, FTS_PHYSICAL | FTS_COMFOLLOW | FTS_XDEV | FTS_NOCHDIR, byName);
         if (!fts) {
@@ -159,7 +158,7 @@ void walk(const QStringList& folders, bool recursive, const std::function<void(c
             continue;
         }
         while (FTSENT* e = ::fts_read(fts)) {
-            const QString path = QFile::decodeName(e->fts_path);
+            const QString path = files::fromNative(QByteArray(e->fts_path, e->fts_pathlen));
             if (e->fts_info == FTS_D)
                 visit(path);
             else if (e->fts_info == FTS_DNR || e->fts_info == FTS_ERR
@@ -179,7 +178,7 @@ int show(const FolderOptions& o)
     walk(
         o.folders, o.recursive,
         [&](const QString& folder) {
-            if (!QFileInfo(folder).isDir()) {
+            if (!files::isDirectory(folder)) {
                 sayFailed(folder, QStringLiteral("kein Ordner"));
                 ++failures;
                 return;
@@ -241,7 +240,11 @@ int change(const FolderOptions& o)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList arguments = app.arguments().mid(1);
+    // Folder names are bytes: Qt's own argument list would replace the ones
+    // that are not UTF-8.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << files::fromNative(QByteArray(argv[i]));
     if (arguments.size() == 1
         && (arguments[0] == QLatin1String("--help") || arguments[0] == QLatin1String("-h"))) {
         std::fputs(kUsage, stdout);

@@ -12,6 +12,7 @@
 //                                                 name them (see dumpAll)
 #include "cli/png_writer.h"
 #include "cli/shown_text.h"
+#include "platform/files/native_names.h"
 #include "platform/icons/icon_api.h"
 #include "platform/icons/icon_choice.h"
 #include "platform/icons/icon_decoder.h"
@@ -23,6 +24,8 @@
 #include <QString>
 
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -47,7 +50,7 @@ int fail(const QString& message)
 // Opens FILE for reading; a message and false when it cannot.
 bool openFile(const QString& path, icons::IconFile& file, QString& error)
 {
-    if (!QFileInfo(path).isFile()) {
+    if (struct stat st; ::stat(files::nativePath(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
         error = QStringLiteral("%1: no such file").arg(path);
         return false;
     }
@@ -63,7 +66,7 @@ bool savePng(const QImage& image, const QString& out)
     // Quality 100 stores the pixels without compression: icons are small,
     // and writing many of them fast counts more than their bytes.
     if (image.convertToFormat(QImage::Format_ARGB32).save(out, "PNG", 100)) return true;
-    QFile::remove(out);
+    ::unlink(files::nativePath(out).constData());
     return false;
 }
 
@@ -221,7 +224,7 @@ int main(int argc, char** argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        args << files::fromNative(QByteArray(argv[i]));
     const QString command = args.value(0);
     if (command == QLatin1String("count") && args.size() == 2) return count(args[1]);
     if (command == QLatin1String("list") && args.size() == 2) return list(args[1]);

@@ -2,10 +2,23 @@
 
 namespace {
 
-bool escaped(char16_t c)
+bool lone(const QString& text, qsizetype i)
 {
+    const char16_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c)) return i + 1 == text.size() || !text[i + 1].isLowSurrogate();
+    return QChar::isLowSurrogate(c) && (i == 0 || !text[i - 1].isHighSurrogate());
+}
+
+bool escaped(const QString& text, qsizetype i)
+{
+    const char16_t c = text[i].unicode();
     return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F
-        || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+        || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || lone(text, i);
+}
+
+QString hex(char16_t c, int digits)
+{
+    return QString::number(c, 16).rightJustified(digits, u'0');
 }
 
 } // namespace
@@ -18,19 +31,21 @@ QString ShownText(const QString& text)
         const char16_t c = text[i].unicode();
         if (c == u'\\') {
             const bool last = i + 1 == text.size();
-            const char16_t next = last ? 0 : text[i + 1].unicode();
             const bool startsEscape
-                = !last && (escaped(next) || QStringView(u"xuntr\\").contains(QChar(next)));
+                = !last && (escaped(text, i + 1) || QStringView(u"xuntr\\").contains(text[i + 1]));
             out += startsEscape ? QStringLiteral("\\\\") : QStringLiteral("\\");
-        } else if (!escaped(c)) {
+        } else if (!escaped(text, i)) {
             out += QChar(c);
         } else if (c == u'\n' || c == u'\t' || c == u'\r') {
             out += u'\\';
             out += c == u'\n' ? u'n' : c == u'\t' ? u't' : u'r';
-        } else if (c < 0x100) {
-            out += QStringLiteral("\\x") + QString::number(c, 16).rightJustified(2, u'0');
+        } else if (c < 0x80) {
+            out += QStringLiteral("\\x") + hex(c, 2);
+        } else if (c >= 0xDC80 && c <= 0xDCFF) {
+            // A byte of a file name that is not UTF-8 (see files::fromNative).
+            out += QStringLiteral("\\x") + hex(c - 0xDC00, 2);
         } else {
-            out += QStringLiteral("\\u") + QString::number(c, 16).rightJustified(4, u'0');
+            out += QStringLiteral("\\u") + hex(c, 4);
         }
     }
     return out;

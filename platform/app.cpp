@@ -1,5 +1,6 @@
 #include "platform/app.h"
 
+#include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QTime>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -23,6 +25,14 @@ std::function<int(const QString&, int, const QString&)> g_msgBox;
 
 QString executablePath();
 
+// Read without Qt, so that a folder name that is not UTF-8 keeps its bytes.
+QString ownExecutable()
+{
+    char target[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", target, sizeof target);
+    return n > 0 ? files::fromNative(QByteArray(target, n)) : QString();
+}
+
 // The folder the program works on is the user's choice: its own link, if it
 // is one, is followed when its bits are set.
 void recordChosenFolders()
@@ -34,7 +44,7 @@ QString executablePath()
 {
     if (!g_exePath.isEmpty()) return g_exePath;
     if (QCoreApplication::instance()) return QCoreApplication::applicationFilePath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    return ownExecutable();
 }
 } // namespace
 
@@ -44,9 +54,9 @@ void init(int argc, char** argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        args << files::fromNative(QByteArray(argv[i]));
     g_args = args;
-    g_exePath = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    g_exePath = ownExecutable();
     recordChosenFolders();
 }
 
@@ -58,7 +68,9 @@ void setArguments(const QStringList& args)
 
 QString path()
 {
-    return QFileInfo(executablePath()).absolutePath();
+    // Text only: QFileInfo would pass the name through Qt's lossy codec.
+    const QString exe = executablePath();
+    return exe.left(std::max<qsizetype>(exe.lastIndexOf(QLatin1Char('/')), 1));
 }
 
 QString exeName()

@@ -185,10 +185,10 @@ DWORD FolderBitsWithIcon()
 CustomisationRefused CustomisationRefusal(const QString& folder)
 {
     struct stat st;
-    if (::stat(QFile::encodeName(folder).constData(), &st) != 0) return CustomisationRefused::Missing;
+    if (::stat(files::nativePath(folder).constData(), &st) != 0) return CustomisationRefused::Missing;
     if (!S_ISDIR(st.st_mode)) return CustomisationRefused::NotAFolder;
     if (!files::canWriteInto(folder)) return CustomisationRefused::NotWritable;
-    const QByteArray settings = QFile::encodeName(ResolvePathCase(SettingsFilePath(folder)));
+    const QByteArray settings = files::nativePath(ResolvePathCase(SettingsFilePath(folder)));
     if (::lstat(settings.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return CustomisationRefused::SettingsNotAFile;
     if (ProfileTooLarge(SettingsFilePath(folder))) return CustomisationRefused::SettingsTooLarge;

@@ -7,8 +7,6 @@
 #include "store/IniFiles.h"
 #include "sys/WindowsOrdner.h"
 
-#include <QFileInfo>
-
 QString SettingsFilePath(const QString& folder)
 {
     return folder + QLatin1Char('/') + kSettingsFileName;
@@ -45,9 +43,8 @@ StoredIcon ReadStoredIcon(const QString& settingsFile)
 
 bool IsIconCopy(const QString& folder, const QString& file)
 {
-    const QFileInfo chosen(file);
-    const QFileInfo copy(ResolvePathCase(IconCopyPath(folder)));
-    return chosen.exists() && copy.exists() && chosen.canonicalFilePath() == copy.canonicalFilePath();
+    const QString chosen = files::canonicalPath(file);
+    return !chosen.isEmpty() && chosen == files::canonicalPath(ResolvePathCase(IconCopyPath(folder)));
 }
 
 void WriteIconKeys(const QString& settingsFile, const QString& reference, const QString& index)

@@ -1,11 +1,11 @@
 #include "store/icon_reference.h"
 
+#include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/samba_shares.h"
 #include "store/folder_settings.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <sys/stat.h>
@@ -15,8 +15,8 @@ namespace {
 bool sameFileSystem(const QString& a, const QString& b)
 {
     struct stat sa, sb;
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0
-        && ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev;
+    return ::stat(files::nativePath(a).constData(), &sa) == 0
+        && ::stat(files::nativePath(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev;
 }
 
 } // namespace
@@ -24,15 +24,17 @@ bool sameFileSystem(const QString& a, const QString& b)
 IconReference IconReferenceFor(const QString& folder, const QString& iconFile)
 {
     // The kernel resolves links; a reader walks the real folders.
-    const QString realFolder = QFileInfo(folder).canonicalFilePath();
-    const QString realFile = QFileInfo(iconFile).canonicalFilePath();
+    const QString realFolder = files::canonicalPath(folder);
+    const QString realFile = files::canonicalPath(iconFile);
     if (realFolder.isEmpty() || realFile.isEmpty()) return { iconFile };
     const QString share = files::sambaShareHolding(realFolder, files::sambaSharePaths(realFolder));
     const bool reachable = sameFileSystem(realFolder, realFile)
         && (share.isEmpty() || files::sambaShareHolding(realFile, { share }) == share);
-    if (reachable)
-        return { QDir(realFolder).relativeFilePath(realFile).replace(QLatin1Char('/'), QLatin1Char('\\')) };
-    return { iconFile, !share.isEmpty() || files::onWindowsVolume(QFile::encodeName(realFolder)) };
+    QString relative = QDir(realFolder).relativeFilePath(realFile);
+    // Bytes that are not UTF-8 cannot be written for Windows: such a name is copied.
+    const bool raw = files::hasRawBytes(relative);
+    if (reachable && !raw) return { relative.replace(QLatin1Char('/'), QLatin1Char('\\')) };
+    return { iconFile, raw || !share.isEmpty() || files::onWindowsVolume(files::nativePath(realFolder)) };
 }
 
 bool IsWindowsOnlyReference(const QString& stored)
@@ -51,6 +53,6 @@ QString StoredReferencePath(const QString& folder, const QString& stored)
         return stored;
     QString relative = stored;
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString realFolder = QFileInfo(folder).canonicalFilePath();
+    const QString realFolder = files::canonicalPath(folder);
     return QDir::cleanPath((realFolder.isEmpty() ? folder : realFolder) + QLatin1Char('/') + relative);
 }

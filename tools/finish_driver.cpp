@@ -8,6 +8,7 @@
 // ICON_FILE "" chooses no icon; COPY is 0 or 1. The removal's wait is cut
 // short by a clock that runs fast.
 #include "platform/app.h"
+#include "platform/files/native_names.h"
 #include "wizard/root.h"
 
 #include <QApplication>
@@ -44,8 +45,9 @@ int main(int argc, char** argv)
     }
     App::init(argc, argv);
     QApplication app(argc, argv);
-    const QString folder = QString::fromUtf8(argv[1]), icons = QString::fromUtf8(argv[2]);
-    const QString iconFile = QString::fromUtf8(argv[4]);
+    // Paths as the wizard takes its own argument: bytes that are not UTF-8 kept.
+    const QString folder = files::fromNative(argv[1]), icons = files::fromNative(argv[2]);
+    const QString iconFile = files::fromNative(argv[4]);
     const int cell = std::atoi(argv[5]);
     App::setArguments({ folder });
     setTimerSource([] {

@@ -1,9 +1,13 @@
 #include "platform/files/case_paths.h"
 
+#include <QDir>
 #include <QStringList>
 
+#include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace files {
 
@@ -26,7 +30,7 @@ QString findNameIgnoringCase(const QString& folder, const QString& name)
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray native(entry->d_name);
         if (native == "." || native == "..") continue;
-        const QString candidate = QString::fromUtf8(native);
+        const QString candidate = fromNative(native);
         if (candidate.compare(name, Qt::CaseInsensitive) != 0) continue;
         if (best.isEmpty() || native < bestNative) {
             best = candidate;
@@ -35,6 +39,44 @@ QString findNameIgnoringCase(const QString& folder, const QString& name)
     }
     ::closedir(dir);
     return best;
+}
+
+bool isDirectory(const QString& path)
+{
+    struct stat st;
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isRegularFile(const QString& path)
+{
+    struct stat st;
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool pathExists(const QString& path)
+{
+    struct stat st;
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0;
+}
+
+QString absolutePath(const QString& path)
+{
+    if (path.startsWith(QLatin1Char('/'))) return QDir::cleanPath(path);
+    // QDir::currentPath() would replace the bytes of a folder name that is
+    // not UTF-8; cleanPath only works on the text.
+    char buffer[PATH_MAX];
+    if (!::getcwd(buffer, sizeof buffer)) return QDir::cleanPath(path);
+    return QDir::cleanPath(fromNative(QByteArray(buffer)) + QLatin1Char('/') + path);
+}
+
+QString canonicalPath(const QString& path)
+{
+    if (path.isEmpty()) return {};
+    char* real = ::realpath(nativePath(path).constData(), nullptr);
+    if (!real) return {};
+    const QString out = fromNative(QByteArray(real));
+    std::free(real);
+    return out;
 }
 
 } // namespace files

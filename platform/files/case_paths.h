@@ -3,6 +3,8 @@
 // path does not exist as written, each part that is missing is looked up
 // in its folder without regard to case, so that an existing desktop.ini is
 // found under the name Desktop.ini and never joined by a second file.
+#include "platform/files/native_names.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,11 +15,17 @@ QString ResolvePathCase(const QString& path);
 
 namespace files {
 
-// File names reach the kernel as UTF-8.
-inline QByteArray nativePath(const QString& path)
-{
-    return path.toUtf8();
-}
+// stat(2) on the native bytes, following links.
+bool isDirectory(const QString& path);
+bool isRegularFile(const QString& path);
+bool pathExists(const QString& path);
+
+// The path made absolute against the current folder (read with getcwd,
+// not through Qt), '.' and '..' parts and double separators removed.
+QString absolutePath(const QString& path);
+
+// realpath(3) on the native bytes; empty when the path does not exist.
+QString canonicalPath(const QString& path);
 
 // The entry of folder that matches name without regard to case; empty
 // when there is none.

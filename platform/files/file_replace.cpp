@@ -308,7 +308,7 @@ QString followLinks(const QString& path)
         target.truncate(n);
         current = target.startsWith('/') ? target : folderOf(current) + '/' + target;
     }
-    return QString::fromUtf8(current);
+    return fromNative(current);
 }
 
 namespace {

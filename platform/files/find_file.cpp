@@ -33,7 +33,7 @@ QStringList matchingNames(const QString& folder, const QString& pattern)
     DIR* dir = ::opendir(files::nativePath(folder).constData());
     if (!dir) return out;
     while (const dirent* e = ::readdir(dir)) {
-        const QString name = QString::fromUtf8(e->d_name);
+        const QString name = files::fromNative(QByteArray(e->d_name));
         if (files::matchesWildcard(name, pattern)) out.append(name);
     }
     ::closedir(dir);

@@ -1,5 +1,7 @@
 #include "platform/files/samba_shares.h"
 
+#include "platform/files/case_paths.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -77,7 +79,7 @@ struct User {
 std::optional<User> ownerOf(const QString& path)
 {
     struct stat st;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
+    if (path.isEmpty() || ::stat(nativePath(path).constData(), &st) != 0) return std::nullopt;
     const struct passwd* pw = ::getpwuid(st.st_uid);
     if (!pw) return std::nullopt;
     return User { QString::fromLocal8Bit(pw->pw_name), QString::fromLocal8Bit(pw->pw_dir) };
@@ -96,7 +98,7 @@ QString expanded(QString path, const QString& share, const std::optional<User>& 
     if (!path.startsWith(QLatin1Char('/')) || path == QLatin1String("/") || path.contains(QLatin1Char('%')))
         return {};
     // Compared with canonical paths: the configured one may be a link.
-    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const QString canonical = canonicalPath(path);
     return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
 }
 

@@ -1,6 +1,6 @@
 #include "platform/icons/file_bytes.h"
 
-#include <QFile>
+#include "platform/files/native_names.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -21,7 +21,7 @@ FileBytes::~FileBytes()
 bool FileBytes::open(const QString& path)
 {
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ::open(files::nativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return false;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

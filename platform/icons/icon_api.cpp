@@ -1,9 +1,9 @@
 #include "platform/icons/icon_api.h"
 
+#include "platform/files/native_names.h"
 #include "platform/icons/icon_choice.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QPainter>
 
 #include <memory>
@@ -60,7 +60,7 @@ bool sameFile(const struct stat& a, const struct stat& b)
 std::shared_ptr<const icons::IconFile> openIconFile(const QString& path)
 {
     struct stat info { };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return nullptr;
+    if (::stat(files::nativePath(path).constData(), &info) != 0) return nullptr;
     FileCache& c = fileCache();
     std::lock_guard lock(c.mutex);
     if (c.last.file && c.last.path == path && sameFile(c.last.info, info)) return c.last.file;

@@ -1,6 +1,7 @@
 #include "platform/registry/hive_file.h"
 
 #include "platform/files/file_replace.h"
+#include "platform/files/native_names.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,7 +62,7 @@ LSTATUS fromErrno(int e)
 
 QString envPath(const char* name)
 {
-    return QFile::decodeName(qgetenv(name));
+    return files::fromNative(qgetenv(name));
 }
 
 // Reads the whole hive; a missing hive, or one that is no regular file,
@@ -72,7 +73,7 @@ int readHive(HKEY root, QByteArray& bytes)
     bytes.clear();
     if (const int fault = faultsFor(root).read) return fault;
     const int err = files::readRegularFile(
-        QFile::encodeName(HiveFile::path(root)), bytes, files::Links::Follow, HiveFile::kMaxHiveSize);
+        files::nativePath(HiveFile::path(root)), bytes, files::Links::Follow, HiveFile::kMaxHiveSize);
     return err == ENOENT || err == ENOTDIR ? 0 : err;
 }
 
@@ -84,9 +85,9 @@ int makeFolders(const QString& folder)
     for (const QString& part : parts) {
         current += u'/' + part;
         struct stat st;
-        if (::stat(QFile::encodeName(current).constData(), &st) == 0) continue;
+        if (::stat(files::nativePath(current).constData(), &st) == 0) continue;
         observe(current);
-        if (::mkdir(QFile::encodeName(current).constData(), 0755) < 0 && errno != EEXIST) return errno;
+        if (::mkdir(files::nativePath(current).constData(), 0755) < 0 && errno != EEXIST) return errno;
     }
     return 0;
 }
@@ -176,14 +177,14 @@ LSTATUS checkWritable(HKEY root)
 {
     if (rootName(root).isEmpty()) return ERROR_INVALID_HANDLE;
     if (const int fault = faultsFor(root).write) return fromErrno(fault);
-    const QByteArray file = QFile::encodeName(path(root));
+    const QByteArray file = files::nativePath(path(root));
     if (::access(file.constData(), F_OK) == 0 && ::access(file.constData(), W_OK) < 0)
         return fromErrno(errno);
     // The temporary file and the rename need the folder, or the first folder above it that exists.
     QString dir = folder(root);
-    while (::access(QFile::encodeName(dir).constData(), F_OK) < 0 && dir != QStringLiteral("/"))
+    while (::access(files::nativePath(dir).constData(), F_OK) < 0 && dir != QStringLiteral("/"))
         dir = QFileInfo(dir).path();
-    if (::access(QFile::encodeName(dir).constData(), W_OK | X_OK) < 0) return fromErrno(errno);
+    if (::access(files::nativePath(dir).constData(), W_OK | X_OK) < 0) return fromErrno(errno);
     return ERROR_SUCCESS;
 }
 
@@ -228,7 +229,7 @@ LSTATUS update(HKEY root, const QString& keyPath, const QString& valueName, cons
     const QString lockPath = path(root) + QStringLiteral(".lock");
     observe(lockPath);
     // Read anew under the lock: another process may have changed the hive meanwhile.
-    const files::FileLock lock(QFile::encodeName(lockPath));
+    const files::FileLock lock(files::nativePath(lockPath));
     if (!lock.held()) return fromErrno(lock.error());
     files::ReplaceOptions options;
     options.followLinks = true;
@@ -236,7 +237,7 @@ LSTATUS update(HKEY root, const QString& keyPath, const QString& valueName, cons
     options.maxCurrentSize = kMaxHiveSize;
     // The machine hive is read by every user, a user's hive by its owner only.
     options.newFileMode = root == HKEY_LOCAL_MACHINE ? 0644 : 0600;
-    options.onTemporary = [](const QByteArray& temp) { observe(QFile::decodeName(temp)); };
+    options.onTemporary = [](const QByteArray& temp) { observe(files::fromNative(temp)); };
     observe(path(root));
     LSTATUS status = ERROR_SUCCESS;
     int err = 0;

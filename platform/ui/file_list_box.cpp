@@ -3,12 +3,11 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <dirent.h>
 
 namespace ui {
 
@@ -34,9 +33,8 @@ QString canonicalFolder(const QString& folder)
 {
     if (folder.isEmpty()) return {};
     const QString resolved = ResolvePathCase(folder);
-    const QFileInfo info(resolved);
-    if (!info.isDir()) return {};
-    return QDir::cleanPath(info.absoluteFilePath());
+    if (!files::isDirectory(resolved)) return {};
+    return files::absolutePath(resolved);
 }
 
 } // namespace
@@ -93,18 +91,21 @@ void FileListBox::reload(const QString& keepSelected)
 {
     QStringList names;
     if (!m_path.isEmpty()) {
-        const QDir dir(m_path);
-        const QFileInfoList entries
-            = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
-        for (const QFileInfo& entry : entries) {
-            const QString name = entry.fileName();
-            if (!matches(name, m_pattern)) continue;
-            const DWORD attributes = GetFileAttributesA(entry.absoluteFilePath());
+        // Listed on the native bytes: QDir would replace those of a name
+        // that is not UTF-8, and the file could then not be opened.
+        DIR* dir = ::opendir(files::nativePath(m_path).constData());
+        while (const dirent* entry = dir ? ::readdir(dir) : nullptr) {
+            const QString name = files::fromNative(QByteArray(entry->d_name));
+            const QString full = m_path == QLatin1String("/") ? m_path + name : m_path + u'/' + name;
+            // Everything but folders, as QDir::Files | QDir::System listed.
+            if (!matches(name, m_pattern) || files::isDirectory(full)) continue;
+            const DWORD attributes = GetFileAttributesA(full);
             if (attributes != INVALID_FILE_ATTRIBUTES
                 && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
                 continue;
             names.append(name);
         }
+        if (dir) ::closedir(dir);
     }
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);

@@ -1,5 +1,7 @@
 #include "platform/ui/shell_application.h"
 
+#include "platform/files/case_paths.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -36,7 +38,7 @@ std::shared_ptr<Folder> Folder::ParentFolder() const
 std::optional<FolderItem> Folder::ParseName(const QString& name) const
 {
     const QString full = QDir(m_path).filePath(name);
-    if (!QFileInfo(full).isDir()) return std::nullopt;
+    if (!files::isDirectory(full)) return std::nullopt;
     return FolderItem(QDir::cleanPath(full));
 }
 
@@ -47,9 +49,8 @@ std::shared_ptr<Folder> Application::BrowseForFolder(
     const QString start = root.typeId() == QMetaType::QString ? root.toString() : QStringLiteral("/");
     const QString chosen = g_chooser ? g_chooser(owner, title, start) : realChooser(owner, title, start);
     if (chosen.isEmpty()) return {};
-    const QFileInfo info(chosen);
-    if (!info.isDir()) return {};
-    return std::make_shared<Folder>(QDir::cleanPath(info.absoluteFilePath()));
+    if (!files::isDirectory(chosen)) return {};
+    return std::make_shared<Folder>(files::absolutePath(chosen));
 }
 
 void setFolderChooser(FolderChooser chooser)

@@ -76,7 +76,7 @@ protected:
     // Texts that once leaked into messages and the terminal; JSON gives them exactly, text escaped.
     const QString hostile = "E\x1b]52;c;SGk=\a%1", hostileShown = "E\\x1b]52;c;SGk=\\x07%1";
     const QString tip = " \"50%3 %1 %10 %%\" \x1b[2J\x7f\u009b\u202e\\x ",
-                  tipShown = " \"50%3 %1 %10 %%\" \\x1b[2J\\x7f\\x9b\\u202e\\\\x ";
+                  tipShown = " \"50%3 %1 %10 %%\" \\x1b[2J\\x7f\\u009b\\u202e\\\\x ";
 };
 
 TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
@@ -149,6 +149,32 @@ TEST_F(FolderCommand, SetsShowsAndClearsATreeOthersWriteInto)
         EXPECT_FALSE(entry.contains("Desktop.ico") || entry.contains(" 0x1 ")) << entry.toStdString();
 }
 
+// A name that is not UTF-8 is its bytes: caf\xe9 is neither lost nor taken for its U+FFFD twin.
+TEST_F(FolderCommand, NamesThatAreNotUtf8AreHandledOnceAsTheirBytes)
+{
+    const QByteArray dir = QFile::encodeName(tmp.filePath("bytes"));
+    const std::pair<QByteArray, QString> cases[]
+        = { { "caf\xe9", "caf\\xe9" }, { "caf\xef\xbf\xbd", "caf\uFFFD" } };
+    ASSERT_EQ(::mkdir(dir.constData(), 0755), 0);
+    for (const auto& [name, shown] : cases)
+        ASSERT_EQ(::mkdir((dir + '/' + name).constData(), 0755), 0);
+    const Outcome set = folderCommand({ "set", "--recursive", "--tooltip", "x", dir });
+    EXPECT_TRUE(set.out.startsWith("3 Ordner, 3 geändert, 0 fehlgeschlagen")) << set.err.toStdString();
+    const QString text = folderCommand({ "show", "--recursive", dir }).out,
+                  json = folderCommand({ "show", "--json", "--recursive", dir }).out;
+    const QJsonArray reports = QJsonDocument::fromJson(json.toUtf8()).array();
+    ASSERT_TRUE(reports.size() == 3 && json.count(QChar::ReplacementCharacter) == 2) << json.toStdString();
+    int i = 1; // the walk goes by bytes: E9 before EF
+    for (const auto& [name, shown] : cases) {
+        const QJsonObject report = reports[i++].toObject();
+        EXPECT_EQ(::access((dir + '/' + name + "/Desktop.ini").constData(), F_OK), 0);
+        EXPECT_EQ(report["folder"].toString() + report["tooltip"].toString(), dir + "/caf\uFFFDx");
+        EXPECT_EQ(QByteArray::fromHex(report["folderBytes"].toString().toLatin1()),
+            shown.contains('\\') ? dir + '/' + name : QByteArray()); // where the text is not exact
+        EXPECT_TRUE(text.contains(dir + '/' + shown + "\n  Infotip:          x\n")) << text.toStdString();
+    }
+}
+
 const auto iconsCommand = [](const QStringList& args) { return runCommand("quillmark-icons", args); };
 
 const QString kData = QM_TEST_DATA "/icons/";
@@ -161,8 +187,7 @@ TEST(IconsCommand, CountsExtractsAndDumps)
     EXPECT_EQ(
         iconsCommand({ "extract", kData + "library32.dll", "0", "16", out.filePath("s.png") }).status, 0);
     const QImage image(out.filePath("s.png"));
-    EXPECT_EQ(image.size(), QSize(16, 16));
-    EXPECT_TRUE(image.hasAlphaChannel());
+    EXPECT_TRUE(image.size() == QSize(16, 16) && image.hasAlphaChannel());
     EXPECT_EQ(iconsCommand({ "dump", kData + "library64.dll", out.filePath("all") }).status, 0);
     EXPECT_EQ(QDir(out.filePath("all")).entryList(QDir::Files, QDir::Name),
         QStringList({ "000.png", "001.png", "002.png" }));

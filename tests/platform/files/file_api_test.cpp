@@ -65,6 +65,22 @@ TEST(Wildcard, MatchesLikeWindows)
         EXPECT_EQ(files::matchesWildcard(name, pattern), matches) << name << " ~ " << pattern;
 }
 
+// File names are bytes: any byte string survives the way into text and back; UTF-8 reads as itself.
+TEST(NativeNames, EveryByteStringRoundTrips)
+{
+    const std::pair<QByteArray, bool> cases[] = { { "caf\xc3\xa9 \xf0\x9f\x93\x81 \xef\xbb\xbf", true },
+        { "\xf0\x90\x82\x80\xe9", false }, { "\xe2\x82", false }, { "\xf0\x9f\x93x", false },
+        { "\xc0\xaf", false }, { "\xe0\x80\xaf", false }, { "\xed\xa0\x80", false },
+        { "\xf4\x90\x80\x80", false }, { "\x80\xbf\xc0\xc1\xc2\xe0\xf0\xf5\xff", false } };
+    for (const auto& [bytes, utf8] : cases) {
+        const QString text = files::fromNative(bytes);
+        EXPECT_TRUE(files::nativePath(text) == bytes && files::hasRawBytes(text) == !utf8
+            && (text == QString::fromUtf8(bytes)) == utf8)
+            << bytes.toHex().constData();
+    }
+    EXPECT_EQ(files::fromNative("caf\xe9"), QString::fromUtf16(u"caf\xdce9"));
+}
+
 // Every match in name order with its size and folder bit; a closing separator, the bare root and
 // wildcards before the last part find nothing.
 TEST_F(FileApi, SearchFindsWhatWindowsFindsAndCloses)
