@@ -8,7 +8,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -32,7 +31,10 @@ QString hex(const QByteArray& bytes)
 QJsonObject folderIdentity(const QString& folder)
 {
     // A start may run in another working folder: paths are kept whole.
-    QJsonObject o { { QStringLiteral("folder"), QFileInfo(folder).absoluteFilePath() } };
+    // The text for people; the bytes, which the repair uses, for names that are not UTF-8.
+    const QString absolute = files::absolutePath(folder);
+    QJsonObject o { { QStringLiteral("folder"), files::withReplacement(absolute) },
+        { QStringLiteral("folderBytes"), hex(files::nativePath(absolute)) } };
     struct stat st;
     if (::stat(files::nativePath(folder).constData(), &st) == 0) {
         o.insert(QStringLiteral("device"), QString::number(st.st_dev));
@@ -46,8 +48,9 @@ QByteArray toJson(const CustomisationPlan& plan, const WantedCustomisation& want
     QJsonObject o = folderIdentity(plan.folder);
     o.insert(QStringLiteral("tooltip"), wanted.tooltip.value_or(QString()));
     if (wanted.icon) {
-        const QString file = QFileInfo(wanted.icon->file).absoluteFilePath();
-        o.insert(QStringLiteral("iconFile"), file);
+        const QString file = files::absolutePath(wanted.icon->file);
+        o.insert(QStringLiteral("iconFile"), files::withReplacement(file));
+        o.insert(QStringLiteral("iconFileBytes"), hex(files::nativePath(file)));
         o.insert(QStringLiteral("iconIndex"), wanted.icon->index);
         o.insert(QStringLiteral("copy"), wanted.icon->copy);
         o.insert(QStringLiteral("chosen"), wanted.icon->chosen);
@@ -112,7 +115,7 @@ int publish(const QString& dir, const QByteArray& json, QString& path)
                 name.constData(), AT_SYMLINK_FOLLOW)
             : ::renameat2(AT_FDCWD, pending.constData(), AT_FDCWD, name.constData(), RENAME_NOREPLACE);
         if (done == 0) {
-            path = QFile::decodeName(name);
+            path = files::fromNative(name);
             syncFolder(native);
             return fd;
         }

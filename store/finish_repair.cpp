@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,9 +32,18 @@ using journal::kJournalPrefix;
 // A journal whose folder is missing (a stick not plugged in) waits this long.
 constexpr time_t kKeepForMissingFolder = 30 * 24 * 3600;
 
+// Names come from folders others write: their control bytes are shown
+// escaped, never sent to the terminal.
 void warn(const QString& text)
 {
-    std::fputs(("quillmark: " + text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    QByteArray shown;
+    for (const char c : files::nativePath(text)) {
+        if (uchar(c) < 0x20 || uchar(c) == 0x7f)
+            shown += "\\x" + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
+        else
+            shown += c;
+    }
+    std::fputs(("quillmark: " + shown + "\n").constData(), stderr);
 }
 
 // Whether only the user running us can have written what lies in dir.
@@ -85,6 +93,12 @@ QByteArray unhex(const QJsonValue& value)
     return QByteArray::fromHex(value.toString().toLatin1());
 }
 
+// A path the journal keeps as its exact bytes.
+QString pathOf(const QJsonObject& o, const QString& key)
+{
+    return files::fromNative(unhex(o.value(key + QStringLiteral("Bytes"))));
+}
+
 bool sameFolder(const QJsonObject& o, const struct stat& st)
 {
     return o.value(QStringLiteral("device")).toString() == QString::number(st.st_dev)
@@ -111,7 +125,7 @@ WantedCustomisation wantedFrom(const QJsonObject& o)
     WantedCustomisation wanted;
     wanted.tooltip = o.value(QStringLiteral("tooltip")).toString();
     if (!o.contains(QStringLiteral("iconFile"))) return wanted;
-    const IconChoice icon { o.value(QStringLiteral("iconFile")).toString(),
+    const IconChoice icon { pathOf(o, QStringLiteral("iconFile")),
         o.value(QStringLiteral("iconIndex")).toString(), o.value(QStringLiteral("copy")).toBool(),
         o.value(QStringLiteral("chosen")).toBool() };
     // An icon file that is gone or changed since is not the user's choice
@@ -128,7 +142,7 @@ enum class Outcome { Done, Dropped, Kept };
 Outcome repairOne(int fd, const struct stat& journalStat)
 {
     const QJsonObject o = QJsonDocument::fromJson(readSmall(fd)).object();
-    const QString folder = o.value(QStringLiteral("folder")).toString();
+    const QString folder = pathOf(o, QStringLiteral("folder"));
     if (folder.isEmpty()) return Outcome::Dropped;
     struct stat st;
     if (::stat(files::nativePath(folder).constData(), &st) != 0) {
@@ -141,7 +155,7 @@ Outcome repairOne(int fd, const struct stat& journalStat)
         return Outcome::Dropped;
     }
     // The folder the user named was followed if it was a link, as by the finish.
-    const QString real = QFileInfo(folder).canonicalFilePath();
+    const QString real = files::canonicalPath(folder);
     if (o.value(QStringLiteral("unhidden")).toBool()) {
         const QString copy = ResolvePathCase(IconCopyPath(real));
         if ((GetFileAttributesA(copy) & 0x27) == kAttrArchive) SetFileAttributesA(copy, kAttrHiddenArchive);

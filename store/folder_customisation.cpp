@@ -230,7 +230,7 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
         if (wanted.tooltip) w.writeKey(kKeyInfoTip, TooltipAsWritten(*wanted.tooltip));
         w.bits(w.settings(), kAttrHiddenArchive);
         w.bits(folder, kAttrReadOnly);
-    } else {
+    } else if (wanted.tooltip) {
         w.deleteKey(kKeyInfoTip);
     }
     if (icon) {

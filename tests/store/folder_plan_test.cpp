@@ -1,0 +1,80 @@
+// The plan every caller carries out: the finish's steps in the finish's order,
+// with the pauses where the finish lets pending events run.
+#include "store/folder_customisation.h"
+#include "store/folder_settings.h"
+#include "tests/support/icon_fixtures.h"
+#include "tests/support/test_util.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// One word a step: "dir=1" (bits), "InfoTip=x", "-IconFile", "-ico", "+ico",
+// "-ini" (when empty), "|" (pending events), "~" (the wait).
+QString spelled(const CustomisationPlan& plan)
+{
+    QStringList words;
+    const auto name = [&](const QString& path) {
+        return QString(path == plan.folder ? "dir" : path.endsWith("ini") ? "ini" : "ico");
+    };
+    for (const CustomisationStep& s : plan.steps) {
+        switch (s.kind) {
+        case CustomisationStep::Kind::Bits: words << name(s.path) + '=' + QString::number(s.bits); break;
+        case CustomisationStep::Kind::WriteKey: words << s.key + '=' + s.value; break;
+        case CustomisationStep::Kind::DeleteKey: words << '-' + s.key; break;
+        case CustomisationStep::Kind::DeleteFile: words << "-ico"; break;
+        case CustomisationStep::Kind::CopyFile: words << "+ico"; break;
+        case CustomisationStep::Kind::DeleteSettingsIfEmpty: words << "-ini"; break;
+        case CustomisationStep::Kind::Events: words << "|"; break;
+        case CustomisationStep::Kind::Wait: words << "~"; break;
+        }
+    }
+    return words.join(' ');
+}
+
+TEST(Plan, ListsTheFinishsStepsInItsOrder)
+{
+    QTemporaryDir tmp;
+    const QString folder = tmp.filePath("Ordner"), icon = tmp.filePath("a.ico");
+    testutil::writeBytes(icon, testing_support::makeSolidIco(Qt::red));
+    const struct {
+        const char* version;
+        QByteArray settings;
+        std::optional<QString> tooltip;
+        bool withIcon;
+        const char* steps;
+    } rows[] = {
+        { "", "", "T", true,
+            "ini=0 dir=0 | InfoTip=T ini=34 dir=1 dir=32 ico=32 -ico | IconFile=Desktop.ico IconIndex=2 "
+            "IconResource=Desktop.ico,2 +ico ico=34 ini=34 dir=1" },
+        { "1.4.90", "", "", false,
+            "ini=0 dir=0 | -InfoTip dir=32 ico=32 -ico | -IconFile -IconIndex -IconResource | dir=0 ini=0 "
+            "dir=0 ~ | -ini |" },
+        { "1.4.90", "[.ShellClassInfo]\r\nIconFile=C:\\x.ico\r\n", "T", false,
+            "ini=0 dir=0 | InfoTip=T ini=34 dir=1 dir=32 ico=32 -ico | | dir=36" },
+        { "", "[.ShellClassInfo]\r\nIconFile=C:\\x.ico\r\n", std::nullopt, true,
+            "ini=0 dir=0 | dir=32 ico=32 -ico | IconFile=Desktop.ico IconIndex=2 IconResource=Desktop.ico,2 "
+            "+ico ico=34 ini=34 dir=1" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.steps);
+        const testutil::EnvGuard version("QUILLMARK_OSVERSION", row.version);
+        QDir(folder).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(folder));
+        testutil::writeBytes(IconCopyPath(folder), "alt");
+        if (!row.settings.isEmpty()) testutil::writeBytes(SettingsFilePath(folder), row.settings);
+        WantedCustomisation wanted;
+        wanted.tooltip = row.tooltip;
+        if (row.withIcon) wanted.icon = IconChoice { icon, "2", true };
+        const CustomisationPlan plan = PlanCustomisation(folder, wanted, true);
+        EXPECT_EQ(spelled(plan), row.steps);
+        // Before, and one state for each step that changes a file's bytes or the folder's bits.
+        EXPECT_EQ(plan.states.front(), SnapshotFolder(folder));
+        CarryOut(plan);
+        EXPECT_EQ(plan.states.back(), SnapshotFolder(folder)) << "the last state is what it leaves";
+    }
+}
+
+} // namespace
