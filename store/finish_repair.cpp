@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -78,14 +79,11 @@ int takeOver(const QByteArray& path, bool& foreign)
 
 QByteArray readSmall(int fd)
 {
-    QByteArray bytes(journal::kMaxJournalSize + 1, Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pread(fd, bytes.data() + done, size_t(bytes.size() - done), done);
-        if (n <= 0) break;
-        done += n;
-    }
-    return done > journal::kMaxJournalSize ? QByteArray() : bytes.left(done);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return {};
+    // One byte more tells a journal that grew since it was looked at.
+    const QByteArray bytes = file.read(journal::kMaxJournalSize + 1);
+    return bytes.size() > journal::kMaxJournalSize ? QByteArray() : bytes;
 }
 
 QByteArray unhex(const QJsonValue& value)

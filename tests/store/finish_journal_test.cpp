@@ -111,7 +111,10 @@ TEST_F(Journal, OnlyThisUsersOwnJournalsAreRead)
         QDir(windows).removeRecursively();
         dieBefore(tooltip("fremd"));
         c.spoil(journal());
+        ::testing::internal::CaptureStderr();
         EXPECT_EQ(RepairInterruptedFinishes(), 0);
+        EXPECT_EQ(QString::fromStdString(::testing::internal::GetCapturedStderr()).count(windows), 1)
+            << "named once";
         EXPECT_EQ(tooltipNow(), "");
         EXPECT_FALSE(journals().isEmpty()) << "left as it is";
         ::chmod(windows.toUtf8(), 0755);
