@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Quillmark: the two commands a user needs are `make run` and `make test`.
 # Both install missing Debian packages first (as root), then configure and build.
 # `make package` builds the Debian package, `make install` installs under PREFIX.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the icon grid does when a file is selected: count the icons, then
 // extract, decode and draw the first 20 at the large size, releasing each
 // handle at once. The file comes from QM_BENCH_ICON_FILE.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compares two folders of PNG files: which names only one of them holds,
 // and, for each name both hold, whether the images are equal pixel for
 // pixel. Prints four lines, `only_first N`, `only_second N`, `compared N`

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One folder's change by quillmark-folder set and clear: made through the
 // engine and checked afterwards, or only planned for --dry-run.

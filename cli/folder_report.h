@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What quillmark-folder show tells of one folder: its customisation, the
 // attribute bits, where they are kept, and whether Windows will show it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/png_writer.h"
 
 #include "platform/files/native_names.h"

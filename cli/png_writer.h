@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A PNG writer for many small images at once: 8-bit RGBA, no filter and
 // stored (uncompressed) deflate blocks, written with one system call.

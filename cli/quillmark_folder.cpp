@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillmark-folder: shows, sets and clears the customisation of folders
 // without a window, for servers and scripts. The same engine as the
 // wizard's finish; the registry and the recent-folders file stay untouched.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // quillmark-icons: counts, lists and extracts icons of .ico, .exe and .dll
 // files with the same reader the wizard uses.
 //

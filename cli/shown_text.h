@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Folder data (names, tooltips, icon references, resource names) as the
 // commands print it in text: a folder name may hold anything but '/' and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the AppStream screenshot: the introduction page of the real window,
 # under an X server of its own. Run as
 #   xvfb-run -a -s "-screen 0 800x600x24" dist/take_screenshot.sh BUILD_DIR

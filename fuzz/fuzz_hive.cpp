@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the hive parser and writer with arbitrary hive files.
 #include "fuzz/hive_round.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the icon reader and decoder with whole files: counts the icons,
 // extracts every index at both sizes, and decodes every image of every icon
 // in every language (not only the chosen one), so that all decoder paths

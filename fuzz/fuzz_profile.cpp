@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the profile reader and writer with arbitrary Desktop.ini bytes.
 #include "fuzz/profile_round.h"
 

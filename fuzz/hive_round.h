@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One fuzz round of the hive parser and writer over arbitrary file bytes:
 // parse, look up, create a key, set a value, write back and parse again,

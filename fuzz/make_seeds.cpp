@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed inputs of the icon fuzz target into the folder given:
 // .ico files with one image of each bit depth and kind, and PE32 and PE32+
 // libraries that hold them in named and numbered groups and two languages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One fuzz round of the profile reader and writer over arbitrary file bytes
 // (Windows-1252 or, after FF FE, UTF-16LE): read a key, write one, remove

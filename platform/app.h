@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Program facts and the few services the window relies on from its
 // surroundings: pending events, the clock, the end of the program and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A device context is the drawing surface of a picture box: an image that
 // keeps what is drawn into it until it is cleared, and a way to ask the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Little-endian numbers in byte buffers, as Windows' file formats, Samba's
 // attribute blobs and registry values hold them. Callers check the bounds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture object: a reference-counted image that a picture box can show
 // as its background picture. It holds its own copy of the image, so it stays

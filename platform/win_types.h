@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The handful of Windows types that the program's own code passes to the
 // platform calls, mapped onto what the Linux implementation uses.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's only access to INI files: the folder's Desktop.ini and the
 // recent-folders file. File first, then section, key and value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/Registry.h"
 
 #include "platform/files/ansi_codepage.h"

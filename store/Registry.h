@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's four registry operations. Each opens its key, does its one
 // thing and closes the key again before it returns, on every path. Texts go

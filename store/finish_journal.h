@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wizard's finish writes several files and bits one after another; a
 // crash, a power cut or a kill in between would leave the folder half

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The repair at start: completes a finish that died, where the journal is
 // this user's own and the folder is still as that finish left it.
 #include "store/finish_journal.h"

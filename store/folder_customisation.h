@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A folder's customisation, decided in one place. PlanCustomisation looks at
 // what the folder holds now and what it should show, and lists every change

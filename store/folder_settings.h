@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a folder's customisation lives and how it is named: the settings
 // file and the icon copy inside the folder, their keys, and the attribute

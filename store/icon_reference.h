@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the settings file names the icon file so that the Windows machines
 // that read the folder can open it, and how a stored name is found again.

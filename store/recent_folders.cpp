@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/recent_folders.h"
 
 #include "platform/files/case_paths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The five icon source folders used last, kept in the recent-folders file
 // (section "Filename", keys "01" newest to "05" oldest).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Splitting a path at its last separator ('/').
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sys/ListComboFind.h"
 
 LONG ListFindText(ui::ComboBox* combo, const QString& text, LONG start, bool select, bool exact)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Searches the items of a combo box for a text.
 #include "platform/ui/combo_box.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sys/WinVersionen.h"
 
 #include "platform/files/version_api.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The family of Windows the program runs on, as a short text.
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sys/WindowsOrdner.h"
 
 #include "platform/files/windows_dir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writers for the classic Windows picture formats the program ships: 16-colour
 // bitmaps, icon images coded as DIBs with an AND mask, .ico files and the

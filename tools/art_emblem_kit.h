@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared helpers for the emblem painters: a unit square mapped onto the
 // emblem's box, and the fill, outline and stroke styles all emblems use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bundled folder icons: which colours and emblems they combine, and how
 // each is coded as a set of icon images.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drawing of the program's pictures and of the bundled folder icons. Every
 // picture is painted with QPainter from paths, so the generator needs no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the wizard offscreen through its pages on one folder and finishes,
 // for tools/try_kills.sh: with a delay given, a thread kills the process that
 // many microseconds after the finish began (its journal appeared in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Icon images as stored, made from plain pixel values: bitmap images of every
 // depth, compression and mask, and PNG images. The tests and the fuzz seeds

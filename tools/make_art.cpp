@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Generates the program's pictures, window icon and bundled icon files into
 // the given resource folder. The output is byte for byte the same on every
 // run on one machine, so the generated files can live in version control next

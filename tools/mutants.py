@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Mutation testing for Quillmark: plants one small fault at a time in a source file,
 rebuilds the test programs of that file's area in a plain (unsanitised) build tree, runs
 them, and counts the fault killed when a test fails or times out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes PE32 and PE32+ images that hold icon resources, and .ico files.
 // Header-only, standard library only, for tests and for generating icon

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tries quillmark-folder as an administrator would over SSH, without a
 # display, on a tree of 500 folders in a Samba share served by a private smbd
 # on 127.0.0.1, and checks what a Windows client sees through smbclient's

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tries the wizard as a user would, in a real X session: run it under
 # xvfb-run (`xvfb-run -a -s "-screen 0 800x600x24" tools/try_in_x.sh BUILD_DIR`).
 # Real mouse and keyboard events from xdotool; after each run it prints what

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Kills the wizard's finish at random moments and checks that one later start
 # of the wizard leaves the folder in the state the finish meant: the state an
 # uninterrupted finish leaves from the same start, byte for byte and bit for

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tries what Windows machines get from folders in a Samba share, as a user
 # would, in a real X session with real mouse and keys from xdotool:
 #   xvfb-run -a -s "-screen 0 800x600x24" tools/try_shares_in_x.sh BUILD_DIR

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tries, as an administrator would, what the program does by itself on
 # folders other people can write:
 #  1. a finish killed half way, then `quillmark-folder set --tooltip neu` on

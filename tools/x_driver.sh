@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The wizard driven with xdotool in a real X session: sourced by the try_*
 # scripts, which set BUILD (the build folder) and OUT (screenshots).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The finish: Next on the icon page writes what the user left on the pages
 // into the target folder, records the icon source folder and ends the
 // program. Each step that fails is skipped and the run goes on.

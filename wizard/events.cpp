@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wires the controls' events to the window's handlers.
 #include "wizard/root.h"
 

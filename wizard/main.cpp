@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/app.h"
 #include "store/finish_journal.h"
 #include "wizard/root.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page navigation: Next, Back and Cancel across the three pages. The Next
 // handler skips a step that fails and goes on with the next one.
 #include "wizard/root.h"

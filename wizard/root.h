@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wizard's one window, `root`: three stacked pages, the button strip and
 // the hidden controls that hold the state its handlers share. The window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window and every control as created: names, containers, places in
 // twips, texts, fonts, colours and tab indexes.
 #include "wizard/root.h"

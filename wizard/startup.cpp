@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the two creation events, and the window's waiting procedure.
 #include "wizard/root.h"
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Icons: the grid's work on shell32.dll, and every image of every group
 # written as PNG against icoutils. Sourced by bench/run.
 shell32="$WINE_DIR/shell32.dll"

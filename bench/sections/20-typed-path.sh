@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The typed path: the full path of the last file of Wine's x86_64-windows
 # folder typed into the folder box and Enter pressed; the box selects every
 # file before it in turn and draws its icons. The median of 5 runs on the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up: process start to the first paint of the introduction page,
 # against an empty Qt window of the same size started the same way, in
 # turns; both programs end themselves after their first paint. The budgets

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Many folders at once: `quillmark-folder set` with a tooltip and a copied
 # icon (one of the bundled .ico files), on 1,000 new empty folders named on
 # the command line, then on 1,000 more through --recursive on their parent,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up benchmark's baseline: an empty Qt window of the wizard's
 // size, shown the way the wizard shows its own. With
 // QUILLMARK_EXIT_AFTER_SHOW set it ends right after its first paint, as the

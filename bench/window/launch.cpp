@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a program once, its output discarded, and prints its wall time in
 // seconds and its peak resident set in kilobytes: "SECONDS KILOBYTES".
 // The exit status is the program's.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the wizard and the empty window in turns, RUNS times each after one
 # warm-up start of both, and prints "quillmark SECONDS KILOBYTES" and
 # "empty SECONDS KILOBYTES" per start. Both end after their first paint.

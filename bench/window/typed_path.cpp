@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The typed-path figure: on the icon page, the full path of the last icon
 // source of a folder is typed into the folder box and Enter pressed. The
 // box then selects every file of the folder in turn, drawing its icons,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The folder entry "Beschriften..." in Nautilus: starts Quillmark on the folder."""
 from gi.repository import GLib, GObject, Nautilus
 

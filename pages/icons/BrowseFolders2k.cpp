@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/icons/BrowseFolders2k.h"
 
 #include "platform/ui/shell_application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pages/icons/IconDateiDialog.h"
 
 #include "platform/icons/pick_icon_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Module IconDateiDialog: the shell's icon-choice dialog with a path buffer
 // of 260 characters.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Module Icons: one icon of an .ico, .exe or .dll file as picture objects,
 // optionally after the user chose file and icon in the icon-choice dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder box of the icon page, with its clear and browse buttons: a
 // typed folder, a typed icon file's full path, a pick from the recent
 // folders or a folder from the dialog reaches the file list and the grid.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon file list: the selected file's icons fill the grid with the first
 // one chosen, and the folder box follows the list's folder.
 #include "wizard/root.h"

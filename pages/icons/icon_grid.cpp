@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon grid: twenty cells showing the first icons of the selected file;
 // a click chooses one and marks it; cells 18 and 19 open the icon-choice
 // dialog. IconCounts holds the file's icon count, IconCache the choice.

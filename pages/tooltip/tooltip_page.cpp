@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tooltip page: the tooltip box holds at most 120 characters and the
 // counter beside it shows how many are left.
 #include "wizard/root.h"

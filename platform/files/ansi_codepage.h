@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ANSI code page of the Windows machines that read our files:
 // Windows-1252. Bytes map one to one onto characters; characters the code

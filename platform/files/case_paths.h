@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows finds file names without regard to case; Linux does not. When a
 // path does not exist as written, each part that is missing is looked up

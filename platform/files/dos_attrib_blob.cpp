@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/dos_attrib_blob.h"
 
 #include "platform/little_endian.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The value of Samba's user.DOSATTRIB extended attribute. Two forms exist:
 // the text form "0x22" (what Samba 3 and Wine write) and an NDR blob:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/dos_attribute_store.h"
 
 #include "platform/files/dos_attrib_blob.h"

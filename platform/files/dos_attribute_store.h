@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the DOS attribute bits of a file or folder live depends on the file
 // system under it: FAT and exFAT keep them in the directory entry, NTFS in

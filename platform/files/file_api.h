@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Copying and deleting files with the Windows names and results, and the
 // rest of what the program asks about files: attributes, case-insensitive

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/file_attributes.h"
 
 #include "platform/files/case_paths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading and setting the DOS attribute bits of a file or folder, with the
 // Windows names and results. The bits live where Windows sees them (see

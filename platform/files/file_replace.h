@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Replacing a file's contents so that no reader and no crash ever sees a
 // torn file: the new contents go into a temporary file in the same folder,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Windows directory search: FindFirstFileA, FindNextFileA, FindClose.
 // The last part of the pattern may hold '*' (any run of characters) and '?'

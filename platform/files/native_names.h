@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File names are bytes. Inside the program a name is text: UTF-8 decoded
 // where it is UTF-8, and each byte that is not part of valid UTF-8 turned

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Windows profile functions over our own reader and writer (see
 // profile_text.h for the file format and file_replace.h for how a write

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether a profile file still holds any key, in any section, and whether
 // it is too large for the profile functions to read.

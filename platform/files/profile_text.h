@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One profile (INI) file held as its raw bytes, read and edited the way
 // Windows' profile functions do it, touching nothing but the one line a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The folders this machine's Samba server shares: a Windows client that
 // opens a folder through one of them can reach only what lies inside it.

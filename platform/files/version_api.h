@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Windows version record. This platform reports an NT-family system,
 // version 10.0; QUILLMARK_OSVERSION=platform.major.minor (e.g. 1.4.90)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Windows directory of this platform: a per-user folder,
 // $XDG_DATA_HOME/quillmark (~/.local/share/quillmark by default), or the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/icons/file_bytes.h"
 
 #include "platform/files/native_names.h"

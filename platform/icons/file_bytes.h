@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bytes of an icon file, read as the parse asks for them. A file on a
 // share can be truncated or rewritten by another machine while we read it:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The shell's icon calls under their Windows names: extraction from .ico,
 // .exe and .dll files, drawing, and releasing. An HICON indexes a handle

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/icons/icon_choice.h"
 
 #include "platform/icons/icon_decoder.h"

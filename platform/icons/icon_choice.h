@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which image of an icon is shown at a given size, as Windows chooses it,
 // and the icon image at that size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/icons/icon_decoder.h"
 
 #include "platform/little_endian.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decodes one icon image. PNG images go through Qt; bitmap images (1, 4, 8,
 // 16, 24 and 32 bits per pixel, BI_RGB and BI_BITFIELDS, bottom-up) through

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The icon reader: an .ico file holds one icon, a PE file (PE32 or PE32+)
 // holds one icon per entry of its RT_GROUP_ICON directory, in stored order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // On-disk records of icon files and of the PE resource tree, as stored
 // (little-endian, packed). They are only ever filled by ByteView::read, which

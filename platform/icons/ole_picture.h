@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Interface identifiers and the picture object made from an icon handle,
 // under the OLE calls' names and result codes.

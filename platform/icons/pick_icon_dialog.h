@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The icon-choice dialog "Anderes Symbol": a file box with a browse button,
 // every icon of the file in a scrolling list, OK and Abbrechen. Enter in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One hive file held as its lines. Lines the store understands (key
 // headers, class lines, values) are read into keys and values; every other

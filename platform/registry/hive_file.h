@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the hives live and how they are read and changed. Reading takes no
 // lock: a hive is only ever replaced whole by rename. A change takes the

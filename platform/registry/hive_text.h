@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lines of a hive file in regedit export syntax: key headers, the class
 // line under a header, and value lines, each read and written here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry functions of advapi32 that the program calls, with their
 // Windows names, argument order and result codes (0 is ERROR_SUCCESS).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry functions over the hive files, and the table of open keys.
 // A key handle remembers its root, its path and the rights it was opened
 // with; the hive is read anew on every call.

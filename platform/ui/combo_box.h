@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An editable combo box: a text field and a drop-down list of items.
 // Selecting an item, by the user or by the program, runs the click handler;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The window toolkit: controls placed in twips, with the behaviours the
 // window's handlers rely on. Each control is a Qt widget plus this small

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simple controls: labels, frames, lines, command buttons, check boxes.
 #include "platform/ui/control.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file list box: the files of one folder that match its patterns,
 // alphabetically, leaving out hidden and system files. Selecting an entry,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one window: fixed size, absolute placement in twips, a cancel button
 // that the Esc key presses, and a close box that ends the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A picture box: background colour, an optional single-line border, a
 // background picture drawn unscaled at the top left, and a drawing surface

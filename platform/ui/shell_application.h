@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small automation-like shell object: BrowseForFolder shows a folder
 // chooser rooted at the file system's root and gives back a folder object.

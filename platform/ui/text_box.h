@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A text box, single- or multi-line. Its text is held as the window sees it:
 // a line break is a carriage return and a line feed, two characters. The

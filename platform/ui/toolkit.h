@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The whole window toolkit in one include.
 #include "platform/ui/combo_box.h"
