@@ -24,17 +24,13 @@ inline QString findTool(const QString& name)
 // allowed in this container); empty when they can.
 inline QString unavailable(std::initializer_list<const char*> tools, const char* packages, bool mounts)
 {
-    for (const char* tool : tools) {
-        if (findTool(tool).isEmpty())
-            return QString("%1 is not installed (Debian packages %2)").arg(tool, packages);
-    }
+    for (const char* tool : tools)
+        if (findTool(tool).isEmpty()) return QString("%1 is not installed (Debian %2)").arg(tool, packages);
     if (::geteuid() != 0) return "this needs root";
-    QFile f("/proc/self/status");
-    const QString status = f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    const QString status = QString::fromLatin1(testutil::readBytes("/proc/self/status"));
     const qulonglong caps
         = QRegularExpression("CapEff:\\s*([0-9a-f]+)").match(status).captured(1).toULongLong(nullptr, 16);
-    constexpr qulonglong kSysAdmin = 1ull << 21;
-    return !mounts || caps & kSysAdmin ? QString() : "no CAP_SYS_ADMIN: mounting is not allowed here";
+    return !mounts || (caps & (1ull << 21)) ? QString() : "no CAP_SYS_ADMIN: mounting is not allowed here";
 }
 
 // A tool in a process group of its own: ending it ends its children too,

@@ -1,7 +1,5 @@
-// The window from its start to the last page: the keys and values of a fresh store, the
-// arguments, every caption fitting its control (measured with the fonts in use: Wine's
-// Tahoma, DejaVu Sans for Verdana), and walking the pages with Next, Back and Cancel, the
-// stored tooltip and icon brought back, Esc per page.
+// The window from its start to the last page: a fresh store, the arguments, every caption
+// fitting its control in the fonts in use, Next, Back, Cancel and Esc, the stored tooltip and icon.
 #include "store/Registry.h"
 #include "tests/pages/icons/icon_page_fixture.h"
 
@@ -76,64 +74,39 @@ TEST_F(Startup, VerbIsRewrittenOnEveryStartAndArgumentsArriveUnchanged)
     }
 }
 
-struct Caption {
-    QRect room;
-    int flags = 0;
-    QString text;
-};
-
-// Where and how Qt draws the caption of a label, button or check box.
-bool captionOf(QWidget* widget, Caption& c)
-{
-    auto* button = qobject_cast<QAbstractButton*>(widget);
-    if (auto* label = dynamic_cast<ui::Label*>(widget))
-        c = { label->contentsRect(), label->wordWrap() ? int(Qt::TextWordWrap) : 0, label->text() };
-    else if (button) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        option.text = button->text();
-        const bool check = qobject_cast<QCheckBox*>(button) != nullptr;
-        const auto element = check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents;
-        c = { button->style()->subElementRect(element, &option, button), int(Qt::TextShowMnemonic),
-            button->text() };
-    }
-    return button || dynamic_cast<ui::Label*>(widget);
-}
-
+// Measured with the fonts the window asks for: Wine's Tahoma, DejaVu Sans for Verdana.
 TEST(WindowTexts, EveryCaptionFitsItsControl)
 {
     root w;
-    // The measure means something only with the fonts the window asks for.
     EXPECT_EQ(QFontInfo(w.Label3->font()).family(), QStringLiteral("Tahoma"));
     EXPECT_EQ(QFontInfo(w.Label5->font()).family(), QStringLiteral("DejaVu Sans"));
     for (QWidget* widget : w.findChildren<QWidget*>()) {
-        Caption c;
-        if (!widget->isVisibleTo(&w) || !captionOf(widget, c)) continue;
-        SCOPED_TRACE(widget->objectName().toStdString() + ": " + c.text.toStdString());
-        const QRect need = QFontMetrics(widget->font()).boundingRect(c.room, c.flags, c.text);
-        EXPECT_LE(need.width(), c.room.width());
-        EXPECT_LE(need.height(), c.room.height());
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        auto* label = dynamic_cast<ui::Label*>(widget);
+        if (!widget->isVisibleTo(&w) || !(button || label)) continue;
+        // Where and how Qt draws the caption.
+        QRect room = label ? label->contentsRect() : QRect();
+        const int flags = label ? (label->wordWrap() ? int(Qt::TextWordWrap) : 0) : int(Qt::TextShowMnemonic);
+        const QString text = label ? label->text() : button->text();
+        if (button) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = text;
+            room = button->style()->subElementRect(qobject_cast<QCheckBox*>(button)
+                    ? QStyle::SE_CheckBoxContents
+                    : QStyle::SE_PushButtonContents,
+                &option, button);
+        }
+        SCOPED_TRACE(widget->objectName().toStdString() + ": " + text.toStdString());
+        const QRect need = QFontMetrics(widget->font()).boundingRect(room, flags, text);
+        EXPECT_LE(need.width(), room.width());
+        EXPECT_LE(need.height(), room.height());
     }
 }
 
-TEST_F(Navigation, BackReturnsAndIsDisabledOnTheIntroduction)
-{
-    start();
-    back();
-    EXPECT_TRUE(w->PSet1->visible());
-    next();
-    next();
-    back();
-    EXPECT_TRUE(w->PSet2->visible() && !w->PSet3->visible());
-    EXPECT_TRUE(w->Text1->hasFocus());
-    back();
-    EXPECT_TRUE(w->PSet1->visible() && !w->PSet2->visible());
-    EXPECT_FALSE(w->CZurück->isEnabled());
-    EXPECT_EQ(ended, 0);
-}
-
-// The stored tooltip arrives cut to 120 and wins over what was typed; without a file the typed text stays.
-TEST_F(Navigation, StoredTooltipIsLoadedAndReloaded)
+// Back returns one page and is off on the introduction. The stored tooltip arrives cut to 120
+// and wins over what was typed; without a file the typed text stays.
+TEST_F(Navigation, BackAndTheStoredTooltip)
 {
     writeSettings("[.SHELLCLASSINFO]\r\nINFOTIP=" + QByteArray(130, 'q') + "\r\n");
     start();
@@ -142,19 +115,22 @@ TEST_F(Navigation, StoredTooltipIsLoadedAndReloaded)
         next();
         w->Text1->setText("getippt");
         back();
+        EXPECT_TRUE(w->PSet1->visible() && !w->PSet2->visible() && !w->CZurück->isEnabled());
         next();
         EXPECT_EQ(w->Text1->text(), hasFile ? QString(120, 'q') : "getippt");
+        next();
+        back();
+        EXPECT_TRUE(w->PSet2->visible() && !w->PSet3->visible() && w->Text1->hasFocus());
         back();
     }
+    EXPECT_EQ(ended, 0);
 }
 
-// Esc closes every page without writing: through Cancel, or on the icon page
-// through the list's own key handler.
+// Esc closes every page without writing; on the icon page see the file list's tests.
 TEST_F(Navigation, EscapeClosesEveryPageWithoutWriting)
 {
-    const std::tuple<const char*, int, bool> cases[]
-        = { { "introduction", 0, false }, { "tooltip page", 1, false },
-              { "icon page, list focused", 2, false }, { "after Back from the icon page", 2, true } };
+    const std::tuple<const char*, int, bool> cases[] = { { "introduction", 0, false },
+        { "tooltip page", 1, false }, { "after Back from the icon page", 2, true } };
     for (const auto& [what, nexts, backAgain] : cases) {
         SCOPED_TRACE(what);
         start(nexts);

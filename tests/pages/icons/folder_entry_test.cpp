@@ -133,19 +133,28 @@ TEST_F(FolderBox, BrowseButtonLoadsTheChosenFolder)
     }
 }
 
+// The page opens on the folder's own icon copy with the list narrowed to it; the next folder,
+// entered, picked or a file of the same folder chosen in the dialog, is listed in full.
 TEST_F(FolderBox, ANarrowedListWidensForTheNextFolder)
 {
     testutil::writeBytes(copy(), testing_support::makeIconLibrary(6));
-    testutil::writeBytes(settings(), "[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\n");
-    for (const bool picked : { false, true }) {
+    testutil::writeBytes(settings(), "[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\nIconIndex=2\r\n");
+    put(target + u"/Anderes.dll"_s, 30);
+    pickedFile = target + u"/Anderes.dll"_s;
+    pickedIndex = 25;
+    for (const char* how : { "entered", "picked", "dialog" }) {
         openIconPage(icons);
         ASSERT_EQ(w->IconFiles->pattern(), u"Desktop.ico"_s);
         w->Text2->AddItem(other);
-        int enter = 13; // as the finish enters what the box holds
         w->Text2->setText(other);
-        picked ? void(w->Text2->setListIndex(w->Text2->listCount() - 1)) : w->Text2_KeyPress(enter);
-        EXPECT_EQ(w->IconFiles->pattern(), u"*.ico;*.exe;*.dll"_s) << picked;
-        EXPECT_PAGE(kOther);
+        int enter = 13; // as the finish enters what the box holds
+        if (*how == 'e') w->Text2_KeyPress(enter);
+        if (*how == 'p') w->Text2->setListIndex(w->Text2->listCount() - 1);
+        if (*how == 'd') clickCell(18);
+        EXPECT_EQ(w->IconFiles->pattern(), u"*.ico;*.exe;*.dll"_s) << how;
+        // The dialog's choice drops the restored mark; a new selection keeps it.
+        EXPECT_PAGE(*how == 'd' ? "Mein Ordner | Anderes.dll | * | 30 | 25 | 0"
+                                : "Andere Symbole | x.dll | Andere Symbole | 5 | 0 | 0,2");
     }
 }
 

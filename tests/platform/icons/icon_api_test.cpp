@@ -1,9 +1,14 @@
-// The icon calls as the wizard uses them, on files made by real tools.
+// The icon calls as the wizard uses them, on files made by real tools, and the icon-choice
+// dialog driven with real clicks and keys, offscreen.
 #include "platform/icons/icon_api.h"
 #include "platform/icons/ole_picture.h"
+#include "platform/icons/pick_icon_dialog.h"
 #include "tests/support/icon_fixtures.h"
 
-#include <gtest/gtest.h>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
 
 using namespace testing_support;
 
@@ -12,12 +17,6 @@ namespace {
 const QString kLibrary = fixture("library64.dll");
 const QString kRed = fixture("red.ico");
 constexpr UINT kCount = 0xFFFFFFFFu;
-
-QRgb pixelOf(HICON icon, int x, int y)
-{
-    const QImage image = icons::iconHandleImage(icon);
-    return image.valid(x, y) ? image.pixel(x, y) : 0;
-}
 
 class IconCalls : public ::testing::Test {
 protected:
@@ -43,7 +42,8 @@ TEST_F(IconCalls, ExtractIconCountsExtractsAndReleases)
         EXPECT_EQ(ExtractIconA(0, file, kCount), large.size());
         for (std::size_t i = 0; i <= large.size(); ++i) {
             const HICON icon = ExtractIconA(0, file, UINT(i));
-            EXPECT_EQ(pixelOf(icon, 16, 16), i < large.size() ? large[i] : 0u) << "icon " << i;
+            const QImage image = icons::iconHandleImage(icon);
+            EXPECT_EQ(image.valid(16, 16) ? image.pixel(16, 16) : 0, i < large.size() ? large[i] : 0u) << i;
             EXPECT_EQ(DestroyIcon(icon) + DestroyIcon(icon), icon ? 1 : 0);
         }
     }
@@ -96,6 +96,91 @@ TEST_F(IconCalls, PictureOwnsTheHandleOnlyWhenAsked)
     owned.reset(); // the owned handle goes with the picture
     EXPECT_EQ(OleCreatePictureIndirect(&desc, other, 0, &picture), E_NOINTERFACE);
     EXPECT_FALSE(picture);
+}
+
+void clickItem(PickIconDialog& d, int row, bool twice = false)
+{
+    QListWidget* list = d.iconList();
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    // As the system delivers a double click: a click, then the press that makes it double.
+    if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+// OK confirms a click, a double click means OK, cancel rejects; a file typed
+// is loaded by Enter or by OK while the dialog stays open, and Browse asks the chooser.
+TEST(PickIcon, ChoosesFromTheFileGivenTypedOrBrowsed)
+{
+    PickIconDialog d;
+    d.setFile(kLibrary);
+    d.setIndex(2);
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    EXPECT_EQ(std::pair(d.iconList()->count(), d.index()), std::pair(3, 2));
+    clickItem(d, 1);
+    QTest::mouseClick(d.okButton(), Qt::LeftButton);
+    EXPECT_EQ(std::pair(d.result(), d.index()), std::pair(int(QDialog::Accepted), 1));
+    d.show();
+    clickItem(d, 0, true);
+    EXPECT_EQ(std::pair(d.result(), d.index()), std::pair(int(QDialog::Accepted), 0));
+    d.show();
+    QTest::mouseClick(d.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(d.result(), QDialog::Rejected);
+    d.show();
+    // A file without icons: nothing to choose, so OK is off and Return in the list does nothing.
+    d.fileEdit()->setText(fixture("make_real_files.sh"));
+    QTest::keyClick(d.fileEdit(), Qt::Key_Return);
+    EXPECT_EQ(std::pair(d.iconList()->count(), d.index()), std::pair(0, -1));
+    EXPECT_FALSE(d.okButton()->isEnabled());
+    QTest::keyClick(d.iconList(), Qt::Key_Return);
+    EXPECT_TRUE(d.isVisible());
+    d.fileEdit()->setText(kLibrary);
+    QTest::keyClick(d.fileEdit(), Qt::Key_Enter);
+    EXPECT_EQ(std::pair(d.iconList()->count(), d.index()), std::pair(3, 0));
+    QString seen;
+    setIconFileChooser([&](QWidget* parent, const QString& current) {
+        seen = parent == &d ? current : QString();
+        return QString();
+    });
+    QTest::mouseClick(d.browseButton(), Qt::LeftButton);
+    setIconFileChooser({});
+    EXPECT_EQ(seen, kLibrary);
+    EXPECT_EQ(d.fileEdit()->text(), kLibrary) << "a cancelled chooser changes nothing";
+    d.fileEdit()->setText(kRed);
+    QTest::mouseClick(d.okButton(), Qt::LeftButton);
+    EXPECT_EQ(std::pair(d.isVisible(), d.iconList()->count()), std::pair(true, 1));
+    QTest::mouseClick(d.okButton(), Qt::LeftButton);
+    EXPECT_EQ(std::pair(d.result(), d.file()), std::pair(int(QDialog::Accepted), kRed));
+}
+
+// PickIconDlg runs the real dialog; the runner clicks instead of a modal loop. The choice is
+// written over the start of the buffer, cut to its capacity; cancel changes nothing.
+TEST(PickIconDlgCall, WritesTheChoiceOverTheBufferStartOrChangesNothing)
+{
+    QString opened;
+    int row = 2, index = 1;
+    bool ok = true;
+    setPickIconDialogRunner([&](PickIconDialog& d) {
+        opened = d.fileEdit()->text() + u'|' + QString::number(d.index());
+        d.setFile(kLibrary);
+        d.show();
+        d.iconList()->setCurrentRow(row);
+        QTest::mouseClick(ok ? d.okButton() : d.cancelButton(), Qt::LeftButton);
+        return d.result();
+    });
+    const QString full = (kLibrary + QChar(0)).leftJustified(300, u' ');
+    QString buffer = full;
+    EXPECT_NE(PickIconDlg(nullptr, buffer, 300, &index), 0);
+    EXPECT_EQ(std::pair(opened, index), std::pair(kLibrary + "|1", 2));
+    EXPECT_EQ(buffer, full);
+    QString small = QStringLiteral("x.ico") + QChar(0) + QStringLiteral("    ");
+    EXPECT_NE(PickIconDlg(nullptr, small, 10, &index), 0);
+    EXPECT_EQ(small, kLibrary.left(9) + QChar(0));
+    row = 1;
+    ok = false;
+    EXPECT_EQ(PickIconDlg(nullptr, small, 10, &index), 0);
+    EXPECT_EQ(std::pair(small, index), std::pair(kLibrary.left(9) + QChar(0), 2));
+    setPickIconDialogRunner({});
 }
 
 } // namespace
