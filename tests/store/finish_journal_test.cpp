@@ -86,7 +86,9 @@ TEST_F(Journal, LaterChangesAndOtherFoldersAreLeftAsTheyAre)
     EXPECT_EQ(RepairInterruptedFinishes(), 0);
     EXPECT_EQ(tooltipNow(), "neu");
     dieBefore(tooltip("alt"));
-    ASSERT_TRUE(QDir(folder).removeRecursively() && QDir().mkpath(folder));
+    // The old folder stays until the new one exists, so the new one cannot reuse its inode.
+    ASSERT_TRUE(QDir().rename(folder, folder + ".alt") && QDir().mkpath(folder));
+    ASSERT_TRUE(QDir(folder + ".alt").removeRecursively());
     EXPECT_EQ(RepairInterruptedFinishes(), 0);
     EXPECT_EQ(tooltipNow(), "");
     EXPECT_TRUE(journals().isEmpty());
