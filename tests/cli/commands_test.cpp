@@ -16,10 +16,10 @@ using namespace testing_support;
 
 namespace {
 
+// status -1: crashed or did not finish within a minute
 struct Outcome {
-    int status; // -1: crashed or did not finish within a minute
-    QString out;
-    QString err;
+    int status;
+    QString out, err;
 };
 
 Outcome runCommand(const QString& command, const QStringList& arguments)
@@ -81,10 +81,7 @@ protected:
 
 TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
 {
-    const struct {
-        QStringList arguments;
-        const char* message;
-    } cases[] = {
+    const std::pair<QStringList, const char*> cases[] = {
         { { "set", "--tooltip", QString(121, 'x') }, "121 Zeichen" },
         { { "set", "--icon", tmp.filePath("fehlt.ico") }, "gibt es nicht" },
         { { "set", "--icon", outside + "/Desktop.ini" }, "enthält keine Symbole" },
@@ -96,10 +93,9 @@ TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
         { { "beschriften" }, "Unbekannter Befehl" },
     };
     const QStringList before = snapshot(tmp.path());
-    for (const auto& c : cases) {
-        const Outcome o = folderCommand(c.arguments + QStringList { root });
-        EXPECT_EQ(o.status, 2) << c.message;
-        EXPECT_TRUE(o.err.contains(QString::fromUtf8(c.message))) << o.err.toStdString();
+    for (const auto& [arguments, message] : cases) {
+        const Outcome o = folderCommand(arguments + QStringList { root });
+        EXPECT_TRUE(o.status == 2 && o.err.contains(QString::fromUtf8(message))) << o.err.toStdString();
     }
     EXPECT_EQ(folderCommand({ "clear" }).status, 2) << "no folder";
     EXPECT_EQ(snapshot(tmp.path()), before);
@@ -179,10 +175,19 @@ const auto iconsCommand = [](const QStringList& args) { return runCommand("quill
 
 const QString kData = QM_TEST_DATA "/icons/";
 
-// The real library holds red, green and blue icons.
-TEST(IconsCommand, CountsExtractsAndDumps)
+// Failures say why and write nothing; the real library holds red, green and blue icons.
+TEST(IconsCommand, CountsExtractsAndDumpsOrSaysWhyNot)
 {
     QTemporaryDir out;
+    const QString png = out.filePath("x.png");
+    const QStringList failures[] = { { "extract", kData + "nothere.ico", "0", "32", png },
+        { "extract", kData + "red.ico", "5", "32", png }, { "extract", kData + "red.ico", "x", "32", png },
+        { "dump", kData + "nothere.dll", out.filePath("d") }, { "paint" } };
+    for (const QStringList& arguments : failures) {
+        const Outcome r = iconsCommand(arguments);
+        EXPECT_TRUE(r.status != 0 && !r.err.trimmed().isEmpty()) << arguments.join(' ').toStdString();
+        EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
     EXPECT_EQ(iconsCommand({ "count", kData + "library64.dll" }).out, "3\n");
     EXPECT_EQ(
         iconsCommand({ "extract", kData + "library32.dll", "0", "16", out.filePath("s.png") }).status, 0);
@@ -221,22 +226,6 @@ TEST(IconsCommand, DumpAllNamesEveryImageAsIcoutils)
         EXPECT_EQ(iconsCommand({ "dump", "--all", file, out }).status, status);
         EXPECT_EQ(QDir(out).entryList(QDir::Files, QDir::Name), names);
         EXPECT_EQ(QImage(out + '/' + names.last()).pixel(15, 15), lastPixel);
-    }
-}
-
-TEST(IconsCommand, FailuresSayWhyAndWriteNothing)
-{
-    QTemporaryDir out;
-    const QString png = out.filePath("x.png");
-    const QStringList cases[] = { { "extract", kData + "nothere.ico", "0", "32", png },
-        { "extract", kData + "red.ico", "5", "32", png }, { "extract", kData + "red.ico", "x", "32", png },
-        { "dump", kData + "nothere.dll", out.filePath("d") }, { "paint" } };
-    for (const QStringList& arguments : cases) {
-        SCOPED_TRACE(arguments.join(' ').toStdString());
-        const Outcome r = iconsCommand(arguments);
-        EXPECT_NE(r.status, 0);
-        EXPECT_FALSE(r.err.trimmed().isEmpty());
-        EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
 }
 

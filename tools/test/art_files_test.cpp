@@ -55,7 +55,7 @@ std::vector<std::pair<QString, QImage>> readPictures(const QString& path)
             layout += QString(" %1").arg(c, 8, 16);
         out.emplace_back(layout, image.convertToFormat(QImage::Format_ARGB32));
     } else if (file.open(path)) {
-        for (int i = 0; i < file.count(); ++i) {
+        for (int i = 0; i < file.count(); ++i)
             for (const icons::ImageEntry& e : file.images(i)) {
                 icons::StoredFormat f;
                 const bool read = icons::readStoredFormat(file.imageData(e), f);
@@ -64,16 +64,14 @@ std::vector<std::pair<QString, QImage>> readPictures(const QString& path)
                                      f.height, read ? f.bitsPerPixel : -1),
                     icons::decodeIconImage(file.imageData(e)));
             }
-        }
     }
     return out;
 }
 
+// Rows from plainFromRow down stay plain dark blue: the window writes text on them.
 struct PictureCase {
     const char* file;
-    int width;
-    int height;
-    int plainFromRow; // rows from here down stay plain dark blue (the window writes text on them)
+    int width, height, plainFromRow;
 };
 
 TEST(Pictures, AreSixteenColourBitmapsOfTheirSizeOnDarkBlue)
@@ -82,19 +80,17 @@ TEST(Pictures, AreSixteenColourBitmapsOfTheirSizeOnDarkBlue)
         { PictureCase { "side.bmp", 164, 314, 278 }, PictureCase { "title.bmp", 49, 49, 49 } }) {
         SCOPED_TRACE(c.file);
         const QImage image(kRes + "/" + c.file);
-        EXPECT_EQ(qFromLittleEndian<quint16>(load(kRes + "/" + c.file).constData() + 28), 4)
-            << "bits per pixel";
+        EXPECT_EQ(qFromLittleEndian<quint16>(load(kRes + "/" + c.file).constData() + 28), 4) << "bpp";
         ASSERT_EQ(image.size(), QSize(c.width, c.height));
         EXPECT_EQ(image.colorTable(), kVga);
         std::set<QRgb> used;
-        for (int y = 0; y < c.height; ++y) {
+        for (int y = 0; y < c.height; ++y)
             for (int x = 0; x < c.width; ++x) {
                 used.insert(image.pixel(x, y));
                 if (x == 0 || y == 0 || x == c.width - 1 || y == c.height - 1 || y >= c.plainFromRow) {
                     ASSERT_EQ(image.pixel(x, y), kNavy) << x << "," << y;
                 }
             }
-        }
         EXPECT_TRUE(used.count(kWhite)) << "the motif is drawn";
     }
 }
@@ -133,7 +129,7 @@ TEST(IconFiles, HoldTheirSizesAndDepthsAndDrawAShapeOnAClearBackground)
                 EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "the top left corner is background";
                 int opaque = 0;
                 std::set<QRgb> colours;
-                for (int y = 0; y < e.height; ++y) {
+                for (int y = 0; y < e.height; ++y)
                     for (int x = 0; x < e.width; ++x) {
                         const QRgb p = image.pixel(x, y);
                         opaque += qAlpha(p) > 0;
@@ -141,7 +137,6 @@ TEST(IconFiles, HoldTheirSizesAndDepthsAndDrawAShapeOnAClearBackground)
                         soft = soft || (qAlpha(p) > 0 && qAlpha(p) < 255);
                         ASSERT_TRUE(e.bitCount != 4 || kVga.contains(p | 0xFF000000)) << x << "," << y;
                     }
-                }
                 EXPECT_GT(opaque, e.width * e.height / 3);
                 EXPECT_LT(opaque, e.width * e.height * 9 / 10);
                 EXPECT_TRUE(e.bitCount != 8 || e.width < 32 || colours.size() > 16) << "uses its palette";
@@ -153,15 +148,11 @@ TEST(IconFiles, HoldTheirSizesAndDepthsAndDrawAShapeOnAClearBackground)
     }
 }
 
-// Antialiased edges, blends and the curves' maths run through code that Qt and the
-// C library pick by processor (SSE2, SSE4, AVX2, FMA, AVX-512), and each rounds its
-// own way. Drawn natively and under emulated processors without AVX, no channel of
-// any pixel moved by more than 1, in at most 7 pixels of an image. So a channel may
-// move by kChannelSteps. Beyond that, a pixel whose colour lies on the border between
-// two of the sixteen colours may flip to the other: kFarPixels such pixels per image,
-// or one in kFarPer of a large picture. Real changes exceed that: a shadow moved by
-// one pixel in the side picture changes 19 pixels, another outline colour of the star
-// 52 of a 16 pixel icon, the star moved by under a pixel 22 of its 16-colour image.
+// Qt and the C library round antialiased pixels by processor (SSE2 to AVX-512): measured, no
+// channel moved by more than 1, in at most 7 pixels of an image. So a channel may move by
+// kChannelSteps, and kFarPixels pixels per image (one in kFarPer of a large picture) may flip
+// between two of the sixteen colours. Real changes exceed that: a shadow moved by one pixel
+// changes 19 pixels, another star outline colour 52, the star moved by under a pixel 22.
 constexpr int kChannelSteps = 4;
 constexpr int kFarPixels = 3;
 constexpr int kFarPer = 10000;
@@ -169,14 +160,13 @@ constexpr int kFarPer = 10000;
 int farPixels(const QImage& a, const QImage& b)
 {
     int far = 0;
-    for (int y = 0; y < a.height(); ++y) {
+    for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
             const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
             const int d = std::max({ std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
                 std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q)) });
             far += (qAlpha(p) || qAlpha(q)) && d > kChannelSteps;
         }
-    }
     return far;
 }
 

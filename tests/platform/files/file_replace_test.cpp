@@ -106,13 +106,12 @@ protected:
     void TearDown() override { files::setWriteFaultHook({}); }
     // Contents of several pieces over a file of one (the profile functions write no such file).
     const QString file = path("Desktop.ini");
-    const QByteArray big = QByteArray(400 * 1024, 'x');
+    const QByteArray big = QByteArray(400 * 1024, 'x'), before = "[S]\r\nk=old\r\n";
     using enum files::ReplaceResult;
     bool writeBig() const
     {
         return files::replaceFile(file, [&](auto&&) { return big; }) == Written;
     }
-    const QByteArray before = "[S]\r\nk=old\r\n";
 };
 
 // The disk fills before, inside and between the pieces.
@@ -185,17 +184,15 @@ TEST_F(Replace, NewFilesTakeTheUmaskReplacedOnesKeepWhatTheyHad)
     setMode(file, 0604);
     const QByteArray blob = QByteArray::fromHex("00000500050000001100000022000000ffeeddccbbaad901");
     setDosAttribXattr(file, blob);
-    ASSERT_EQ(::setxattr(file.toUtf8().constData(), "user.other", "kept", 4, 0), 0);
+    const QByteArray f = file.toUtf8();
+    ASSERT_EQ(::setxattr(f.constData(), "user.other", "kept", 4, 0), 0);
     struct stat was, now;
-    ASSERT_EQ(::stat(file.toUtf8().constData(), &was), 0);
-    ASSERT_TRUE(write(file, "k", "2"));
-    ASSERT_EQ(::stat(file.toUtf8().constData(), &now), 0);
-    EXPECT_NE(now.st_ino, was.st_ino);
-    EXPECT_EQ(now.st_mode & 07777, mode_t(0604));
+    ASSERT_TRUE(
+        ::stat(f.constData(), &was) == 0 && write(file, "k", "2") && ::stat(f.constData(), &now) == 0);
+    EXPECT_TRUE(now.st_ino != was.st_ino && (now.st_mode & 07777) == 0604) << std::oct << now.st_mode;
     EXPECT_EQ(dosAttribXattr(file), blob);
     char other[8] = {};
-    EXPECT_EQ(::getxattr(file.toUtf8().constData(), "user.other", other, sizeof other), 4);
-    EXPECT_STREQ(other, "kept");
+    EXPECT_EQ(QByteArray(other, int(::getxattr(f.constData(), "user.other", other, sizeof other))), "kept");
 }
 
 // A link to a file of the program's own (in the Windows directory) stays a link: its target is
@@ -220,8 +217,8 @@ TEST_F(Replace, FailuresSayWhyAndRemoveNothingOfOthers)
     const auto decline = [](const std::optional<QByteArray>& current) {
         return current ? std::optional<QByteArray>() : std::optional<QByteArray>("no");
     };
-    EXPECT_EQ(files::replaceFile(file, decline), files::ReplaceResult::Written);
-    EXPECT_EQ(files::replaceFile(file, decline), files::ReplaceResult::Unchanged);
+    EXPECT_EQ(files::replaceFile(file, decline), Written);
+    EXPECT_EQ(files::replaceFile(file, decline), Unchanged);
     const files::FileLock first(path("lock").toUtf8());
     files::setLockTimeoutMs(20);
     const files::FileLock second(path("lock").toUtf8());
@@ -236,7 +233,7 @@ TEST_F(Replace, FailuresSayWhyAndRemoveNothingOfOthers)
     };
     int error = 0;
     const auto edit = [](auto&&) { return QByteArray("x"); };
-    EXPECT_EQ(files::replaceFile(file, edit, options, &error), files::ReplaceResult::Failed);
+    EXPECT_EQ(files::replaceFile(file, edit, options, &error), Failed);
     EXPECT_EQ(error, EEXIST);
     EXPECT_EQ(readBytes(file), "no");
     EXPECT_EQ(entries(dir.path()).size(), taken.size() + 2);

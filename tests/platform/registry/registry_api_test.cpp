@@ -1,6 +1,5 @@
-// The advapi32 calls over the hive files, hostile hives among them, and where the hives live;
-// the hive file itself: what the store writes and reads back, which lines it takes for keys
-// and values, and that it keeps every other line as it was.
+// The advapi32 calls over the hive files, hostile hives among them, where the hives live; the
+// hive file: what the store writes and reads, which lines it takes, and that it keeps all others.
 #include "fuzz/hive_round.h"
 #include "platform/registry/hive_document.h"
 #include "platform/registry/hive_file.h"
@@ -22,11 +21,9 @@ TEST_F(RegistryApi, CreatesKeysWithTheKeysAboveThem)
     for (const char* path : { "Software", "software\\morvane", "Software\\Morvane\\Set Folders\\", "" })
         EXPECT_EQ(openStatus(HKEY_CURRENT_USER, path), ERROR_SUCCESS) << path;
     DWORD how = 0;
-    EXPECT_EQ(create(HKEY_CURRENT_USER, "SOFTWARE\\MORVANE", &how), ERROR_SUCCESS);
-    EXPECT_EQ(how, REG_OPENED_EXISTING_KEY);
+    EXPECT_TRUE(create(HKEY_CURRENT_USER, "SOFTWARE\\MORVANE", &how) == 0 && how == REG_OPENED_EXISTING_KEY);
     const HKEY parent = open(HKEY_CURRENT_USER, "Software");
-    EXPECT_EQ(create(parent, "Morvane\\Other", &how), ERROR_SUCCESS);
-    EXPECT_EQ(how, REG_CREATED_NEW_KEY);
+    EXPECT_TRUE(create(parent, "Morvane\\Other", &how) == ERROR_SUCCESS && how == REG_CREATED_NEW_KEY);
     RegCloseKey(parent);
     EXPECT_EQ(RegSetValueExA(HKEY_CURRENT_USER, "", 0, REG_SZ, QByteArray("r\0", 2)), ERROR_SUCCESS);
     EXPECT_EQ(hiveText(HKEY_CURRENT_USER),
@@ -53,13 +50,11 @@ TEST_F(RegistryApi, RejectsBadArgumentsAndQueriesFollowTheSizeConvention)
         { true, 4, ERROR_MORE_DATA, "........" }, { true, 5, ERROR_SUCCESS, "12345..." },
         { true, 10, ERROR_SUCCESS, QByteArray("12345...\0\0", 10) } };
     for (const auto& [withBuffer, given, result, bufferAfter] : cases) {
-        SCOPED_TRACE(given);
         QByteArray buffer = "........";
         DWORD size = given, type = 0;
-        EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, &type, withBuffer ? &buffer : nullptr, &size), result);
-        EXPECT_EQ(type, REG_BINARY);
-        EXPECT_EQ(size, 5u);
-        EXPECT_EQ(buffer, bufferAfter);
+        EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, &type, withBuffer ? &buffer : nullptr, &size), result)
+            << given;
+        EXPECT_TRUE(type == REG_BINARY && size == 5u && buffer == bufferAfter) << given << ' ' << size;
     }
     QByteArray buffer;
     DWORD size = 0;
@@ -91,17 +86,15 @@ TEST_F(RegistryApi, RightsAndFailuresOnDiskDecideWhatAKeyMayDo)
 {
     const QByteArray machine = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"old\"\n\n";
     writeHive(HKEY_LOCAL_MACHINE, machine);
-    // Rights; what setting the value it holds (the hive stays as it was), querying and creating give.
-    const std::tuple<DWORD, LSTATUS, LSTATUS, LSTATUS> cases[]
-        = { { 0x19, ERROR_ACCESS_DENIED, ERROR_SUCCESS, ERROR_ACCESS_DENIED },
-              { KEY_SET_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED } };
-    for (const auto& [sam, set, query, createBelow] : cases) {
-        SCOPED_TRACE(sam);
+    // Rights; what setting the value it holds (the hive stays as it was) and querying give.
+    for (const auto& [sam, set, query] :
+        { std::tuple<DWORD, LSTATUS, LSTATUS> { 0x19, ERROR_ACCESS_DENIED, ERROR_SUCCESS },
+            { KEY_SET_VALUE, ERROR_SUCCESS, ERROR_ACCESS_DENIED } }) {
         const HKEY key = open(HKEY_LOCAL_MACHINE, "K", sam);
-        EXPECT_EQ(RegSetValueExA(key, "v", 0, REG_SZ, QByteArray("old\0", 4)), set);
         DWORD size = 0;
-        EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), query);
-        EXPECT_EQ(create(key, "S"), createBelow);
+        EXPECT_EQ(RegSetValueExA(key, "v", 0, REG_SZ, QByteArray("old\0", 4)), set) << sam;
+        EXPECT_EQ(RegQueryValueExA(key, "v", nullptr, nullptr, nullptr, &size), query) << sam;
+        EXPECT_EQ(create(key, "S"), ERROR_ACCESS_DENIED) << sam;
         RegCloseKey(key);
     }
     for (const int err : { EACCES, EROFS, EPERM }) {
@@ -222,9 +215,7 @@ const std::tuple<const char*, DWORD, QByteArray, QByteArray> kValues[] = {
     { "Text", REG_SZ, sz("Gr\xFC\xDF\x65 \"zitiert\" C:\\Pfad \x80"),
         "\"Text\"=\"Gr\xC3\xBC\xC3\x9F\x65 \\\"zitiert\\\" C:\\\\Pfad \xE2\x82\xAC\"" },
     { "Quote\"d\\name", REG_SZ, sz("x"), "\"Quote\\\"d\\\\name\"=\"x\"" },
-    { "Empty", REG_SZ, sz(""), "\"Empty\"=\"\"" },
     { "Number", REG_DWORD, QByteArray("\x0a\0\0\0", 4), "\"Number\"=dword:0000000a" },
-    { "Negative", REG_DWORD, "\xff\xff\xff\xff", "\"Negative\"=dword:ffffffff" },
     { "Binary", REG_BINARY, QByteArray("\x00\x01\x7f\x80\xff", 5), "\"Binary\"=hex:00,01,7f,80,ff" },
     { "Quad", REG_QWORD, QByteArray("\x01\0\0\0\0\0\0\0", 8), "\"Quad\"=hex(b):01,00,00,00,00,00,00,00" },
     { "None", REG_NONE, QByteArray(), "\"None\"=hex(0):" },
