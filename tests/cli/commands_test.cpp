@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two commands as a user or an administrator runs them, from the build folder one level
 // above the test programs: output, files and exit status; for the folder command refusals
 // before anything is touched, a recursive run over a tree others write into, a dry run that

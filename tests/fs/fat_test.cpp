@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folders customised on a FAT stick: the bits belong in the directory
 // entries, where mtools (and Windows) read them from the unmounted image.
 // On a file system that keeps no bits at all, setting them fails, the

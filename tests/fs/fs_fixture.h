@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wizard driven to its finish on folders of real file systems, and the
 // real tools behind them (mkntfs, ntfs-3g, smbd, mount), each run with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folders customised on a real NTFS volume (NTFS-3G, through FUSE): the bits
 // must be in the volume's own attribute word, where Windows reads them, and
 // still be there after the volume was unmounted and mounted again.

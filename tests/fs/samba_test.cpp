@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folders customised inside a Samba share, on the server's disk: what a
 // Windows client then sees through the share is what counts.
 #include "tests/fs/fs_fixture.h"

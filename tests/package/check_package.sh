@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the Debian package that `make package` built, without installing it:
 # lintian, the launcher and the AppStream file, the files the package must
 # hold, and the programs started from the package unpacked into a temporary

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The journal of the wizard's finish: a start completes a finish whose
 // process died, leaves alone one that still runs, one that is not this
 // user's, and a folder someone changed since, and throws away what it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plan every caller carries out: the finish's steps in the finish's order,
 // with the pauses where the finish lets pending events run.
 #include "store/folder_customisation.h"

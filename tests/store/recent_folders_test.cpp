@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The five icon folders used last: what the folder box is offered, and how a
 // finished run records its folder.
 #include "store/IniFiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's four registry operations and its settings-file operations, as the wizard
 // sees them.
 #include "platform/files/ansi_codepage.h"

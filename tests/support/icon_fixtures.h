@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bitmap images, .ico files and icon libraries for the tests; fixture paths.
 #include "tests/support/test_util.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every test program starts here: an offscreen Qt application and a private,
 // temporary home so that no test touches the user's real files.
 #include <QApplication>

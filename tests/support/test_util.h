@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the tests: a temporary folder, raw file contents, the
 // stored Samba attribute value, the environment, child processes (one as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The path helpers, the Windows directory and the Windows version.
 #include "sys/FileDirPath.h"
 #include "sys/WinVersionen.h"

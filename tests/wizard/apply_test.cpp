@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finishing the wizard on a real folder: the files, keys and attribute bits it leaves for
 // every combination of what the user left on the pages, input queued meanwhile, targets that
 // cannot take the settings, and the engine that customises without the window against it.

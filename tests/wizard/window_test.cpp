@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window from its start to the last page: a fresh store, the arguments, every caption
 // fitting its control in the fonts in use, Next, Back, Cancel and Esc, the stored tooltip and icon.
 #include "store/Registry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A wizard started on a real temporary folder, with the clock, the end of
 // the program, the message box, the folder chooser and the icon-choice

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks the committed pictures and icon files as the program reads them (its
 // own icon reader, Qt's bitmap reader), and that the generator still draws them.
 #include "platform/icons/icon_decoder.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the small real icon files of this folder with real tools: .ico files
 # with icotool, resource-only DLLs with llvm-rc and lld-link (PE32+ and PE32).
 # The tests only read the results; run this again only to change them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon page's file list and grid: what the cells show, what a click or key chooses, the
 // icon-choice dialog, and the keys that end the wizard from the list.
 #include "tests/pages/icons/icon_page_fixture.h"

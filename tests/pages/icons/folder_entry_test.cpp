@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder box of the icon page with its clear and browse buttons and the copy box, and the
 // page against bad input: nothing may crash, no icon handle may be left behind.
 #include "tests/pages/icons/icon_page_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wizard walked to its icon page, with helpers that click, type and read the page.
 #include "platform/icons/icon_api.h"

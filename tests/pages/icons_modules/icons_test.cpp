@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Icons and IconDateiDialog over the real icon calls, the dialog recorded.
 #include "pages/icons/Icons.h"
 #include "platform/icons/icon_api.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tooltip box keeps at most 120 characters and counts down what is left,
 // driven with real key events.
 #include "wizard/root.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Copying and deleting files, the directory search, names without regard to
 // case, the Windows directory and this machine's Samba shares.
 #include "platform/files/file_api.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Attribute bits on a file system without DOS attributes of its own: kept in user.DOSATTRIB where
 // Samba and Wine read them. The blobs below were made by Samba's own NDR encoder (attribute 0x22,
 // creation time 0x01d9aabbccddeeff); the rewritten ones decode in Samba to the new attribute.

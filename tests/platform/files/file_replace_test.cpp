@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile functions on disk: reads and refused writes, a write that replaces the whole
 // file or nothing (full disks, killed and racing writers) and keeps what the old file had,
 // and folders others write into.

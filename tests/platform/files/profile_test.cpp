@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile format in memory: what a read finds and exactly which bytes a
 // write changes, and the code page of its ANSI files.
 #include "platform/files/ansi_codepage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Damaged and hostile files: no icon, never a crash or a hang. The fuzz
 // findings kept under tests/data/icons/fuzz/ run here too, and so do files
 // on a share that another machine cuts short while we read them.

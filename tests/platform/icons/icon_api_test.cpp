@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The icon calls as the wizard uses them, on files made by real tools, and the icon-choice
 // dialog driven with real clicks and keys, offscreen.
 #include "platform/icons/icon_api.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Icon order in PE files, which image of an icon is chosen for a size, and the decoder against
 // expected pixels and the images it must refuse.
 #include "platform/icons/icon_choice.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the registry tests: every test gets its own hive folder, and a
 // guard fails any test during which the store writes outside that folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The advapi32 calls over the hive files, hostile hives among them, where the hives live; the
 // hive file: what the store writes and reads, which lines it takes, and that it keeps all others.
 #include "fuzz/hive_round.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The toolkit behaviours the window's handlers rely on, and the program services around the
 // window: arguments, the executable, pending events, the clock and the end of the program.
 #include "platform/app.h"
