@@ -23,8 +23,10 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <time.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace {
@@ -82,9 +84,8 @@ QByteArray readSmall(int fd)
 {
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return {};
-    // One byte more tells a journal that grew since it was looked at.
-    const QByteArray bytes = file.read(journal::kMaxJournalSize + 1);
-    return bytes.size() > journal::kMaxJournalSize ? QByteArray() : bytes;
+    // Its size was checked; one that grew since is cut short and does not parse.
+    return file.read(journal::kMaxJournalSize);
 }
 
 QByteArray unhex(const QJsonValue& value)
@@ -220,15 +221,17 @@ void RepairInterruptedFinishesWithin(int ms)
         RepairInterruptedFinishes();
         ::_exit(0);
     }
-    // Waits on a clock of its own: the program's replaceable clock is for
-    // the window.
-    const struct timespec pause { 0, 2 * 1000 * 1000 };
-    for (int waited = 0; waited < ms; waited += 2) {
-        if (::waitpid(child, nullptr, WNOHANG) == child) return;
-        ::nanosleep(&pause, nullptr);
+    // Waits on the child itself (a pidfd), not on the program's replaceable
+    // clock, which is the window's.
+    const int ended = int(::syscall(SYS_pidfd_open, child, 0));
+    struct pollfd end { ended, POLLIN, 0 };
+    if (::poll(&end, 1, ms) == 1) {
+        ::waitpid(child, nullptr, 0);
+    } else {
+        // What it holds is left for the next start; a process stuck on a
+        // mount that does not answer may not even die now: not waited for.
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, WNOHANG);
     }
-    // What it holds is left for the next start; a process stuck on a mount
-    // that does not answer may not even die now, so it is not waited for.
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, WNOHANG);
+    ::close(ended);
 }

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -58,9 +60,19 @@ TEST_F(Journal, AStartCompletesWhatAFinishThatDiedMeant)
     EXPECT_EQ(RepairInterruptedFinishes(), 1);
     EXPECT_EQ(tooltipNow(), "neu");
     EXPECT_TRUE(journals().isEmpty());
-    // Half done: the finish's own steps left it so.
+    // Half done (the finish's own steps left it so), and the folder's lock
+    // held elsewhere: a start gives up after its time, the next completes it.
     dieBefore(tooltip("wieder"));
     IniWrite(SettingsFilePath(folder), kShellClassInfo, kKeyInfoTip, "wieder");
+    const int held = ::open(folder.toUtf8(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    RepairInterruptedFinishesWithin(100);
+    EXPECT_EQ(journals().size(), 1) << "left for the next start";
+    ::close(held);
+    // The stopped start's process lets go of the journal as it dies.
+    const int journalFd = ::open(journal().toUtf8(), O_RDWR);
+    ASSERT_EQ(::flock(journalFd, LOCK_EX), 0);
+    ::close(journalFd);
     RepairInterruptedFinishesWithin(10000);
     EXPECT_EQ(GetFileAttributesA(folder) & 0x27, kAttrNone) << "completed by a process of its own";
     EXPECT_TRUE(journals().isEmpty());
@@ -84,7 +96,9 @@ TEST_F(Journal, LaterChangesAndOtherFoldersAreLeftAsTheyAre)
 {
     dieBefore(tooltip("alt"));
     IniWrite(SettingsFilePath(folder), kShellClassInfo, kKeyInfoTip, "neu");
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(RepairInterruptedFinishes(), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("geändert"), std::string::npos);
     EXPECT_EQ(tooltipNow(), "neu");
     dieBefore(tooltip("alt"));
     // The old folder stays until the new one exists, so the new one cannot reuse its inode.
