@@ -22,7 +22,6 @@
 
 namespace {
 
-using journal::kJournalPrefix;
 
 QString hex(const QByteArray& bytes)
 {
@@ -84,33 +83,33 @@ void syncFolder(const QByteArray& dir)
     ::close(fd);
 }
 
-QByteArray newJournalName(const QString& dir)
+QByteArray newJournalName(const QString& dir, const QString& prefix)
 {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QString tag;
     for (int i = 0; i < 6; ++i)
         tag += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))]);
-    return files::nativePath(dir + QLatin1Char('/') + kJournalPrefix + tag + QStringLiteral(".journal"));
+    return files::nativePath(dir + QLatin1Char('/') + prefix + tag + QStringLiteral(".journal"));
 }
 
 // Writes json into a file that has no name yet, locks it, and only then
 // gives it its name: no start can find a journal whose finish is not
 // holding it. Where the file system has no nameless files, a hidden name
 // stands in while it is written.
-int publish(const QString& dir, const QByteArray& json, QString& path)
+int publish(const QString& dir, const QByteArray& json, const QString& prefix, QString& path)
 {
     const QByteArray native = files::nativePath(dir);
     int fd = ::open(native.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     QByteArray pending;
     if (fd < 0) {
-        pending = files::nativePath(dir + QStringLiteral("/.") + kJournalPrefix + QStringLiteral("XXXXXX"));
+        pending = files::nativePath(dir + QStringLiteral("/.") + prefix + QStringLiteral("XXXXXX"));
         fd = ::mkostemp(pending.data(), O_CLOEXEC);
     }
     if (fd < 0) return -1;
     // A lock on a descriptor open for writing also holds on NFS.
     bool placed = files::lockExclusive(fd) == 0 && writeAll(fd, json);
     for (int attempt = 0; placed && attempt < 100; ++attempt) {
-        const QByteArray name = newJournalName(dir);
+        const QByteArray name = newJournalName(dir, prefix);
         const int done = pending.isEmpty()
             ? ::linkat(AT_FDCWD, QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), AT_FDCWD,
                 name.constData(), AT_SYMLINK_FOLLOW)
@@ -161,25 +160,25 @@ FinishJournal::~FinishJournal()
 
 FinishJournal FinishJournal::begin(const CustomisationPlan& plan, const WantedCustomisation& wanted)
 {
-    FinishJournal journal;
-    if (plan.refused == CustomisationRefused::None) journal.record(toJson(plan, wanted));
-    return journal;
+    FinishJournal opened;
+    if (plan.refused == CustomisationRefused::None) opened.record(toJson(plan, wanted), journal::kJournalPrefix);
+    return opened;
 }
 
 FinishJournal FinishJournal::unhidden(const QString& folder)
 {
     QJsonObject o = folderIdentity(folder);
     o.insert(QStringLiteral("unhidden"), true);
-    FinishJournal journal;
-    journal.record(QJsonDocument(o).toJson(QJsonDocument::Compact));
-    return journal;
+    FinishJournal opened;
+    opened.record(QJsonDocument(o).toJson(QJsonDocument::Compact), journal::kPageJournalPrefix);
+    return opened;
 }
 
-bool FinishJournal::record(const QByteArray& json)
+bool FinishJournal::record(const QByteArray& json, const QString& prefix)
 {
     const QString dir = GetWindowsFolder();
     if (dir.isEmpty() || !QDir().mkpath(dir)) return false;
-    fd_ = publish(dir, json, path_);
+    fd_ = publish(dir, json, prefix, path_);
     return fd_ >= 0;
 }
 

@@ -19,6 +19,9 @@ namespace journal {
 // One name for every build of the wizard, so that any start finds the
 // journal of any finish.
 inline const QString kJournalPrefix = QStringLiteral("quillmark-finish-");
+// The icon page's record of an icon copy it unhid: a name of its own, so
+// that nothing waiting for a finish's journal takes it for one.
+inline const QString kPageJournalPrefix = QStringLiteral("quillmark-page-");
 // A journal is a few kilobytes; anything larger is not ours.
 inline constexpr qint64 kMaxJournalSize = 64 * 1024;
 // The SHA-256 of a file (links followed), empty when it cannot be read.
@@ -45,7 +48,7 @@ public:
     bool isOpen() const { return fd_ >= 0; }
 
 private:
-    bool record(const QByteArray& json);
+    bool record(const QByteArray& json, const QString& prefix);
 
     QString path_;
     int fd_ = -1;

@@ -31,7 +31,15 @@
 
 namespace {
 
-using journal::kJournalPrefix;
+// The journals of finishes and of the icon page, and the records of either
+// still being written.
+QStringList journalNames(const QString& dir)
+{
+    QStringList patterns;
+    for (const QString& prefix : { journal::kJournalPrefix, journal::kPageJournalPrefix })
+        patterns << prefix + QStringLiteral("*.journal") << QLatin1Char('.') + prefix + QLatin1Char('*');
+    return QDir(dir).entryList(patterns, QDir::Files | QDir::Hidden | QDir::System);
+}
 
 // A journal whose folder is missing (a stick not plugged in) waits this long.
 constexpr time_t kKeepForMissingFolder = 30 * 24 * 3600;
@@ -183,9 +191,7 @@ int RepairInterruptedFinishes()
     }
     const QDir windows(dir);
     int repaired = 0;
-    const QStringList names = windows.entryList({ kJournalPrefix + QStringLiteral("*.journal"),
-                                                    QLatin1Char('.') + kJournalPrefix + QLatin1Char('*') },
-        QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = journalNames(dir);
     for (const QString& name : names) {
         const QByteArray path = files::nativePath(windows.filePath(name));
         bool foreign = false;
@@ -207,10 +213,7 @@ void RepairInterruptedFinishesWithin(int ms)
 {
     // Most starts find no journal: those need no second process.
     const QString dir = GetWindowsFolder();
-    const QStringList names = dir.isEmpty() ? QStringList()
-                                            : QDir(dir).entryList({ QLatin1Char('*') + kJournalPrefix + QLatin1Char('*') },
-                                                QDir::Files | QDir::Hidden | QDir::System);
-    if (names.isEmpty()) return;
+    if (dir.isEmpty() || journalNames(dir).isEmpty()) return;
     const pid_t child = ::fork();
     if (child < 0) return;
     if (child == 0) {

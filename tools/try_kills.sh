@@ -6,13 +6,17 @@
 # bit. The rows are those of the final-state table; the folder starts either
 # empty or customised before (another tooltip, another icon copied).
 #
-# Usage: tools/try_kills.sh [RUNS]      (default 200; builds build-kills/)
+# Usage: tools/try_kills.sh [RUNS]      (default 200; builds build-kills/ unless KILLS_BUILD is set)
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-200}
-build=$top/build-kills
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_TESTS=OFF -DQUILLMARK_TOOLS=ON >/dev/null || exit 1
-cmake --build "$build" --target quillmark quillmark-folder finish_driver -j "$(nproc)" >/dev/null || exit 1
+# KILLS_BUILD names a build that already has the three programs (one with
+# -DQUILLMARK_TOOLS=ON, such as build-test) instead.
+build=${KILLS_BUILD:-$top/build-kills}
+if [ -z "${KILLS_BUILD:-}" ]; then
+    cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_TESTS=OFF -DQUILLMARK_TOOLS=ON >/dev/null || exit 1
+    cmake --build "$build" --target quillmark quillmark-folder finish_driver -j "$(nproc)" >/dev/null || exit 1
+fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
