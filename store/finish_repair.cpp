@@ -181,16 +181,16 @@ Outcome repairOne(int fd, const struct stat& journalStat)
 
 int RepairInterruptedFinishes()
 {
+    int repaired = 0;
     const QString dir = GetWindowsFolder();
     struct stat st;
-    if (dir.isEmpty() || ::stat(files::nativePath(dir).constData(), &st) != 0) return 0;
+    if (dir.isEmpty() || ::stat(files::nativePath(dir).constData(), &st) != 0) return repaired;
     if (!onlyOurs(st)) {
         warn(QStringLiteral("%1 gehört nicht allein diesem Benutzer; Abschlüsse darin werden nicht vervollständigt.")
                  .arg(dir));
-        return 0;
+        return repaired;
     }
     const QDir windows(dir);
-    int repaired = 0;
     const QStringList names = journalNames(dir);
     for (const QString& name : names) {
         const QByteArray path = files::nativePath(windows.filePath(name));
