@@ -18,6 +18,7 @@
 #include <QJsonObject>
 
 #include <cerrno>
+#include <optional>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -220,7 +221,10 @@ void RepairInterruptedFinishesWithin(int ms)
         int argc = 1;
         char name[] = "quillmark";
         char* argv[] = { name, nullptr };
-        QCoreApplication app(argc, argv);
+        // The program calls this before its toolkit starts; a caller that
+        // already has an application object keeps it.
+        std::optional<QCoreApplication> app;
+        if (!QCoreApplication::instance()) app.emplace(argc, argv);
         RepairInterruptedFinishes();
         ::_exit(0);
     }
