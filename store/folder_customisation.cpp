@@ -129,9 +129,8 @@ private:
 };
 
 // The icon keys and the copy for a chosen icon, in the finish's order.
-void planIcon(PlanWriter& w, const CustomisationPlan& plan, const IconChoice& icon, bool copying)
+void planIcon(PlanWriter& w, const CustomisationPlan& plan, const IconChoice& icon, bool copying, bool isCopy)
 {
-    const bool isCopy = IsIconCopy(plan.folder, icon.file);
     w.bits(plan.folder, kAttrArchive);
     if (w.copyExists()) w.bits(w.copy(), kAttrArchive);
     // The icon copy goes unless it is the very file being set.
@@ -208,13 +207,14 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
     // The tooltip as it reads back; it is written quoted where it needs it.
     plan.after.tooltip = wanted.tooltip ? TooltipOnOneLine(*wanted.tooltip) : now.tooltip;
     std::optional<IconChoice> icon = wanted.keepIcon ? std::nullopt : wanted.icon;
-    bool keepIcon = wanted.keepIcon, copying = false;
+    bool keepIcon = wanted.keepIcon, copying = false, isCopy = false;
     if (icon) {
         const IconReference reference = IconReferenceFor(folder, icon->file);
-        copying = (icon->copy || reference.copyNeeded) && !IsIconCopy(folder, icon->file);
+        isCopy = IsIconCopy(folder, icon->file);
+        copying = (icon->copy || reference.copyNeeded) && !isCopy;
         // A copy that may not be made leaves the icon as the folder has it.
         if (copying && !mayCopy(*icon, !icon->copy)) keepIcon = true, icon.reset();
-        else plan.after.iconFile = copying || IsIconCopy(folder, icon->file) ? kIconCopyName : reference.text;
+        else plan.after.iconFile = copying || isCopy ? kIconCopyName : reference.text;
         if (icon) plan.after.iconIndex = icon->index;
     }
     const bool keepWindowsIcon
@@ -235,7 +235,7 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
         w.deleteKey(kKeyInfoTip);
     }
     if (icon) {
-        planIcon(w, plan, *icon, copying);
+        planIcon(w, plan, *icon, copying, isCopy);
     } else if (!keepIcon) {
         planNoIcon(w, plan, keepWindowsIcon);
     } else if (hasIcon) {

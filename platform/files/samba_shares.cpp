@@ -47,25 +47,25 @@ QList<Share> readShares(const QStringList& arguments)
     QList<Share> shares;
     // One share, kept when its section ends: a printer share (printable)
     // takes print jobs into its path and serves no files.
-    bool printable = false;
-    std::optional<Share> share;
+    bool inShare = false, printable = false;
+    Share share;
     const auto endShare = [&] {
-        if (share && !printable) shares << *share;
-        printable = false;
-        share.reset();
+        if (inShare && !printable) shares << share;
+        inShare = printable = false;
     };
     for (const QString& raw : QString::fromUtf8(run.readAllStandardOutput()).split(QLatin1Char('\n'))) {
         const QString line = raw.trimmed();
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             endShare();
             const QString name = line.mid(1, line.size() - 2);
-            if (name.compare(QLatin1String("global"), Qt::CaseInsensitive) != 0) share = Share { name, {} };
+            inShare = name.compare(QLatin1String("global"), Qt::CaseInsensitive) != 0;
+            share = Share { name, {} };
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0 || !share) continue;
+        if (eq < 0 || !inShare) continue;
         const QString key = line.left(eq).trimmed().toLower(), value = line.mid(eq + 1).trimmed();
-        if (key == QLatin1String("path")) share->path = value;
+        if (key == QLatin1String("path")) share.path = value;
         if (key == QLatin1String("printable") || key == QLatin1String("print ok")) printable = isYes(value);
     }
     endShare();
@@ -137,8 +137,21 @@ QList<Share> configuredShares()
 
 QStringList sambaSharePaths(const QString& forFolder)
 {
+    // Every folder of a recursive run asks: the paths are worked out once
+    // per configuration and owner (the password database and the share
+    // folders are read for it).
+    struct stat st;
+    const bool owned = !forFolder.isEmpty() && ::stat(nativePath(forFolder).constData(), &st) == 0;
+    const QString key = qEnvironmentVariable("QUILLMARK_SMB_CONF", QStringLiteral("\n")) + QLatin1Char('/')
+        + (owned ? QString::number(st.st_uid) : QString());
+    static QMutex lock;
+    static QHash<QString, QStringList> known;
+    {
+        const QMutexLocker locked(&lock);
+        if (const auto found = known.constFind(key); found != known.constEnd()) return *found;
+    }
     QStringList paths;
-    const std::optional<User> owner = ownerOf(forFolder);
+    const std::optional<User> owner = owned ? ownerOf(forFolder) : std::nullopt;
     for (const Share& share : configuredShares()) {
         if (share.name.compare(QLatin1String("homes"), Qt::CaseInsensitive) == 0) {
             addHomes(paths, share);
@@ -147,7 +160,8 @@ QStringList sambaSharePaths(const QString& forFolder)
         const QString path = expanded(share.path, share.name, owner);
         if (!path.isEmpty()) paths << path;
     }
-    return paths;
+    const QMutexLocker locked(&lock);
+    return known[key] = paths;
 }
 
 QString sambaShareHolding(const QString& path, const QStringList& shares)
