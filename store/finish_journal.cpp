@@ -5,7 +5,6 @@
 #include "platform/files/file_replace.h"
 #include "sys/WindowsOrdner.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -54,7 +53,7 @@ QByteArray toJson(const CustomisationPlan& plan, const WantedCustomisation& want
         o.insert(QStringLiteral("iconIndex"), wanted.icon->index);
         o.insert(QStringLiteral("copy"), wanted.icon->copy);
         o.insert(QStringLiteral("chosen"), wanted.icon->chosen);
-        o.insert(QStringLiteral("iconDigest"), hex(journal::digestOfFile(file)));
+        o.insert(QStringLiteral("iconDigest"), hex(IconFileDigest(file)));
     }
     QJsonArray states;
     for (const FolderSnapshot& s : plan.states)
@@ -127,14 +126,6 @@ int publish(const QString& dir, const QByteArray& json, const QString& prefix, Q
 }
 
 } // namespace
-
-QByteArray journal::digestOfFile(const QString& path)
-{
-    QByteArray bytes;
-    if (files::readRegularFile(files::nativePath(path), bytes, files::Links::Follow, files::kMaxCopySize) != 0)
-        return {};
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
 
 FinishJournal::FinishJournal(FinishJournal&& other) noexcept
     : path_(std::move(other.path_))

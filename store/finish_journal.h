@@ -24,8 +24,6 @@ inline const QString kJournalPrefix = QStringLiteral("quillmark-finish-");
 inline const QString kPageJournalPrefix = QStringLiteral("quillmark-page-");
 // A journal is a few kilobytes; anything larger is not ours.
 inline constexpr qint64 kMaxJournalSize = 64 * 1024;
-// The SHA-256 of a file (links followed), empty when it cannot be read.
-QByteArray digestOfFile(const QString& path);
 } // namespace journal
 
 class FinishJournal {

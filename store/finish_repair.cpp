@@ -139,7 +139,7 @@ WantedCustomisation wantedFrom(const QJsonObject& o)
         o.value(QStringLiteral("chosen")).toBool() };
     // An icon file that is gone or changed since is not the user's choice
     // any more: the icon stays as the folder has it.
-    if (journal::digestOfFile(icon.file) == unhex(o.value(QStringLiteral("iconDigest"))))
+    if (IconFileDigest(icon.file) == unhex(o.value(QStringLiteral("iconDigest"))))
         wanted.icon = icon;
     else
         wanted.keepIcon = true;

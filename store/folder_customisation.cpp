@@ -90,7 +90,7 @@ public:
     {
         add(Kind::CopyFile, m_copy, {}, source);
         m_copyExists = true;
-        if (m_follow) m_state.iconCopy = digestOf(source, files::Links::Follow);
+        if (m_follow) m_state.iconCopy = IconFileDigest(source);
         record();
     }
     void deleteSettingsIfEmpty()
@@ -308,4 +308,9 @@ FolderSnapshot SnapshotFolder(const QString& folder)
     const DWORD bits = GetFileAttributesA(folder);
     return { digestOf(SettingsFilePath(folder)), digestOf(IconCopyPath(folder)),
         bits == INVALID_FILE_ATTRIBUTES ? 0 : bits & 0x27 };
+}
+
+QByteArray IconFileDigest(const QString& path)
+{
+    return digestOf(path, files::Links::Follow);
 }
