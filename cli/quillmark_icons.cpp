@@ -24,7 +24,10 @@
 #include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -153,68 +156,94 @@ int dump(const QString& path, const QString& dir)
     return broken ? 1 : 0;
 }
 
-// Writes every image of one icon as DIR/STEM_N_WxHxBPP.png: N counts from
-// 1 in the directory, the size and depth are those the image's own header
-// states. A PNG image is written as stored, as icotool does; a bitmap is
-// decoded. Counts the images that cannot be; false when one cannot be
-// written.
-bool dumpImages(const icons::IconFile& file, const std::vector<icons::ImageEntry>& images,
-    const QString& stem, const QString& dir, int& broken)
+// One image of a dump and the name it is written under.
+struct DumpJob {
+    const icons::ImageEntry* image;
+    QString stem;
+    std::size_t number; // from 1 within its icon
+};
+
+// Writes one image as DIR/STEM_N_WxHxBPP.png, the size and depth those the
+// image's own header states. A PNG image is written as stored, as icotool
+// does; a bitmap is decoded. The message when that fails; `written` is
+// false when the file could not be written (a broken image is not that).
+QString dumpImage(const icons::IconFile& file, const DumpJob& job, const QString& dir,
+    std::vector<std::uint8_t>& encoded, bool& written)
 {
-    if (images.empty()) {
-        fail(stem + QStringLiteral(": the icon's directory cannot be read"));
-        ++broken;
-    }
-    std::vector<std::uint8_t> encoded;
-    for (std::size_t n = 0; n < images.size(); ++n) {
-        const icons::ByteView data = file.imageData(images[n]);
-        icons::StoredFormat f;
-        QImage image;
-        if (!icons::readStoredFormat(data, f)
-            || (!f.png && (image = icons::decodeIconImage(data)).isNull())) {
-            // A broken image does not stop the others.
-            fail(stem + QStringLiteral(": image %1 cannot be decoded").arg(n + 1));
-            ++broken;
-            continue;
-        }
-        const QString out = QStringLiteral("%1/%2_%3_%4x%5x%6.png")
-                                .arg(dir, stem, QString::number(n + 1), QString::number(f.width),
-                                    QString::number(f.height), QString::number(f.bitsPerPixel));
-        if (!f.png) png_writer::encode(image, encoded);
-        if (!png_writer::writeFile(
-                out, f.png ? data.data : encoded.data(), f.png ? data.size : encoded.size())) {
-            fail(QStringLiteral("%1: cannot be written").arg(out));
-            return false;
-        }
-    }
-    return true;
+    written = true;
+    const icons::ByteView data = file.imageData(*job.image);
+    icons::StoredFormat f;
+    QImage image;
+    if (!icons::readStoredFormat(data, f) || (!f.png && (image = icons::decodeIconImage(data)).isNull()))
+        return job.stem + QStringLiteral(": image %1 cannot be decoded").arg(job.number);
+    const QString out = QStringLiteral("%1/%2_%3_%4x%5x%6.png")
+                            .arg(dir, job.stem, QString::number(job.number), QString::number(f.width),
+                                QString::number(f.height), QString::number(f.bitsPerPixel));
+    if (!f.png) png_writer::encode(image, encoded);
+    if (png_writer::writeFile(out, f.png ? data.data : encoded.data(), f.png ? data.size : encoded.size()))
+        return {};
+    written = false;
+    return QStringLiteral("%1: cannot be written").arg(out);
 }
 
 // The images get the names that `wrestool -x -t14 FILE` and then `icotool -x`
 // give them. wrestool names one .ico per group and language after FILE's
 // name, the type, the resource name and the language id, which it leaves
-// out for US English (1033); icotool keeps that name without ".ico". An
-// .ico FILE is named as icotool alone names it.
+// out for US English (1033); icotool keeps that name without ".ico" and
+// counts the images from 1. An .ico FILE is named as icotool alone names it.
+// The images are decoded and written on two threads, the messages printed
+// afterwards in the order of the images; a file that cannot be written
+// stops the dump, a broken image does not.
 int dumpAll(const QString& path, const QString& dir)
 {
     icons::IconFile file;
     if (const int failed = openForDump(path, dir, file)) return failed;
     const QString base = QFileInfo(path).fileName();
-    int broken = 0;
+    std::vector<std::vector<icons::ImageEntry>> icons;
+    std::vector<QString> stems;
     if (file.isIco()) {
-        const QString stem
-            = base.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive) ? base.chopped(4) : base;
-        return !dumpImages(file, file.images(0), stem, dir, broken) ? 1 : broken ? 1 : 0;
+        stems.push_back(base.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive) ? base.chopped(4) : base);
+        icons.push_back(file.images(0));
     }
-    for (int i = 0; i < file.count(); ++i) {
+    for (int i = 0; !file.isIco() && i < file.count(); ++i) {
         // A slash in a group's name would write outside DIR.
         const QString group = QStringLiteral("%1_14_%2")
                                   .arg(base, file.groupName(i).replace(QLatin1Char('/'), QLatin1Char('_')));
         const std::vector<std::uint16_t> languages = file.groupLanguages(i);
         for (std::size_t l = 0; l < languages.size(); ++l) {
-            const QString stem = languages[l] == 1033 ? group : group + u'_' + QString::number(languages[l]);
-            if (!dumpImages(file, file.images(i, int(l)), stem, dir, broken)) return 1;
+            stems.push_back(languages[l] == 1033 ? group : group + u'_' + QString::number(languages[l]));
+            icons.push_back(file.images(i, int(l)));
         }
+    }
+    int broken = 0;
+    std::vector<DumpJob> jobs;
+    for (std::size_t i = 0; i < icons.size(); ++i) {
+        if (icons[i].empty()) {
+            fail(stems[i] + QStringLiteral(": the icon's directory cannot be read"));
+            ++broken;
+        }
+        for (std::size_t n = 0; n < icons[i].size(); ++n)
+            jobs.push_back({&icons[i][n], stems[i], n + 1});
+    }
+
+    std::vector<QString> messages(jobs.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stopped{false};
+    const auto work = [&] {
+        std::vector<std::uint8_t> encoded;
+        bool written = true;
+        for (std::size_t j; !stopped && (j = next++) < jobs.size();) {
+            messages[j] = dumpImage(file, jobs[j], dir, encoded, written);
+            if (!written) stopped = true;
+        }
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+    for (const QString& message : messages) {
+        if (message.isEmpty()) continue;
+        fail(message);
+        ++broken;
     }
     return broken ? 1 : 0;
 }
