@@ -31,9 +31,13 @@ QString ShownText(const QString& text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (c == u'\\') {
-            const bool last = i + 1 == text.size();
+            // Backslashes are doubled only in a run that ends where an escape
+            // could start: "\\x41" stays apart from "\x41", and a name like
+            // \\server\share reads as it is.
+            qsizetype end = i;
+            while (end < text.size() && text[end] == u'\\') ++end;
             const bool startsEscape
-                = !last && (escaped(text, i + 1) || QStringView(u"xuntr\\").contains(text[i + 1]));
+                = end < text.size() && (escaped(text, end) || QStringView(u"xuntr").contains(text[end]));
             out += startsEscape ? QStringLiteral("\\\\") : QStringLiteral("\\");
         } else if (!escaped(text, i)) {
             out += QChar(c);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/folder_customisation.h"
 
+#include "platform/net/smb_client.h"
+
 #include "platform/files/case_paths.h"
 #include "platform/files/file_api.h"
 #include "platform/files/file_attributes.h"
@@ -184,12 +186,13 @@ DWORD FolderBitsWithIcon()
 
 CustomisationRefused CustomisationRefusal(const QString& folder)
 {
-    struct stat st;
-    if (::stat(files::nativePath(folder).constData(), &st) != 0) return CustomisationRefused::Missing;
-    if (!S_ISDIR(st.st_mode)) return CustomisationRefused::NotAFolder;
+    if (!files::pathExists(folder)) return CustomisationRefused::Missing;
+    if (!files::isDirectory(folder)) return CustomisationRefused::NotAFolder;
     if (!files::canWriteInto(folder)) return CustomisationRefused::NotWritable;
     const QByteArray settings = files::nativePath(ResolvePathCase(SettingsFilePath(folder)));
-    if (::lstat(settings.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+    if (struct stat st; ::lstat(settings.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return CustomisationRefused::SettingsNotAFile;
+    if (net::Entry e; net::isNetworkPath(folder) && net::stat(SettingsFilePath(folder), e) == 0 && e.directory)
         return CustomisationRefused::SettingsNotAFile;
     if (ProfileTooLarge(SettingsFilePath(folder))) return CustomisationRefused::SettingsTooLarge;
     return CustomisationRefused::None;

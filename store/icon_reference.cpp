@@ -4,6 +4,7 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/samba_shares.h"
+#include "platform/net/smb_client.h"
 #include "store/folder_settings.h"
 
 #include <QDir>
@@ -24,6 +25,13 @@ bool sameFileSystem(const QString& a, const QString& b)
 
 IconReference IconReferenceFor(const QString& folder, const QString& iconFile)
 {
+    if (net::isNetworkPath(folder)) {
+        // In the folder's share: relative; on another share: the UNC name,
+        // which Windows opens; a file on this machine only as a copy.
+        if (!net::isNetworkPath(iconFile)) return { iconFile, true };
+        const QString relative = net::relativeNetworkPath(folder, iconFile);
+        return { relative.isEmpty() ? net::cleanNetworkPath(iconFile) : relative };
+    }
     // The kernel resolves links; a reader walks the real folders.
     const QString realFolder = files::canonicalPath(folder);
     const QString realFile = files::canonicalPath(iconFile);
@@ -52,6 +60,8 @@ QString StoredReferencePath(const QString& folder, const QString& stored)
 {
     if (stored.startsWith(QLatin1Char('/')) || stored.compare(kIconCopyName, Qt::CaseInsensitive) == 0)
         return stored;
+    if (net::isNetworkPath(folder))
+        return net::isNetworkPath(stored) ? stored : net::cleanNetworkPath(folder + u'\\' + stored);
     QString relative = stored;
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QString realFolder = files::canonicalPath(folder);

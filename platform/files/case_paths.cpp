@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/case_paths.h"
 
+#include "platform/net/smb_client.h"
+
 #include <QDir>
 #include <QStringList>
 
@@ -16,6 +18,8 @@ namespace {
 
 bool exists(const QString& path)
 {
+    net::Entry entry;
+    if (net::isNetworkPath(path)) return net::stat(path, entry) == 0;
     struct stat st;
     return ::lstat(nativePath(path).constData(), &st) == 0;
 }
@@ -24,6 +28,10 @@ bool exists(const QString& path)
 
 QString findNameIgnoringCase(const QString& folder, const QString& name)
 {
+    if (net::isNetworkPath(folder)) {
+        net::Entry entry;
+        return net::stat(folder + u'\\' + name, entry) == 0 ? entry.name : QString();
+    }
     DIR* dir = ::opendir(nativePath(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
     if (!dir) return {};
     QString best;
@@ -44,24 +52,28 @@ QString findNameIgnoringCase(const QString& folder, const QString& name)
 
 bool isDirectory(const QString& path)
 {
+    if (net::Entry e; net::isNetworkPath(path)) return net::stat(path, e) == 0 && e.directory;
     struct stat st;
     return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool isRegularFile(const QString& path)
 {
+    if (net::Entry e; net::isNetworkPath(path)) return net::stat(path, e) == 0 && !e.directory;
     struct stat st;
     return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool pathExists(const QString& path)
 {
+    if (net::isNetworkPath(path)) return exists(path);
     struct stat st;
     return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0;
 }
 
 QString absolutePath(const QString& path)
 {
+    if (net::isNetworkPath(path)) return net::cleanNetworkPath(path);
     if (path.startsWith(QLatin1Char('/'))) return QDir::cleanPath(path);
     // QDir::currentPath() would replace the bytes of a folder name that is
     // not UTF-8; cleanPath only works on the text.
@@ -73,6 +85,7 @@ QString absolutePath(const QString& path)
 QString canonicalPath(const QString& path)
 {
     if (path.isEmpty()) return {};
+    if (net::isNetworkPath(path)) return exists(path) ? net::cleanNetworkPath(path) : QString();
     char* real = ::realpath(nativePath(path).constData(), nullptr);
     if (!real) return {};
     const QString out = fromNative(QByteArray(real));
@@ -85,6 +98,12 @@ QString canonicalPath(const QString& path)
 QString ResolvePathCase(const QString& path)
 {
     if (path.isEmpty() || files::exists(path)) return path;
+    if (net::isNetworkPath(path)) {
+        // The server finds names in any case; the listing gives the one it keeps.
+        const QString parent = net::networkParent(path);
+        const QString match = files::findNameIgnoringCase(parent, net::networkFileName(path));
+        return match.isEmpty() ? net::cleanNetworkPath(path) : parent + u'\\' + match;
+    }
     QStringList parts = path.split(QLatin1Char('/'));
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QString& part = parts[i];

@@ -2,6 +2,7 @@
 #include "platform/files/file_api.h"
 
 #include "platform/files/file_replace.h"
+#include "platform/net/smb_client.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +28,13 @@ BOOL CopyFileA(const QString& existingFile, const QString& newFile, BOOL failIfE
 BOOL DeleteFileA(const QString& fileName)
 {
     if (fileName.isEmpty()) return 0;
+    if (net::isNetworkPath(fileName)) {
+        net::Entry e;
+        return net::stat(fileName, e) == 0 && !e.directory && !(e.attributes & FILE_ATTRIBUTE_READONLY)
+                && net::removeFile(ResolvePathCase(fileName)) == 0
+            ? 1
+            : 0;
+    }
     const QByteArray native = files::nativePath(ResolvePathCase(fileName));
     struct stat st;
     if (::lstat(native.constData(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;
@@ -39,6 +47,8 @@ namespace files {
 bool canWriteInto(const QString& folder)
 {
     if (folder.isEmpty()) return false;
+    // A share says what it takes only when written to.
+    if (net::isNetworkPath(folder)) return isDirectory(folder);
     const QByteArray native = nativePath(ResolvePathCase(folder));
     struct stat st;
     // access() also answers EROFS for a read-only mount, for root as well.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/file_attributes.h"
 
+#include "platform/net/smb_client.h"
+
 #include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
 
@@ -63,6 +65,11 @@ void setChosenFolders(const QStringList& paths)
 
 bool isReadOnlyFile(const QByteArray& nativePath)
 {
+    if (net::isNetworkPath(nativePath)) {
+        net::Entry e;
+        return net::stat(fromNative(nativePath), e) == 0 && !e.directory
+            && (e.attributes & FILE_ATTRIBUTE_READONLY);
+    }
     struct stat st;
     if (::stat(nativePath.constData(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     return (attributesOf(nativePath, st) & FILE_ATTRIBUTE_READONLY)
@@ -74,6 +81,9 @@ bool isReadOnlyFile(const QByteArray& nativePath)
 DWORD GetFileAttributesA(const QString& path)
 {
     if (path.isEmpty()) return INVALID_FILE_ATTRIBUTES;
+    if (net::Entry e; net::isNetworkPath(path))
+        return net::stat(path, e) == 0 ? (e.attributes & (files::kDosBits | FILE_ATTRIBUTE_DIRECTORY))
+                                       : INVALID_FILE_ATTRIBUTES;
     const QByteArray native = files::nativePath(ResolvePathCase(path));
     struct stat st;
     if (::stat(native.constData(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
@@ -84,6 +94,7 @@ DWORD GetFileAttributesA(const QString& path)
 BOOL SetFileAttributesA(const QString& path, DWORD attributes)
 {
     if (path.isEmpty()) return 0;
+    if (net::isNetworkPath(path)) return net::setAttributes(path, attributes) == 0 ? 1 : 0;
     const QString resolved = ResolvePathCase(path);
     const int fd = files::openEntry(path, files::nativePath(resolved));
     if (fd < 0) return 0;

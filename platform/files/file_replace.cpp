@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/file_replace.h"
 
+#include "platform/net/smb_client.h"
+
 #include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/file_attributes.h"
@@ -206,6 +208,7 @@ bool carryOver(const QByteArray& target, const std::optional<struct stat>& old, 
 int readRegularFile(const QByteArray& nativePath, QByteArray& out, Links links, qint64 maxSize)
 {
     out.clear();
+    if (net::isNetworkPath(nativePath)) return net::readFile(fromNative(nativePath), out, maxSize);
     // A look first, so that no device is even opened; the check on the open
     // descriptor below is the one that counts.
     struct stat st;
@@ -249,6 +252,8 @@ std::optional<QByteArray> readWholeFile(const QByteArray& nativePath, Links link
 
 bool isLargerThan(const QByteArray& nativePath, Links links, qint64 maxSize)
 {
+    if (net::Entry e; net::isNetworkPath(nativePath))
+        return net::stat(fromNative(nativePath), e) == 0 && !e.directory && qint64(e.size) > maxSize;
     struct stat st;
     const int got
         = links == Links::Follow ? ::stat(nativePath.constData(), &st) : ::lstat(nativePath.constData(), &st);
@@ -330,6 +335,39 @@ int inspectTarget(const QByteArray& target, const ReplaceOptions& options, std::
 
 } // namespace
 
+namespace {
+
+// The same on a server: no lock and no link there, and the library puts the
+// new file in place (see net::replaceFile).
+int replaceOnServer(const QString& path, const ContentEdit& edit, const ReplaceOptions& options, bool& changed)
+{
+    changed = false;
+    net::Entry old;
+    const int missing = net::stat(path, old);
+    if (missing && missing != ENOENT) return missing;
+    if (!missing && (old.directory || options.failIfExists)) return EEXIST;
+    std::optional<QByteArray> current;
+    if (!missing) {
+        QByteArray bytes;
+        if (options.maxCurrentSize >= 0) {
+            if (const int e = net::readFile(path, bytes, options.maxCurrentSize)) return e;
+        }
+        current = std::move(bytes);
+    }
+    const std::optional<QByteArray> next = edit(current);
+    if (!next) return 0;
+    if (!missing && options.refuseReadOnly && (old.attributes & FILE_ATTRIBUTE_READONLY)) return EACCES;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    if (!options.attributesFrom.isEmpty()) {
+        attributes = GetFileAttributesA(options.attributesFrom);
+        if (attributes != INVALID_FILE_ATTRIBUTES) attributes &= kDosBits;
+    }
+    changed = true;
+    return net::replaceFile(path, *next, attributes);
+}
+
+} // namespace
+
 ReplaceResult replaceFile(
     const QString& path, const ContentEdit& edit, const ReplaceOptions& options, int* error)
 {
@@ -338,6 +376,11 @@ ReplaceResult replaceFile(
         return ReplaceResult::Failed;
     };
     if (path.isEmpty()) return failed(ENOENT);
+    if (net::isNetworkPath(path)) {
+        bool changed = false;
+        if (const int e = replaceOnServer(path, edit, options, changed)) return failed(e);
+        return changed ? ReplaceResult::Written : ReplaceResult::Unchanged;
+    }
     const QString resolved = ResolvePathCase(path);
     const QByteArray target = nativePath(options.followLinks ? followLinks(resolved) : resolved);
     const QByteArray folder = folderOf(target);

@@ -3,6 +3,7 @@
 
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
+#include "platform/net/smb_client.h"
 
 #include <QStringList>
 
@@ -31,13 +32,17 @@ QChar folded(QChar c)
 QStringList matchingNames(const QString& folder, const QString& pattern)
 {
     QStringList out;
-    DIR* dir = ::opendir(files::nativePath(folder).constData());
-    if (!dir) return out;
-    while (const dirent* e = ::readdir(dir)) {
+    if (std::vector<net::Entry> entries; net::isNetworkPath(folder)) {
+        net::list(folder, entries);
+        for (const net::Entry& e : entries)
+            if (files::matchesWildcard(e.name, pattern)) out.append(e.name);
+    }
+    DIR* dir = net::isNetworkPath(folder) ? nullptr : ::opendir(files::nativePath(folder).constData());
+    while (const dirent* e = dir ? ::readdir(dir) : nullptr) {
         const QString name = files::fromNative(QByteArray(e->d_name));
         if (files::matchesWildcard(name, pattern)) out.append(name);
     }
-    ::closedir(dir);
+    if (dir) ::closedir(dir);
     std::sort(out.begin(), out.end(), [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
@@ -49,6 +54,14 @@ void fill(const QString& folder, const QString& name, WIN32_FIND_DATAA* data)
 {
     if (!data) return;
     const QString path = folder == QLatin1String("/") ? folder + name : folder + u'/' + name;
+    if (net::Entry e; net::isNetworkPath(folder)) {
+        const bool ok = net::stat(path, e) == 0;
+        data->dwFileAttributes = ok ? e.attributes : 0;
+        data->nFileSizeHigh = DWORD(e.size >> 32);
+        data->nFileSizeLow = DWORD(e.size & 0xFFFFFFFFu);
+        data->cFileName = name;
+        return;
+    }
     struct stat st;
     const QByteArray native = files::nativePath(path);
     const bool ok = ::stat(native.constData(), &st) == 0 || ::lstat(native.constData(), &st) == 0;
@@ -99,7 +112,9 @@ std::size_t openSearchCount()
 HANDLE FindFirstFileA(const QString& fileName, WIN32_FIND_DATAA* findData)
 {
     if (fileName.isEmpty() || fileName.endsWith(u'/')) return INVALID_HANDLE_VALUE;
-    const qsizetype slash = fileName.lastIndexOf(u'/');
+    const qsizetype slash = net::isNetworkPath(fileName)
+        ? std::max(fileName.lastIndexOf(u'/'), fileName.lastIndexOf(u'\\'))
+        : fileName.lastIndexOf(u'/');
     const QString folderPart
         = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : fileName.left(slash));
     const QString pattern = fileName.mid(slash + 1);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/icons/file_bytes.h"
 
+#include "platform/net/smb_client.h"
+
 #include "platform/files/native_names.h"
 
 #include <cerrno>
@@ -12,6 +14,8 @@ namespace icons {
 
 namespace {
 constexpr std::uint64_t kBlock = 16 * 1024;
+// As large as any icon library the copy of an icon file takes.
+constexpr qint64 kMaxNetworkFileSize = 256 * 1024 * 1024;
 } // namespace
 
 FileBytes::~FileBytes()
@@ -21,6 +25,13 @@ FileBytes::~FileBytes()
 
 bool FileBytes::open(const QString& path)
 {
+    if (net::isNetworkPath(path)) {
+        // A file on a server is read once, whole: every read of a part
+        // would be a round trip.
+        if (net::readFile(path, owned_, kMaxNetworkFileSize) != 0) return false;
+        setMemory({ reinterpret_cast<const std::uint8_t*>(owned_.constData()), std::size_t(owned_.size()) });
+        return true;
+    }
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     const int fd = ::open(files::nativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return false;

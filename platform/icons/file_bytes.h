@@ -54,6 +54,7 @@ private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
     ByteView memory_;
+    QByteArray owned_; // a file read from a server
     mutable std::mutex mutex_;
     mutable std::map<std::uint64_t, QByteArray> blocks_;
     mutable std::map<std::pair<std::uint64_t, std::uint64_t>, QByteArray> spans_;

@@ -76,8 +76,8 @@ protected:
     QString outside = tmp.filePath("draußen");
     // Texts that once leaked into messages and the terminal; JSON gives them exactly, text escaped.
     const QString hostile = "E\x1b]52;c;SGk=\a%1", hostileShown = "E\\x1b]52;c;SGk=\\x07%1";
-    const QString tip = " \"50%3 %1 %10 %%\" \x1b[2J\x7f\u009b\u202e\\x ",
-                  tipShown = " \"50%3 %1 %10 %%\" \\x1b[2J\\x7f\\u009b\\u202e\\\\x ";
+    const QString tip = " \"50%3 %1 %10 %%\" \x1b[2J\x7f\u009b\u202e\\x \\\\s ",
+                  tipShown = " \"50%3 %1 %10 %%\" \\x1b[2J\\x7f\\u009b\\u202e\\\\x \\\\s ";
 };
 
 TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)

@@ -5,6 +5,7 @@
 
 #include "platform/files/dos_attrib_blob.h"
 #include "platform/files/dos_attribute_store.h"
+#include "platform/net/smb_client.h"
 
 #include <QRandomGenerator>
 
@@ -86,14 +87,20 @@ protected:
     std::unique_ptr<ToolProcess> smbd;
 };
 
+// Finished on the server's disk, and through the network as a desktop
+// without a mount reaches the share (Samba's client library).
 TEST_F(Samba, ClientsSeeTheFinalStates)
 {
     copiedAnyway = true; // the icons lie outside the share
-    customiseAll(dir + "/share");
-    expectFinalStates(dir + "/share", [&](const QString& path) -> std::optional<DWORD> {
-        const auto seen = view(path);
-        return seen ? std::optional(seen->attributes & kFour) : std::nullopt;
-    });
+    net::setPort("127.0.0.1", port);
+    for (const QString sub : { "", "/über das Netz" }) {
+        SCOPED_TRACE(sub.toStdString());
+        customiseAll(dir + "/share" + sub, {}, sub.isEmpty() ? "" : "\\\\127.0.0.1\\share" + sub);
+        expectFinalStates(dir + "/share" + sub, [&](const QString& path) -> std::optional<DWORD> {
+            const auto seen = view(sub.isEmpty() ? path : sub.mid(1) + '/' + path);
+            return seen ? std::optional(seen->attributes & kFour) : std::nullopt;
+        });
+    }
 }
 
 // A folder and a library folder in one share: a client that opens the folder

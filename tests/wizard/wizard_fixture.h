@@ -132,15 +132,17 @@ protected:
         ASSERT_EQ(ended, 1) << "the finish ends the program";
     }
 
-    // Customises a new folder "Ordner i" under parent for each final state.
-    void customiseAll(const QString& parent, const std::function<void(const QString&)>& prepare = {})
+    // Customises a new folder "Ordner i" under parent for each final state,
+    // named to the wizard as below `through` where that is given.
+    void customiseAll(const QString& parent, const std::function<void(const QString&)>& prepare = {},
+        const QString& through = {})
     {
         for (std::size_t i = 0; i < std::size(kFinalStates); ++i) {
             SCOPED_TRACE(kFinalStates[i].what);
             const QString folder = parent + QString("/Ordner %1").arg(i);
             ASSERT_TRUE(QDir().mkpath(folder));
             if (prepare) prepare(folder);
-            customise(folder, kFinalStates[i]);
+            customise(through.isEmpty() ? folder : through + QString("/Ordner %1").arg(i), kFinalStates[i]);
         }
     }
 

@@ -1,0 +1,353 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/net/smb_client.h"
+
+#include <QHash>
+#include <QStringList>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <libsmbclient.h>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace net {
+
+namespace {
+
+constexpr DWORD kDosBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
+    | FILE_ATTRIBUTE_ARCHIVE;
+// Long enough for a slow server, short enough that a dead one does not
+// look like a hang.
+constexpr int kTimeoutMs = 10000;
+
+struct Server {
+    SignIn signIn;
+    int port = 0;
+};
+
+std::mutex g_serversMutex;
+QHash<QString, Server> g_servers; // by the server's name in lower case
+
+Server serverNamed(const QString& name)
+{
+    std::lock_guard guard(g_serversMutex);
+    return g_servers.value(name.toLower());
+}
+
+void copyInto(char* buffer, int size, const QString& text)
+{
+    if (size <= 0) return;
+    const QByteArray bytes = text.toUtf8().left(size - 1);
+    std::memcpy(buffer, bytes.constData(), bytes.size());
+    buffer[bytes.size()] = '\0';
+}
+
+// The library asks for the sign-in of each server it connects to; with no
+// user given, it connects as a guest.
+void authenticate(SMBCCTX*, const char* server, const char*, char* domain, int domainSize, char* user,
+    int userSize, char* password, int passwordSize)
+{
+    const SignIn s = serverNamed(QString::fromUtf8(server)).signIn;
+    if (!s.domain.isEmpty()) copyInto(domain, domainSize, s.domain);
+    copyInto(user, userSize, s.user.isEmpty() && !s.kerberos ? QStringLiteral("guest") : s.user);
+    copyInto(password, passwordSize, s.password);
+}
+
+struct Context {
+    SMBCCTX* ctx = nullptr;
+    ~Context()
+    {
+        if (ctx) smbc_free_context(ctx, 1);
+    }
+};
+
+// One per thread, made at its first use and kept for the run.
+SMBCCTX* context()
+{
+    thread_local Context t;
+    if (t.ctx) return t.ctx;
+    SMBCCTX* c = smbc_new_context();
+    if (!c) return nullptr;
+    smbc_setDebug(c, 0);
+    smbc_setTimeout(c, kTimeoutMs);
+    smbc_setFunctionAuthDataWithContext(c, authenticate);
+    bool kerberos = false;
+    {
+        std::lock_guard guard(g_serversMutex);
+        for (const Server& s : std::as_const(g_servers)) kerberos = kerberos || s.signIn.kerberos;
+    }
+    smbc_setOptionUseKerberos(c, kerberos);
+    smbc_setOptionFallbackAfterKerberos(c, 1);
+    if (!smbc_init_context(c)) {
+        smbc_free_context(c, 0);
+        return nullptr;
+    }
+    // The Samba configuration of this run, where the tests give one.
+    if (const QByteArray conf = qgetenv("QUILLMARK_SMB_CONF"); !conf.isEmpty())
+        smbc_setConfiguration(c, conf.constData());
+    return t.ctx = c;
+}
+
+// \\server\share\a\b as its parts: server, share, a, b.
+QStringList partsOf(const QString& path)
+{
+    return cleanNetworkPath(path).mid(2).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+}
+
+// smb://server[:port]/share/a/b for the library; the parts percent-encoded.
+QByteArray urlOf(const QString& path)
+{
+    const QStringList parts = partsOf(path);
+    if (parts.isEmpty()) return {};
+    QByteArray url = "smb://" + QUrl::toPercentEncoding(parts[0], "[]:");
+    if (const int port = serverNamed(parts[0]).port) url += ':' + QByteArray::number(port);
+    for (qsizetype i = 1; i < parts.size(); ++i) url += '/' + QUrl::toPercentEncoding(parts[i]);
+    return url;
+}
+
+int lastError(int fallback = EIO)
+{
+    return errno ? errno : fallback;
+}
+
+} // namespace
+
+bool isNetworkPath(const QString& path)
+{
+    return path.size() > 2 && (path.startsWith(QLatin1String("\\\\")) || path.startsWith(QLatin1String("//")))
+        && path[2] != QLatin1Char('/') && path[2] != QLatin1Char('\\');
+}
+
+bool isNetworkPath(const QByteArray& nativePath)
+{
+    return isNetworkPath(QString::fromLatin1(nativePath.left(3)));
+}
+
+QString cleanNetworkPath(const QString& path)
+{
+    QString out = path;
+    out.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    QStringList parts;
+    for (const QString& part : out.mid(2).split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String(".")) continue;
+        // ".." never climbs above the share, as on Windows.
+        if (part == QLatin1String("..")) {
+            if (parts.size() > 2) parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    return QStringLiteral("\\\\") + parts.join(QLatin1Char('\\'));
+}
+
+QString relativeNetworkPath(const QString& folder, const QString& file)
+{
+    const QStringList from = partsOf(folder), to = partsOf(file);
+    if (from.size() < 2 || to.size() < 3 || from[0].compare(to[0], Qt::CaseInsensitive) != 0
+        || from[1].compare(to[1], Qt::CaseInsensitive) != 0)
+        return {};
+    qsizetype common = 2;
+    while (common < from.size() && common < to.size() - 1
+        && from[common].compare(to[common], Qt::CaseInsensitive) == 0)
+        ++common;
+    QStringList out;
+    for (qsizetype i = common; i < from.size(); ++i) out << QStringLiteral("..");
+    out << to.mid(common);
+    return out.join(QLatin1Char('\\'));
+}
+
+QString networkFileName(const QString& path)
+{
+    const QString clean = cleanNetworkPath(path);
+    return clean.mid(clean.lastIndexOf(QLatin1Char('\\')) + 1);
+}
+
+QString networkParent(const QString& path)
+{
+    const QString clean = cleanNetworkPath(path);
+    return clean.left(clean.lastIndexOf(QLatin1Char('\\')));
+}
+
+void setSignIn(const QString& server, const SignIn& signIn)
+{
+    std::lock_guard guard(g_serversMutex);
+    g_servers[server.toLower()].signIn = signIn;
+}
+
+void setPort(const QString& server, int port)
+{
+    std::lock_guard guard(g_serversMutex);
+    g_servers[server.toLower()].port = port;
+}
+
+int list(const QString& folder, std::vector<Entry>& out)
+{
+    out.clear();
+    SMBCCTX* c = context();
+    if (!c) return ENOMEM;
+    errno = 0;
+    SMBCFILE* dir = smbc_getFunctionOpendir(c)(c, urlOf(folder).constData());
+    if (!dir) return lastError();
+    struct stat st;
+    while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus2(c)(c, dir, &st)) {
+        const QString name = QString::fromUtf8(info->name);
+        if (name == QLatin1String(".") || name == QLatin1String("..")) continue;
+        const bool directory = info->attrs & FILE_ATTRIBUTE_DIRECTORY;
+        out.push_back({ name, directory, info->size, DWORD(info->attrs) });
+    }
+    smbc_getFunctionClosedir(c)(c, dir);
+    return 0;
+}
+
+int stat(const QString& path, Entry& out)
+{
+    const QStringList parts = partsOf(path);
+    if (parts.size() < 2) return EINVAL;
+    if (parts.size() == 2) {
+        // A share's root is a folder of the server's, listed nowhere.
+        SMBCCTX* c = context();
+        if (!c) return ENOMEM;
+        struct stat st;
+        errno = 0;
+        if (smbc_getFunctionStat(c)(c, urlOf(path).constData(), &st) != 0) return lastError();
+        out = { parts[1], true, 0, FILE_ATTRIBUTE_DIRECTORY };
+        return 0;
+    }
+    // The bits come from the folder's listing: asked for them one by one,
+    // current Samba versions answer with Unix mode bits instead.
+    std::vector<Entry> entries;
+    if (const int error = list(networkParent(path), entries)) return error;
+    const QString& name = parts.last();
+    for (const Entry& e : entries) {
+        if (e.name.compare(name, Qt::CaseInsensitive) != 0) continue;
+        out = e;
+        if (e.name == name) break; // the exact name wins over another spelling
+    }
+    return out.name.compare(name, Qt::CaseInsensitive) == 0 ? 0 : ENOENT;
+}
+
+int readFile(const QString& path, QByteArray& out, qint64 maxSize)
+{
+    out.clear();
+    SMBCCTX* c = context();
+    if (!c) return ENOMEM;
+    errno = 0;
+    SMBCFILE* file = smbc_getFunctionOpen(c)(c, urlOf(path).constData(), O_RDONLY, 0);
+    if (!file) return lastError();
+    int error = 0;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = smbc_getFunctionRead(c)(c, file, buffer, sizeof buffer);
+        if (n < 0) {
+            error = lastError();
+            break;
+        }
+        if (n == 0) break;
+        if (out.size() + n > maxSize) {
+            error = EFBIG;
+            break;
+        }
+        out.append(buffer, n);
+    }
+    smbc_getFunctionClose(c)(c, file);
+    if (error) out.clear();
+    return error;
+}
+
+int removeFile(const QString& path)
+{
+    SMBCCTX* c = context();
+    if (!c) return ENOMEM;
+    errno = 0;
+    return smbc_getFunctionUnlink(c)(c, urlOf(path).constData()) == 0 ? 0 : lastError();
+}
+
+int setAttributes(const QString& path, DWORD attributes)
+{
+    Entry entry;
+    if (const int error = stat(path, entry)) return error;
+    DWORD bits = attributes & kDosBits;
+    if (entry.directory) bits |= FILE_ATTRIBUTE_DIRECTORY;
+    // 0 means "leave as it is" to the library: a file without bits gets
+    // the archive bit, which Windows sets on every file it writes.
+    if (bits == 0) bits = FILE_ATTRIBUTE_ARCHIVE;
+    SMBCCTX* c = context();
+    const QByteArray value = "0x" + QByteArray::number(uint(bits), 16);
+    errno = 0;
+    return smbc_getFunctionSetxattr(c)(
+               c, urlOf(path).constData(), "system.dos_attr.mode", value.constData(), value.size(), 0)
+            == 0
+        ? 0
+        : lastError();
+}
+
+int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
+{
+    SMBCCTX* c = context();
+    if (!c) return ENOMEM;
+    Entry old;
+    const int missing = stat(path, old);
+    if (missing && missing != ENOENT) return missing;
+    if (!missing && old.directory) return EISDIR;
+    if (attributes == INVALID_FILE_ATTRIBUTES) attributes = missing ? 0 : old.attributes;
+    const QString target = missing ? cleanNetworkPath(path) : networkParent(path) + u'\\' + old.name;
+    const QString temporary = networkParent(path) + QStringLiteral("\\.") + networkFileName(target)
+        + QStringLiteral(".quillmark-new");
+    removeFile(temporary); // left by a run that was killed
+    errno = 0;
+    SMBCFILE* file = smbc_getFunctionCreat(c)(c, urlOf(temporary).constData(), 0644);
+    if (!file) return lastError();
+    int error = 0;
+    for (qsizetype done = 0; done < bytes.size() && !error;) {
+        const ssize_t n = smbc_getFunctionWrite(c)(c, file, bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) error = lastError();
+        else done += n;
+    }
+    if (smbc_getFunctionClose(c)(c, file) != 0 && !error) error = lastError();
+    errno = 0;
+    if (!error && smbc_getFunctionRename(c)(c, urlOf(temporary).constData(), c, urlOf(target).constData()) != 0)
+        error = lastError();
+    if (error) {
+        removeFile(temporary);
+        return error;
+    }
+    return setAttributes(target, attributes);
+}
+
+QString describeError(const QString& path, int error)
+{
+    const QStringList parts = partsOf(path);
+    const QString where = QStringLiteral("\\\\%1\\%2").arg(parts.value(0), parts.value(1));
+    QString cause;
+    switch (error) {
+    case ECONNREFUSED:
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case ETIMEDOUT:
+    case EHOSTDOWN:
+        cause = QStringLiteral("Der Server antwortet nicht.");
+        break;
+    case EACCES:
+    case EPERM:
+        cause = QStringLiteral("Der Zugriff wurde verweigert.");
+        break;
+    case ENOENT:
+    case ENODEV:
+        cause = QStringLiteral("Der Ordner wurde nicht gefunden.");
+        break;
+    case EROFS:
+        cause = QStringLiteral("Die Freigabe ist schreibgeschützt.");
+        break;
+    case ECONNRESET:
+    case EPIPE:
+        cause = QStringLiteral("Die Verbindung wurde unterbrochen.");
+        break;
+    default:
+        cause = QString::fromLocal8Bit(std::strerror(error));
+    }
+    return where + QStringLiteral(": ") + cause;
+}
+
+} // namespace net

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Folders on SMB servers, reached through Samba's client library as its own
+// smbclient reaches them. The rest of the program names such a folder as
+// Windows does, \\server\share\path (either slash after the two leading
+// ones); the file layer's calls send every such name here. Each thread has
+// one library context for the whole run, so a run over many folders signs
+// in once and keeps its connection.
+//
+// Every call returns 0 or an errno, as the library sets it.
+#include "platform/win_types.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace net {
+
+// Whether a path names a folder or file on a server (\\server\share...).
+bool isNetworkPath(const QString& path);
+bool isNetworkPath(const QByteArray& nativePath);
+// The same name with backslashes throughout, without "." and ".." parts and
+// without a trailing backslash.
+QString cleanNetworkPath(const QString& path);
+// FILE named relative to FOLDER ("..\\lib\\a.dll"), both on the same
+// server and share; empty when they are not.
+QString relativeNetworkPath(const QString& folder, const QString& file);
+// The part after the last separator.
+QString networkFileName(const QString& path);
+QString networkParent(const QString& path);
+
+// How to sign in at a server, for this run; guest when nothing is known.
+struct SignIn {
+    QString domain;
+    QString user;
+    QString password;
+    bool kerberos = false;
+};
+void setSignIn(const QString& server, const SignIn& signIn);
+// The port of a server that does not listen on 445 (from an smb:// URL).
+void setPort(const QString& server, int port);
+
+struct Entry {
+    QString name;
+    bool directory = false;
+    quint64 size = 0;
+    DWORD attributes = 0; // the DOS bits the server reports
+};
+
+// One entry (a file or a folder); ENOENT when there is none.
+int stat(const QString& path, Entry& out);
+// The entries of a folder, without "." and "..".
+int list(const QString& folder, std::vector<Entry>& out);
+// A whole file of at most maxSize bytes (EFBIG when larger).
+int readFile(const QString& path, QByteArray& out, qint64 maxSize);
+// Puts bytes in the file's place: written to a new file beside it, which
+// then replaces it. The library's rename over a file deletes the old one
+// first; a run killed in between leaves the new file under its temporary
+// name, which the next replacement removes. The new file gets `attributes`,
+// or the old file's bits when that is INVALID_FILE_ATTRIBUTES.
+int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes = INVALID_FILE_ATTRIBUTES);
+int removeFile(const QString& path);
+// Sets the DOS bits of a file or folder as they are (none set clears them).
+int setAttributes(const QString& path, DWORD attributes);
+
+// "\\server\share: <cause>" in German, for a failed call's errno.
+QString describeError(const QString& path, int error);
+
+} // namespace net
