@@ -2,6 +2,7 @@
 #include "cli/folder_options.h"
 
 #include "platform/files/case_paths.h"
+#include "platform/files/file_replace.h"
 #include "platform/icons/icon_file.h"
 
 #include <QSet>
@@ -43,6 +44,40 @@ std::optional<IconChoice> iconOf(const QString& text, QString& error)
     }
     icon.index = QString::number(index);
     return icon;
+}
+
+// -U [DOMAIN\\]USER[%PASSWORD] as smbclient takes it; the password from
+// PASSWD when not given.
+void readUser(const QString& value, net::SignIn& s)
+{
+    QString user = value;
+    if (const qsizetype percent = user.indexOf(u'%'); percent >= 0) {
+        s.password = user.mid(percent + 1);
+        user.truncate(percent);
+    } else if (s.password.isEmpty()) {
+        s.password = qEnvironmentVariable("PASSWD");
+    }
+    if (const qsizetype slash = user.indexOf(u'\\'); slash >= 0) {
+        s.domain = user.left(slash);
+        user = user.mid(slash + 1);
+    }
+    s.user = user;
+}
+
+// smbclient's authentication file: "username = ", "password = " and
+// "domain = " lines. The message when it cannot be read.
+QString readAuthenticationFile(const QString& path, net::SignIn& s)
+{
+    const auto bytes = files::readWholeFile(files::nativePath(path), files::Links::Follow, files::kMaxProfileSize);
+    if (!bytes) return QStringLiteral("Die Anmeldedatei %1 lässt sich nicht lesen.").arg(path);
+    for (const QString& line : QString::fromUtf8(*bytes).split(u'\n')) {
+        const QString key = line.section(u'=', 0, 0).trimmed().toLower();
+        const QString value = line.section(u'=', 1).trimmed();
+        if (key == QLatin1String("username")) readUser(value, s);
+        else if (key == QLatin1String("password")) s.password = value;
+        else if (key == QLatin1String("domain")) s.domain = value;
+    }
+    return {};
 }
 
 // The checks that need the whole command line.
@@ -104,7 +139,10 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
             continue;
         }
         const QString name = arg.section(QLatin1Char('='), 0, 0);
-        const bool takesValue = name == QLatin1String("--tooltip") || name == QLatin1String("--icon");
+        static const QStringList withValue = { QStringLiteral("--tooltip"), QStringLiteral("--icon"),
+            QStringLiteral("--user"), QStringLiteral("-U"), QStringLiteral("--authentication-file"),
+            QStringLiteral("-A") };
+        const bool takesValue = withValue.contains(name);
         // --tooltip and --no-tooltip, --icon and --no-icon say the same thing twice.
         const QString what = QString(name).remove(QStringLiteral("no-"));
         if (seen.contains(what)) return refuse(QStringLiteral("%1 ist mehrfach angegeben.").arg(what));
@@ -136,6 +174,13 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
             o.wanted.keepIcon = false;
         else if (name == QLatin1String("--copy") && changes)
             copy = true;
+        else if (name == QLatin1String("--user") || name == QLatin1String("-U"))
+            readUser(value, o.signIn);
+        else if (name == QLatin1String("--authentication-file") || name == QLatin1String("-A")) {
+            if (const QString error = readAuthenticationFile(value, o.signIn); !error.isEmpty())
+                return refuse(error);
+        } else if (name == QLatin1String("--use-kerberos"))
+            o.signIn.kerberos = true;
         else
             return refuse(QStringLiteral("Unbekannte Option für %1: %2").arg(verb, name));
     }

@@ -2,6 +2,7 @@
 #pragma once
 // The command line of quillmark-folder, read and checked before any folder
 // is touched.
+#include "platform/net/smb_client.h"
 #include "store/folder_customisation.h"
 
 #include <QString>
@@ -19,6 +20,8 @@ struct FolderOptions {
     // set: what changes; what is not given stays.
     WantedCustomisation wanted;
     QStringList folders;
+    // How to sign in at the servers of network folders; a guest without it.
+    net::SignIn signIn;
 };
 
 // The options, or the German message that names why they are refused.

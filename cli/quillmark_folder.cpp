@@ -8,6 +8,10 @@
 //                        [--recursive] [--dry-run] FOLDER...
 //   quillmark-folder clear [--recursive] [--dry-run] FOLDER...
 //
+// A FOLDER on a server is \\server\share\path or smb://server/share/path;
+// -U [DOMAIN\]USER[%PASSWORD], -A FILE (smbclient's format) and
+// --use-kerberos say how to sign in there, PASSWD gives the password.
+//
 // Exit status: 0 every folder done, 1 some failed (each named on stderr),
 // 2 the command line was refused before anything was touched.
 #include "cli/folder_changes.h"
@@ -17,6 +21,7 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
+#include "platform/net/smb_client.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,6 +29,7 @@
 #include <QJsonDocument>
 #include <QSet>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -40,7 +46,9 @@ const char kUsage[]
     = "Aufruf: quillmark-folder show [--json] [--recursive] ORDNER...\n"
       "       quillmark-folder set [--tooltip TEXT | --no-tooltip] [--icon DATEI[,INDEX] | --no-icon]\n"
       "                            [--copy] [--recursive] [--dry-run] ORDNER...\n"
-      "       quillmark-folder clear [--recursive] [--dry-run] ORDNER...\n";
+      "       quillmark-folder clear [--recursive] [--dry-run] ORDNER...\n"
+      "ORDNER auf einem Server: \\\\server\\freigabe\\pfad oder smb://server/freigabe/pfad,\n"
+      "angemeldet mit -U [DOMÄNE\\]BENUTZER[%PASSWORT], -A DATEI oder --use-kerberos.\n";
 
 void say(std::FILE* to, const QString& text)
 {
@@ -140,6 +148,23 @@ int byName(const FTSENT** a, const FTSENT** b)
     return std::strcmp((*a)->fts_name, (*b)->fts_name);
 }
 
+// The same on a server, from one listing per folder; a server that cannot
+// be reached is named with its cause once for the folder given.
+void walkNetwork(const QString& folder, bool recursive, const std::function<void(const QString&)>& visit,
+    const std::function<void(const QString&, const QString&)>& failed)
+{
+    net::Entry entry;
+    if (const int error = net::stat(folder, entry); error && error != ENOENT)
+        return failed(folder, net::describeError(folder, error));
+    visit(folder);
+    std::vector<net::Entry> entries;
+    if (!recursive || !entry.directory) return;
+    if (const int error = net::list(folder, entries)) return failed(folder, net::describeError(folder, error));
+    std::sort(entries.begin(), entries.end(), [](const net::Entry& a, const net::Entry& b) { return a.name < b.name; });
+    for (const net::Entry& e : entries)
+        if (e.directory) walkNetwork(net::cleanNetworkPath(folder) + u'\\' + e.name, true, visit, failed);
+}
+
 // Calls visit for every folder named and, with recursive, every folder below
 // it: links are not followed and the walk stays on the folder's file system.
 // A folder that cannot be read is reported through failed.
@@ -147,6 +172,10 @@ void walk(const QStringList& folders, bool recursive, const std::function<void(c
     const std::function<void(const QString&, const QString&)>& failed)
 {
     for (const QString& folder : folders) {
+        if (net::isNetworkPath(folder)) {
+            walkNetwork(folder, recursive, visit, failed);
+            continue;
+        }
         if (!recursive) {
             visit(folder);
             continue;
@@ -260,5 +289,6 @@ int main(int argc, char** argv)
     // The folders the user named are followed when they are links; the
     // folders found below them never are.
     files::setChosenFolders(parsed.options->folders);
+    net::setSignIn(QString(), parsed.options->signIn);
     return parsed.options->verb == FolderVerb::Show ? show(*parsed.options) : change(*parsed.options);
 }

@@ -49,7 +49,8 @@ void copyInto(char* buffer, int size, const QString& text)
 void authenticate(SMBCCTX*, const char* server, const char*, char* domain, int domainSize, char* user,
     int userSize, char* password, int passwordSize)
 {
-    const SignIn s = serverNamed(QString::fromUtf8(server)).signIn;
+    SignIn s = serverNamed(QString::fromUtf8(server)).signIn;
+    if (s.user.isEmpty() && !s.kerberos) s = serverNamed(QString()).signIn;
     if (!s.domain.isEmpty()) copyInto(domain, domainSize, s.domain);
     copyInto(user, userSize, s.user.isEmpty() && !s.kerberos ? QStringLiteral("guest") : s.user);
     copyInto(password, passwordSize, s.password);

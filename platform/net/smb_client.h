@@ -37,6 +37,7 @@ struct SignIn {
     QString password;
     bool kerberos = false;
 };
+// An empty server name gives the sign-in of every server without one.
 void setSignIn(const QString& server, const SignIn& signIn);
 // The port of a server that does not listen on 445 (from an smb:// URL).
 void setPort(const QString& server, int port);
