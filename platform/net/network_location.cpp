@@ -127,7 +127,9 @@ Parsed parseUnc(QStringView rest, NetworkLocation& loc)
 Parsed parseNetworkFolder(const QString& text, NetworkLocation& out)
 {
     static const QRegularExpression scheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*)://"));
-    const QRegularExpressionMatch m = scheme.match(text);
+    // Only the part up to "://" is matched: the expression fails on a whole text with lone surrogates.
+    const qsizetype end = text.indexOf(QLatin1String("://"));
+    const QRegularExpressionMatch m = scheme.match(QStringView(text).left(end < 0 ? 0 : end + 3));
     const bool unc
         = text.startsWith(u"\\\\") || (text.startsWith(u"//") && text.size() > 2 && text[2] != u'/');
     if (!m.hasMatch() && !unc) return Parsed::NotNetwork;

@@ -2,6 +2,7 @@
 // Network folders: the names users give them and the gvfs mounts that show them.
 #include "platform/net/network_location.h"
 
+#include "platform/files/native_names.h"
 #include "tests/support/test_util.h"
 
 using namespace net;
@@ -33,12 +34,13 @@ const struct {
     { "smb://nas:65536/share", Parsed::Malformed }, // a bad port
     { "smb://nas/share/%4", Parsed::Malformed }, // a bad escape
     { "smb://nas/share/%FF", Parsed::Malformed }, // not UTF-8
+    { "smb://nas/share/\xff", Parsed::Malformed }, // a byte that is not UTF-8, from argv
     { "//nas/share/../x", Parsed::Malformed }, // dot components
     { R"(\\nas\share\\x)", Parsed::Malformed }, // an empty component
     { "smb://nas/share/a%2Fb", Parsed::Malformed }, // a separator in a name
     { "smb://nas/share?x=1", Parsed::Malformed }, // a query
     { "ftp://nas/share", Parsed::Malformed }, // another scheme
-    { "/home/alice/smb:/x", Parsed::NotNetwork },
+    { "/home/alice/smb:/\xff", Parsed::NotNetwork },
     { "file:///srv/share", Parsed::NotNetwork },
     { "///srv/share", Parsed::NotNetwork },
     { "smb:share", Parsed::NotNetwork },
@@ -49,7 +51,7 @@ TEST(NetworkLocation, NamesParseAndComeBackFromTheirUncNameAndUrl)
     for (const auto& row : kNames) {
         SCOPED_TRACE(row.text);
         NetworkLocation loc, again, fromUnc, below;
-        ASSERT_EQ(parseNetworkFolder(QString::fromUtf8(row.text), loc), row.parsed);
+        ASSERT_EQ(parseNetworkFolder(files::fromNative(row.text), loc), row.parsed);
         const QString untouched = QStringLiteral(R"(\\\)"); // out is set only for a network folder
         EXPECT_EQ(uncName(loc), row.parsed == Parsed::Network ? QString::fromUtf8(row.unc) : untouched);
         if (row.parsed != Parsed::Network) continue;
