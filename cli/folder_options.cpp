@@ -80,6 +80,16 @@ QString readAuthenticationFile(const QString& path, net::SignIn& s)
     return {};
 }
 
+// An icon FILE[,INDEX] on a server named by its UNC name.
+QString networkIcon(const QString& text)
+{
+    const qsizetype comma = text.lastIndexOf(u',');
+    const QString file = comma < 0 ? text : text.left(comma);
+    QString network;
+    if (net::takeNetworkFolder(file, network) != net::Parsed::Network) return text;
+    return network + (comma < 0 ? QString() : text.mid(comma));
+}
+
 // The checks that need the whole command line.
 ParsedOptions checked(
     FolderOptions o, const QSet<QString>& seen, bool copy, const std::optional<QString>& iconText)
@@ -131,7 +141,11 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString arg = arguments[i];
         if (optionsEnd || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
-            o.folders << arg;
+            QString network;
+            const net::Parsed parsed = net::takeNetworkFolder(arg, network);
+            if (parsed == net::Parsed::Malformed)
+                return refuse(QStringLiteral("Kein gültiger Netzwerkpfad: %1").arg(arg));
+            o.folders << (parsed == net::Parsed::Network ? network : arg);
             continue;
         }
         if (arg == QLatin1String("--")) {
@@ -169,7 +183,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         else if (name == QLatin1String("--no-tooltip") && changes)
             o.wanted.tooltip = QString();
         else if (name == QLatin1String("--icon") && changes)
-            iconText = value;
+            iconText = networkIcon(value);
         else if (name == QLatin1String("--no-icon") && changes)
             o.wanted.keepIcon = false;
         else if (name == QLatin1String("--copy") && changes)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/app.h"
 
+#include "platform/net/smb_client.h"
+
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 
@@ -54,8 +56,13 @@ namespace App {
 void init(int argc, char** argv)
 {
     QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << files::fromNative(QByteArray(argv[i]));
+    for (int i = 1; i < argc; ++i) {
+        // A folder on a server, however it was named, is shown and used by
+        // its UNC name.
+        const QString arg = files::fromNative(QByteArray(argv[i]));
+        QString network;
+        args << (net::takeNetworkFolder(arg, network) == net::Parsed::Network ? network : arg);
+    }
     g_args = args;
     g_exePath = ownExecutable();
     recordChosenFolders();

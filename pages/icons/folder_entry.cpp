@@ -8,6 +8,7 @@
 
 #include "pages/icons/BrowseFolders2k.h"
 #include "platform/app.h"
+#include "platform/net/smb_client.h"
 #include "store/recent_folders.h"
 #include "sys/Dateiexistenz.h"
 #include "sys/FileDirPath.h"
@@ -55,6 +56,8 @@ void root::Text2_KeyPress(int& KeyAscii)
     // search lets pending events run) is dropped.
     if (PImage->testAttribute(Qt::WA_ForceDisabled)) return;
     stripFolderBoxQuotes();
+    if (QString network; net::takeNetworkFolder(Text2->text(), network) == net::Parsed::Network)
+        Text2->setText(network);
 
     // A typed file path: search the file's folder entry by entry, with the
     // list and the grid out of reach meanwhile.

@@ -3,7 +3,6 @@
 
 #include <QHash>
 #include <QStringList>
-#include <QUrl>
 
 #include <cerrno>
 #include <cstring>
@@ -97,15 +96,13 @@ QStringList partsOf(const QString& path)
     return cleanNetworkPath(path).mid(2).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
 }
 
-// smb://server[:port]/share/a/b for the library; the parts percent-encoded.
+// smb://server[:port]/share/a/b for the library, with the server's port.
 QByteArray urlOf(const QString& path)
 {
-    const QStringList parts = partsOf(path);
-    if (parts.isEmpty()) return {};
-    QByteArray url = "smb://" + QUrl::toPercentEncoding(parts[0], "[]:");
-    if (const int port = serverNamed(parts[0]).port) url += ':' + QByteArray::number(port);
-    for (qsizetype i = 1; i < parts.size(); ++i) url += '/' + QUrl::toPercentEncoding(parts[i]);
-    return url;
+    NetworkLocation location;
+    if (parseNetworkFolder(cleanNetworkPath(path), location) != Parsed::Network) return {};
+    location.port = serverNamed(location.server).port;
+    return smbUrl(location);
 }
 
 int lastError(int fallback = EIO)
@@ -169,6 +166,29 @@ QString networkParent(const QString& path)
 {
     const QString clean = cleanNetworkPath(path);
     return clean.left(clean.lastIndexOf(QLatin1Char('\\')));
+}
+
+Parsed takeNetworkFolder(const QString& text, QString& name)
+{
+    NetworkLocation location;
+    Parsed parsed = parseNetworkFolder(text, location);
+    if (parsed == Parsed::NotNetwork) {
+        const auto mounted = networkFolderOfMountedPath(text);
+        if (!mounted) return parsed;
+        location = *mounted;
+        parsed = Parsed::Network;
+    }
+    if (parsed != Parsed::Network) return parsed;
+    std::lock_guard guard(g_serversMutex);
+    Server& server = g_servers[location.server.toLower()];
+    if (location.port) server.port = location.port;
+    if (!location.user.isEmpty()) {
+        server.signIn.user = location.user;
+        server.signIn.domain = location.domain;
+        server.signIn.password = qEnvironmentVariable("PASSWD");
+    }
+    name = uncName(location);
+    return parsed;
 }
 
 void setSignIn(const QString& server, const SignIn& signIn)
@@ -340,6 +360,9 @@ QString describeError(const QString& path, int error)
         break;
     case EROFS:
         cause = QStringLiteral("Die Freigabe ist schreibgeschützt.");
+        break;
+    case EINVAL: // what the library says for a name it cannot resolve
+        cause = QStringLiteral("Der Server wurde nicht gefunden.");
         break;
     case ECONNRESET:
     case EPIPE:

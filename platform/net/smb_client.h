@@ -8,6 +8,7 @@
 // in once and keeps its connection.
 //
 // Every call returns 0 or an errno, as the library sets it.
+#include "platform/net/network_location.h"
 #include "platform/win_types.h"
 
 #include <QByteArray>
@@ -29,6 +30,12 @@ QString relativeNetworkPath(const QString& folder, const QString& file);
 // The part after the last separator.
 QString networkFileName(const QString& path);
 QString networkParent(const QString& path);
+
+// A folder as users name one on a server (an smb:// URL, a UNC name, a path
+// under a gvfs or kio-fuse mount) as the UNC name the program works with;
+// the URL's port and user are kept for the run. NotNetwork for a folder of
+// this machine, Malformed for a name no server can have.
+Parsed takeNetworkFolder(const QString& text, QString& name);
 
 // How to sign in at a server, for this run; guest when nothing is known.
 struct SignIn {

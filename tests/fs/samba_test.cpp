@@ -53,7 +53,7 @@ protected:
 
     void writeConfig() const
     {
-        for (const char* sub : { "share", "private", "lock", "state", "cache", "pid", "ncalrpc", "binddns" })
+        for (const char* sub : { "share", "privat", "private", "lock", "state", "cache", "pid", "ncalrpc", "binddns" })
             ASSERT_TRUE(QDir().mkpath(dir + '/' + sub));
         testutil::writeBytes(config(),
             testutil::readBytes(QM_TEST_DATA "/fs/smb.conf")
@@ -101,6 +101,42 @@ TEST_F(Samba, ClientsSeeTheFinalStates)
             return seen ? std::optional(seen->attributes & kFour) : std::nullopt;
         });
     }
+}
+
+// The folder command on a share that wants a password: its answer and exit
+// status for each way of signing in, and for names that no server has.
+TEST_F(Samba, TheCommandSignsInOrSaysWhyNot)
+{
+    QProcess passwd;
+    passwd.start(findTool("smbpasswd"), { "-c", config(), "-a", "-s", "nobody" });
+    passwd.write("geheim\ngeheim\n");
+    passwd.closeWriteChannel();
+    ASSERT_TRUE(passwd.waitForFinished(15000) && passwd.exitCode() == 0);
+    ASSERT_TRUE(QDir().mkpath(dir + "/privat/Akten"));
+    const QString url = QString("smb://127.0.0.1:%1/privat/Akten").arg(port);
+    const struct {
+        QStringList args;
+        int status;
+        const char* says;
+    } cases[] = {
+        { { url }, 1, "\\\\127.0.0.1\\privat: Der Zugriff wurde verweigert." },
+        { { "-U", "nobody%falsch", url }, 1, "Der Zugriff wurde verweigert." },
+        { { "--user=WG\\nobody%geheim", url }, 0, "1 Ordner, 1 geändert" },
+        { { "smb://127.0.0.1:1/privat/Akten" }, 1, "Der Server antwortet nicht." },
+        { { "smb://127.0.0.1:99999/privat" }, 2, "Kein gültiger Netzwerkpfad" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QCoreApplication::applicationDirPath() + "/../quillmark-folder",
+            QStringList { "set", "--tooltip", "Akten" } + c.args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), c.status);
+        const QString said = QString::fromUtf8(p.readAll());
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
+    }
+    EXPECT_EQ(IniRead(dir + "/privat/Akten/Desktop.ini", kShellClassInfo, "InfoTip"), "Akten");
 }
 
 // A folder and a library folder in one share: a client that opens the folder
