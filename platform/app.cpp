@@ -57,9 +57,14 @@ void init(int argc, char** argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i) {
+        // File managers give a folder as a URI; a file:// one is this
+        // machine's path, its bytes percent-encoded.
+        const QByteArray raw(argv[i]);
+        const bool local = raw.startsWith("file:///") || raw.startsWith("file://localhost/");
+        const QString arg = files::fromNative(
+            local ? QByteArray::fromPercentEncoding(raw.mid(raw.indexOf('/', 7))) : raw);
         // A folder on a server, however it was named, is shown and used by
         // its UNC name.
-        const QString arg = files::fromNative(QByteArray(argv[i]));
         QString network;
         args << (net::takeNetworkFolder(arg, network) == net::Parsed::Network ? network : arg);
     }

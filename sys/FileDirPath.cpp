@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sys/FileDirPath.h"
 
+#include "platform/net/smb_client.h"
+
 namespace {
 
 constexpr QChar kSeparator = u'/';
@@ -11,8 +13,15 @@ void split(const QString& path, QString& head, QString& rest)
 {
     head.clear();
     rest = path;
+    // A name on a server (\\server\share\...) takes Windows' separator too.
+    const bool network = net::isNetworkPath(path);
+    const auto next = [&] {
+        const qsizetype slash = rest.indexOf(kSeparator);
+        const qsizetype backslash = network ? rest.indexOf(u'\\') : -1;
+        return slash < 0 || (backslash >= 0 && backslash < slash) ? backslash : slash;
+    };
     qsizetype p;
-    while ((p = rest.indexOf(kSeparator)) >= 0) {
+    while ((p = next()) >= 0) {
         head += rest.left(p + 1);
         rest = rest.mid(p + 1);
     }

@@ -10,7 +10,8 @@ class QuillmarkMenu(GObject.GObject, Nautilus.MenuProvider):
         if len(files) != 1:
             return []
         folder = files[0]
-        if not folder.is_directory() or folder.get_uri_scheme() != "file":
+        scheme = folder.get_uri_scheme()
+        if not folder.is_directory() or scheme not in ("file", "smb"):
             return []
         item = Nautilus.MenuItem(
             name="Quillmark::Beschriften",
@@ -18,7 +19,9 @@ class QuillmarkMenu(GObject.GObject, Nautilus.MenuProvider):
             tip="Diesen Ordner mit Quillmark beschriften",
             icon="quillmark",
         )
-        item.connect("activate", self._start, folder.get_location().get_path())
+        # A folder on a share goes as its smb:// URI, which Quillmark opens itself.
+        target = folder.get_location().get_path() if scheme == "file" else folder.get_uri()
+        item.connect("activate", self._start, target)
         return [item]
 
     def get_background_items(self, *args):

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/icons/icon_api.h"
 
+#include "platform/net/smb_client.h"
 #include "platform/files/native_names.h"
 #include "platform/icons/icon_choice.h"
 
@@ -61,7 +62,14 @@ bool sameFile(const struct stat& a, const struct stat& b)
 std::shared_ptr<const icons::IconFile> openIconFile(const QString& path)
 {
     struct stat info { };
-    if (::stat(files::nativePath(path).constData(), &info) != 0) return nullptr;
+    if (net::Entry e; net::isNetworkPath(path)) {
+        // A file on a server: the cache, kept until the next turn of the
+        // event loop, knows it by its name and size.
+        if (net::stat(path, e) != 0 || e.directory) return nullptr;
+        info.st_size = off_t(e.size);
+    } else if (::stat(files::nativePath(path).constData(), &info) != 0) {
+        return nullptr;
+    }
     FileCache& c = fileCache();
     std::lock_guard lock(c.mutex);
     if (c.last.file && c.last.path == path && sameFile(c.last.info, info)) return c.last.file;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/file_list_box.h"
 
+#include "platform/net/smb_client.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 
@@ -91,7 +92,14 @@ void FileListBox::Refresh()
 void FileListBox::reload(const QString& keepSelected)
 {
     QStringList names;
-    if (!m_path.isEmpty()) {
+    if (std::vector<net::Entry> entries; net::isNetworkPath(m_path)) {
+        // A folder on a server: one listing gives the names and their bits.
+        net::list(m_path, entries);
+        for (const net::Entry& e : entries)
+            if (!e.directory && matches(e.name, m_pattern)
+                && !(e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+                names.append(e.name);
+    } else if (!m_path.isEmpty()) {
         // Listed on the native bytes: QDir would replace those of a name
         // that is not UTF-8, and the file could then not be opened.
         DIR* dir = ::opendir(files::nativePath(m_path).constData());
