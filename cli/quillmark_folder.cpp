@@ -173,6 +173,7 @@ void walk(const QStringList& folders, bool recursive, const std::function<void(c
 {
     for (const QString& folder : folders) {
         if (net::isNetworkPath(folder)) {
+            const net::ListingScope once;
             walkNetwork(folder, recursive, visit, failed);
             continue;
         }

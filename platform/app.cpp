@@ -8,6 +8,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -25,6 +30,7 @@ std::function<float()> g_timer;
 std::function<void()> g_end;
 bool g_endRequested = false;
 std::function<int(const QString&, int, const QString&)> g_msgBox;
+std::function<bool(const QString&, net::SignIn&)> g_signIn;
 
 QString executablePath();
 
@@ -166,4 +172,34 @@ int MsgBox(const QString& text, int buttons, const QString& title)
 void setMsgBoxHandler(std::function<int(const QString&, int, const QString&)> handler)
 {
     g_msgBox = std::move(handler);
+}
+
+bool AskSignIn(const QString& share, net::SignIn& signIn)
+{
+    if (g_signIn) return g_signIn(share, signIn);
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(QStringLiteral("Anmeldung an ") + share);
+    auto* form = new QFormLayout(&dialog);
+    auto* user = new QLineEdit(signIn.user, &dialog);
+    auto* domain = new QLineEdit(signIn.domain, &dialog);
+    auto* password = new QLineEdit(&dialog);
+    password->setEchoMode(QLineEdit::Password);
+    form->addRow(QStringLiteral("&Benutzer:"), user);
+    form->addRow(QStringLiteral("&Domäne:"), domain);
+    form->addRow(QStringLiteral("&Passwort:"), password);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    (signIn.user.isEmpty() ? user : password)->setFocus();
+    if (dialog.exec() != QDialog::Accepted) return false;
+    signIn = { domain->text(), user->text(), password->text(), false };
+    return true;
+}
+
+void setSignInHandler(std::function<bool(const QString&, net::SignIn&)> handler)
+{
+    g_signIn = std::move(handler);
 }

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/net/smb_client.h"
+
 #include <functional>
 
 namespace App {
@@ -50,3 +52,9 @@ inline constexpr int vbOKOnly = 0;
 inline constexpr int vbExclamation = 48;
 int MsgBox(const QString& text, int buttons, const QString& title);
 void setMsgBoxHandler(std::function<int(const QString& text, int buttons, const QString& title)> handler);
+
+// The sign-in at a share on a server ("Anmeldung an \\server\share"): user,
+// domain and password, filled in with what is known; false when the user
+// cancels. The password is kept for this run only. Tests replace the dialog.
+bool AskSignIn(const QString& share, net::SignIn& signIn);
+void setSignInHandler(std::function<bool(const QString& share, net::SignIn& signIn)> handler);

@@ -200,6 +200,8 @@ CustomisationRefused CustomisationRefusal(const QString& folder)
 
 CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisation& wanted, bool withStates)
 {
+    // On a server each folder is listed once for the whole plan.
+    const net::ListingScope once;
     CustomisationPlan plan;
     plan.folder = folder;
     plan.refused = CustomisationRefusal(folder);
@@ -263,6 +265,7 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
 
 void CarryOut(const CustomisationPlan& plan, const PlanPause& pause)
 {
+    const net::ListingScope once;
     for (const CustomisationStep& step : plan.steps) {
         switch (step.kind) {
         case Kind::Bits:

@@ -31,6 +31,8 @@ void ensureKey(HKEY hive, const QString& path)
 
 void root::create()
 {
+    // A share that refuses the sign-in it has asks for another in a dialog.
+    net::setSignInAsker(AskSignIn);
     Form_Load();
 }
 

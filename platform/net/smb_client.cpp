@@ -2,14 +2,31 @@
 #include "platform/net/smb_client.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <libsmbclient.h>
 #include <mutex>
 #include <sys/stat.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+// Samba's client library keeps the name of its log file for the life of the
+// process (debug_set_logfile, through talloc); the leak checker of the
+// sanitised builds sees only talloc's frames of it, and is told so.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libtalloc.so\n";
+}
+
+extern "C" const char* __lsan_default_options()
+{
+    return "print_suppressions=0";
+}
+#endif
 
 namespace net {
 
@@ -28,6 +45,10 @@ struct Server {
 
 std::mutex g_serversMutex;
 QHash<QString, Server> g_servers; // by the server's name in lower case
+SignInAsker g_asker;
+// Shares, in lower case, that took a sign-in in this run, and those whose
+// sign-in the user declined: neither is asked for again.
+QSet<QString> g_reached, g_declined;
 
 Server serverNamed(const QString& name)
 {
@@ -108,6 +129,39 @@ QByteArray urlOf(const QString& path)
 int lastError(int fallback = EIO)
 {
     return errno ? errno : fallback;
+}
+
+// Runs a call on path; while the server refuses the sign-in of a share not
+// reached yet, asks for another (the desktop's saved one first) and runs it
+// again.
+int signedIn(const QString& path, const std::function<int()>& call)
+{
+    int error = call();
+    const QStringList parts = partsOf(path);
+    if (parts.size() < 2) return error;
+    const QString share = QStringLiteral("\\\\%1\\%2").arg(parts[0], parts[1]);
+    const QString key = share.toLower();
+    bool triedSaved = false;
+    for (;;) {
+        std::unique_lock guard(g_serversMutex);
+        if (!error) g_reached.insert(key);
+        if ((error != EACCES && error != EPERM) || g_reached.contains(key) || g_declined.contains(key) || !g_asker)
+            return error;
+        SignIn signIn = g_servers.value(parts[0].toLower()).signIn;
+        const SignInAsker asker = g_asker;
+        guard.unlock();
+        std::optional<SignIn> saved = triedSaved ? std::nullopt : savedSignIn(parts[0]);
+        triedSaved = true;
+        if (saved) {
+            signIn = *saved;
+        } else if (!asker(share, signIn)) {
+            std::lock_guard again(g_serversMutex);
+            g_declined.insert(key);
+            return error;
+        }
+        setSignIn(parts[0], signIn);
+        error = call();
+    }
 }
 
 } // namespace
@@ -197,13 +251,49 @@ void setSignIn(const QString& server, const SignIn& signIn)
     g_servers[server.toLower()].signIn = signIn;
 }
 
+void setSignInAsker(SignInAsker asker)
+{
+    std::lock_guard guard(g_serversMutex);
+    g_asker = std::move(asker);
+}
+
 void setPort(const QString& server, int port)
 {
     std::lock_guard guard(g_serversMutex);
     g_servers[server.toLower()].port = port;
 }
 
-int list(const QString& folder, std::vector<Entry>& out)
+namespace {
+
+// Listings kept while a scope is open on this thread (see ListingScope),
+// by the folder's clean name in lower case.
+struct Listings {
+    int scopes = 0;
+    QHash<QString, std::vector<Entry>> byFolder;
+};
+thread_local Listings t_listings;
+
+QString folderKey(const QString& folder)
+{
+    return cleanNetworkPath(folder).toLower();
+}
+
+// After a change of ours: the kept listing of the entry's folder learns the
+// entry as it now is (nullopt: gone).
+void remember(const QString& path, const std::optional<Entry>& now)
+{
+    if (!t_listings.scopes) return;
+    const auto kept = t_listings.byFolder.find(folderKey(networkParent(path)));
+    if (kept == t_listings.byFolder.end()) return;
+    const QString name = networkFileName(path);
+    std::vector<Entry>& entries = *kept;
+    const auto at = std::find_if(entries.begin(), entries.end(),
+        [&](const Entry& e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; });
+    if (at != entries.end()) entries.erase(at);
+    if (now) entries.push_back(*now);
+}
+
+int listOnce(const QString& folder, std::vector<Entry>& out)
 {
     out.clear();
     SMBCCTX* c = context();
@@ -222,34 +312,7 @@ int list(const QString& folder, std::vector<Entry>& out)
     return 0;
 }
 
-int stat(const QString& path, Entry& out)
-{
-    const QStringList parts = partsOf(path);
-    if (parts.size() < 2) return EINVAL;
-    if (parts.size() == 2) {
-        // A share's root is a folder of the server's, listed nowhere.
-        SMBCCTX* c = context();
-        if (!c) return ENOMEM;
-        struct stat st;
-        errno = 0;
-        if (smbc_getFunctionStat(c)(c, urlOf(path).constData(), &st) != 0) return lastError();
-        out = { parts[1], true, 0, FILE_ATTRIBUTE_DIRECTORY };
-        return 0;
-    }
-    // The bits come from the folder's listing: asked for them one by one,
-    // current Samba versions answer with Unix mode bits instead.
-    std::vector<Entry> entries;
-    if (const int error = list(networkParent(path), entries)) return error;
-    const QString& name = parts.last();
-    for (const Entry& e : entries) {
-        if (e.name.compare(name, Qt::CaseInsensitive) != 0) continue;
-        out = e;
-        if (e.name == name) break; // the exact name wins over another spelling
-    }
-    return out.name.compare(name, Qt::CaseInsensitive) == 0 ? 0 : ENOENT;
-}
-
-int readFile(const QString& path, QByteArray& out, qint64 maxSize)
+int readFileOnce(const QString& path, QByteArray& out, qint64 maxSize)
 {
     out.clear();
     SMBCCTX* c = context();
@@ -277,12 +340,74 @@ int readFile(const QString& path, QByteArray& out, qint64 maxSize)
     return error;
 }
 
+} // namespace
+
+ListingScope::ListingScope()
+{
+    ++t_listings.scopes;
+}
+
+ListingScope::~ListingScope()
+{
+    if (--t_listings.scopes == 0) t_listings.byFolder.clear();
+}
+
+int list(const QString& folder, std::vector<Entry>& out)
+{
+    if (t_listings.scopes) {
+        if (const auto kept = t_listings.byFolder.constFind(folderKey(folder)); kept != t_listings.byFolder.cend()) {
+            out = *kept;
+            return 0;
+        }
+    }
+    const int error = signedIn(folder, [&] { return listOnce(folder, out); });
+    if (!error && t_listings.scopes) t_listings.byFolder.insert(folderKey(folder), out);
+    return error;
+}
+
+int readFile(const QString& path, QByteArray& out, qint64 maxSize)
+{
+    return signedIn(path, [&] { return readFileOnce(path, out, maxSize); });
+}
+
+int stat(const QString& path, Entry& out)
+{
+    const QStringList parts = partsOf(path);
+    if (parts.size() < 2) return EINVAL;
+    if (parts.size() == 2) {
+        // A share's root is a folder of the server's, listed nowhere.
+        SMBCCTX* c = context();
+        if (!c) return ENOMEM;
+        const int error = signedIn(path, [&] {
+            struct stat st;
+            errno = 0;
+            return smbc_getFunctionStat(c)(c, urlOf(path).constData(), &st) == 0 ? 0 : lastError();
+        });
+        if (error) return error;
+        out = { parts[1], true, 0, FILE_ATTRIBUTE_DIRECTORY };
+        return 0;
+    }
+    // The bits come from the folder's listing: asked for them one by one,
+    // current Samba versions answer with Unix mode bits instead.
+    std::vector<Entry> entries;
+    if (const int error = list(networkParent(path), entries)) return error;
+    const QString& name = parts.last();
+    for (const Entry& e : entries) {
+        if (e.name.compare(name, Qt::CaseInsensitive) != 0) continue;
+        out = e;
+        if (e.name == name) break; // the exact name wins over another spelling
+    }
+    return out.name.compare(name, Qt::CaseInsensitive) == 0 ? 0 : ENOENT;
+}
+
 int removeFile(const QString& path)
 {
     SMBCCTX* c = context();
     if (!c) return ENOMEM;
     errno = 0;
-    return smbc_getFunctionUnlink(c)(c, urlOf(path).constData()) == 0 ? 0 : lastError();
+    if (smbc_getFunctionUnlink(c)(c, urlOf(path).constData()) != 0) return lastError();
+    remember(path, std::nullopt);
+    return 0;
 }
 
 int setAttributes(const QString& path, DWORD attributes)
@@ -297,11 +422,13 @@ int setAttributes(const QString& path, DWORD attributes)
     SMBCCTX* c = context();
     const QByteArray value = "0x" + QByteArray::number(uint(bits), 16);
     errno = 0;
-    return smbc_getFunctionSetxattr(c)(
-               c, urlOf(path).constData(), "system.dos_attr.mode", value.constData(), value.size(), 0)
-            == 0
-        ? 0
-        : lastError();
+    if (smbc_getFunctionSetxattr(c)(
+            c, urlOf(path).constData(), "system.dos_attr.mode", value.constData(), value.size(), 0)
+        != 0)
+        return lastError();
+    entry.attributes = bits;
+    remember(path, entry);
+    return 0;
 }
 
 int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
@@ -316,7 +443,7 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
     const QString target = missing ? cleanNetworkPath(path) : networkParent(path) + u'\\' + old.name;
     const QString temporary = networkParent(path) + QStringLiteral("\\.") + networkFileName(target)
         + QStringLiteral(".quillmark-new");
-    removeFile(temporary); // left by a run that was killed
+    if (Entry left; stat(temporary, left) == 0) removeFile(temporary); // left by a run that was killed
     errno = 0;
     SMBCFILE* file = smbc_getFunctionCreat(c)(c, urlOf(temporary).constData(), 0644);
     if (!file) return lastError();
@@ -334,6 +461,7 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
         removeFile(temporary);
         return error;
     }
+    remember(target, Entry { networkFileName(target), false, quint64(bytes.size()), FILE_ATTRIBUTE_ARCHIVE });
     return setAttributes(target, attributes);
 }
 

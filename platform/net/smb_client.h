@@ -14,6 +14,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace net {
@@ -46,6 +48,15 @@ struct SignIn {
 };
 // An empty server name gives the sign-in of every server without one.
 void setSignIn(const QString& server, const SignIn& signIn);
+// The sign-in the desktop's secret store holds for a server (saved there by
+// gvfs when the user asked it to remember the password).
+std::optional<SignIn> savedSignIn(const QString& server);
+
+// Asked for a share's sign-in (\\server\share) when the server refuses the
+// one it has, until it takes one or the asker declines; the wizard's dialog.
+// Without one (the command) a refusal is a failure.
+using SignInAsker = std::function<bool(const QString& share, SignIn& signIn)>;
+void setSignInAsker(SignInAsker asker);
 // The port of a server that does not listen on 445 (from an smb:// URL).
 void setPort(const QString& server, int port);
 
@@ -54,6 +65,18 @@ struct Entry {
     bool directory = false;
     quint64 size = 0;
     DWORD attributes = 0; // the DOS bits the server reports
+};
+
+// While one lives on a thread, a folder's listing is fetched once and kept,
+// and the program's own changes are written into the kept one: a run over
+// a folder, or over a tree, looks at each folder once instead of once per
+// question. Its end forgets them all.
+class ListingScope {
+public:
+    ListingScope();
+    ~ListingScope();
+    ListingScope(const ListingScope&) = delete;
+    ListingScope& operator=(const ListingScope&) = delete;
 };
 
 // One entry (a file or a folder); ENOENT when there is none.

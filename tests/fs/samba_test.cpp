@@ -61,6 +61,17 @@ protected:
                 .replace("@PORT@", QByteArray::number(port)));
     }
 
+    // The user "nobody" with the password "geheim", in the test's own
+    // password database, and the folder privat/Akten of the share only it may use.
+    void addUser() const
+    {
+        QProcess passwd;
+        passwd.start(findTool("smbpasswd"), { "-c", config(), "-a", "-s", "nobody" });
+        passwd.write("geheim\ngeheim\n");
+        passwd.closeWriteChannel();
+        ASSERT_TRUE(passwd.waitForFinished(15000) && passwd.exitCode() == 0);
+        ASSERT_TRUE(QDir().mkpath(dir + "/privat/Akten"));
+    }
     // Runs smbclient commands (separated by ';') on the share as a guest.
     ToolRun client(const QString& commands) const
     {
@@ -107,12 +118,7 @@ TEST_F(Samba, ClientsSeeTheFinalStates)
 // status for each way of signing in, and for names that no server has.
 TEST_F(Samba, TheCommandSignsInOrSaysWhyNot)
 {
-    QProcess passwd;
-    passwd.start(findTool("smbpasswd"), { "-c", config(), "-a", "-s", "nobody" });
-    passwd.write("geheim\ngeheim\n");
-    passwd.closeWriteChannel();
-    ASSERT_TRUE(passwd.waitForFinished(15000) && passwd.exitCode() == 0);
-    ASSERT_TRUE(QDir().mkpath(dir + "/privat/Akten"));
+    ASSERT_NO_FATAL_FAILURE(addUser());
     const QString url = QString("smb://127.0.0.1:%1/privat/Akten").arg(port);
     const struct {
         QStringList args;
@@ -136,6 +142,25 @@ TEST_F(Samba, TheCommandSignsInOrSaysWhyNot)
         const QString said = QString::fromUtf8(p.readAll());
         EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
     }
+    EXPECT_EQ(IniRead(dir + "/privat/Akten/Desktop.ini", kShellClassInfo, "InfoTip"), "Akten");
+}
+
+// The wizard on that share asks for the sign-in until the server takes one.
+TEST_F(Samba, TheWizardAsksForTheSignInUntilTheServerTakesIt)
+{
+    ASSERT_NO_FATAL_FAILURE(addUser());
+    QStringList asked;
+    setSignInHandler([&](const QString& share, net::SignIn& s) {
+        asked << share + ' ' + s.user;
+        s = { "", "nobody", asked.size() == 1 ? "falsch" : "geheim" };
+        return true;
+    });
+    QString folder;
+    const QString url = QString("smb://127.0.0.1:%1/privat/Akten").arg(port);
+    ASSERT_EQ(net::takeNetworkFolder(url, folder), net::Parsed::Network);
+    customise(folder, { "", "Akten", "", 0, false, 0, 0 });
+    setSignInHandler({});
+    EXPECT_EQ(asked, QStringList({ "\\\\127.0.0.1\\privat ", "\\\\127.0.0.1\\privat nobody" }));
     EXPECT_EQ(IniRead(dir + "/privat/Akten/Desktop.ini", kShellClassInfo, "InfoTip"), "Akten");
 }
 
