@@ -270,6 +270,7 @@ namespace {
 struct Listings {
     int scopes = 0;
     QHash<QString, std::vector<Entry>> byFolder;
+    QHash<QString, QByteArray> written; // files we wrote, by clean name in lower case
 };
 thread_local Listings t_listings;
 
@@ -349,7 +350,10 @@ ListingScope::ListingScope()
 
 ListingScope::~ListingScope()
 {
-    if (--t_listings.scopes == 0) t_listings.byFolder.clear();
+    if (--t_listings.scopes == 0) {
+        t_listings.byFolder.clear();
+        t_listings.written.clear();
+    }
 }
 
 int list(const QString& folder, std::vector<Entry>& out)
@@ -367,6 +371,12 @@ int list(const QString& folder, std::vector<Entry>& out)
 
 int readFile(const QString& path, QByteArray& out, qint64 maxSize)
 {
+    // What we wrote ourselves in this scope is what the file holds.
+    if (const auto kept = t_listings.written.constFind(folderKey(path)); kept != t_listings.written.cend()) {
+        if (kept->size() > maxSize) return EFBIG;
+        out = *kept;
+        return 0;
+    }
     return signedIn(path, [&] { return readFileOnce(path, out, maxSize); });
 }
 
@@ -407,6 +417,7 @@ int removeFile(const QString& path)
     errno = 0;
     if (smbc_getFunctionUnlink(c)(c, urlOf(path).constData()) != 0) return lastError();
     remember(path, std::nullopt);
+    t_listings.written.remove(folderKey(path));
     return 0;
 }
 
@@ -454,6 +465,9 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
         else done += n;
     }
     if (smbc_getFunctionClose(c)(c, file) != 0 && !error) error = lastError();
+    // The library's rename over a file tries, deletes and tries again; the
+    // delete first saves the failing try.
+    if (!error && !missing && (error = removeFile(target)) == ENOENT) error = 0;
     errno = 0;
     if (!error && smbc_getFunctionRename(c)(c, urlOf(temporary).constData(), c, urlOf(target).constData()) != 0)
         error = lastError();
@@ -462,6 +476,7 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
         return error;
     }
     remember(target, Entry { networkFileName(target), false, quint64(bytes.size()), FILE_ATTRIBUTE_ARCHIVE });
+    if (t_listings.scopes) t_listings.written.insert(folderKey(target), bytes);
     return setAttributes(target, attributes);
 }
 
