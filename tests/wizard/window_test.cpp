@@ -12,10 +12,7 @@ namespace {
 class Navigation : public IconPage {
 protected:
     void writeSettings(const QByteArray& text) { testutil::writeBytes(settings(), text); }
-    QByteArray hive(const char* root) const
-    {
-        return testutil::readBytes(tmp.filePath("registry/") + root + ".reg");
-    }
+    auto hive(const char* r) const { return testutil::readBytes(tmp.filePath("registry/%1.reg").arg(r)); }
 };
 using Startup = Navigation;
 
