@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/folder_report.h"
 
+#include "platform/net/smb_client.h"
 #include "cli/shown_text.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
@@ -22,6 +23,8 @@ std::optional<DWORD> bitsOf(const QString& path)
 
 QString storageOf(const QString& folder)
 {
+    // A folder on a server: the server keeps the bits.
+    if (net::isNetworkPath(folder)) return QStringLiteral("smb");
     const QByteArray native = files::nativePath(folder);
     const files::DosAttributeStore& store = files::attributeStoreFor(native);
     return store.read(native) ? QString::fromLatin1(store.name()) : QStringLiteral("none");
@@ -116,6 +119,7 @@ QString ReportText(const FolderReport& r)
         { QStringLiteral("ntfs"), QStringLiteral("NTFS") },
         { QStringLiteral("cifs"), QStringLiteral("CIFS-Einhängung (auf dem Server)") },
         { QStringLiteral("samba"), QStringLiteral("Samba-Attribut (user.DOSATTRIB)") },
+        { QStringLiteral("smb"), QStringLiteral("auf dem Server (SMB)") },
         { QStringLiteral("none"), QStringLiteral("nirgends (das Dateisystem kann sie nicht speichern)") },
     };
     // One step: a tooltip holding "%1" must stay as it is.

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QEventLoop>
@@ -180,6 +181,8 @@ bool AskSignIn(const QString& share, net::SignIn& signIn)
     QDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(QStringLiteral("Anmeldung an ") + share);
     auto* form = new QFormLayout(&dialog);
+    // Also inside: without a window manager the title is not shown.
+    form->addRow(new QLabel(QStringLiteral("Anmeldung an ") + share, &dialog));
     auto* user = new QLineEdit(signIn.user, &dialog);
     auto* domain = new QLineEdit(signIn.domain, &dialog);
     auto* password = new QLineEdit(&dialog);

@@ -1,0 +1,89 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# A share on a server: `quillmark-folder set --recursive` with a tooltip and
+# an icon of the share's library over 1,000 folders of a share, against one
+# smbclient process doing the same writes and setmode calls from a command
+# list; both on a private smbd on 127.0.0.1, then both again through
+# slow-link (1 ms each way, a 2 ms round trip as on a LAN), which counts the
+# round trips. Needs root (smbd), smbd and smbclient. Sourced by bench/run.
+share_folders=${SHARE_FOLDERS:-1000}
+slow_link="$here/../../shared/tools/slow-link"
+[ -x "$slow_link" ] || slow_link="${SLOW_LINK:-}"
+if [ "$(id -u)" != 0 ] || ! command -v smbd >/dev/null || ! command -v smbclient >/dev/null \
+    || [ ! -x "$BUILD/quillmark-folder" ]; then
+    echo "share: needs root, smbd, smbclient and quillmark-folder, so its figures are left out"
+    return 0
+fi
+share_dir="$SCRATCH/samba"
+share_port=$((20000 + RANDOM % 20000))
+mkdir -p "$share_dir"/{private,privat,lock,state,cache,pid,ncalrpc,binddns,share/Bibliothek}
+sed -e "s|@DIR@|$share_dir|g" -e "s|@PORT@|$share_port|g" "$here/../tests/data/fs/smb.conf" >"$share_dir/smb.conf"
+cp "$here/../res/icons/ordner.dll" "$share_dir/share/Bibliothek/"
+setsid smbd --foreground --no-process-group --configfile="$share_dir/smb.conf" >/dev/null 2>&1 &
+share_smbd=$!
+share_client() { # PORT COMMANDS
+    smbclient --configfile="$share_dir/smb.conf" //127.0.0.1/share -p "$1" -N -t 30 -c "$2" >/dev/null 2>&1
+}
+for _ in $(seq 50); do share_client "$share_port" ls && break; sleep 0.2; done
+
+# A fresh tree of folders (Baum/Ordner N) for each run.
+share_tree() {
+    rm -rf "$share_dir/share/Baum" && mkdir -p "$share_dir/share/Baum"
+    (cd "$share_dir/share/Baum" && seq -f "Ordner %g" 1 "$share_folders" | xargs -d '\n' mkdir)
+}
+# The settings file the command writes, for smbclient to put.
+share_tree
+QUILLMARK_SMB_CONF="$share_dir/smb.conf" "$BUILD/quillmark-folder" set --tooltip "Projekt" \
+    --icon "smb://127.0.0.1:$share_port/share/Bibliothek/ordner.dll,3" \
+    "smb://127.0.0.1:$share_port/share/Baum/Ordner 1" >/dev/null 2>&1
+cp "$share_dir/share/Baum/Ordner 1/Desktop.ini" "$share_dir/Desktop.ini"
+share_commands="$share_dir/commands"
+for ((i = 1; i <= share_folders; i++)); do
+    printf 'put "%s" "Baum\\Ordner %d\\Desktop.ini"; setmode "Baum\\Ordner %d\\Desktop.ini" +hs; setmode "Baum\\Ordner %d" +r;\n' \
+        "$share_dir/Desktop.ini" "$i" "$i" "$i"
+done >"$share_commands"
+
+share_ours() { # PORT
+    QUILLMARK_SMB_CONF="$share_dir/smb.conf" "$BUILD/quillmark-folder" set --recursive --tooltip "Projekt" \
+        --icon "smb://127.0.0.1:$1/share/Bibliothek/ordner.dll,3" "smb://127.0.0.1:$1/share/Baum"
+}
+share_theirs() { # PORT
+    share_client "$1" "$(tr -d '\n' <"$share_commands")"
+}
+# Folders that came out read-only with a settings file, so that a run that
+# did nothing cannot pass for a fast one.
+share_done() {
+    find "$share_dir/share/Baum" -mindepth 2 -maxdepth 2 -name Desktop.ini | wc -l
+}
+# NAME SIDE PORT: the run's seconds; with the relay, the round trips per folder too.
+share_run() {
+    share_tree
+    figure "share_${1}_seconds" "$(seconds_of "share_$2" "$3")" s
+    figure "share_${1}_written" "$(share_done)" folders
+}
+share_run quillmark ours "$share_port"
+share_run smbclient theirs "$share_port"
+
+if [ -n "$slow_link" ] && [ -x "$slow_link" ]; then
+    for side in ours theirs; do
+        relay_port=$((share_port + 1))
+        "$slow_link" "$relay_port" "$share_port" --delay-ms 1.0 --stats "$share_dir/$side.stats" 2>/dev/null &
+        relay=$!
+        sleep 0.5
+        share_tree
+        seconds=$(seconds_of "share_$side" "$relay_port")
+        kill "$relay"; wait "$relay" 2>/dev/null
+        trips=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["round_trips"])' "$share_dir/$side.stats")
+        name=$([ "$side" = ours ] && echo quillmark || echo smbclient)
+        figure "share_${name}_2ms_seconds" "$seconds" s
+        figure "share_${name}_2ms_written" "$(share_done)" folders
+        figure "share_${name}_round_trips_per_folder" "$(awk -v t="$trips" -v n="$share_folders" 'BEGIN { printf "%.1f", t / n }')" trips
+        eval "share_${side}_trips=$trips share_${side}_seconds=$seconds"
+    done
+    budget share_quillmark_2ms_1000_folders "$share_ours_seconds" "<=" 60 s
+    budget share_round_trips_against_smbclient \
+        "$(awk -v a="$share_ours_trips" -v b="$share_theirs_trips" 'BEGIN { printf "%.2f", a / b }')" "<=" 1 x
+else
+    echo "share: slow-link not found (../shared/tools/slow-link or SLOW_LINK), so the delayed runs are left out"
+fi
+kill "$share_smbd" 2>/dev/null
+wait "$share_smbd" 2>/dev/null
