@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// GIO comes first: its headers name struct members "signals", which Qt's
-// headers make a macro.
-#include <gio/gio.h>
-
 #include "platform/net/network_location.h"
 
 #include "platform/files/native_names.h"
 #include "platform/net/percent_decoding.h"
+#include "platform/net/wire/smb_wire.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -14,17 +11,18 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QStandardPaths>
 
 namespace net {
 
 namespace {
 
-// Where gvfs and kio-fuse put their mounts; glib's own fallback where the
-// variable is unset.
+// Where gvfs and kio-fuse put their mounts; glib's own fallback (the
+// cache folder) where the variable is unset.
 QString runtimeDir()
 {
     const QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return dir.isEmpty() ? QString::fromUtf8(g_get_user_runtime_dir()) : dir;
+    return dir.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) : dir;
 }
 
 // When path lies inside root: the first name below root, and what follows it.
@@ -78,19 +76,12 @@ std::optional<NetworkLocation> fromGvfsName(const QString& name, const QString& 
     return ok ? checked(loc) : std::nullopt;
 }
 
-// gvfs's own answer, when GIO's default VFS is gvfs's and its daemon knows
-// the mount; otherwise GIO calls the path a local file.
-std::optional<NetworkLocation> askGio(const QString& path)
+// gvfs's own answer, when its daemon knows the mount.
+std::optional<NetworkLocation> askGvfs(const QString& path)
 {
-    GVfs* vfs = g_vfs_get_default();
-    if (!vfs || qstrcmp(G_OBJECT_TYPE_NAME(vfs), "GDaemonVfs") != 0) return std::nullopt;
-    GFile* file = g_file_new_for_path(files::nativePath(path).constData());
-    char* uri = g_file_get_uri(file);
     NetworkLocation loc;
-    const bool network = uri && parseNetworkFolder(QString::fromUtf8(uri), loc) == Parsed::Network;
-    g_free(uri);
-    g_object_unref(file);
-    return network ? std::optional(loc) : std::nullopt;
+    if (parseNetworkFolder(wire::calls()->gvfsUri(path), loc) != Parsed::Network) return std::nullopt;
+    return loc;
 }
 
 // kio-fuse's answer over the session bus. Without a bus address and without
@@ -128,7 +119,7 @@ std::optional<NetworkLocation> networkFolderOfMountedPath(const QString& localPa
     QString top, rest;
     if (splitBelow(path, runtime + QLatin1String("/gvfs"), top, rest)
         || splitBelow(path, QDir::homePath() + QLatin1String("/.gvfs"), top, rest)) {
-        if (auto loc = askGio(path)) return loc;
+        if (auto loc = askGvfs(path)) return loc;
         return fromGvfsName(top, rest);
     }
     // kio-fuse mounts in a temporary folder of its own: kio-fuse-XXXXXX.

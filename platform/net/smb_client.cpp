@@ -1,17 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/net/smb_client.h"
 
+#include "platform/net/wire/smb_wire.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <libsmbclient.h>
+#include <dlfcn.h>
 #include <mutex>
-#include <sys/stat.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 // Samba's client library keeps the name of its log file for the life of the
@@ -34,9 +37,6 @@ namespace {
 
 constexpr DWORD kDosBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
     | FILE_ATTRIBUTE_ARCHIVE;
-// Long enough for a slow server, short enough that a dead one does not
-// look like a hang.
-constexpr int kTimeoutMs = 10000;
 
 struct Server {
     SignIn signIn;
@@ -56,60 +56,60 @@ Server serverNamed(const QString& name)
     return g_servers.value(name.toLower());
 }
 
-void copyInto(char* buffer, int size, const QString& text)
-{
-    if (size <= 0) return;
-    const QByteArray bytes = text.toUtf8().left(size - 1);
-    std::memcpy(buffer, bytes.constData(), bytes.size());
-    buffer[bytes.size()] = '\0';
-}
-
-// The library asks for the sign-in of each server it connects to; with no
-// user given, it connects as a guest.
-void authenticate(SMBCCTX*, const char* server, const char*, char* domain, int domainSize, char* user,
-    int userSize, char* password, int passwordSize)
-{
-    SignIn s = serverNamed(QString::fromUtf8(server)).signIn;
-    if (s.user.isEmpty() && !s.kerberos) s = serverNamed(QString()).signIn;
-    if (!s.domain.isEmpty()) copyInto(domain, domainSize, s.domain);
-    copyInto(user, userSize, s.user.isEmpty() && !s.kerberos ? QStringLiteral("guest") : s.user);
-    copyInto(password, passwordSize, s.password);
-}
-
-struct Context {
-    SMBCCTX* ctx = nullptr;
-    ~Context()
-    {
-        if (ctx) smbc_free_context(ctx, 1);
-    }
+// What the module asks of us: a server's sign-in, or else the one given
+// for every server.
+const wire::Host g_host {
+    [](const QString& server) {
+        const SignIn s = serverNamed(server).signIn;
+        return s.user.isEmpty() && !s.kerberos ? serverNamed(QString()).signIn : s;
+    },
+    [] {
+        std::lock_guard guard(g_serversMutex);
+        return std::any_of(g_servers.cbegin(), g_servers.cend(), [](const Server& s) { return s.signIn.kerberos; });
+    },
 };
 
-// One per thread, made at its first use and kept for the run.
-SMBCCTX* context()
+} // namespace
+
+namespace wire {
+
+// The module lies beside the program in the build folder, and in the
+// library folder once installed (bin/../lib/...); the tests name theirs. Without it every
+// call fails with ENOSYS.
+const Calls* calls()
 {
-    thread_local Context t;
-    if (t.ctx) return t.ctx;
-    SMBCCTX* c = smbc_new_context();
-    if (!c) return nullptr;
-    smbc_setDebug(c, 0);
-    smbc_setTimeout(c, kTimeoutMs);
-    smbc_setFunctionAuthDataWithContext(c, authenticate);
-    bool kerberos = false;
-    {
-        std::lock_guard guard(g_serversMutex);
-        for (const Server& s : std::as_const(g_servers)) kerberos = kerberos || s.signIn.kerberos;
-    }
-    smbc_setOptionUseKerberos(c, kerberos);
-    smbc_setOptionFallbackAfterKerberos(c, 1);
-    if (!smbc_init_context(c)) {
-        smbc_free_context(c, 0);
-        return nullptr;
-    }
-    // The Samba configuration of this run, where the tests give one.
-    if (const QByteArray conf = qgetenv("QUILLMARK_SMB_CONF"); !conf.isEmpty())
-        smbc_setConfiguration(c, conf.constData());
-    return t.ctx = c;
+    static const Calls missing {
+        [](const QByteArray&, std::vector<Entry>&) { return ENOSYS; },
+        [](const QByteArray&, QByteArray&, qint64) { return ENOSYS; },
+        [](const QByteArray&) { return ENOSYS; },
+        [](const QByteArray&, const QByteArray&) { return ENOSYS; },
+        [](const QByteArray&) { return ENOSYS; },
+        [](const QByteArray&, const QByteArray&) { return ENOSYS; },
+        [](const QByteArray&, DWORD) { return ENOSYS; },
+        [](const QString&) { return std::optional<SignIn>(); },
+        [](const QString&) { return QString(); },
+    };
+    static const Calls* const loaded = []() -> const Calls* {
+        QStringList candidates;
+        if (const char* named = secure_getenv("QUILLMARK_SMB_MODULE")) candidates << QString::fromLocal8Bit(named);
+        const QString bin = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
+        candidates << bin + QStringLiteral("/quillmark-smb.so")
+                   << bin + QStringLiteral("/" QM_SMB_MODULE_FROM_BIN "/quillmark-smb.so");
+        for (const QString& file : std::as_const(candidates)) {
+            if (!QFileInfo(file).isFile()) continue;
+            void* module = dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_LOCAL);
+            if (!module) continue;
+            if (auto entry = reinterpret_cast<EntryPoint>(dlsym(module, kEntryName))) return entry(&g_host);
+            dlclose(module);
+        }
+        return &missing;
+    }();
+    return loaded;
 }
+
+} // namespace wire
+
+namespace {
 
 // \\server\share\a\b as its parts: server, share, a, b.
 QStringList partsOf(const QString& path)
@@ -124,11 +124,6 @@ QByteArray urlOf(const QString& path)
     if (parseNetworkFolder(cleanNetworkPath(path), location) != Parsed::Network) return {};
     location.port = serverNamed(location.server).port;
     return smbUrl(location);
-}
-
-int lastError(int fallback = EIO)
-{
-    return errno ? errno : fallback;
 }
 
 // Runs a call on path; while the server refuses the sign-in of a share not
@@ -150,7 +145,7 @@ int signedIn(const QString& path, const std::function<int()>& call)
         SignIn signIn = g_servers.value(parts[0].toLower()).signIn;
         const SignInAsker asker = g_asker;
         guard.unlock();
-        std::optional<SignIn> saved = triedSaved ? std::nullopt : savedSignIn(parts[0]);
+        std::optional<SignIn> saved = triedSaved ? std::nullopt : wire::calls()->savedSignIn(parts[0]);
         triedSaved = true;
         if (saved) {
             signIn = *saved;
@@ -294,53 +289,6 @@ void remember(const QString& path, const std::optional<Entry>& now)
     if (now) entries.push_back(*now);
 }
 
-int listOnce(const QString& folder, std::vector<Entry>& out)
-{
-    out.clear();
-    SMBCCTX* c = context();
-    if (!c) return ENOMEM;
-    errno = 0;
-    SMBCFILE* dir = smbc_getFunctionOpendir(c)(c, urlOf(folder).constData());
-    if (!dir) return lastError();
-    struct stat st;
-    while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus2(c)(c, dir, &st)) {
-        const QString name = QString::fromUtf8(info->name);
-        if (name == QLatin1String(".") || name == QLatin1String("..")) continue;
-        const bool directory = info->attrs & FILE_ATTRIBUTE_DIRECTORY;
-        out.push_back({ name, directory, info->size, DWORD(info->attrs) });
-    }
-    smbc_getFunctionClosedir(c)(c, dir);
-    return 0;
-}
-
-int readFileOnce(const QString& path, QByteArray& out, qint64 maxSize)
-{
-    out.clear();
-    SMBCCTX* c = context();
-    if (!c) return ENOMEM;
-    errno = 0;
-    SMBCFILE* file = smbc_getFunctionOpen(c)(c, urlOf(path).constData(), O_RDONLY, 0);
-    if (!file) return lastError();
-    int error = 0;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = smbc_getFunctionRead(c)(c, file, buffer, sizeof buffer);
-        if (n < 0) {
-            error = lastError();
-            break;
-        }
-        if (n == 0) break;
-        if (out.size() + n > maxSize) {
-            error = EFBIG;
-            break;
-        }
-        out.append(buffer, n);
-    }
-    smbc_getFunctionClose(c)(c, file);
-    if (error) out.clear();
-    return error;
-}
-
 } // namespace
 
 ListingScope::ListingScope()
@@ -364,7 +312,7 @@ int list(const QString& folder, std::vector<Entry>& out)
             return 0;
         }
     }
-    const int error = signedIn(folder, [&] { return listOnce(folder, out); });
+    const int error = signedIn(folder, [&] { return wire::calls()->list(urlOf(folder), out); });
     if (!error && t_listings.scopes) t_listings.byFolder.insert(folderKey(folder), out);
     return error;
 }
@@ -377,7 +325,7 @@ int readFile(const QString& path, QByteArray& out, qint64 maxSize)
         out = *kept;
         return 0;
     }
-    return signedIn(path, [&] { return readFileOnce(path, out, maxSize); });
+    return signedIn(path, [&] { return wire::calls()->read(urlOf(path), out, maxSize); });
 }
 
 int stat(const QString& path, Entry& out)
@@ -386,13 +334,7 @@ int stat(const QString& path, Entry& out)
     if (parts.size() < 2) return EINVAL;
     if (parts.size() == 2) {
         // A share's root is a folder of the server's, listed nowhere.
-        SMBCCTX* c = context();
-        if (!c) return ENOMEM;
-        const int error = signedIn(path, [&] {
-            struct stat st;
-            errno = 0;
-            return smbc_getFunctionStat(c)(c, urlOf(path).constData(), &st) == 0 ? 0 : lastError();
-        });
+        const int error = signedIn(path, [&] { return wire::calls()->exists(urlOf(path)); });
         if (error) return error;
         out = { parts[1], true, 0, FILE_ATTRIBUTE_DIRECTORY };
         return 0;
@@ -412,10 +354,7 @@ int stat(const QString& path, Entry& out)
 
 int removeFile(const QString& path)
 {
-    SMBCCTX* c = context();
-    if (!c) return ENOMEM;
-    errno = 0;
-    if (smbc_getFunctionUnlink(c)(c, urlOf(path).constData()) != 0) return lastError();
+    if (const int error = wire::calls()->unlink(urlOf(path))) return error;
     remember(path, std::nullopt);
     t_listings.written.remove(folderKey(path));
     return 0;
@@ -430,13 +369,7 @@ int setAttributes(const QString& path, DWORD attributes)
     // 0 means "leave as it is" to the library: a file without bits gets
     // the archive bit, which Windows sets on every file it writes.
     if (bits == 0) bits = FILE_ATTRIBUTE_ARCHIVE;
-    SMBCCTX* c = context();
-    const QByteArray value = "0x" + QByteArray::number(uint(bits), 16);
-    errno = 0;
-    if (smbc_getFunctionSetxattr(c)(
-            c, urlOf(path).constData(), "system.dos_attr.mode", value.constData(), value.size(), 0)
-        != 0)
-        return lastError();
+    if (const int error = wire::calls()->setMode(urlOf(path), bits)) return error;
     entry.attributes = bits;
     remember(path, entry);
     return 0;
@@ -444,8 +377,6 @@ int setAttributes(const QString& path, DWORD attributes)
 
 int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
 {
-    SMBCCTX* c = context();
-    if (!c) return ENOMEM;
     Entry old;
     const int missing = stat(path, old);
     if (missing && missing != ENOENT) return missing;
@@ -455,22 +386,11 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
     const QString temporary = networkParent(path) + QStringLiteral("\\.") + networkFileName(target)
         + QStringLiteral(".quillmark-new");
     if (Entry left; stat(temporary, left) == 0) removeFile(temporary); // left by a run that was killed
-    errno = 0;
-    SMBCFILE* file = smbc_getFunctionCreat(c)(c, urlOf(temporary).constData(), 0644);
-    if (!file) return lastError();
-    int error = 0;
-    for (qsizetype done = 0; done < bytes.size() && !error;) {
-        const ssize_t n = smbc_getFunctionWrite(c)(c, file, bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) error = lastError();
-        else done += n;
-    }
-    if (smbc_getFunctionClose(c)(c, file) != 0 && !error) error = lastError();
+    int error = wire::calls()->write(urlOf(temporary), bytes);
     // The library's rename over a file tries, deletes and tries again; the
     // delete first saves the failing try.
     if (!error && !missing && (error = removeFile(target)) == ENOENT) error = 0;
-    errno = 0;
-    if (!error && smbc_getFunctionRename(c)(c, urlOf(temporary).constData(), c, urlOf(target).constData()) != 0)
-        error = lastError();
+    if (!error) error = wire::calls()->rename(urlOf(temporary), urlOf(target));
     if (error) {
         removeFile(temporary);
         return error;
@@ -510,6 +430,9 @@ QString describeError(const QString& path, int error)
     case ECONNRESET:
     case EPIPE:
         cause = QStringLiteral("Die Verbindung wurde unterbrochen.");
+        break;
+    case ENOSYS:
+        cause = QStringLiteral("Die Samba-Anbindung (quillmark-smb.so) fehlt.");
         break;
     default:
         cause = QString::fromLocal8Bit(std::strerror(error));

@@ -28,6 +28,9 @@ for f in bin/quillmark bin/quillmark-icons bin/quillmark-folder share/quillmark/
     share/nautilus-python/extensions/quillmark_nautilus.py; do
     [ -f "$root/pkg/usr/$f" ] || fail "the package lacks /usr/$f"
 done
+# Samba's client library is loaded with the module at the first network folder.
+ls "$root"/pkg/usr/lib/*/quillmark/quillmark-smb.so >/dev/null && dpkg-deb -f "$deb" Depends | grep -q libsmbclient \
+    || fail "the package lacks the Samba module or its dependency on libsmbclient"
 # The service menus and actions are not desktop entries (Type=Service,
 # Type=Action); only the launcher follows that format.
 desktop-file-validate "$share"/applications/*.desktop || fail "the launcher is not a valid desktop entry"

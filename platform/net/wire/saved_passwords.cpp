@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/net/smb_client.h"
+#include "platform/net/wire/smb_wire.h"
 
 // libsecret's headers use "signals" as a name, which Qt defines away.
 #undef signals
 #include <libsecret/secret.h>
 
-namespace net {
+namespace net::wire {
 
 // gvfs keeps the password a user let it remember in the desktop's secret
 // store as a network password: protocol "smb", the server, the user and
@@ -41,4 +41,4 @@ std::optional<SignIn> savedSignIn(const QString& server)
     return found;
 }
 
-} // namespace net
+} // namespace net::wire
