@@ -265,7 +265,7 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
 
 void CarryOut(const CustomisationPlan& plan, const PlanPause& pause)
 {
-    const net::ListingScope once;
+    const net::WriteBehind once;
     for (const CustomisationStep& step : plan.steps) {
         switch (step.kind) {
         case Kind::Bits:

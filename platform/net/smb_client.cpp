@@ -260,12 +260,25 @@ void setPort(const QString& server, int port)
 
 namespace {
 
+// A change not made on the server yet (see WriteBehind): the file's new
+// bytes, if any, and the bits it is to have.
+struct Pending {
+    QString target; // the entry's clean name as the server spells it
+    std::optional<QByteArray> bytes;
+    DWORD attributes = 0;
+    DWORD serverBits = INVALID_FILE_ATTRIBUTES; // the bits on the server; INVALID when nothing is there
+    bool directory = false;
+};
+
 // Listings kept while a scope is open on this thread (see ListingScope),
-// by the folder's clean name in lower case.
+// and changes waiting while a write-behind scope is open; keys are clean
+// names in lower case.
 struct Listings {
     int scopes = 0;
+    int writeBehind = 0;
     QHash<QString, std::vector<Entry>> byFolder;
-    QHash<QString, QByteArray> written; // files we wrote, by clean name in lower case
+    QHash<QString, QByteArray> written; // files we wrote
+    QHash<QString, Pending> pending;
 };
 thread_local Listings t_listings;
 
@@ -289,6 +302,74 @@ void remember(const QString& path, const std::optional<Entry>& now)
     if (now) entries.push_back(*now);
 }
 
+// The bits as the library takes them: 0 means "leave as it is" to it, so a
+// file without bits gets the archive bit, which Windows sets on every file
+// it writes, and a folder keeps its folder bit.
+DWORD modeOf(DWORD attributes, bool directory)
+{
+    const DWORD bits = (attributes & kDosBits) | (directory ? FILE_ATTRIBUTE_DIRECTORY : 0);
+    return bits ? bits : FILE_ATTRIBUTE_ARCHIVE;
+}
+
+// A read-only file cannot be deleted over SMB; its bit goes first.
+int unlinkOnServer(const QString& path, DWORD serverBits)
+{
+    if (serverBits != INVALID_FILE_ATTRIBUTES && (serverBits & FILE_ATTRIBUTE_READONLY))
+        if (const int error = wire::calls()->setMode(urlOf(path), FILE_ATTRIBUTE_ARCHIVE)) return error;
+    return wire::calls()->unlink(urlOf(path));
+}
+
+// Makes a change on the server. New bytes are written to a new file beside
+// the old one, which then replaces it.
+int writeToServer(const Pending& p)
+{
+    if (p.bytes) {
+        const QString temporary = networkParent(p.target) + QStringLiteral("\\.") + networkFileName(p.target)
+            + QStringLiteral(".quillmark-new");
+        if (Entry left; stat(temporary, left) == 0) removeFile(temporary); // left by a run that was killed
+        int error = wire::calls()->write(urlOf(temporary), *p.bytes);
+        // The library's rename over a file tries, deletes and tries again;
+        // the delete first saves the failing try.
+        if (!error && p.serverBits != INVALID_FILE_ATTRIBUTES
+            && (error = unlinkOnServer(p.target, p.serverBits)) == ENOENT)
+            error = 0;
+        if (!error) error = wire::calls()->rename(urlOf(temporary), urlOf(p.target));
+        if (error) {
+            wire::calls()->unlink(urlOf(temporary));
+            return error;
+        }
+    } else if (p.serverBits != INVALID_FILE_ATTRIBUTES && (p.attributes & kDosBits) == (p.serverBits & kDosBits)) {
+        return 0;
+    }
+    return wire::calls()->setMode(urlOf(p.target), modeOf(p.attributes, p.directory));
+}
+
+// Carries out what waits for an entry; when that fails, what this run kept
+// of the entry's folder is forgotten, so that what is read next is the
+// server's.
+int settle(const QString& key)
+{
+    const Pending p = t_listings.pending.take(key);
+    const int error = writeToServer(p);
+    if (error) {
+        t_listings.written.remove(key);
+        t_listings.byFolder.remove(folderKey(networkParent(p.target)));
+    }
+    return error;
+}
+
+// The change waiting for an entry that stat() found, made when none is.
+Pending& pendingFor(const QString& path, const Entry& now, bool exists)
+{
+    const QString key = folderKey(path);
+    if (const auto at = t_listings.pending.find(key); at != t_listings.pending.end()) return *at;
+    Pending& p = t_listings.pending[key];
+    p.target = exists ? networkParent(path) + u'\\' + now.name : cleanNetworkPath(path);
+    p.serverBits = exists ? now.attributes : INVALID_FILE_ATTRIBUTES;
+    p.directory = exists && now.directory;
+    return p;
+}
+
 } // namespace
 
 ListingScope::ListingScope()
@@ -302,6 +383,20 @@ ListingScope::~ListingScope()
         t_listings.byFolder.clear();
         t_listings.written.clear();
     }
+}
+
+WriteBehind::WriteBehind()
+{
+    ++t_listings.writeBehind;
+}
+
+WriteBehind::~WriteBehind()
+{
+    if (--t_listings.writeBehind) return;
+    // New files first, then the bits: a folder is marked once what marks it is there.
+    QStringList keys = t_listings.pending.keys();
+    std::stable_partition(keys.begin(), keys.end(), [](const QString& k) { return t_listings.pending.value(k).bytes.has_value(); });
+    for (const QString& key : std::as_const(keys)) settle(key);
 }
 
 int list(const QString& folder, std::vector<Entry>& out)
@@ -354,9 +449,21 @@ int stat(const QString& path, Entry& out)
 
 int removeFile(const QString& path)
 {
-    if (const int error = wire::calls()->unlink(urlOf(path))) return error;
+    const QString key = folderKey(path);
+    DWORD serverBits = INVALID_FILE_ATTRIBUTES;
+    const bool waiting = t_listings.pending.contains(key);
+    if (waiting) {
+        serverBits = t_listings.pending.take(key).serverBits;
+        if (serverBits == INVALID_FILE_ATTRIBUTES) { // never reached the server
+            remember(path, std::nullopt);
+            t_listings.written.remove(key);
+            return 0;
+        }
+    }
+    if (const int error = waiting ? unlinkOnServer(path, serverBits) : wire::calls()->unlink(urlOf(path)))
+        return error;
     remember(path, std::nullopt);
-    t_listings.written.remove(folderKey(path));
+    t_listings.written.remove(key);
     return 0;
 }
 
@@ -364,11 +471,15 @@ int setAttributes(const QString& path, DWORD attributes)
 {
     Entry entry;
     if (const int error = stat(path, entry)) return error;
-    DWORD bits = attributes & kDosBits;
-    if (entry.directory) bits |= FILE_ATTRIBUTE_DIRECTORY;
-    // 0 means "leave as it is" to the library: a file without bits gets
-    // the archive bit, which Windows sets on every file it writes.
-    if (bits == 0) bits = FILE_ATTRIBUTE_ARCHIVE;
+    if (t_listings.writeBehind) {
+        pendingFor(path, entry, true).attributes = attributes;
+        entry.attributes = modeOf(attributes, entry.directory);
+        remember(path, entry);
+        return 0;
+    }
+    // A kept listing knows the bits; setting them again would be a round trip for nothing.
+    if (t_listings.scopes && (entry.attributes & kDosBits) == (attributes & kDosBits)) return 0;
+    const DWORD bits = modeOf(attributes, entry.directory);
     if (const int error = wire::calls()->setMode(urlOf(path), bits)) return error;
     entry.attributes = bits;
     remember(path, entry);
@@ -382,22 +493,13 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
     if (missing && missing != ENOENT) return missing;
     if (!missing && old.directory) return EISDIR;
     if (attributes == INVALID_FILE_ATTRIBUTES) attributes = missing ? 0 : old.attributes;
-    const QString target = missing ? cleanNetworkPath(path) : networkParent(path) + u'\\' + old.name;
-    const QString temporary = networkParent(path) + QStringLiteral("\\.") + networkFileName(target)
-        + QStringLiteral(".quillmark-new");
-    if (Entry left; stat(temporary, left) == 0) removeFile(temporary); // left by a run that was killed
-    int error = wire::calls()->write(urlOf(temporary), bytes);
-    // The library's rename over a file tries, deletes and tries again; the
-    // delete first saves the failing try.
-    if (!error && !missing && (error = removeFile(target)) == ENOENT) error = 0;
-    if (!error) error = wire::calls()->rename(urlOf(temporary), urlOf(target));
-    if (error) {
-        removeFile(temporary);
-        return error;
-    }
-    remember(target, Entry { networkFileName(target), false, quint64(bytes.size()), FILE_ATTRIBUTE_ARCHIVE });
-    if (t_listings.scopes) t_listings.written.insert(folderKey(target), bytes);
-    return setAttributes(target, attributes);
+    Pending& p = pendingFor(path, old, !missing);
+    p.bytes = bytes;
+    p.attributes = attributes;
+    const QString target = p.target, key = folderKey(target);
+    if (t_listings.scopes) t_listings.written.insert(key, bytes);
+    remember(target, Entry { networkFileName(target), false, quint64(bytes.size()), modeOf(attributes, false) });
+    return t_listings.writeBehind ? 0 : settle(key);
 }
 
 QString describeError(const QString& path, int error)

@@ -79,6 +79,23 @@ public:
     ListingScope& operator=(const ListingScope&) = delete;
 };
 
+// While one lives on a thread (with the listing scope it holds), a file
+// replaced over SMB is written once, not at each replacement: when its bits
+// are set, or at the latest when the last one ends. A file that fails to be
+// written then is read back from the server, so a check after the scope
+// sees what the server holds. A finish that writes four keys into a new
+// Desktop.ini and then hides it writes one file.
+class WriteBehind {
+public:
+    WriteBehind();
+    ~WriteBehind();
+    WriteBehind(const WriteBehind&) = delete;
+    WriteBehind& operator=(const WriteBehind&) = delete;
+
+private:
+    ListingScope listings_;
+};
+
 // One entry (a file or a folder); ENOENT when there is none.
 int stat(const QString& path, Entry& out);
 // The entries of a folder, without "." and "..".
