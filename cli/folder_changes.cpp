@@ -2,6 +2,7 @@
 #include "cli/folder_changes.h"
 
 #include "cli/folder_report.h"
+#include "platform/net/smb_client.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/file_attributes.h"
@@ -74,6 +75,7 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
     const CustomisationPlan plan = PlanCustomisation(folder, wanted);
     if (plan.refused != CustomisationRefused::None) return { {}, refusalText(plan.refused) };
     const QStringList what = changesFrom(folder, ReadCustomisation(folder), plan);
+    net::takeWriteFailure(); // what an earlier folder left
     CarryOut(plan);
     // Every step skips what fails; the folder is done only when it holds
     // what was wanted.
@@ -86,8 +88,11 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
         missing << QStringLiteral("Desktop.ico");
     if ((GetFileAttributesA(folder) & files::kDosBits) != plan.folderBits)
         missing << QStringLiteral("Ordner-Attribute");
-    if (!missing.isEmpty())
+    if (!missing.isEmpty()) {
+        const QString why = net::takeWriteFailure();
         return { {},
-            QStringLiteral("nicht vollständig geschrieben: %1").arg(missing.join(QStringLiteral(", "))) };
+            QStringLiteral("nicht vollständig geschrieben: %1%2")
+                .arg(missing.join(QStringLiteral(", ")), why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)) };
+    }
     return { what, {} };
 }

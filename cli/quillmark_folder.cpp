@@ -156,10 +156,12 @@ void walkNetwork(const QString& folder, bool recursive, const std::function<void
     net::Entry entry;
     if (const int error = net::stat(folder, entry); error && error != ENOENT)
         return failed(folder, net::describeError(folder, error));
-    visit(folder);
+    // Listed before it is visited: a folder that cannot be listed is named
+    // once, with the server's cause.
     std::vector<net::Entry> entries;
-    if (!recursive || !entry.directory) return;
-    if (const int error = net::list(folder, entries)) return failed(folder, net::describeError(folder, error));
+    if (recursive && entry.directory)
+        if (const int error = net::list(folder, entries)) return failed(folder, net::describeError(folder, error));
+    visit(folder);
     std::sort(entries.begin(), entries.end(), [](const net::Entry& a, const net::Entry& b) { return a.name < b.name; });
     for (const net::Entry& e : entries)
         if (e.directory) walkNetwork(net::cleanNetworkPath(folder) + u'\\' + e.name, true, visit, failed);
@@ -234,7 +236,7 @@ int change(const FolderOptions& o)
     Progress progress(true);
     std::optional<Flusher> flusher;
     if (!o.dryRun) flusher.emplace(o.folders);
-    int failures = 0, changed = 0;
+    int failures = 0, changed = 0, unread = 0;
     const auto fail = [&](const QString& folder, const QString& why) {
         progress.clear();
         sayFailed(folder, why);
@@ -255,13 +257,16 @@ int change(const FolderOptions& o)
                 ShownText(folder) + QStringLiteral(": ") + ShownText(c.what.join(QStringLiteral("; ")))
                     + QLatin1Char('\n'));
         },
-        fail);
+        [&](const QString& folder, const QString& why) {
+            ++unread; // a folder the walk could not read counts as one of the run's
+            fail(folder, why);
+        });
     flusher.reset();
     progress.clear();
     const QString done = o.dryRun ? QStringLiteral("würden geändert") : QStringLiteral("geändert");
     say(stdout,
         QStringLiteral("%1 Ordner, %2 %3, %4 fehlgeschlagen, in %5 s.\n")
-            .arg(QString::number(progress.count()), QString::number(changed), done, QString::number(failures),
+            .arg(QString::number(progress.count() + unread), QString::number(changed), done, QString::number(failures),
                 QString::number(progress.seconds(), 'f', 2)));
     return failures ? 1 : 0;
 }

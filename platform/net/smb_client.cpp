@@ -15,6 +15,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <mutex>
+#include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
 // Samba's client library keeps the name of its log file for the life of the
@@ -279,6 +280,8 @@ struct Listings {
     QHash<QString, std::vector<Entry>> byFolder;
     QHash<QString, QByteArray> written; // files we wrote
     QHash<QString, Pending> pending;
+    QString failedPath; // the first change that failed, and why
+    int failure = 0;
 };
 thread_local Listings t_listings;
 
@@ -311,6 +314,42 @@ DWORD modeOf(DWORD attributes, bool directory)
     return bits ? bits : FILE_ATTRIBUTE_ARCHIVE;
 }
 
+// Whether a share keeps the bits it is given, by \\server\share in lower
+// case: a share that neither stores them (store dos attributes) nor maps
+// them onto permissions takes them without a word and forgets them.
+enum class Keeps { Unknown, Yes, No };
+std::mutex g_sharesMutex;
+QHash<QString, Keeps> g_shareKeepsBits;
+
+// Sets an entry's bits. The first folder marked on a share is listed again
+// to see whether the share keeps them; once it is known not to, nothing
+// more is sent there and every marking fails with EOPNOTSUPP.
+int setBits(const QString& path, DWORD attributes, bool directory)
+{
+    const QStringList parts = partsOf(path);
+    const QString share = QStringLiteral("\\%1\%2").arg(parts.value(0), parts.value(1)).toLower();
+    const bool marking = directory && (attributes & kDosBits) && parts.size() > 2;
+    Keeps keeps;
+    {
+        std::lock_guard guard(g_sharesMutex);
+        keeps = g_shareKeepsBits.value(share, Keeps::Unknown);
+    }
+    if (keeps == Keeps::No && (attributes & kDosBits)) return EOPNOTSUPP;
+    if (const int error = wire::calls()->setMode(urlOf(path), modeOf(attributes, directory))) return error;
+    if (keeps != Keeps::Unknown || !marking) return 0;
+    std::vector<Entry> now;
+    if (wire::calls()->list(urlOf(networkParent(path)), now)) return 0;
+    const auto at = std::find_if(now.cbegin(), now.cend(),
+        [&](const Entry& e) { return e.name.compare(parts.last(), Qt::CaseInsensitive) == 0; });
+    if (at == now.cend()) return 0;
+    keeps = (at->attributes & kDosBits) == (attributes & kDosBits) ? Keeps::Yes : Keeps::No;
+    {
+        std::lock_guard guard(g_sharesMutex);
+        g_shareKeepsBits.insert(share, keeps);
+    }
+    return keeps == Keeps::Yes ? 0 : EOPNOTSUPP;
+}
+
 // A read-only file cannot be deleted over SMB; its bit goes first.
 int unlinkOnServer(const QString& path, DWORD serverBits)
 {
@@ -341,7 +380,7 @@ int writeToServer(const Pending& p)
     } else if (p.serverBits != INVALID_FILE_ATTRIBUTES && (p.attributes & kDosBits) == (p.serverBits & kDosBits)) {
         return 0;
     }
-    return wire::calls()->setMode(urlOf(p.target), modeOf(p.attributes, p.directory));
+    return setBits(p.target, p.attributes, p.directory);
 }
 
 // Carries out what waits for an entry; when that fails, what this run kept
@@ -352,6 +391,7 @@ int settle(const QString& key)
     const Pending p = t_listings.pending.take(key);
     const int error = writeToServer(p);
     if (error) {
+        if (!t_listings.failure) t_listings.failedPath = p.target, t_listings.failure = error;
         t_listings.written.remove(key);
         t_listings.byFolder.remove(folderKey(networkParent(p.target)));
     }
@@ -479,9 +519,12 @@ int setAttributes(const QString& path, DWORD attributes)
     }
     // A kept listing knows the bits; setting them again would be a round trip for nothing.
     if (t_listings.scopes && (entry.attributes & kDosBits) == (attributes & kDosBits)) return 0;
-    const DWORD bits = modeOf(attributes, entry.directory);
-    if (const int error = wire::calls()->setMode(urlOf(path), bits)) return error;
-    entry.attributes = bits;
+    if (const int error = setBits(path, attributes, entry.directory)) {
+        // What the server now holds is not known here: listed again when asked.
+        t_listings.byFolder.remove(folderKey(networkParent(path)));
+        return error;
+    }
+    entry.attributes = modeOf(attributes, entry.directory);
     remember(path, entry);
     return 0;
 }
@@ -500,6 +543,12 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
     if (t_listings.scopes) t_listings.written.insert(key, bytes);
     remember(target, Entry { networkFileName(target), false, quint64(bytes.size()), modeOf(attributes, false) });
     return t_listings.writeBehind ? 0 : settle(key);
+}
+
+QString takeWriteFailure()
+{
+    const int error = std::exchange(t_listings.failure, 0);
+    return error ? describeError(t_listings.failedPath, error) : QString();
 }
 
 QString describeError(const QString& path, int error)
@@ -532,6 +581,9 @@ QString describeError(const QString& path, int error)
     case ECONNRESET:
     case EPIPE:
         cause = QStringLiteral("Die Verbindung wurde unterbrochen.");
+        break;
+    case EOPNOTSUPP:
+        cause = QStringLiteral("Die Freigabe speichert die Attribute nicht (store dos attributes).");
         break;
     case ENOSYS:
         cause = QStringLiteral("Die Samba-Anbindung (quillmark-smb.so) fehlt.");
