@@ -53,7 +53,8 @@ protected:
 
     void writeConfig() const
     {
-        for (const char* sub : { "share", "privat", "private", "lock", "state", "cache", "pid", "ncalrpc", "binddns" })
+        for (const char* sub : { "share/Akten", "ohneattr/Akten", "privat", "private", "lock", "state", "cache", "pid",
+                 "ncalrpc", "binddns" })
             ASSERT_TRUE(QDir().mkpath(dir + '/' + sub));
         testutil::writeBytes(config(),
             testutil::readBytes(QM_TEST_DATA "/fs/smb.conf")
@@ -119,7 +120,7 @@ TEST_F(Samba, ClientsSeeTheFinalStates)
 TEST_F(Samba, TheCommandSignsInOrSaysWhyNot)
 {
     ASSERT_NO_FATAL_FAILURE(addUser());
-    const QString url = QString("smb://127.0.0.1:%1/privat/Akten").arg(port);
+    const QString url = QString("smb://127.0.0.1:%1/privat/Akten").arg(port), server = url.left(url.indexOf("/pr"));
     const struct {
         QStringList args;
         int status;
@@ -130,6 +131,9 @@ TEST_F(Samba, TheCommandSignsInOrSaysWhyNot)
         { { "--user=WG\\nobody%geheim", url }, 0, "1 Ordner, 1 geändert" },
         { { "smb://127.0.0.1:1/privat/Akten" }, 1, "Der Server antwortet nicht." },
         { { "smb://127.0.0.1:99999/privat" }, 2, "Kein gültiger Netzwerkpfad" },
+        { { server + "/nurlesen/Akten" }, 1, "Infotip (\\\\127.0.0.1\\\\nurlesen: Der Zugriff wurde verweigert.)" },
+        { { "--icon", QM_SOURCE_DIR "/res/icons/ordner.dll,2", server + "/ohneattr/Akten" }, 1,
+            "Ordner-Attribute (\\\\127.0.0.1\\ohneattr: Die Freigabe speichert die Attribute nicht" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
