@@ -13,7 +13,7 @@ fi
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
-lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" || fail "lintian reports errors or warnings"
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
