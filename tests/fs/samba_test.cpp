@@ -131,7 +131,7 @@ TEST_F(Samba, TheCommandSignsInOrSaysWhyNot)
         { { "--user=WG\\nobody%geheim", url }, 0, "1 Ordner, 1 geändert" },
         { { "smb://127.0.0.1:1/privat/Akten" }, 1, "Der Server antwortet nicht." },
         { { "smb://127.0.0.1:99999/privat" }, 2, "Kein gültiger Netzwerkpfad" },
-        { { server + "/nurlesen/Akten" }, 1, "Infotip (\\\\127.0.0.1\\\\nurlesen: Der Zugriff wurde verweigert.)" },
+        { { server + "/nurlesen/Akten" }, 1, "\\\\127.0.0.1\\\\nurlesen: Der Zugriff wurde verweigert." },
         { { "--icon", QM_SOURCE_DIR "/res/icons/ordner.dll,2", server + "/ohneattr/Akten" }, 1,
             "Ordner-Attribute (\\\\127.0.0.1\\ohneattr: Die Freigabe speichert die Attribute nicht" },
     };
