@@ -2,10 +2,11 @@
 #include "cli/folder_changes.h"
 
 #include "cli/folder_report.h"
-#include "platform/net/smb_client.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/file_attributes.h"
+#include "platform/files/opened_folder.h"
+#include "platform/net/smb_client.h"
 #include "store/folder_settings.h"
 
 namespace {
@@ -65,6 +66,7 @@ QStringList changesFrom(const QString& folder, const StoredCustomisation& now, c
 
 FolderChange PlanChange(const QString& folder, const WantedCustomisation& wanted)
 {
+    const files::OpenedFolder opened(folder);
     const CustomisationPlan plan = PlanCustomisation(folder, wanted);
     if (plan.refused != CustomisationRefused::None) return { {}, refusalText(plan.refused) };
     return { changesFrom(folder, ReadCustomisation(folder), plan), {} };
@@ -72,6 +74,8 @@ FolderChange PlanChange(const QString& folder, const WantedCustomisation& wanted
 
 FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted)
 {
+    // One opened folder for the plan, the changes and the read-back.
+    const files::OpenedFolder opened(folder);
     const CustomisationPlan plan = PlanCustomisation(folder, wanted);
     if (plan.refused != CustomisationRefused::None) return { {}, refusalText(plan.refused) };
     const QStringList what = changesFrom(folder, ReadCustomisation(folder), plan);

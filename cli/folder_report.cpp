@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/folder_report.h"
 
-#include "platform/net/smb_client.h"
 #include "cli/shown_text.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/dos_attribute_store.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/opened_folder.h"
 #include "platform/files/profile_keys.h"
+#include "platform/net/smb_client.h"
 #include "store/folder_customisation.h"
 #include "store/folder_settings.h"
 #include "store/icon_reference.h"
@@ -87,6 +88,7 @@ QString BitLetters(std::optional<DWORD> bits)
 
 FolderReport ReportFolder(const QString& folder)
 {
+    const files::OpenedFolder opened(folder);
     FolderReport r;
     r.folder = folder;
     const StoredCustomisation stored = ReadCustomisation(folder);

@@ -7,6 +7,7 @@
 #include "platform/files/file_api.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/opened_folder.h"
 #include "platform/files/profile_keys.h"
 #include "platform/files/profile_text.h"
 #include "platform/icons/icon_api.h"
@@ -29,7 +30,7 @@ using Kind = CustomisationStep::Kind;
 QByteArray digestOf(const QString& path, files::Links links = files::Links::Refuse)
 {
     QByteArray bytes;
-    if (files::readRegularFile(files::nativePath(ResolvePathCase(path)), bytes, links, files::kMaxCopySize) != 0)
+    if (files::readRegularFile(files::systemPath(ResolvePathCase(path)), bytes, links, files::kMaxCopySize) != 0)
         return {};
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
@@ -47,7 +48,7 @@ public:
         m_copyExists = FileExists(m_copy);
         if (!m_follow) return;
         m_ini = files::readWholeFile(
-            files::nativePath(ResolvePathCase(m_settings)), files::Links::Refuse, files::kMaxProfileSize);
+            files::systemPath(ResolvePathCase(m_settings)), files::Links::Refuse, files::kMaxProfileSize);
         m_state = SnapshotFolder(plan.folder);
         m_plan.states.push_back(m_state);
     }
@@ -189,7 +190,7 @@ CustomisationRefused CustomisationRefusal(const QString& folder)
     if (!files::pathExists(folder)) return CustomisationRefused::Missing;
     if (!files::isDirectory(folder)) return CustomisationRefused::NotAFolder;
     if (!files::canWriteInto(folder)) return CustomisationRefused::NotWritable;
-    const QByteArray settings = files::nativePath(ResolvePathCase(SettingsFilePath(folder)));
+    const QByteArray settings = files::systemPath(ResolvePathCase(SettingsFilePath(folder)));
     if (struct stat st; ::lstat(settings.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return CustomisationRefused::SettingsNotAFile;
     if (net::Entry e; net::isNetworkPath(folder) && net::stat(SettingsFilePath(folder), e) == 0 && e.directory)
@@ -200,8 +201,8 @@ CustomisationRefused CustomisationRefusal(const QString& folder)
 
 CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisation& wanted, bool withStates)
 {
-    // On a server each folder is listed once for the whole plan.
-    const net::ListingScope once;
+    // The folder is opened once for the whole plan (on a server: listed once).
+    const files::OpenedFolder opened(folder);
     CustomisationPlan plan;
     plan.folder = folder;
     plan.refused = CustomisationRefusal(folder);
@@ -265,6 +266,7 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
 
 void CarryOut(const CustomisationPlan& plan, const PlanPause& pause)
 {
+    const files::OpenedFolder opened(plan.folder);
     const net::WriteBehind once;
     for (const CustomisationStep& step : plan.steps) {
         switch (step.kind) {

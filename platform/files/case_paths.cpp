@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/case_paths.h"
 
+#include "platform/files/opened_folder.h"
 #include "platform/net/smb_client.h"
 
 #include <QDir>
@@ -21,7 +22,7 @@ bool exists(const QString& path)
     net::Entry entry;
     if (net::isNetworkPath(path)) return net::stat(path, entry) == 0;
     struct stat st;
-    return ::lstat(nativePath(path).constData(), &st) == 0;
+    return ::lstat(systemPath(path).constData(), &st) == 0;
 }
 
 } // namespace
@@ -32,7 +33,7 @@ QString findNameIgnoringCase(const QString& folder, const QString& name)
         net::Entry entry;
         return net::stat(folder + u'\\' + name, entry) == 0 ? entry.name : QString();
     }
-    DIR* dir = ::opendir(nativePath(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
+    DIR* dir = ::opendir(systemPath(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
     if (!dir) return {};
     QString best;
     QByteArray bestNative;
@@ -54,21 +55,21 @@ bool isDirectory(const QString& path)
 {
     if (net::Entry e; net::isNetworkPath(path)) return net::stat(path, e) == 0 && e.directory;
     struct stat st;
-    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return !path.isEmpty() && ::stat(systemPath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool isRegularFile(const QString& path)
 {
     if (net::Entry e; net::isNetworkPath(path)) return net::stat(path, e) == 0 && !e.directory;
     struct stat st;
-    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return !path.isEmpty() && ::stat(systemPath(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool pathExists(const QString& path)
 {
     if (net::isNetworkPath(path)) return exists(path);
     struct stat st;
-    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0;
+    return !path.isEmpty() && ::stat(systemPath(path).constData(), &st) == 0;
 }
 
 QString absolutePath(const QString& path)
@@ -97,6 +98,7 @@ QString canonicalPath(const QString& path)
 
 QString ResolvePathCase(const QString& path)
 {
+    if (auto inOpened = files::resolvedInOpenedFolder(path)) return *inOpened;
     if (path.isEmpty() || files::exists(path)) return path;
     if (net::isNetworkPath(path)) {
         // The server finds names in any case; the listing gives the one it keeps.

@@ -2,6 +2,7 @@
 #include "platform/files/file_api.h"
 
 #include "platform/files/file_replace.h"
+#include "platform/files/opened_folder.h"
 #include "platform/net/smb_client.h"
 
 #include <sys/stat.h>
@@ -13,7 +14,7 @@ BOOL CopyFileA(const QString& existingFile, const QString& newFile, BOOL failIfE
     // The source is the file the user chose, through a link or not; the copy
     // replaces whatever link stands at newFile.
     const auto bytes
-        = files::readWholeFile(files::nativePath(ResolvePathCase(existingFile)), files::Links::Follow,
+        = files::readWholeFile(files::systemPath(ResolvePathCase(existingFile)), files::Links::Follow,
             files::kMaxCopySize);
     if (!bytes) return 0;
     files::ReplaceOptions options;
@@ -35,7 +36,7 @@ BOOL DeleteFileA(const QString& fileName)
             ? 1
             : 0;
     }
-    const QByteArray native = files::nativePath(ResolvePathCase(fileName));
+    const QByteArray native = files::systemPath(ResolvePathCase(fileName));
     struct stat st;
     if (::lstat(native.constData(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;
     if (!S_ISLNK(st.st_mode) && files::isReadOnlyFile(native)) return 0;
@@ -49,7 +50,7 @@ bool canWriteInto(const QString& folder)
     if (folder.isEmpty()) return false;
     // A share says what it takes only when written to.
     if (net::isNetworkPath(folder)) return isDirectory(folder);
-    const QByteArray native = nativePath(ResolvePathCase(folder));
+    const QByteArray native = systemPath(ResolvePathCase(folder));
     struct stat st;
     // access() also answers EROFS for a read-only mount, for root as well.
     return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/file_attributes.h"
 
+#include "platform/files/opened_folder.h"
 #include "platform/net/smb_client.h"
 
 #include "platform/files/case_paths.h"
@@ -84,7 +85,7 @@ DWORD GetFileAttributesA(const QString& path)
     if (net::Entry e; net::isNetworkPath(path))
         return net::stat(path, e) == 0 ? (e.attributes & (files::kDosBits | FILE_ATTRIBUTE_DIRECTORY))
                                        : INVALID_FILE_ATTRIBUTES;
-    const QByteArray native = files::nativePath(ResolvePathCase(path));
+    const QByteArray native = files::systemPath(ResolvePathCase(path));
     struct stat st;
     if (::stat(native.constData(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
         return INVALID_FILE_ATTRIBUTES;
@@ -96,7 +97,7 @@ BOOL SetFileAttributesA(const QString& path, DWORD attributes)
     if (path.isEmpty()) return 0;
     if (net::isNetworkPath(path)) return net::setAttributes(path, attributes) == 0 ? 1 : 0;
     const QString resolved = ResolvePathCase(path);
-    const int fd = files::openEntry(path, files::nativePath(resolved));
+    const int fd = files::openEntry(path, files::systemPath(resolved));
     if (fd < 0) return 0;
     // The stores work on paths; this one names the opened entry itself, so
     // nothing swapped in meanwhile is touched.

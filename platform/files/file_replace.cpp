@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/file_replace.h"
 
+#include "platform/files/opened_folder.h"
 #include "platform/net/smb_client.h"
 
 #include "platform/files/case_paths.h"
@@ -182,7 +183,7 @@ bool carryOver(const QByteArray& target, const std::optional<struct stat>& old, 
 {
     const DosAttributeStore& store = attributeStoreFor(temp.path());
     if (!options.attributesFrom.isEmpty()) {
-        const QByteArray from = nativePath(ResolvePathCase(options.attributesFrom));
+        const QByteArray from = systemPath(ResolvePathCase(options.attributesFrom));
         const DWORD bits = attributeStoreFor(from).read(from).value_or(0) & kDosBits;
         // A copy that cannot take the source's bits is still a good copy.
         if (bits) store.write(temp.path(), bits);
@@ -382,7 +383,7 @@ ReplaceResult replaceFile(
         return changed ? ReplaceResult::Written : ReplaceResult::Unchanged;
     }
     const QString resolved = ResolvePathCase(path);
-    const QByteArray target = nativePath(options.followLinks ? followLinks(resolved) : resolved);
+    const QByteArray target = systemPath(options.followLinks ? followLinks(resolved) : resolved);
     const QByteArray folder = folderOf(target);
     const FolderLock lock(folder);
     if (lock.fd() < 0) return failed(lock.error());

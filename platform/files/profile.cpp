@@ -3,6 +3,7 @@
 
 #include "platform/files/case_paths.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/opened_folder.h"
 #include "platform/files/profile_text.h"
 #include "platform/files/windows_dir.h"
 
@@ -34,7 +35,7 @@ DWORD GetPrivateProfileStringA(const QString& section, const QString& key, const
         text.chop(1);
     if (!fileName.isEmpty()) {
         const auto bytes = files::readWholeFile(
-            files::nativePath(ResolvePathCase(fileName)), linksFor(fileName), files::kMaxProfileSize);
+            files::systemPath(ResolvePathCase(fileName)), linksFor(fileName), files::kMaxProfileSize);
         if (bytes) {
             if (auto found = files::ProfileText(*bytes).value(section, key)) text = std::move(*found);
         }
@@ -54,7 +55,7 @@ BOOL WritePrivateProfileStringA(
     if (!value) {
         // Removing from a file that is not there changes nothing; nor does
         // removing from what reads as missing (a link we do not follow, a FIFO).
-        const QByteArray native = files::nativePath(ResolvePathCase(fileName));
+        const QByteArray native = files::systemPath(ResolvePathCase(fileName));
         struct stat st;
         const bool follow = linksFor(fileName) == files::Links::Follow;
         if ((follow ? ::stat(native.constData(), &st) : ::lstat(native.constData(), &st)) != 0

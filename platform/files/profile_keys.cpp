@@ -3,6 +3,7 @@
 
 #include "platform/files/case_paths.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/opened_folder.h"
 #include "platform/files/profile_text.h"
 #include "platform/files/windows_dir.h"
 
@@ -19,7 +20,7 @@ files::Links linksFor(const QString& fileName)
 
 bool ProfileHasAnyKey(const QString& fileName)
 {
-    const QByteArray native = files::nativePath(ResolvePathCase(fileName));
+    const QByteArray native = files::systemPath(ResolvePathCase(fileName));
     QByteArray bytes;
     const int error = files::readRegularFile(native, bytes, linksFor(fileName), files::kMaxProfileSize);
     if (error == EFBIG) return true;
@@ -29,5 +30,5 @@ bool ProfileHasAnyKey(const QString& fileName)
 bool ProfileTooLarge(const QString& fileName)
 {
     return files::isLargerThan(
-        files::nativePath(ResolvePathCase(fileName)), linksFor(fileName), files::kMaxProfileSize);
+        files::systemPath(ResolvePathCase(fileName)), linksFor(fileName), files::kMaxProfileSize);
 }

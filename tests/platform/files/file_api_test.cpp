@@ -2,6 +2,7 @@
 // Copying and deleting files, the directory search, names without regard to
 // case, the Windows directory and this machine's Samba shares.
 #include "platform/files/file_api.h"
+#include "platform/files/opened_folder.h"
 #include "platform/files/samba_shares.h"
 #include "platform/files/windows_dir.h"
 
@@ -188,6 +189,25 @@ TEST(SambaShares, FileSharesOnlyAndTheInnermostHolds)
     EXPECT_FALSE(files::sambaSharePaths().contains(tmp.filePath(me + "-privat"))) << "no owner, no per-user path";
     EXPECT_EQ(files::sambaShareHolding(daten + "/Projekte/a", shares), daten + "/Projekte");
     EXPECT_EQ(files::sambaShareHolding(daten + "x", shares), "");
+}
+
+// Inside an opened folder the calls stay with the folder opened, though another takes its
+// name meanwhile, and find its entries in any case.
+TEST_F(FileApi, CallsInAnOpenedFolderStayWithIt)
+{
+    ASSERT_TRUE(QDir().mkdir(path("A")));
+    writeBytes(path("A/desktop.ini"), "old");
+    {
+        const files::OpenedFolder opened(path("A"));
+        ASSERT_EQ(::rename(qPrintable(path("A")), qPrintable(path("B"))), 0);
+        ASSERT_TRUE(QDir().mkdir(path("A")));
+        EXPECT_EQ(ResolvePathCase(path("A/DESKTOP.INI")), path("A/desktop.ini"));
+        ASSERT_TRUE(CopyFileA(path("B/desktop.ini"), path("A/Desktop.ico"), 0));
+        ASSERT_TRUE(SetFileAttributesA(path("A"), FILE_ATTRIBUTE_READONLY));
+    }
+    EXPECT_EQ(entries(path("A")), QStringList());
+    EXPECT_EQ(readBytes(path("B/Desktop.ico")), "old");
+    EXPECT_EQ(GetFileAttributesA(path("B")), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace
