@@ -96,7 +96,8 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
         const QString why = net::takeWriteFailure();
         return { {},
             QStringLiteral("nicht vollständig geschrieben: %1%2")
-                .arg(missing.join(QStringLiteral(", ")), why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)) };
+                .arg(missing.join(QStringLiteral(", ")),
+                    why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)) };
     }
     return { what, {} };
 }

@@ -160,7 +160,8 @@ void walkNetwork(const QString& folder, bool recursive, const std::function<void
     // once, with the server's cause.
     std::vector<net::Entry> entries;
     if (recursive && entry.directory)
-        if (const int error = net::list(folder, entries)) return failed(folder, net::describeError(folder, error));
+        if (const int error = net::list(folder, entries))
+            return failed(folder, net::describeError(folder, error));
     visit(folder);
     std::sort(entries.begin(), entries.end(), [](const net::Entry& a, const net::Entry& b) { return a.name < b.name; });
     for (const net::Entry& e : entries)
@@ -266,8 +267,8 @@ int change(const FolderOptions& o)
     const QString done = o.dryRun ? QStringLiteral("würden geändert") : QStringLiteral("geändert");
     say(stdout,
         QStringLiteral("%1 Ordner, %2 %3, %4 fehlgeschlagen, in %5 s.\n")
-            .arg(QString::number(progress.count() + unread), QString::number(changed), done, QString::number(failures),
-                QString::number(progress.seconds(), 'f', 2)));
+            .arg(QString::number(progress.count() + unread), QString::number(changed), done,
+                QString::number(failures), QString::number(progress.seconds(), 'f', 2)));
     return failures ? 1 : 0;
 }
 

@@ -30,7 +30,8 @@ using Kind = CustomisationStep::Kind;
 QByteArray digestOf(const QString& path, files::Links links = files::Links::Refuse)
 {
     QByteArray bytes;
-    if (files::readRegularFile(files::systemPath(ResolvePathCase(path)), bytes, links, files::kMaxCopySize) != 0)
+    if (files::readRegularFile(files::systemPath(ResolvePathCase(path)), bytes, links, files::kMaxCopySize)
+        != 0)
         return {};
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }

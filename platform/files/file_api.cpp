@@ -13,9 +13,8 @@ BOOL CopyFileA(const QString& existingFile, const QString& newFile, BOOL failIfE
     if (existingFile.isEmpty()) return 0;
     // The source is the file the user chose, through a link or not; the copy
     // replaces whatever link stands at newFile.
-    const auto bytes
-        = files::readWholeFile(files::systemPath(ResolvePathCase(existingFile)), files::Links::Follow,
-            files::kMaxCopySize);
+    const auto bytes = files::readWholeFile(
+        files::systemPath(ResolvePathCase(existingFile)), files::Links::Follow, files::kMaxCopySize);
     if (!bytes) return 0;
     files::ReplaceOptions options;
     options.failIfExists = failIfExists != 0;

@@ -26,7 +26,8 @@ thread_local std::vector<Held> t_held;
 QString withoutTrailingSlash(const QString& path)
 {
     QString out = path;
-    while (out.size() > 1 && out.endsWith(u'/')) out.chop(1);
+    while (out.size() > 1 && out.endsWith(u'/'))
+        out.chop(1);
     return out;
 }
 
@@ -41,7 +42,8 @@ const Held* heldFor(const QString& path, QString& name)
             name.clear();
             return &h;
         }
-        if (clean.size() > h.folder.size() + 1 && clean.startsWith(h.folder) && clean[h.folder.size()] == u'/') {
+        if (clean.size() > h.folder.size() + 1 && clean.startsWith(h.folder)
+            && clean[h.folder.size()] == u'/') {
             name = clean.mid(h.folder.size() + 1);
             if (name.contains(u'/') || name == QLatin1String(".") || name == QLatin1String("..")) continue;
             return &h;

@@ -36,8 +36,8 @@ namespace net {
 
 namespace {
 
-constexpr DWORD kDosBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM
-    | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD kDosBits
+    = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 struct Server {
     SignIn signIn;
@@ -66,7 +66,8 @@ const wire::Host g_host {
     },
     [] {
         std::lock_guard guard(g_serversMutex);
-        return std::any_of(g_servers.cbegin(), g_servers.cend(), [](const Server& s) { return s.signIn.kerberos; });
+        return std::any_of(
+            g_servers.cbegin(), g_servers.cend(), [](const Server& s) { return s.signIn.kerberos; });
     },
 };
 
@@ -75,8 +76,8 @@ const wire::Host g_host {
 namespace wire {
 
 // The module lies beside the program in the build folder, and in the
-// library folder once installed (bin/../lib/...); the tests name theirs. Without it every
-// call fails with ENOSYS.
+// library folder once installed (bin/../lib/...); the tests name theirs.
+// Without it every call fails with ENOSYS.
 const Calls* calls()
 {
     static const Calls missing {
@@ -92,8 +93,10 @@ const Calls* calls()
     };
     static const Calls* const loaded = []() -> const Calls* {
         QStringList candidates;
-        if (const char* named = secure_getenv("QUILLMARK_SMB_MODULE")) candidates << QString::fromLocal8Bit(named);
-        const QString bin = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
+        if (const char* named = secure_getenv("QUILLMARK_SMB_MODULE"))
+            candidates << QString::fromLocal8Bit(named);
+        const QString bin
+            = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
         candidates << bin + QStringLiteral("/quillmark-smb.so")
                    << bin + QStringLiteral("/" QM_SMB_MODULE_FROM_BIN "/quillmark-smb.so");
         for (const QString& file : std::as_const(candidates)) {
@@ -118,6 +121,12 @@ QStringList partsOf(const QString& path)
     return cleanNetworkPath(path).mid(2).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
 }
 
+// \\server\share of a path on it.
+QString shareOf(const QStringList& parts)
+{
+    return QStringLiteral("\\\\%1\\%2").arg(parts.value(0), parts.value(1));
+}
+
 // smb://server[:port]/share/a/b for the library, with the server's port.
 QByteArray urlOf(const QString& path)
 {
@@ -135,7 +144,7 @@ int signedIn(const QString& path, const std::function<int()>& call)
     int error = call();
     const QStringList parts = partsOf(path);
     if (parts.size() < 2) return error;
-    const QString share = QStringLiteral("\\\\%1\\%2").arg(parts[0], parts[1]);
+    const QString share = shareOf(parts);
     const QString key = share.toLower();
     bool triedSaved = false;
     for (;;) {
@@ -327,7 +336,7 @@ QHash<QString, Keeps> g_shareKeepsBits;
 int setBits(const QString& path, DWORD attributes, bool directory)
 {
     const QStringList parts = partsOf(path);
-    const QString share = QStringLiteral("\\%1\%2").arg(parts.value(0), parts.value(1)).toLower();
+    const QString share = shareOf(parts).toLower();
     const bool marking = directory && (attributes & kDosBits) && parts.size() > 2;
     Keeps keeps;
     {
@@ -377,7 +386,8 @@ int writeToServer(const Pending& p)
             wire::calls()->unlink(urlOf(temporary));
             return error;
         }
-    } else if (p.serverBits != INVALID_FILE_ATTRIBUTES && (p.attributes & kDosBits) == (p.serverBits & kDosBits)) {
+    } else if (p.serverBits != INVALID_FILE_ATTRIBUTES
+        && (p.attributes & kDosBits) == (p.serverBits & kDosBits)) {
         return 0;
     }
     return setBits(p.target, p.attributes, p.directory);
@@ -435,8 +445,10 @@ WriteBehind::~WriteBehind()
     if (--t_listings.writeBehind) return;
     // New files first, then the bits: a folder is marked once what marks it is there.
     QStringList keys = t_listings.pending.keys();
-    std::stable_partition(keys.begin(), keys.end(), [](const QString& k) { return t_listings.pending.value(k).bytes.has_value(); });
-    for (const QString& key : std::as_const(keys)) settle(key);
+    std::stable_partition(keys.begin(), keys.end(),
+        [](const QString& k) { return t_listings.pending.value(k).bytes.has_value(); });
+    for (const QString& key : std::as_const(keys))
+        settle(key);
 }
 
 int list(const QString& folder, std::vector<Entry>& out)
@@ -541,7 +553,8 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
     p.attributes = attributes;
     const QString target = p.target, key = folderKey(target);
     if (t_listings.scopes) t_listings.written.insert(key, bytes);
-    remember(target, Entry { networkFileName(target), false, quint64(bytes.size()), modeOf(attributes, false) });
+    remember(
+        target, Entry { networkFileName(target), false, quint64(bytes.size()), modeOf(attributes, false) });
     return t_listings.writeBehind ? 0 : settle(key);
 }
 
@@ -554,7 +567,7 @@ QString takeWriteFailure()
 QString describeError(const QString& path, int error)
 {
     const QStringList parts = partsOf(path);
-    const QString where = QStringLiteral("\\\\%1\\%2").arg(parts.value(0), parts.value(1));
+    const QString where = shareOf(parts);
     QString cause;
     switch (error) {
     case ECONNREFUSED:

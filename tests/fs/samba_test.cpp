@@ -53,8 +53,8 @@ protected:
 
     void writeConfig() const
     {
-        for (const char* sub : { "share/Akten", "ohneattr/Akten", "privat", "private", "lock", "state", "cache", "pid",
-                 "ncalrpc", "binddns" })
+        for (const char* sub : { "share/Akten", "ohneattr/Akten", "privat", "private", "lock", "state",
+                 "cache", "pid", "ncalrpc", "binddns" })
             ASSERT_TRUE(QDir().mkpath(dir + '/' + sub));
         testutil::writeBytes(config(),
             testutil::readBytes(QM_TEST_DATA "/fs/smb.conf")
@@ -120,7 +120,8 @@ TEST_F(Samba, ClientsSeeTheFinalStates)
 TEST_F(Samba, TheCommandSignsInOrSaysWhyNot)
 {
     ASSERT_NO_FATAL_FAILURE(addUser());
-    const QString url = QString("smb://127.0.0.1:%1/privat/Akten").arg(port), server = url.left(url.indexOf("/pr"));
+    const QString url = QString("smb://127.0.0.1:%1/privat/Akten").arg(port),
+                  server = url.left(url.indexOf("/pr"));
     const struct {
         QStringList args;
         int status;

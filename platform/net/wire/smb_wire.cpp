@@ -143,8 +143,10 @@ int write(const QByteArray& url, const QByteArray& bytes)
     int error = 0;
     for (qsizetype done = 0; done < bytes.size() && !error;) {
         const ssize_t n = smbc_getFunctionWrite(c)(c, file, bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) error = lastError();
-        else done += n;
+        if (n <= 0)
+            error = lastError();
+        else
+            done += n;
     }
     if (smbc_getFunctionClose(c)(c, file) != 0 && !error) error = lastError();
     return error;
@@ -172,7 +174,8 @@ int setMode(const QByteArray& url, DWORD bits)
     if (!c) return ENOMEM;
     const QByteArray value = "0x" + QByteArray::number(uint(bits), 16);
     errno = 0;
-    return smbc_getFunctionSetxattr(c)(c, url.constData(), "system.dos_attr.mode", value.constData(), value.size(), 0)
+    return smbc_getFunctionSetxattr(c)(
+               c, url.constData(), "system.dos_attr.mode", value.constData(), value.size(), 0)
             == 0
         ? 0
         : lastError();
