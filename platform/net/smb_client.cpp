@@ -588,9 +588,13 @@ QString describeError(const QString& path, int error)
     case EROFS:
         cause = QStringLiteral("Die Freigabe ist schreibgeschützt.");
         break;
-    case EINVAL: // what the library says for a name it cannot resolve
-        cause = QStringLiteral("Der Server wurde nicht gefunden.");
+    case EINVAL: { // the library's word for a server name it cannot resolve, and for a name the server refuses
+        std::lock_guard guard(g_serversMutex);
+        cause = g_reached.contains(where.toLower())
+            ? QStringLiteral("Der Server lehnt den Namen ab.")
+            : QStringLiteral("Der Server wurde nicht gefunden.");
         break;
+    }
     case ECONNRESET:
     case EPIPE:
         cause = QStringLiteral("Die Verbindung wurde unterbrochen.");
