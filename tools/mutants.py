@@ -147,9 +147,11 @@ def restore(saved, path):
 
 
 def run(cmd, timeout=None, **kw):
+    # In a session of its own: a mutant that signals its process group
+    # (kill(0, ...) from a fork gone wrong) must not end this runner.
     try:
         return subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout, **kw).returncode
+                              timeout=timeout, start_new_session=True, **kw).returncode
     except subprocess.TimeoutExpired:
         return "timeout"
 
