@@ -19,7 +19,10 @@ namespace {
 struct Held {
     QString folder; // as the calls name it, without a trailing '/'
     int fd;
-    QList<QByteArray> names; // as the folder listed them when it was opened
+    // Listed at the first name not found as written, and again when the
+    // folder has changed since (its modification time).
+    std::optional<QList<QByteArray>> names;
+    struct timespec listedAt { };
 };
 thread_local std::vector<Held> t_held;
 
@@ -33,11 +36,11 @@ QString withoutTrailingSlash(const QString& path)
 
 // The held folder path is in, and the name inside it ("" for the folder
 // itself); nullptr when none is.
-const Held* heldFor(const QString& path, QString& name)
+Held* heldFor(const QString& path, QString& name)
 {
     if (t_held.empty() || path.isEmpty()) return nullptr;
     const QString clean = withoutTrailingSlash(path);
-    for (const Held& h : t_held) {
+    for (Held& h : t_held) {
         if (clean == h.folder) {
             name.clear();
             return &h;
@@ -80,7 +83,7 @@ OpenedFolder::OpenedFolder(const QString& folder)
         if (h.folder == clean) return; // already open further out
     const int fd = ::open(nativePath(clean).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return;
-    t_held.push_back({ clean, fd, namesIn(fd) });
+    t_held.push_back({ clean, fd, std::nullopt, {} });
     opened_ = true;
 }
 
@@ -104,14 +107,21 @@ QByteArray systemPath(const QString& path)
 std::optional<QString> resolvedInOpenedFolder(const QString& path)
 {
     QString name;
-    const Held* h = heldFor(path, name);
+    Held* h = heldFor(path, name);
     if (!h) return std::nullopt;
     if (name.isEmpty()) return path;
     const QByteArray native = nativePath(name);
     struct stat st;
     if (::fstatat(h->fd, native.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) return path;
     const QByteArray* best = nullptr;
-    for (const QByteArray& candidate : h->names)
+    if (struct stat now; ::fstat(h->fd, &now) == 0
+        && (!h->names || now.st_mtim.tv_sec != h->listedAt.tv_sec
+            || now.st_mtim.tv_nsec != h->listedAt.tv_nsec)) {
+        h->names = namesIn(h->fd);
+        h->listedAt = now.st_mtim;
+    }
+    if (!h->names) return path;
+    for (const QByteArray& candidate : *h->names)
         if (fromNative(candidate).compare(name, Qt::CaseInsensitive) == 0 && (!best || candidate < *best))
             best = &candidate;
     return best ? h->folder + u'/' + fromNative(*best) : path;

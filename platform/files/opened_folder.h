@@ -4,8 +4,8 @@
 // a thread, the file layer's calls on that folder and on the entries
 // directly inside it go through one descriptor of the folder, taken when it
 // began: renaming the folder or putting a link in its place meanwhile
-// redirects none of them, and the names in it are resolved for case from
-// one listing read then, not by a search for every call. A folder on a
+// redirects none of them, and the names in it are resolved for case through
+// the descriptor, from a listing read again only when the folder changed. A folder on a
 // server gets the server's equivalent, one listing kept for the scope
 // (net::ListingScope). The Windows-named calls keep their signatures.
 #include "platform/net/smb_client.h"
