@@ -79,7 +79,6 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
     const CustomisationPlan plan = PlanCustomisation(folder, wanted);
     if (plan.refused != CustomisationRefused::None) return { {}, refusalText(plan.refused) };
     const QStringList what = changesFrom(folder, ReadCustomisation(folder), plan);
-    net::takeWriteFailure(); // what an earlier folder left
     CarryOut(plan);
     // Every step skips what fails; the folder is done only when it holds
     // what was wanted.

@@ -289,8 +289,7 @@ struct Listings {
     QHash<QString, std::vector<Entry>> byFolder;
     QHash<QString, QByteArray> written; // files we wrote
     QHash<QString, Pending> pending;
-    QString failedPath; // the first change that failed, and why
-    int failure = 0;
+    QString failure; // why the first change of the outermost write-behind scope failed
 };
 thread_local Listings t_listings;
 
@@ -312,6 +311,12 @@ void remember(const QString& path, const std::optional<Entry>& now)
         [&](const Entry& e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; });
     if (at != entries.end()) entries.erase(at);
     if (now) entries.push_back(*now);
+}
+
+// Whether an entry's bits are the wanted ones, as far as Windows reads them.
+bool sameBits(DWORD current, DWORD wanted)
+{
+    return (current & kDosBits) == (wanted & kDosBits);
 }
 
 // The bits as the library takes them: 0 means "leave as it is" to it, so a
@@ -351,7 +356,7 @@ int setBits(const QString& path, DWORD attributes, bool directory)
     const auto at = std::find_if(now.cbegin(), now.cend(),
         [&](const Entry& e) { return e.name.compare(parts.last(), Qt::CaseInsensitive) == 0; });
     if (at == now.cend()) return 0;
-    keeps = (at->attributes & kDosBits) == (attributes & kDosBits) ? Keeps::Yes : Keeps::No;
+    keeps = sameBits(at->attributes, attributes) ? Keeps::Yes : Keeps::No;
     {
         std::lock_guard guard(g_sharesMutex);
         g_shareKeepsBits.insert(share, keeps);
@@ -386,8 +391,7 @@ int writeToServer(const Pending& p)
             wire::calls()->unlink(urlOf(temporary));
             return error;
         }
-    } else if (p.serverBits != INVALID_FILE_ATTRIBUTES
-        && (p.attributes & kDosBits) == (p.serverBits & kDosBits)) {
+    } else if (p.serverBits != INVALID_FILE_ATTRIBUTES && sameBits(p.serverBits, p.attributes)) {
         return 0;
     }
     return setBits(p.target, p.attributes, p.directory);
@@ -401,7 +405,7 @@ int settle(const QString& key)
     const Pending p = t_listings.pending.take(key);
     const int error = writeToServer(p);
     if (error) {
-        if (!t_listings.failure) t_listings.failedPath = p.target, t_listings.failure = error;
+        if (t_listings.failure.isEmpty()) t_listings.failure = describeError(p.target, error);
         t_listings.written.remove(key);
         t_listings.byFolder.remove(folderKey(networkParent(p.target)));
     }
@@ -437,7 +441,7 @@ ListingScope::~ListingScope()
 
 WriteBehind::WriteBehind()
 {
-    ++t_listings.writeBehind;
+    if (t_listings.writeBehind++ == 0) t_listings.failure.clear();
 }
 
 WriteBehind::~WriteBehind()
@@ -530,7 +534,7 @@ int setAttributes(const QString& path, DWORD attributes)
         return 0;
     }
     // A kept listing knows the bits; setting them again would be a round trip for nothing.
-    if (t_listings.scopes && (entry.attributes & kDosBits) == (attributes & kDosBits)) return 0;
+    if (t_listings.scopes && sameBits(entry.attributes, attributes)) return 0;
     if (const int error = setBits(path, attributes, entry.directory)) {
         // What the server now holds is not known here: listed again when asked.
         t_listings.byFolder.remove(folderKey(networkParent(path)));
@@ -560,8 +564,7 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
 
 QString takeWriteFailure()
 {
-    const int error = std::exchange(t_listings.failure, 0);
-    return error ? describeError(t_listings.failedPath, error) : QString();
+    return std::exchange(t_listings.failure, QString());
 }
 
 QString describeError(const QString& path, int error)

@@ -112,8 +112,8 @@ int removeFile(const QString& path);
 // Sets the DOS bits of a file or folder as they are (none set clears them).
 int setAttributes(const QString& path, DWORD attributes);
 
-// Why the first change of this thread that failed while written behind
-// failed (describeError's text), once; empty when none did.
+// Why the first change that failed in this thread's last write-behind
+// scope failed (describeError's text), once; empty when none did.
 QString takeWriteFailure();
 
 // "\\server\share: <cause>" in German, for a failed call's errno.
