@@ -26,10 +26,11 @@
 
 #include <atomic>
 #include <cstdio>
-#include <thread>
-#include <vector>
+#include <malloc.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -158,7 +159,7 @@ int dump(const QString& path, const QString& dir)
 
 // One image of a dump and the name it is written under.
 struct DumpJob {
-    const icons::ImageEntry* image;
+    icons::FileSpan span;
     QString stem;
     std::size_t number; // from 1 within its icon
 };
@@ -168,10 +169,11 @@ struct DumpJob {
 // does; a bitmap is decoded. The message when that fails; `written` is
 // false when the file could not be written (a broken image is not that).
 QString dumpImage(const icons::IconFile& file, const DumpJob& job, const QString& dir,
-    std::vector<std::uint8_t>& encoded, bool& written)
+    std::vector<std::uint8_t>& stored, std::vector<std::uint8_t>& encoded, bool& written)
 {
     written = true;
-    const icons::ByteView data = file.imageData(*job.image);
+    file.readSpan(job.span, stored);
+    const icons::ByteView data { stored.data(), stored.size() };
     icons::StoredFormat f;
     QImage image;
     if (!icons::readStoredFormat(data, f) || (!f.png && (image = icons::decodeIconImage(data)).isNull()))
@@ -191,9 +193,11 @@ QString dumpImage(const icons::IconFile& file, const DumpJob& job, const QString
 // name, the type, the resource name and the language id, which it leaves
 // out for US English (1033); icotool keeps that name without ".ico" and
 // counts the images from 1. An .ico FILE is named as icotool alone names it.
-// The images are decoded and written on two threads, the messages printed
-// afterwards in the order of the images; a file that cannot be written
-// stops the dump, a broken image does not.
+// The images are read, decoded and written on two threads, each into
+// buffers it uses again, and the messages printed afterwards in the order
+// of the images; a file that cannot be written stops the dump, a broken
+// image does not. Fresh memory costs the kernel more than the drawing
+// costs, so freed memory also stays with the allocator.
 int dumpAll(const QString& path, const QString& dir)
 {
     icons::IconFile file;
@@ -215,6 +219,8 @@ int dumpAll(const QString& path, const QString& dir)
             icons.push_back(file.images(i, int(l)));
         }
     }
+    ::mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
+    ::mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
     int broken = 0;
     std::vector<DumpJob> jobs;
     for (std::size_t i = 0; i < icons.size(); ++i) {
@@ -222,18 +228,21 @@ int dumpAll(const QString& path, const QString& dir)
             fail(stems[i] + QStringLiteral(": the icon's directory cannot be read"));
             ++broken;
         }
-        for (std::size_t n = 0; n < icons[i].size(); ++n)
-            jobs.push_back({&icons[i][n], stems[i], n + 1});
+        for (std::size_t n = 0; n < icons[i].size(); ++n) {
+            icons::FileSpan span; // none: the image is missing, and reported as broken
+            if (!file.imageSpan(icons[i][n], span)) span = {};
+            jobs.push_back({ span, stems[i], n + 1 });
+        }
     }
 
     std::vector<QString> messages(jobs.size());
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stopped{false};
     const auto work = [&] {
-        std::vector<std::uint8_t> encoded;
+        std::vector<std::uint8_t> stored, encoded;
         bool written = true;
         for (std::size_t j; !stopped && (j = next++) < jobs.size();) {
-            messages[j] = dumpImage(file, jobs[j], dir, encoded, written);
+            messages[j] = dumpImage(file, jobs[j], dir, stored, encoded, written);
             if (!written) stopped = true;
         }
     };

@@ -51,18 +51,37 @@ void FileBytes::setMemory(ByteView data)
     size_ = data.size;
 }
 
-bool FileBytes::readAt(std::uint64_t offset, QByteArray& into) const
+std::size_t FileBytes::readAt(std::uint64_t offset, char* into, std::size_t length) const
 {
-    qsizetype done = 0;
-    while (done < into.size()) {
-        const ssize_t n
-            = ::pread(fd_, into.data() + done, std::size_t(into.size() - done), off_t(offset + done));
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n = ::pread(fd_, into + done, length - done, off_t(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break; // an error, or a file cut short meanwhile
-        done += n;
+        done += std::size_t(n);
     }
-    into.truncate(done);
-    return done > 0;
+    return done;
+}
+
+bool FileBytes::readAt(std::uint64_t offset, QByteArray& into) const
+{
+    into.truncate(qsizetype(readAt(offset, into.data(), std::size_t(into.size()))));
+    return !into.isEmpty();
+}
+
+bool FileBytes::copy(std::uint64_t offset, std::uint64_t length, std::vector<std::uint8_t>& into) const
+{
+    if (!contains(offset, length) || length == 0) {
+        into.clear();
+        return false;
+    }
+    if (fd_ < 0) {
+        const ByteView v = memory_.sub(offset, length);
+        into.assign(v.data, v.data + v.size);
+        return v.size == length;
+    }
+    into.resize(length);
+    return readAt(offset, reinterpret_cast<char*>(into.data()), length) == length;
 }
 
 ByteView FileBytes::block(std::uint64_t index) const

@@ -15,8 +15,15 @@
 #include <map>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace icons {
+
+// Where some bytes lie in a file.
+struct FileSpan {
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+};
 
 class FileBytes {
 public:
@@ -46,9 +53,13 @@ public:
     // The bytes [offset, offset + length); empty when they lie outside the
     // file or cannot be read (any more).
     ByteView sub(std::uint64_t offset, std::uint64_t length) const;
+    // A copy of the same bytes into `into`, kept nowhere else; false when
+    // they cannot be read. Safe from several threads at once.
+    bool copy(std::uint64_t offset, std::uint64_t length, std::vector<std::uint8_t>& into) const;
 
 private:
     ByteView block(std::uint64_t index) const;
+    std::size_t readAt(std::uint64_t offset, char* into, std::size_t length) const;
     bool readAt(std::uint64_t offset, QByteArray& into) const;
 
     int fd_ = -1;

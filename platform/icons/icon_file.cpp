@@ -139,27 +139,33 @@ bool IconFile::groupEntry(int index, ResourceDirectoryEntry& entry) const
     return bytes_.read(groupDir_ + sizeof(ResourceDirectory) + std::uint64_t(index) * sizeof(entry), entry);
 }
 
-ByteView IconFile::languageData(std::uint32_t entryOffset, int language) const
+bool IconFile::languageSpan(std::uint32_t entryOffset, int language, FileSpan& span) const
 {
     // Name level -> language level -> data entry; the tree has exactly these
     // levels here, so a loop in the file cannot make us walk further.
-    if (!(entryOffset & kResourceHighBit) || language < 0) return {};
+    if (!(entryOffset & kResourceHighBit) || language < 0) return false;
     const std::uint64_t languages = resourceRoot_ + (entryOffset & ~kResourceHighBit);
     ResourceDirectory dir {};
     ResourceDirectoryEntry entry {};
     ResourceDataEntry data {};
-    std::uint64_t offset = 0;
     if (!bytes_.read(languages, dir) || language >= dir.numberOfNamedEntries + dir.numberOfIdEntries
         || !bytes_.read(languages + sizeof(dir) + std::uint64_t(language) * sizeof(entry), entry)
         || (entry.offset & kResourceHighBit) || !bytes_.read(resourceRoot_ + entry.offset, data)
-        || !rvaToOffset(data.dataRva, data.size, offset))
-        return {};
-    return bytes_.sub(offset, data.size);
+        || !rvaToOffset(data.dataRva, data.size, span.offset))
+        return false;
+    span.size = data.size;
+    return true;
 }
 
-ByteView IconFile::iconById(std::uint32_t id) const
+ByteView IconFile::languageData(std::uint32_t entryOffset, int language) const
 {
-    if (!iconDir_) return {};
+    FileSpan span;
+    return languageSpan(entryOffset, language, span) ? bytes_.sub(span.offset, span.size) : ByteView {};
+}
+
+bool IconFile::iconSpanById(std::uint32_t id, FileSpan& span) const
+{
+    if (!iconDir_) return false;
     const std::uint64_t first = iconDir_ + sizeof(ResourceDirectory) + std::uint64_t(iconNamed_) * 8;
     auto entryAt = [&](std::uint32_t i) {
         ResourceDirectoryEntry e {};
@@ -168,7 +174,7 @@ ByteView IconFile::iconById(std::uint32_t id) const
     };
     // The first entry whose id is not below the one sought, in stored order
     // or in the sorted copy.
-    auto search = [&]() -> ByteView {
+    auto search = [&]() {
         auto at = [&](std::uint32_t i) { return iconSorted_.empty() ? entryAt(i) : iconSorted_[i]; };
         std::uint32_t lo = 0, hi = iconIds_;
         while (lo < hi) {
@@ -178,11 +184,9 @@ ByteView IconFile::iconById(std::uint32_t id) const
             else
                 hi = mid;
         }
-        if (lo == iconIds_ || at(lo).name != id) return {};
-        return languageData(at(lo).offset);
+        return lo < iconIds_ && at(lo).name == id && languageSpan(at(lo).offset, 0, span);
     };
-    const ByteView found = search();
-    if (!found.empty() || iconOrderChecked_) return found;
+    if (const bool found = search(); found || iconOrderChecked_) return found;
     // Ids are normally stored in ascending order. Only when the search
     // fails, check that; for a file that does not keep the order, sort a
     // copy once, so that no lookup scans the whole table.
@@ -199,7 +203,7 @@ ByteView IconFile::iconById(std::uint32_t id) const
             return search();
         }
     }
-    return {};
+    return false;
 }
 
 std::vector<ImageEntry> IconFile::images(int index, int language) const
@@ -256,11 +260,21 @@ std::vector<std::uint16_t> IconFile::groupLanguages(int index) const
     return out;
 }
 
+bool IconFile::imageSpan(const ImageEntry& entry, FileSpan& span) const
+{
+    if (kind_ == Kind::Ico) span = { entry.offset, entry.size };
+    return kind_ == Kind::Ico || (kind_ == Kind::Pe && iconSpanById(entry.id, span));
+}
+
 ByteView IconFile::imageData(const ImageEntry& entry) const
 {
-    if (kind_ == Kind::Ico) return bytes_.sub(entry.offset, entry.size);
-    if (kind_ == Kind::Pe) return iconById(entry.id);
-    return {};
+    FileSpan span;
+    return imageSpan(entry, span) ? bytes_.sub(span.offset, span.size) : ByteView {};
+}
+
+bool IconFile::readSpan(const FileSpan& span, std::vector<std::uint8_t>& into) const
+{
+    return bytes_.copy(span.offset, span.size, into);
 }
 
 int IconFile::indexOfGroupId(std::uint32_t id) const

@@ -48,6 +48,11 @@ public:
     std::vector<std::uint16_t> groupLanguages(int index) const;
     // The bytes of one image; empty when they are missing or out of range.
     ByteView imageData(const ImageEntry& entry) const;
+    // Where they lie, and a copy of them into the caller's buffer, which
+    // keeps nothing in this object: many threads may read at once, and a
+    // buffer used again costs no fresh memory.
+    bool imageSpan(const ImageEntry& entry, FileSpan& span) const;
+    bool readSpan(const FileSpan& span, std::vector<std::uint8_t>& into) const;
     // The position of the group with resource id `id`, or -1.
     int indexOfGroupId(std::uint32_t id) const;
     // The group's resource name as tools print it: a number, or the name text.
@@ -60,8 +65,9 @@ private:
     bool parsePe();
     bool rvaToOffset(std::uint32_t rva, std::uint32_t length, std::uint64_t& offset) const;
     bool groupEntry(int index, ResourceDirectoryEntry& entry) const;
+    bool languageSpan(std::uint32_t entryOffset, int language, FileSpan& span) const;
     ByteView languageData(std::uint32_t entryOffset, int language = 0) const;
-    ByteView iconById(std::uint32_t id) const;
+    bool iconSpanById(std::uint32_t id, FileSpan& span) const;
 
     FileBytes bytes_;
     Kind kind_ = Kind::None;
