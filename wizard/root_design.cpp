@@ -7,8 +7,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 #include "platform/app.h"
+#include "platform/icons/icon_decoder.h"
+#include "platform/icons/icon_file.h"
 
 namespace {
 
@@ -39,12 +43,31 @@ ui::Label* label(
     return c;
 }
 
+// The pictures are bitmaps, which Qt reads itself. Told so, and told not to
+// guess, it does not load every image plugin to ask whether it knows the
+// format better (the JPEG one brings its library along).
 StdPicture loadPicture(const QString& file)
 {
-    QImage image(ResourcePath(file));
+    QImageReader reader(ResourcePath(file), "bmp");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
     if (image.isNull()) return {};
     return std::make_shared<PictureObject>(
         PictureObject { image.convertToFormat(QImage::Format_ARGB32_Premultiplied) });
+}
+
+// The window's icon, every image of the program's .ico through our own icon
+// reader: through QIcon's file loader, Qt searches its icon-engine and image
+// plugins and loads its .ico plugin before the window shows.
+QIcon programIcon()
+{
+    QIcon icon;
+    icons::IconFile file;
+    if (!file.open(ResourcePath(QStringLiteral("quillmark.ico")))) return icon;
+    for (const icons::ImageEntry& entry : file.images(0))
+        if (const QImage image = icons::decodeIconImage(file.imageData(entry)); !image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    return icon;
 }
 
 } // namespace
@@ -73,7 +96,7 @@ root::root()
     setCaption(QStringLiteral("Morvane Quillmark"));
     setClientTwips(7185, 5325);
     setFont(tahoma(9));
-    setWindowIcon(QIcon(ResourcePath(QStringLiteral("quillmark.ico"))));
+    setWindowIcon(programIcon());
 
     PSet1 = place(new ui::PictureBox(QStringLiteral("PSet1"), this), 0, 0, 7175, 4710, 0);
     PSet2 = place(new ui::PictureBox(QStringLiteral("PSet2"), this), 0, 0, 7185, 4710, 6);

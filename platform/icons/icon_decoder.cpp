@@ -3,6 +3,9 @@
 
 #include "platform/little_endian.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include <bit>
 
 namespace icons {
@@ -24,10 +27,15 @@ QImage decodePng(ByteView data)
     const std::uint32_t width = bigEndian32(data.data + 16);
     const std::uint32_t height = bigEndian32(data.data + 20);
     if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide) return {};
-    QImage image;
-    if (!image.loadFromData(data.data, static_cast<int>(std::min<std::size_t>(data.size, INT32_MAX)), "PNG"))
-        return {};
-    return image.convertToFormat(QImage::Format_ARGB32);
+    // Qt's own PNG reader; told the format and not to guess, it loads no
+    // image plugin to ask.
+    QByteArray bytes = QByteArray::fromRawData(
+        reinterpret_cast<const char*>(data.data), qsizetype(std::min<std::size_t>(data.size, INT32_MAX)));
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, "png");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
+    return image.isNull() ? image : image.convertToFormat(QImage::Format_ARGB32);
 }
 
 // One colour channel under a bit mask, widened to 8 bits by repeating its
