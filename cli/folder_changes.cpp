@@ -91,12 +91,18 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
         missing << QStringLiteral("Desktop.ico");
     if ((GetFileAttributesA(folder) & files::kDosBits) != plan.folderBits)
         missing << QStringLiteral("Ordner-Attribute");
+    // Written as wanted, yet Windows may still not show it: the folder
+    // counts as failed, with the reason; that reason also follows what
+    // could not be written.
+    const QString notShown = NotShownAfter(plan);
     if (!missing.isEmpty()) {
         const QString why = net::takeWriteFailure();
         return { {},
-            QStringLiteral("nicht vollständig geschrieben: %1%2")
+            QStringLiteral("nicht vollständig geschrieben: %1%2%3")
                 .arg(missing.join(QStringLiteral(", ")),
-                    why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)) };
+                    why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why),
+                    notShown.isEmpty() ? QString() : QStringLiteral(". ") + notShown) };
     }
+    if (!notShown.isEmpty()) return { {}, notShown };
     return { what, {} };
 }

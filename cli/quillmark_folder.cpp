@@ -217,7 +217,7 @@ int show(const FolderOptions& o)
                 ++failures;
                 return;
             }
-            const FolderReport report = ReportFolder(folder);
+            const FolderView report = ViewFolder(folder);
             if (o.json) {
                 all.append(ReportJson(report));
             } else {

@@ -11,6 +11,7 @@
 #include "store/folder_customisation.h"
 #include "store/folder_settings.h"
 #include "store/recent_folders.h"
+#include "store/windows_view.h"
 
 namespace {
 const QString kNotWritten
@@ -74,7 +75,12 @@ void root::applyCustomisation()
 
     SaveRecentFolder(Text2, IconFiles->path(), folder);
     journal.end();
-    // The one case the user must hear of: nothing could be written at all.
-    if (plan.refused != CustomisationRefused::None) MsgBox(kNotWritten, vbOKOnly | vbExclamation, caption());
+    if (plan.refused != CustomisationRefused::None) {
+        // Nothing could be written at all.
+        MsgBox(kNotWritten, vbOKOnly | vbExclamation, caption());
+    } else if (const QString why = NotShownAfter(plan); !why.isEmpty()) {
+        // Written, but Windows will not show it (or still shows the old one).
+        MsgBox(why, vbOKOnly | vbExclamation, caption());
+    }
     EndProgram();
 }

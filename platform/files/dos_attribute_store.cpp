@@ -202,6 +202,11 @@ public:
             ::setxattr(path.constData(), kDosAttrib, x.value.constData(), x.value.size(), 0);
         return false;
     }
+    bool canStore(const QByteArray& path) const override
+    {
+        const int error = readXattr(path, kDosAttrib).error;
+        return error == 0 || error == ENODATA;
+    }
     bool copy(const QByteArray& from, const QByteArray& to) const override
     {
         const XattrValue x = readXattr(from, kDosAttrib);

@@ -30,6 +30,9 @@ public:
     virtual bool write(const QByteArray& path, DWORD bits) const = 0;
     // Carries what is stored for one file over to the file that replaces it.
     virtual bool copy(const QByteArray& from, const QByteArray& to) const = 0;
+    // Whether bits can be stored for the path at all (reading succeeds
+    // where nothing was ever stored, even where nothing can be).
+    virtual bool canStore(const QByteArray& path) const { return read(path).has_value(); }
 };
 
 const DosAttributeStore& fatAttributeStore();

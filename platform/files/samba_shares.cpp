@@ -19,10 +19,15 @@ namespace files {
 
 namespace {
 
+constexpr int kTestparmMs = 1500;
+
 // A share as the configuration names it; its path may hold substitutions.
+// The parameters testparm prints for it (those not at their default), by
+// lower-case name, with [global]'s share parameters beneath them.
 struct Share {
     QString name;
     QString path;
+    QHash<QString, QString> parameters;
 };
 
 bool isYes(const QString& value)
@@ -38,19 +43,21 @@ QList<Share> readShares(const QStringList& arguments)
     QProcess run;
     run.setProcessChannelMode(QProcess::SeparateChannels);
     run.start(testparm, arguments, QIODevice::ReadOnly);
-    // A broken configuration must not hold the finish for long.
-    if (!run.waitForFinished(5000)) {
+    // A broken configuration must not hold the finish or the command long.
+    if (!run.waitForFinished(kTestparmMs)) {
         run.kill();
-        run.waitForFinished(1000);
+        run.waitForFinished(100);
         return {};
     }
+    if (run.exitStatus() != QProcess::NormalExit || run.exitCode() != 0) return {};
     QList<Share> shares;
     // One share, kept when its section ends: a printer share (printable)
     // takes print jobs into its path and serves no files.
     bool inShare = false, printable = false;
-    Share share;
+    Share share, global;
     const auto endShare = [&] {
         if (inShare && !printable) shares << share;
+        if (!inShare) global = share;
         inShare = printable = false;
     };
     for (const QString& raw : QString::fromUtf8(run.readAllStandardOutput()).split(QLatin1Char('\n'))) {
@@ -59,12 +66,14 @@ QList<Share> readShares(const QStringList& arguments)
             endShare();
             const QString name = line.mid(1, line.size() - 2);
             inShare = name.compare(QLatin1String("global"), Qt::CaseInsensitive) != 0;
-            share = Share { name, {} };
+            share = Share { name, {}, inShare ? global.parameters : QHash<QString, QString> {} };
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq < 0 || !inShare) continue;
+        if (eq < 0) continue;
         const QString key = line.left(eq).trimmed().toLower(), value = line.mid(eq + 1).trimmed();
+        share.parameters.insert(key, value);
+        if (!inShare) continue;
         if (key == QLatin1String("path")) share.path = value;
         if (key == QLatin1String("printable") || key == QLatin1String("print ok")) printable = isYes(value);
     }
@@ -162,6 +171,31 @@ QStringList sambaSharePaths(const QString& forFolder)
     }
     const QMutexLocker locked(&lock);
     return known[key] = paths;
+}
+
+std::optional<SambaShare> sambaShareOf(const QString& folder)
+{
+    std::optional<SambaShare> best;
+    const std::optional<User> owner = ownerOf(folder);
+    const QString canonical = canonicalPath(folder);
+    const QString path = canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
+    for (const Share& share : configuredShares()) {
+        QStringList paths;
+        if (share.name.compare(QLatin1String("homes"), Qt::CaseInsensitive) == 0) {
+            if (owner) paths << expanded(share.path.isEmpty() ? owner->home : share.path, owner->name, owner);
+        } else {
+            paths << expanded(share.path, share.name, owner);
+        }
+        const QString holding = sambaShareHolding(path, paths);
+        if (holding.isEmpty() || (best && best->path.size() >= holding.size())) continue;
+        const auto value = [&](const char* key, const char* byDefault) {
+            return share.parameters.value(QLatin1String(key), QLatin1String(byDefault));
+        };
+        best = SambaShare { share.name, holding, isYes(value("store dos attributes", "yes")),
+            value("map readonly", "no").toLower(), isYes(value("map system", "no")),
+            isYes(value("map hidden", "no")), value("veto files", ""), value("hide files", "") };
+    }
+    return best;
 }
 
 QString sambaShareHolding(const QString& path, const QStringList& shares)

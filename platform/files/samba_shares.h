@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace files {
 
 // The paths of the file shares `testparm -s` lists, in its order; empty
@@ -15,6 +17,26 @@ namespace files {
 // own; set but empty, there are no shares. The configuration is read once
 // per process.
 QStringList sambaSharePaths(const QString& forFolder = {});
+
+// The settings of a share that decide what a Windows client sees of a
+// folder's customisation, as the server reads them (the defaults where the
+// configuration names none).
+struct SambaShare {
+    QString name;
+    QString path;
+    bool storeDosAttributes = true;
+    QString mapReadonly; // yes, no or permissions
+    bool mapSystem = false;
+    bool mapHidden = false;
+    QString vetoFiles; // as written: /pattern/pattern/
+    QString hideFiles;
+};
+
+// The innermost share of this machine's Samba server that holds the folder,
+// if any. Read from testparm once per configuration; a testparm that is
+// missing, fails or takes longer than a second and a half counts as no
+// share.
+std::optional<SambaShare> sambaShareOf(const QString& folder);
 
 // The innermost share that holds the absolute path (or is it), or empty.
 QString sambaShareHolding(const QString& path, const QStringList& shares);

@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "store/windows_view.h"
+
+#include "platform/files/case_paths.h"
+#include "platform/files/dos_attribute_store.h"
+#include "platform/files/file_attributes.h"
+#include "platform/files/file_replace.h"
+#include "platform/files/opened_folder.h"
+#include "platform/files/profile_keys.h"
+#include "platform/files/samba_shares.h"
+#include "platform/net/smb_client.h"
+#include "store/folder_customisation.h"
+#include "store/folder_settings.h"
+#include "store/icon_reference.h"
+
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+
+namespace {
+
+std::optional<DWORD> bitsOf(const QString& path)
+{
+    const DWORD bits = GetFileAttributesA(path);
+    if (bits == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return bits & files::kDosBits;
+}
+
+QString storageOf(const QString& folder)
+{
+    // A folder on a server: the server keeps the bits.
+    if (net::isNetworkPath(folder)) return QStringLiteral("smb");
+    const QByteArray native = files::nativePath(folder);
+    const files::DosAttributeStore& store = files::attributeStoreFor(native);
+    return store.canStore(native) ? QString::fromLatin1(store.name()) : QStringLiteral("none");
+}
+
+// Whether a name is in one of Samba's name lists ("/*.tmp/Desktop.ini/"),
+// whose patterns take * and ? and are compared without case.
+bool inNameList(const QString& list, const QString& name)
+{
+    for (const QString& pattern : list.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(
+                                        pattern, QRegularExpression::UnanchoredWildcardConversion),
+            QRegularExpression::CaseInsensitiveOption);
+        if (re.match(name).hasMatch()) return true;
+    }
+    return false;
+}
+
+// The bits a Samba share that does not store them makes of a file's mode.
+DWORD mappedBits(const files::SambaShare& share, const QString& path, bool directory)
+{
+    struct stat st;
+    if (::stat(files::nativePath(path).constData(), &st) != 0) return 0;
+    DWORD bits = 0;
+    if (share.mapReadonly == QLatin1String("yes") && !(st.st_mode & S_IWUSR)) bits |= FILE_ATTRIBUTE_READONLY;
+    if (directory) return bits; // a folder keeps only read-only
+    if (share.mapSystem && (st.st_mode & S_IXGRP)) bits |= FILE_ATTRIBUTE_SYSTEM;
+    if (share.mapHidden && (st.st_mode & S_IXOTH)) bits |= FILE_ATTRIBUTE_HIDDEN;
+    return bits;
+}
+
+struct Reason {
+    const char* code;
+    QString text;
+};
+
+// What a share of this machine's Samba server shows its clients of the
+// folder; nothing when it shows them what the folder holds.
+std::optional<Reason> shareHides(const FolderView& v, const QString& settingsFile)
+{
+    if (net::isNetworkPath(v.folder)) return std::nullopt; // the server's answer is read directly
+    const std::optional<files::SambaShare> share = files::sambaShareOf(v.folder);
+    if (!share) return std::nullopt;
+    const QString name = QStringLiteral("[%1]").arg(share->name);
+    if (inNameList(share->vetoFiles, QStringLiteral("Desktop.ini")))
+        return Reason {
+            "share-vetoes-settings",
+            QStringLiteral("Die Freigabe %1 verbirgt Desktop.ini vor allen Clients (veto files).").arg(name)
+        };
+    if (share->storeDosAttributes) return std::nullopt;
+    const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
+    if (!(mappedBits(*share, v.folder, true) & marks))
+        return Reason { "share-drops-folder-bits",
+            QStringLiteral("Die Freigabe %1 speichert die Attribute nicht (store dos attributes = no), "
+                           "und ihr map readonly zeigt den Ordner nicht schreibgeschützt.")
+                .arg(name) };
+    if (!(mappedBits(*share, settingsFile, false) & FILE_ATTRIBUTE_HIDDEN))
+        return Reason { "share-drops-hidden-bit",
+            QStringLiteral("Die Freigabe %1 speichert die Attribute nicht (store dos attributes = no), "
+                           "und Desktop.ini ist für ihre Clients nicht versteckt (map hidden, create mask).")
+                .arg(name) };
+    return std::nullopt;
+}
+
+std::optional<Reason> whyNot(const FolderView& v)
+{
+    const QString settingsFile = ResolvePathCase(SettingsFilePath(v.folder));
+    if (ProfileTooLarge(SettingsFilePath(v.folder))) return Reason { "settings-too-large", TooLargeText() };
+    if (v.tooltip.isEmpty() && v.iconFile.isEmpty())
+        return Reason { "not-customised",
+            QStringLiteral("Desktop.ini nennt weder einen Infotip noch ein Symbol.") };
+    if (v.storage == QLatin1String("none"))
+        return Reason { "bits-not-storable",
+            QStringLiteral("Auf diesem Laufwerk lassen sich die Attribute des Ordners nicht speichern.") };
+    if (!v.folderBits || !(*v.folderBits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
+        return Reason { "folder-not-marked",
+            QStringLiteral("Der Ordner ist weder schreibgeschützt noch ein Systemordner, so liest Windows "
+                           "seine Desktop.ini nicht.") };
+    if (!v.settingsBits || !(*v.settingsBits & FILE_ATTRIBUTE_HIDDEN))
+        return Reason { "settings-not-hidden", QStringLiteral("Desktop.ini ist nicht versteckt.") };
+    if (std::optional<Reason> hidden = shareHides(v, settingsFile)) return hidden;
+    if (v.iconFile.isEmpty() || IsWindowsOnlyReference(v.iconFile)) return std::nullopt;
+    if (v.iconPath.isEmpty())
+        return Reason { "icon-missing", QStringLiteral("Die Symboldatei %1 gibt es nicht.").arg(v.iconFile) };
+    if (v.iconFile.startsWith(QLatin1Char('/')))
+        return Reason { "icon-linux-path",
+            QStringLiteral("Das Symbol ist mit einem Linux-Pfad angegeben, den Windows nicht öffnen kann.") };
+    if (IconReferenceFor(v.folder, v.iconPath).text.startsWith(QLatin1Char('/')))
+        return Reason { "icon-unreachable",
+            QStringLiteral("Die Symboldatei liegt, wo Windows sie von diesem Ordner aus nicht erreicht.") };
+    return std::nullopt;
+}
+
+} // namespace
+
+QString TooLargeText()
+{
+    return QStringLiteral("Desktop.ini ist größer als %1 KiB, keine Einstellungsdatei, wie Windows sie "
+                          "schreibt; sie wird weder gelesen noch überschrieben.")
+        .arg(files::kMaxProfileSize / 1024);
+}
+
+FolderView ViewFolder(const QString& folder)
+{
+    const files::OpenedFolder opened(folder);
+    FolderView v;
+    v.folder = folder;
+    const StoredCustomisation stored = ReadCustomisation(folder);
+    v.tooltip = stored.tooltip;
+    v.iconFile = stored.iconFile;
+    v.iconIndex = stored.iconIndex;
+    v.copy = stored.iconFile.compare(kIconCopyName, Qt::CaseInsensitive) == 0;
+    if (!v.iconFile.isEmpty() && !IsWindowsOnlyReference(v.iconFile)) {
+        const QString path
+            = ResolvePathCase(v.copy ? IconCopyPath(folder) : StoredReferencePath(folder, v.iconFile));
+        if (files::isRegularFile(path)) v.iconPath = path;
+    }
+    v.folderBits = bitsOf(folder);
+    v.settingsBits = bitsOf(ResolvePathCase(SettingsFilePath(folder)));
+    v.copyBits = bitsOf(ResolvePathCase(IconCopyPath(folder)));
+    v.storage = storageOf(folder);
+    if (const std::optional<Reason> r = whyNot(v)) {
+        v.reasonCode = QString::fromLatin1(r->code);
+        v.reason = r->text;
+    }
+    return v;
+}
+
+QString NotShownAfter(const CustomisationPlan& plan)
+{
+    const FolderView view = ViewFolder(plan.folder);
+    if (!plan.after.tooltip.isEmpty() || !plan.after.iconFile.isEmpty()) {
+        if (!view.windowsShows())
+            return QStringLiteral("Windows wird die Beschriftung nicht anzeigen: ") + view.reason;
+    } else if (view.windowsShows()) {
+        return QStringLiteral(
+            "Windows wird die bisherige Beschriftung weiterhin anzeigen: Sie ließ sich nicht "
+            "aus dem Ordner entfernen.");
+    }
+    return {};
+}

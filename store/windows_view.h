@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Will Windows show a folder's customisation? What a folder holds, as a
+// Windows machine that opens it would find it, and if it would not show
+// the tooltip or the icon, why not. The command's show asks this of every
+// folder, its set of every folder it changed, and the wizard's finish of
+// its folder after its last step.
+#include "platform/win_types.h"
+
+#include <QString>
+
+#include <optional>
+
+struct FolderView {
+    QString folder;
+    QString tooltip;
+    QString iconFile; // as written
+    QString iconPath; // the file it names here; empty when it names none
+    QString iconIndex;
+    bool copy = false;
+    std::optional<DWORD> folderBits, settingsBits, copyBits;
+    QString storage; // where the bits are kept: fat, ntfs, cifs, samba, smb or none
+    // Why Windows will not show it: a stable code for scripts and a plain
+    // German sentence; both empty when it will.
+    QString reasonCode;
+    QString reason;
+    bool windowsShows() const { return reasonCode.isEmpty(); }
+};
+
+FolderView ViewFolder(const QString& folder);
+
+// After a plan was carried out, what to tell the user when Windows will not
+// show what the plan meant to leave in the folder, or, when it removed the
+// customisation, still shows one; empty when it shows what was meant.
+struct CustomisationPlan;
+QString NotShownAfter(const CustomisationPlan& plan);
+
+// Why a Desktop.ini too large for the profile functions is neither read
+// nor written.
+QString TooLargeText();
