@@ -93,7 +93,7 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
         missing << QStringLiteral("Ordner-Attribute");
     // Written as wanted, yet Windows may still not show it: the folder
     // counts as failed, with the reason; that reason also follows what
-    // could not be written.
+    // could not be written, unless the server said why.
     const QString notShown = NotShownAfter(plan);
     if (!missing.isEmpty()) {
         const QString why = net::takeWriteFailure();
@@ -101,7 +101,7 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
             QStringLiteral("nicht vollständig geschrieben: %1%2%3")
                 .arg(missing.join(QStringLiteral(", ")),
                     why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why),
-                    notShown.isEmpty() ? QString() : QStringLiteral(". ") + notShown) };
+                    notShown.isEmpty() || !why.isEmpty() ? QString() : QStringLiteral(". ") + notShown) };
     }
     if (!notShown.isEmpty()) return { {}, notShown };
     return { what, {} };

@@ -386,7 +386,10 @@ int writeToServer(const Pending& p)
         if (!error && p.serverBits != INVALID_FILE_ATTRIBUTES
             && (error = unlinkOnServer(p.target, p.serverBits)) == ENOENT)
             error = 0;
-        if (!error) error = wire::calls()->rename(urlOf(temporary), urlOf(p.target));
+        // The new file was just written: a rename that finds nothing is the
+        // server refusing the name (a share that vetoes Desktop.ini).
+        if (!error && (error = wire::calls()->rename(urlOf(temporary), urlOf(p.target))) == ENOENT)
+            error = EINVAL;
         if (error) {
             wire::calls()->unlink(urlOf(temporary));
             return error;

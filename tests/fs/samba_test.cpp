@@ -53,8 +53,8 @@ protected:
 
     void writeConfig() const
     {
-        for (const char* sub : { "share/Akten", "ohneattr/Akten", "privat", "private", "lock", "state",
-                 "cache", "pid", "ncalrpc", "binddns" })
+        for (const char* sub : { "share/Akten", "ohneattr/Akten", "verbirgt/Akten", "privat", "private",
+                 "lock", "state", "cache", "pid", "ncalrpc", "binddns" })
             ASSERT_TRUE(QDir().mkpath(dir + '/' + sub));
         testutil::writeBytes(config(),
             testutil::readBytes(QM_TEST_DATA "/fs/smb.conf")
@@ -136,6 +136,8 @@ TEST_F(Samba, TheCommandSignsInOrSaysWhyNot)
         { { server + "/nurlesen/Akten" }, 1, "\\\\127.0.0.1\\\\nurlesen: Der Zugriff wurde verweigert." },
         { { "--icon", QM_SOURCE_DIR "/res/icons/ordner.dll,2", server + "/ohneattr/Akten" }, 1,
             "Ordner-Attribute (\\\\127.0.0.1\\ohneattr: Die Freigabe speichert die Attribute nicht" },
+        { { server + "/verbirgt/Akten" }, 1,
+            "Infotip (\\\\127.0.0.1\\verbirgt: Der Server lehnt den Namen ab.)" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
