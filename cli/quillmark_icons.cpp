@@ -24,6 +24,7 @@
 #include <QImage>
 #include <QString>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <malloc.h>
@@ -193,7 +194,7 @@ QString dumpImage(const icons::IconFile& file, const DumpJob& job, const QString
 // name, the type, the resource name and the language id, which it leaves
 // out for US English (1033); icotool keeps that name without ".ico" and
 // counts the images from 1. An .ico FILE is named as icotool alone names it.
-// The images are read, decoded and written on two threads, each into
+// The images are read, decoded and written on several threads, each into
 // buffers it uses again, and the messages printed afterwards in the order
 // of the images; a file that cannot be written stops the dump, a broken
 // image does not. Fresh memory costs the kernel more than the drawing
@@ -246,9 +247,15 @@ int dumpAll(const QString& path, const QString& dir)
             if (!written) stopped = true;
         }
     };
-    std::thread helper(work);
+    // One thread more than the cores: a thread waiting in the kernel for
+    // the folder (every file is made in the one folder) leaves its core to
+    // another (on two cores: 3 threads 56-61 ms, 2 threads 63-70, 4 no better).
+    std::vector<std::thread> helpers(std::clamp(std::thread::hardware_concurrency(), 1u, 7u));
+    for (std::thread& helper : helpers)
+        helper = std::thread(work);
     work();
-    helper.join();
+    for (std::thread& helper : helpers)
+        helper.join();
     for (const QString& message : messages) {
         if (message.isEmpty()) continue;
         fail(message);
