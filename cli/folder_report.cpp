@@ -63,7 +63,12 @@ QString ReportText(const FolderView& r)
             r.iconIndex.isEmpty() ? none : ShownText(r.iconIndex),
             r.copy ? QStringLiteral("ja") : QStringLiteral("nein"), BitLetters(r.folderBits),
             BitLetters(r.settingsBits), BitLetters(r.copyBits), storageNames.value(r.storage),
-            r.windowsShows() ? QStringLiteral("ja") : QStringLiteral("nein. ") + ShownText(r.reason));
+            r.windowsShows()
+                ? (r.sambaSettingsKnown ? QStringLiteral("ja")
+                                        : QStringLiteral("ja, soweit bekannt: die Einstellungen der "
+                                                         "Samba-Freigaben sind unbekannt (testparm "
+                                                         "antwortete nicht)"))
+                : QStringLiteral("nein. ") + ShownText(r.reason));
 }
 
 QJsonObject ReportJson(const FolderView& r)
@@ -78,6 +83,8 @@ QJsonObject ReportJson(const FolderView& r)
                 { QStringLiteral("desktopIni"), bitsJson(r.settingsBits) },
                 { QStringLiteral("desktopIco"), bitsJson(r.copyBits) } } },
         { QStringLiteral("storage"), r.storage },
+        { QStringLiteral("sambaShare"), r.sambaShare.isEmpty() ? QJsonValue() : QJsonValue(r.sambaShare) },
+        { QStringLiteral("sambaSettingsKnown"), r.sambaSettingsKnown },
         { QStringLiteral("windowsShows"), r.windowsShows() },
         { QStringLiteral("reasonCode"), r.reasonCode },
         { QStringLiteral("reason"), r.reason },

@@ -68,10 +68,9 @@ struct Reason {
 
 // What a share of this machine's Samba server shows its clients of the
 // folder; nothing when it shows them what the folder holds.
-std::optional<Reason> shareHides(const FolderView& v, const QString& settingsFile)
+std::optional<Reason> shareHides(
+    const FolderView& v, const std::optional<files::SambaShare>& share, const QString& settingsFile)
 {
-    if (net::isNetworkPath(v.folder)) return std::nullopt; // the server's answer is read directly
-    const std::optional<files::SambaShare> share = files::sambaShareOf(v.folder);
     if (!share) return std::nullopt;
     const QString name = QStringLiteral("[%1]").arg(share->name);
     if (inNameList(share->vetoFiles, QStringLiteral("Desktop.ini")))
@@ -94,7 +93,7 @@ std::optional<Reason> shareHides(const FolderView& v, const QString& settingsFil
     return std::nullopt;
 }
 
-std::optional<Reason> whyNot(const FolderView& v)
+std::optional<Reason> whyNot(const FolderView& v, const std::optional<files::SambaShare>& share)
 {
     const QString settingsFile = ResolvePathCase(SettingsFilePath(v.folder));
     if (ProfileTooLarge(SettingsFilePath(v.folder))) return Reason { "settings-too-large", TooLargeText() };
@@ -110,7 +109,7 @@ std::optional<Reason> whyNot(const FolderView& v)
                            "seine Desktop.ini nicht.") };
     if (!v.settingsBits || !(*v.settingsBits & FILE_ATTRIBUTE_HIDDEN))
         return Reason { "settings-not-hidden", QStringLiteral("Desktop.ini ist nicht versteckt.") };
-    if (std::optional<Reason> hidden = shareHides(v, settingsFile)) return hidden;
+    if (std::optional<Reason> hidden = shareHides(v, share, settingsFile)) return hidden;
     if (v.iconFile.isEmpty() || IsWindowsOnlyReference(v.iconFile)) return std::nullopt;
     if (v.iconPath.isEmpty())
         return Reason { "icon-missing", QStringLiteral("Die Symboldatei %1 gibt es nicht.").arg(v.iconFile) };
@@ -151,7 +150,12 @@ FolderView ViewFolder(const QString& folder)
     v.settingsBits = bitsOf(ResolvePathCase(SettingsFilePath(folder)));
     v.copyBits = bitsOf(ResolvePathCase(IconCopyPath(folder)));
     v.storage = storageOf(folder);
-    if (const std::optional<Reason> r = whyNot(v)) {
+    // A folder on a server is judged by what the server answers; one of
+    // this machine by the settings of the Samba share that serves it.
+    std::optional<files::SambaShare> share;
+    if (!net::isNetworkPath(folder)) share = files::sambaShareOf(folder, &v.sambaSettingsKnown);
+    if (share) v.sambaShare = share->name;
+    if (const std::optional<Reason> r = whyNot(v, share)) {
         v.reasonCode = QString::fromLatin1(r->code);
         v.reason = r->text;
     }

@@ -20,6 +20,10 @@ struct FolderView {
     bool copy = false;
     std::optional<DWORD> folderBits, settingsBits, copyBits;
     QString storage; // where the bits are kept: fat, ntfs, cifs, samba, smb or none
+    // The share of this machine's Samba that serves the folder ("" for
+    // none); whether its settings could be read (testparm answered).
+    QString sambaShare;
+    bool sambaSettingsKnown = true;
     // Why Windows will not show it: a stable code for scripts and a plain
     // German sentence; both empty when it will.
     QString reasonCode;

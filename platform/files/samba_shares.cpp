@@ -36,10 +36,12 @@ bool isYes(const QString& value)
         || value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1");
 }
 
-QList<Share> readShares(const QStringList& arguments)
+// The shares testparm lists; none without Samba, nothing when testparm
+// fails or does not answer in time.
+std::optional<QList<Share>> readShares(const QStringList& arguments)
 {
     const QString testparm = QStandardPaths::findExecutable(QStringLiteral("testparm"));
-    if (testparm.isEmpty()) return {};
+    if (testparm.isEmpty()) return QList<Share> {};
     QProcess run;
     run.setProcessChannelMode(QProcess::SeparateChannels);
     run.start(testparm, arguments, QIODevice::ReadOnly);
@@ -47,9 +49,9 @@ QList<Share> readShares(const QStringList& arguments)
     if (!run.waitForFinished(kTestparmMs)) {
         run.kill();
         run.waitForFinished(100);
-        return {};
+        return std::nullopt;
     }
-    if (run.exitStatus() != QProcess::NormalExit || run.exitCode() != 0) return {};
+    if (run.exitStatus() != QProcess::NormalExit || run.exitCode() != 0) return std::nullopt;
     QList<Share> shares;
     // One share, kept when its section ends: a printer share (printable)
     // takes print jobs into its path and serves no files.
@@ -124,18 +126,18 @@ void addHomes(QStringList& paths, const Share& homes)
     ::endpwent();
 }
 
-QList<Share> configuredShares()
+std::optional<QList<Share>> configuredShares()
 {
     QStringList arguments { QStringLiteral("-s"), QStringLiteral("--suppress-prompt") };
     if (qEnvironmentVariableIsSet("QUILLMARK_SMB_CONF")) {
         const QString conf = qEnvironmentVariable("QUILLMARK_SMB_CONF");
-        if (conf.isEmpty()) return {};
+        if (conf.isEmpty()) return QList<Share> {};
         arguments << conf;
     }
     // testparm takes a good part of a second; a command over a thousand
     // folders asks once per configuration.
     static QMutex lock;
-    static QHash<QStringList, QList<Share>> known;
+    static QHash<QStringList, std::optional<QList<Share>>> known;
     const QMutexLocker locked(&lock);
     const auto found = known.constFind(arguments);
     if (found != known.constEnd()) return *found;
@@ -161,7 +163,7 @@ QStringList sambaSharePaths(const QString& forFolder)
     }
     QStringList paths;
     const std::optional<User> owner = owned ? ownerOf(forFolder) : std::nullopt;
-    for (const Share& share : configuredShares()) {
+    for (const Share& share : configuredShares().value_or(QList<Share> {})) {
         if (share.name.compare(QLatin1String("homes"), Qt::CaseInsensitive) == 0) {
             addHomes(paths, share);
             continue;
@@ -173,13 +175,15 @@ QStringList sambaSharePaths(const QString& forFolder)
     return known[key] = paths;
 }
 
-std::optional<SambaShare> sambaShareOf(const QString& folder)
+std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known)
 {
     std::optional<SambaShare> best;
+    const std::optional<QList<Share>> shares = configuredShares();
+    if (known) *known = shares.has_value();
     const std::optional<User> owner = ownerOf(folder);
     const QString canonical = canonicalPath(folder);
     const QString path = canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
-    for (const Share& share : configuredShares()) {
+    for (const Share& share : shares.value_or(QList<Share> {})) {
         QStringList paths;
         if (share.name.compare(QLatin1String("homes"), Qt::CaseInsensitive) == 0) {
             if (owner) paths << expanded(share.path.isEmpty() ? owner->home : share.path, owner->name, owner);

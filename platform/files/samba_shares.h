@@ -33,10 +33,10 @@ struct SambaShare {
 };
 
 // The innermost share of this machine's Samba server that holds the folder,
-// if any. Read from testparm once per configuration; a testparm that is
-// missing, fails or takes longer than a second and a half counts as no
-// share.
-std::optional<SambaShare> sambaShareOf(const QString& folder);
+// if any. Read from testparm once per configuration: without testparm
+// there is no share; a testparm that fails or takes longer than a second
+// and a half gives none either, and known (when given) is then false.
+std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known = nullptr);
 
 // The innermost share that holds the absolute path (or is it), or empty.
 QString sambaShareHolding(const QString& path, const QStringList& shares);

@@ -180,14 +180,14 @@ TEST_F(FolderCommand, NamesThatAreNotUtf8AreHandledOnceAsTheirBytes)
 // Desktop.ini (read through testparm, as the server reads its settings).
 TEST_F(FolderCommand, SaysWhyWindowsWillNotShowWhatItWrote)
 {
-    const QString shares = tmp.filePath("smb.conf"), fuse = tmp.filePath("fuse");
+    // Read as Samba reads it: an included file, a share named twice.
+    const QString shares = tmp.filePath("smb.conf"), more = tmp.filePath("mehr.conf"),
+                  fuse = tmp.filePath("fuse");
+    testutil::writeBytes(more, "[verbirgt]\nveto files = /*.tmp/desktop.ini/\n");
     testutil::writeBytes(shares,
-        "[global]\n[vergisst]\npath = " + QFile::encodeName(root)
-            + "/a b\n"
-              "store dos attributes = no\n[verbirgt]\npath = "
-            + QFile::encodeName(root)
-            + "/groß\n"
-              "veto files = /*.tmp/desktop.ini/\n");
+        "[global]\n[vergisst]\npath = "
+            + QFile::encodeName(root + "/a b\n[verbirgt]\npath = " + root + "/groß\ninclude = " + more
+                + "\n[vergisst]\nstore dos attributes = no\n"));
     const testutil::EnvGuard conf("QUILLMARK_SMB_CONF", shares);
     const bool bindfs = ::geteuid() == 0 && ::access("/dev/fuse", W_OK) == 0 && QDir().mkpath(fuse)
         && QProcess::execute("bindfs", { "--xattr-none", outside, fuse }) == 0;
@@ -223,6 +223,13 @@ TEST_F(FolderCommand, SaysWhyWindowsWillNotShowWhatItWrote)
         EXPECT_EQ(shown["reasonCode"].toString(), c.code);
     }
     if (bindfs) QProcess::execute("fusermount", { "-u", fuse });
+    // A configuration testparm rejects: the shares' settings are unknown, and nothing waits for them.
+    testutil::writeBytes(shares, "[global]\nstore dos attributes = vielleicht\n");
+    const QJsonObject unknown
+        = QJsonDocument::fromJson(folderCommand({ "show", "--json", root + "/tief" }).out.toUtf8())
+              .array()[0]
+              .toObject();
+    EXPECT_TRUE(unknown["windowsShows"].toBool() && !unknown["sambaSettingsKnown"].toBool());
 }
 
 const auto iconsCommand = [](const QStringList& args) { return runCommand("quillmark-icons", args); };
