@@ -94,7 +94,7 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
     // Written as wanted, yet Windows may still not show it: the folder
     // counts as failed, with the reason; that reason also follows what
     // could not be written, unless the server said why.
-    const QString notShown = NotShownAfter(plan);
+    const QString notShown = NotShownAfter(plan, &after);
     if (!missing.isEmpty()) {
         const QString why = net::takeWriteFailure();
         return { {},

@@ -116,7 +116,8 @@ std::optional<Reason> whyNot(const FolderView& v, const std::optional<files::Sam
     if (v.iconFile.startsWith(QLatin1Char('/')))
         return Reason { "icon-linux-path",
             QStringLiteral("Das Symbol ist mit einem Linux-Pfad angegeben, den Windows nicht öffnen kann.") };
-    if (IconReferenceFor(v.folder, v.iconPath).text.startsWith(QLatin1Char('/')))
+    // The folder's own copy is always within reach.
+    if (!v.copy && IconReferenceFor(v.folder, v.iconPath).text.startsWith(QLatin1Char('/')))
         return Reason { "icon-unreachable",
             QStringLiteral("Die Symboldatei liegt, wo Windows sie von diesem Ordner aus nicht erreicht.") };
     return std::nullopt;
@@ -131,16 +132,17 @@ QString TooLargeText()
         .arg(files::kMaxProfileSize / 1024);
 }
 
-FolderView ViewFolder(const QString& folder)
+FolderView ViewFolder(const QString& folder, const StoredCustomisation* stored)
 {
     const files::OpenedFolder opened(folder);
     FolderView v;
     v.folder = folder;
-    const StoredCustomisation stored = ReadCustomisation(folder);
-    v.tooltip = stored.tooltip;
-    v.iconFile = stored.iconFile;
-    v.iconIndex = stored.iconIndex;
-    v.copy = stored.iconFile.compare(kIconCopyName, Qt::CaseInsensitive) == 0;
+    const StoredCustomisation read = stored ? StoredCustomisation {} : ReadCustomisation(folder);
+    if (!stored) stored = &read;
+    v.tooltip = stored->tooltip;
+    v.iconFile = stored->iconFile;
+    v.iconIndex = stored->iconIndex;
+    v.copy = stored->iconFile.compare(kIconCopyName, Qt::CaseInsensitive) == 0;
     if (!v.iconFile.isEmpty() && !IsWindowsOnlyReference(v.iconFile)) {
         const QString path
             = ResolvePathCase(v.copy ? IconCopyPath(folder) : StoredReferencePath(folder, v.iconFile));
@@ -162,9 +164,9 @@ FolderView ViewFolder(const QString& folder)
     return v;
 }
 
-QString NotShownAfter(const CustomisationPlan& plan)
+QString NotShownAfter(const CustomisationPlan& plan, const StoredCustomisation* stored)
 {
-    const FolderView view = ViewFolder(plan.folder);
+    const FolderView view = ViewFolder(plan.folder, stored);
     if (!plan.after.tooltip.isEmpty() || !plan.after.iconFile.isEmpty()) {
         if (!view.windowsShows())
             return QStringLiteral("Windows wird die Beschriftung nicht anzeigen: ") + view.reason;

@@ -31,13 +31,16 @@ struct FolderView {
     bool windowsShows() const { return reasonCode.isEmpty(); }
 };
 
-FolderView ViewFolder(const QString& folder);
+// stored: what the folder's Desktop.ini holds, when the caller has just
+// read it.
+struct StoredCustomisation;
+FolderView ViewFolder(const QString& folder, const StoredCustomisation* stored = nullptr);
 
 // After a plan was carried out, what to tell the user when Windows will not
 // show what the plan meant to leave in the folder, or, when it removed the
 // customisation, still shows one; empty when it shows what was meant.
 struct CustomisationPlan;
-QString NotShownAfter(const CustomisationPlan& plan);
+QString NotShownAfter(const CustomisationPlan& plan, const StoredCustomisation* stored = nullptr);
 
 // Why a Desktop.ini too large for the profile functions is neither read
 // nor written.

@@ -12,8 +12,10 @@
 
 #include <optional>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace files {
 
@@ -92,9 +94,31 @@ std::optional<User> ownerOf(const QString& path)
 {
     struct stat st;
     if (path.isEmpty() || ::stat(nativePath(path).constData(), &st) != 0) return std::nullopt;
+    // The password database is read once per owner: a recursive run asks
+    // for every folder.
+    static QMutex lock;
+    static QHash<uid_t, std::optional<User>> known;
+    const QMutexLocker locked(&lock);
+    if (const auto found = known.constFind(st.st_uid); found != known.constEnd()) return *found;
     const struct passwd* pw = ::getpwuid(st.st_uid);
-    if (!pw) return std::nullopt;
-    return User { QString::fromLocal8Bit(pw->pw_name), QString::fromLocal8Bit(pw->pw_dir) };
+    return known[st.st_uid] = pw
+        ? std::optional(User { QString::fromLocal8Bit(pw->pw_name), QString::fromLocal8Bit(pw->pw_dir) })
+        : std::nullopt;
+}
+
+// The path of a folder as the kernel names it, links resolved: one
+// descriptor and one look at it, where resolving name by name reads every
+// link on the way.
+QString kernelPath(const QString& folder)
+{
+    const int fd = ::open(nativePath(folder).constData(), O_PATH | O_CLOEXEC);
+    if (fd < 0) return QDir::cleanPath(folder);
+    char target[4096];
+    const ssize_t n
+        = ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), target, sizeof target);
+    ::close(fd);
+    return n > 0 && n < ssize_t(sizeof target) && target[0] == '/' ? fromNative(QByteArray(target, n))
+                                                                   : QDir::cleanPath(folder);
 }
 
 // The path the server gives a client of user on share; empty when it
@@ -180,10 +204,10 @@ std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known)
     std::optional<SambaShare> best;
     const std::optional<QList<Share>> shares = configuredShares();
     if (known) *known = shares.has_value();
+    if (!shares || shares->isEmpty()) return best;
     const std::optional<User> owner = ownerOf(folder);
-    const QString canonical = canonicalPath(folder);
-    const QString path = canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
-    for (const Share& share : shares.value_or(QList<Share> {})) {
+    const QString path = kernelPath(folder);
+    for (const Share& share : *shares) {
         QStringList paths;
         if (share.name.compare(QLatin1String("homes"), Qt::CaseInsensitive) == 0) {
             if (owner) paths << expanded(share.path.isEmpty() ? owner->home : share.path, owner->name, owner);
