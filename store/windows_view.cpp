@@ -93,10 +93,10 @@ std::optional<Reason> shareHides(
     return std::nullopt;
 }
 
-std::optional<Reason> whyNot(const FolderView& v, const std::optional<files::SambaShare>& share)
+std::optional<Reason> whyNot(
+    const FolderView& v, const QString& settingsFile, const std::optional<files::SambaShare>& share)
 {
-    const QString settingsFile = ResolvePathCase(SettingsFilePath(v.folder));
-    if (ProfileTooLarge(SettingsFilePath(v.folder))) return Reason { "settings-too-large", TooLargeText() };
+    if (ProfileTooLarge(settingsFile)) return Reason { "settings-too-large", TooLargeText() };
     if (v.tooltip.isEmpty() && v.iconFile.isEmpty())
         return Reason { "not-customised",
             QStringLiteral("Desktop.ini nennt weder einen Infotip noch ein Symbol.") };
@@ -149,7 +149,8 @@ FolderView ViewFolder(const QString& folder, const StoredCustomisation* stored)
         if (files::isRegularFile(path)) v.iconPath = path;
     }
     v.folderBits = bitsOf(folder);
-    v.settingsBits = bitsOf(ResolvePathCase(SettingsFilePath(folder)));
+    const QString settingsFile = ResolvePathCase(SettingsFilePath(folder));
+    v.settingsBits = bitsOf(settingsFile);
     v.copyBits = bitsOf(ResolvePathCase(IconCopyPath(folder)));
     v.storage = storageOf(folder);
     // A folder on a server is judged by what the server answers; one of
@@ -157,7 +158,7 @@ FolderView ViewFolder(const QString& folder, const StoredCustomisation* stored)
     std::optional<files::SambaShare> share;
     if (!net::isNetworkPath(folder)) share = files::sambaShareOf(folder, &v.sambaSettingsKnown);
     if (share) v.sambaShare = share->name;
-    if (const std::optional<Reason> r = whyNot(v, share)) {
+    if (const std::optional<Reason> r = whyNot(v, settingsFile, share)) {
         v.reasonCode = QString::fromLatin1(r->code);
         v.reason = r->text;
     }

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,7 +88,16 @@ QString canonicalPath(const QString& path)
 {
     if (path.isEmpty()) return {};
     if (net::isNetworkPath(path)) return exists(path) ? net::cleanNetworkPath(path) : QString();
-    char* real = ::realpath(nativePath(path).constData(), nullptr);
+    // The kernel's name for an opened path: one descriptor and one look at
+    // it, where resolving name by name reads every link on the way.
+    const int fd = ::open(nativePath(path).constData(), O_PATH | O_CLOEXEC);
+    if (fd < 0) return {};
+    char target[PATH_MAX];
+    const ssize_t n
+        = ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), target, sizeof target);
+    ::close(fd);
+    if (n > 0 && n < ssize_t(sizeof target) && target[0] == '/') return fromNative(QByteArray(target, n));
+    char* real = ::realpath(nativePath(path).constData(), nullptr); // without /proc
     if (!real) return {};
     const QString out = fromNative(QByteArray(real));
     std::free(real);

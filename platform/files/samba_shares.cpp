@@ -106,21 +106,6 @@ std::optional<User> ownerOf(const QString& path)
         : std::nullopt;
 }
 
-// The path of a folder as the kernel names it, links resolved: one
-// descriptor and one look at it, where resolving name by name reads every
-// link on the way.
-QString kernelPath(const QString& folder)
-{
-    const int fd = ::open(nativePath(folder).constData(), O_PATH | O_CLOEXEC);
-    if (fd < 0) return QDir::cleanPath(folder);
-    char target[4096];
-    const ssize_t n
-        = ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), target, sizeof target);
-    ::close(fd);
-    return n > 0 && n < ssize_t(sizeof target) && target[0] == '/' ? fromNative(QByteArray(target, n))
-                                                                   : QDir::cleanPath(folder);
-}
-
 // The path the server gives a client of user on share; empty when it
 // holds substitutions we cannot know in advance.
 QString expanded(QString path, const QString& share, const std::optional<User>& user)
@@ -206,7 +191,8 @@ std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known)
     if (known) *known = shares.has_value();
     if (!shares || shares->isEmpty()) return best;
     const std::optional<User> owner = ownerOf(folder);
-    const QString path = kernelPath(folder);
+    const QString canonical = canonicalPath(folder);
+    const QString path = canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
     for (const Share& share : *shares) {
         QStringList paths;
         if (share.name.compare(QLatin1String("homes"), Qt::CaseInsensitive) == 0) {
@@ -221,7 +207,7 @@ std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known)
         };
         best = SambaShare { share.name, holding, isYes(value("store dos attributes", "yes")),
             value("map readonly", "no").toLower(), isYes(value("map system", "no")),
-            isYes(value("map hidden", "no")), value("veto files", ""), value("hide files", "") };
+            isYes(value("map hidden", "no")), value("veto files", "") };
     }
     return best;
 }

@@ -29,7 +29,6 @@ struct SambaShare {
     bool mapSystem = false;
     bool mapHidden = false;
     QString vetoFiles; // as written: /pattern/pattern/
-    QString hideFiles;
 };
 
 // The innermost share of this machine's Samba server that holds the folder,
