@@ -36,9 +36,9 @@ void closeChunk(Bytes& out, std::size_t start, const char* type)
 
 } // namespace
 
-void encode(const QImage& image, Bytes& out)
+void encode(const icons::Pixels& image, Bytes& out)
 {
-    const std::size_t width = std::size_t(image.width()), height = std::size_t(image.height());
+    const std::size_t width = std::size_t(image.width), height = std::size_t(image.height);
     const std::size_t stride = 1 + 4 * width;
     static const std::uint8_t signature[8] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
     out.assign(signature, signature + 8);
@@ -52,14 +52,14 @@ void encode(const QImage& image, Bytes& out)
     // The rows as the filter-less scanlines, each led by filter byte 0.
     Bytes raw(stride * height);
     for (std::size_t y = 0; y < height; ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(int(y)));
+        const std::uint32_t* in = image.row(int(y));
         std::uint8_t* row = raw.data() + y * stride;
         *row++ = 0;
         for (std::size_t x = 0; x < width; ++x, row += 4) {
-            row[0] = std::uint8_t(qRed(in[x]));
-            row[1] = std::uint8_t(qGreen(in[x]));
-            row[2] = std::uint8_t(qBlue(in[x]));
-            row[3] = std::uint8_t(qAlpha(in[x]));
+            row[0] = std::uint8_t(in[x] >> 16);
+            row[1] = std::uint8_t(in[x] >> 8);
+            row[2] = std::uint8_t(in[x]);
+            row[3] = std::uint8_t(in[x] >> 24);
         }
     }
     chunk = out.size();

@@ -4,7 +4,8 @@
 // stored (uncompressed) deflate blocks, written with one system call.
 // Qt's writer lets libpng weigh every row filter on every row; for the
 // thousands of small files of a dump that was most of the time.
-#include <QImage>
+#include "platform/icons/bitmap_decoder.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -12,8 +13,8 @@
 
 namespace png_writer {
 
-// The PNG file of a Format_ARGB32 image, appended to `out` after clearing it.
-void encode(const QImage& image, std::vector<std::uint8_t>& out);
+// The PNG file of the image, appended to `out` after clearing it.
+void encode(const icons::Pixels& image, std::vector<std::uint8_t>& out);
 
 // Writes the bytes to `path`, replacing a file there; false when that fails.
 bool writeFile(const QString& path, const std::uint8_t* data, std::size_t size);

@@ -11,79 +11,35 @@
 //   quillmark-icons dump --all FILE DIR           every image of every icon, named as
 //                                                 `wrestool -x -t14` and then `icotool -x`
 //                                                 name them (see dumpAll)
+//
+// Only list and dump --all are done here: they read and write images without
+// drawing them. The others are handed to quillmark-icons-draw (icons_draw.cpp),
+// so that this program starts without the toolkit's image libraries.
+#include "cli/icons_command.h"
 #include "cli/png_writer.h"
 #include "cli/shown_text.h"
 #include "platform/files/native_names.h"
-#include "platform/icons/icon_api.h"
+#include "platform/icons/bitmap_decoder.h"
 #include "platform/icons/icon_choice.h"
-#include "platform/icons/icon_decoder.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QString>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <malloc.h>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+using icons_command::fail;
+using icons_command::openFile;
+using icons_command::openForDump;
+
 namespace {
-
-int usage()
-{
-    std::fputs("usage: quillmark-icons count FILE\n"
-               "       quillmark-icons list FILE\n"
-               "       quillmark-icons extract FILE INDEX SIZE OUT.png   (SIZE 32: large, 16: small)\n"
-               "       quillmark-icons dump FILE DIR\n"
-               "       quillmark-icons dump --all FILE DIR\n",
-        stderr);
-    return 2;
-}
-
-// The message may quote a file name or a resource name: shown escaped.
-int fail(const QString& message)
-{
-    std::fprintf(stderr, "quillmark-icons: %s\n", ShownText(message).toUtf8().constData());
-    return 1;
-}
-
-// Opens FILE for reading; a message and false when it cannot.
-bool openFile(const QString& path, icons::IconFile& file, QString& error)
-{
-    if (struct stat st; ::stat(files::nativePath(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = QStringLiteral("%1: no such file").arg(path);
-        return false;
-    }
-    if (!file.open(path)) {
-        error = QStringLiteral("%1: cannot be read").arg(path);
-        return false;
-    }
-    return true;
-}
-
-bool savePng(const QImage& image, const QString& out)
-{
-    // Quality 100 stores the pixels without compression: icons are small,
-    // and writing many of them fast counts more than their bytes.
-    if (image.convertToFormat(QImage::Format_ARGB32).save(out, "PNG", 100)) return true;
-    ::unlink(files::nativePath(out).constData());
-    return false;
-}
-
-int count(const QString& path)
-{
-    icons::IconFile file;
-    QString error;
-    if (!openFile(path, file, error)) return fail(error);
-    std::printf("%llu\n", static_cast<unsigned long long>(ExtractIconA(0, path, 0xFFFFFFFFu)));
-    return 0;
-}
 
 int list(const QString& path)
 {
@@ -104,60 +60,6 @@ int list(const QString& path)
     return 0;
 }
 
-int extract(const QString& path, const QString& indexText, const QString& sizeText, const QString& out)
-{
-    bool indexOk = false, sizeOk = false;
-    const int index = indexText.toInt(&indexOk);
-    const int size = sizeText.toInt(&sizeOk);
-    if (!sizeOk || (size != icons::kLargeIconSize && size != icons::kSmallIconSize))
-        return fail(QStringLiteral("SIZE must be 32 (large icon) or 16 (small icon), not %1").arg(sizeText));
-    icons::IconFile file;
-    QString error;
-    if (!openFile(path, file, error)) return fail(error);
-    if (!indexOk || index < 0 || index >= file.count())
-        return fail(QStringLiteral("%1: no icon %2 (the file has %3)")
-                        .arg(path, indexText, QString::number(file.count())));
-    HICON large = 0, small = 0;
-    ExtractIconExA(path, index, size == icons::kLargeIconSize ? &large : nullptr,
-        size == icons::kSmallIconSize ? &small : nullptr, 1);
-    const HICON handle = large ? large : small;
-    const QImage image = icons::iconHandleImage(handle);
-    DestroyIcon(handle);
-    if (image.isNull())
-        return fail(QStringLiteral("%1: icon %2 cannot be decoded").arg(path, QString::number(index)));
-    if (!savePng(image, out)) return fail(QStringLiteral("%1: cannot be written").arg(out));
-    return 0;
-}
-
-// Opens FILE for a dump into DIR: the file must hold icons, and DIR is made.
-int openForDump(const QString& path, const QString& dir, icons::IconFile& file)
-{
-    QString error;
-    if (!openFile(path, file, error)) return fail(error);
-    if (file.count() == 0) return fail(QStringLiteral("%1: holds no icons").arg(path));
-    if (!QDir().mkpath(dir)) return fail(QStringLiteral("%1: cannot be created").arg(dir));
-    return 0;
-}
-
-int dump(const QString& path, const QString& dir)
-{
-    icons::IconFile file;
-    if (const int failed = openForDump(path, dir, file)) return failed;
-    int broken = 0;
-    for (int i = 0; i < file.count(); ++i) {
-        const QImage image = icons::loadIcon(file, i, icons::kLargeIconSize);
-        const QString out = dir + QStringLiteral("/%1.png").arg(i, 3, 10, QLatin1Char('0'));
-        if (image.isNull()) {
-            // A broken icon does not stop the others.
-            fail(QStringLiteral("%1: icon %2 cannot be decoded").arg(path, QString::number(i)));
-            ++broken;
-        } else if (!savePng(image, out)) {
-            return fail(QStringLiteral("%1: cannot be written").arg(out));
-        }
-    }
-    return broken ? 1 : 0;
-}
-
 // One image of a dump and the name it is written under.
 struct DumpJob {
     icons::FileSpan span;
@@ -170,14 +72,14 @@ struct DumpJob {
 // does; a bitmap is decoded. The message when that fails; `written` is
 // false when the file could not be written (a broken image is not that).
 QString dumpImage(const icons::IconFile& file, const DumpJob& job, const QString& dir,
-    std::vector<std::uint8_t>& stored, std::vector<std::uint8_t>& encoded, bool& written)
+    std::vector<std::uint8_t>& stored, icons::Pixels& image, std::vector<std::uint8_t>& encoded,
+    bool& written)
 {
     written = true;
     file.readSpan(job.span, stored);
     const icons::ByteView data { stored.data(), stored.size() };
     icons::StoredFormat f;
-    QImage image;
-    if (!icons::readStoredFormat(data, f) || (!f.png && (image = icons::decodeIconImage(data)).isNull()))
+    if (!icons::readStoredFormat(data, f) || (!f.png && !icons::decodeBitmap(data, image)))
         return job.stem + QStringLiteral(": image %1 cannot be decoded").arg(job.number);
     const QString out = QStringLiteral("%1/%2_%3_%4x%5x%6.png")
                             .arg(dir, job.stem, QString::number(job.number), QString::number(f.width),
@@ -241,9 +143,10 @@ int dumpAll(const QString& path, const QString& dir)
     std::atomic<bool> stopped{false};
     const auto work = [&] {
         std::vector<std::uint8_t> stored, encoded;
+        icons::Pixels image;
         bool written = true;
         for (std::size_t j; !stopped && (j = next++) < jobs.size();) {
-            messages[j] = dumpImage(file, jobs[j], dir, stored, encoded, written);
+            messages[j] = dumpImage(file, jobs[j], dir, stored, image, encoded, written);
             if (!written) stopped = true;
         }
     };
@@ -264,6 +167,24 @@ int dumpAll(const QString& path, const QString& dir)
     return broken ? 1 : 0;
 }
 
+// The drawing commands: quillmark-icons-draw beside this program (in the
+// build folder) or in the folder of the program's private files.
+int handOver(char** argv)
+{
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    QByteArray bin = n > 0 ? QByteArray(self, n) : QByteArray();
+    bin.truncate(bin.lastIndexOf('/') + 1);
+    for (const QByteArray& helper :
+        { bin + "quillmark-icons-draw", bin + QM_HELPERS_FROM_BIN "/quillmark-icons-draw" }) {
+        if (::access(helper.constData(), X_OK) != 0) continue;
+        argv[0] = const_cast<char*>(helper.constData());
+        ::execv(helper.constData(), argv);
+    }
+    return fail(QStringLiteral("quillmark-icons-draw cannot be started: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno))));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -272,12 +193,11 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         args << files::fromNative(QByteArray(argv[i]));
     const QString command = args.value(0);
-    if (command == QLatin1String("count") && args.size() == 2) return count(args[1]);
     if (command == QLatin1String("list") && args.size() == 2) return list(args[1]);
-    if (command == QLatin1String("extract") && args.size() == 5)
-        return extract(args[1], args[2], args[3], args[4]);
-    if (command == QLatin1String("dump") && args.size() == 3) return dump(args[1], args[2]);
     if (command == QLatin1String("dump") && args.size() == 4 && args[1] == QLatin1String("--all"))
         return dumpAll(args[2], args[3]);
-    return usage();
+    if (command == QLatin1String("count") || command == QLatin1String("extract")
+        || command == QLatin1String("dump"))
+        return handOver(argv);
+    return icons_command::usage();
 }

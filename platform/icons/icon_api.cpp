@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/icons/icon_api.h"
 
-#include "platform/net/smb_client.h"
 #include "platform/files/native_names.h"
 #include "platform/icons/icon_choice.h"
+#include "platform/icons/icon_decoder.h"
+#include "platform/net/smb_client.h"
 
 #include <QCoreApplication>
 #include <QPainter>

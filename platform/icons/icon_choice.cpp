@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/icons/icon_choice.h"
 
-#include "platform/icons/icon_decoder.h"
-
 #include <cstdlib>
 #include <limits>
 
@@ -24,17 +22,6 @@ int chooseImage(const std::vector<ImageEntry>& entries, int cx, int cy, int dept
         }
     }
     return best;
-}
-
-QImage loadIcon(const IconFile& file, int index, int size)
-{
-    const std::vector<ImageEntry> entries = file.images(index);
-    const int chosen = chooseImage(entries, size, size);
-    if (chosen < 0) return {};
-    QImage image = decodeIconImage(file.imageData(entries[chosen]));
-    if (image.isNull() || (image.width() == size && image.height() == size)) return image;
-    return image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace icons

@@ -2,6 +2,7 @@
 #include "platform/icons/pick_icon_dialog.h"
 
 #include "platform/icons/icon_choice.h"
+#include "platform/icons/icon_decoder.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>

@@ -4,6 +4,7 @@
 // on a share that another machine cuts short while we read them.
 #include "platform/icons/icon_api.h"
 #include "platform/icons/icon_choice.h"
+#include "platform/icons/icon_decoder.h"
 #include "tests/support/icon_fixtures.h"
 
 using namespace testing_support;

@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/icons/bitmap_decoder.h"
+
+#include "platform/little_endian.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace icons {
+
+namespace {
+
+constexpr std::uint8_t kPngSignature[8] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+
+std::uint32_t bigEndian32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+std::uint32_t argb(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a)
+{
+    return a << 24 | r << 16 | g << 8 | b;
+}
+
+// One colour channel under a bit mask, widened to 8 bits by repeating its
+// bits, as Windows widens 5-bit channels (31 -> 255, 16 -> 132).
+struct Channel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    int bits = 0;
+
+    explicit Channel(std::uint32_t m)
+        : mask(m)
+    {
+        if (m) {
+            shift = std::countr_zero(m);
+            bits = std::bit_width(m >> shift);
+        }
+    }
+    std::uint32_t operator()(std::uint32_t pixel) const
+    {
+        if (!bits) return 0;
+        std::uint32_t v = (pixel & mask) >> shift;
+        if (bits >= 8) return (v >> (bits - 8)) & 0xFF;
+        std::uint32_t out = v << (8 - bits);
+        for (int filled = bits; filled < 8; filled += bits)
+            out |= out >> bits;
+        return out & 0xFF;
+    }
+};
+
+struct Layout {
+    int width = 0;
+    int height = 0;
+    int bpp = 0;
+    std::uint64_t paletteOffset = 0;
+    std::uint64_t colors = 0;
+    std::uint64_t pixelOffset = 0;
+    BitfieldMasks masks {};
+};
+
+bool readLayout(ByteView data, Layout& l)
+{
+    BitmapInfoHeader h {};
+    if (!data.read(0, h) || h.size < sizeof(h) || h.size > data.size || h.width <= 0 || h.height < 2)
+        return false;
+    l.width = h.width;
+    l.height = h.height / 2;
+    l.bpp = h.bitCount;
+    if (l.width > kMaxImageSide || l.height > kMaxImageSide) return false;
+    const bool rgb = h.compression == kBiRgb;
+    const bool fields = h.compression == kBiBitfields && (l.bpp == 16 || l.bpp == 32);
+    if ((!rgb && !fields)
+        || (l.bpp != 1 && l.bpp != 4 && l.bpp != 8 && l.bpp != 16 && l.bpp != 24 && l.bpp != 32))
+        return false;
+    l.paletteOffset = h.size;
+    if (fields) {
+        // Masks follow a plain header; larger headers carry them inside.
+        if (!data.read(sizeof(h), l.masks)) return false;
+        if (h.size < sizeof(h) + 16) l.masks.alpha = 0;
+        if (h.size == sizeof(h)) l.paletteOffset += 12;
+        if (!l.masks.alpha && l.bpp == 32 && !((l.masks.red | l.masks.green | l.masks.blue) & 0xFF000000u))
+            l.masks.alpha = 0xFF000000u;
+    } else if (l.bpp == 16) {
+        l.masks = { 0x7C00, 0x03E0, 0x001F, 0 };
+    } else {
+        l.masks = { 0xFF0000, 0xFF00, 0xFF, 0xFF000000u };
+    }
+    if (l.bpp <= 8) l.colors = h.clrUsed ? h.clrUsed : (1u << l.bpp);
+    if (!data.contains(l.paletteOffset, l.colors * 4)) return false;
+    l.pixelOffset = l.paletteOffset + l.colors * 4;
+    return true;
+}
+
+std::uint32_t readPixel(const std::uint8_t* row, int x, int bpp)
+{
+    switch (bpp) {
+    case 1:
+        return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
+    case 8:
+        return row[x];
+    case 16:
+        return le::get16(row + 2 * x);
+    case 24:
+        return row[3 * x] | std::uint32_t(row[3 * x + 1]) << 8 | std::uint32_t(row[3 * x + 2]) << 16;
+    default:
+        return le::get32(row + 4 * x);
+    }
+}
+
+// The colour rows into ARGB pixels; `alpha` is left false when the image
+// has no alpha channel or one that is zero everywhere. Palette images and
+// 32 bpp images in the plain layout, nearly all icons, take short paths.
+void decodeColours(ByteView data, const Layout& l, std::uint64_t stride, Pixels& image, bool& alpha)
+{
+    const Channel red(l.masks.red), green(l.masks.green), blue(l.masks.blue), alp(l.masks.alpha);
+    const bool plain32 = l.bpp == 32 && l.masks.red == 0xFF0000 && l.masks.green == 0xFF00
+        && l.masks.blue == 0xFF && l.masks.alpha == 0xFF000000u;
+    // The palette as pixels, once; an index past it is black.
+    std::uint32_t palette[256];
+    for (std::uint64_t i = 0; l.bpp <= 8 && i < 256; ++i) {
+        palette[i] = argb(0, 0, 0, 0xFF);
+        if (i >= l.colors) continue;
+        const std::uint8_t* c = data.data + l.paletteOffset + 4 * i;
+        palette[i] = argb(c[2], c[1], c[0], 0xFF);
+    }
+    std::uint32_t alphaBits = 0;
+    for (int y = 0; y < l.height; ++y) {
+        const std::uint8_t* row = data.data + l.pixelOffset + std::uint64_t(y) * stride;
+        std::uint32_t* out = image.row(l.height - 1 - y);
+        for (int x = 0; x < l.width; ++x) {
+            const std::uint32_t p = readPixel(row, x, l.bpp);
+            if (l.bpp <= 8) {
+                out[x] = palette[p];
+            } else if (plain32) {
+                out[x] = p; // stored as B, G, R, A: the ARGB32 value itself
+                alphaBits |= p;
+            } else {
+                const std::uint32_t a = alp(p);
+                alphaBits |= a << 24;
+                out[x] = argb(red(p), green(p), blue(p), a);
+            }
+        }
+    }
+    alpha = (alphaBits >> 24) != 0;
+}
+
+} // namespace
+
+bool decodeBitmap(ByteView data, Pixels& image)
+{
+    Layout l;
+    if (!readLayout(data, l)) return false;
+    const std::uint64_t stride = (std::uint64_t(l.width) * l.bpp + 31) / 32 * 4;
+    const std::uint64_t maskStride = (std::uint64_t(l.width) + 31) / 32 * 4;
+    if (!data.contains(l.pixelOffset, stride * l.height)) return false;
+    image.width = l.width;
+    image.height = l.height;
+    image.argb.resize(std::size_t(l.width) * std::size_t(l.height));
+    bool alpha = false;
+    decodeColours(data, l, stride, image, alpha);
+    if (alpha) return true;
+    const std::uint64_t maskOffset = l.pixelOffset + stride * l.height;
+    const bool hasMask = data.contains(maskOffset, maskStride * l.height);
+    for (int y = 0; y < l.height; ++y) {
+        const std::uint8_t* row = data.data + maskOffset + std::uint64_t(y) * maskStride;
+        std::uint32_t* out = image.row(l.height - 1 - y);
+        for (int x = 0; x < l.width; ++x) {
+            if (hasMask && readPixel(row, x, 1))
+                out[x] = 0;
+            else
+                out[x] |= 0xFF000000u;
+        }
+    }
+    return true;
+}
+
+bool isPng(ByteView data)
+{
+    return data.size >= sizeof(kPngSignature)
+        && std::memcmp(data.data, kPngSignature, sizeof(kPngSignature)) == 0;
+}
+
+bool readStoredFormat(ByteView data, StoredFormat& format)
+{
+    if (isPng(data)) {
+        // The IHDR chunk comes first: width, height, bit depth, colour type.
+        if (data.size < 26 || std::memcmp(data.data + 12, "IHDR", 4) != 0) return false;
+        static constexpr int kChannels[7] = { 1, 0, 3, 1, 2, 0, 4 };
+        const int channels = data.data[25] < 7 ? kChannels[data.data[25]] : 0;
+        format = { true, int(std::min<std::uint32_t>(bigEndian32(data.data + 16), INT32_MAX)),
+            int(std::min<std::uint32_t>(bigEndian32(data.data + 20), INT32_MAX)), data.data[24] * channels };
+        return true;
+    }
+    BitmapInfoHeader h {};
+    if (!data.read(0, h) || h.size < sizeof(h)) return false;
+    format = { false, h.width, h.height / 2, h.bitCount };
+    return true;
+}
+
+} // namespace icons
