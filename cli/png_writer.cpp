@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/png_writer.h"
 
-#include "platform/files/native_names.h"
 #include "platform/little_endian.h"
 
 #include <algorithm>
@@ -80,10 +79,9 @@ void encode(const icons::Pixels& image, Bytes& out)
     closeChunk(out, chunk, "IEND");
 }
 
-bool writeFile(const QString& path, const std::uint8_t* data, std::size_t size)
+bool writeFile(int dir, const QByteArray& name, const std::uint8_t* data, std::size_t size)
 {
-    const int fd
-        = ::open(files::nativePath(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::openat(dir, name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     std::size_t done = 0;
     while (done < size) {
@@ -94,7 +92,7 @@ bool writeFile(const QString& path, const std::uint8_t* data, std::size_t size)
     }
     const bool closed = ::close(fd) == 0;
     if (done == size && closed) return true;
-    ::unlink(files::nativePath(path).constData());
+    ::unlinkat(dir, name.constData(), 0);
     return false;
 }
 

@@ -16,7 +16,9 @@ namespace png_writer {
 // The PNG file of the image, appended to `out` after clearing it.
 void encode(const icons::Pixels& image, std::vector<std::uint8_t>& out);
 
-// Writes the bytes to `path`, replacing a file there; false when that fails.
-bool writeFile(const QString& path, const std::uint8_t* data, std::size_t size);
+// Writes the bytes to the file `name` in the folder open as `dir`, replacing
+// a file there; false when that fails. Named from the folder, each of the
+// many files of a dump costs the kernel no walk along the folder's path.
+bool writeFile(int dir, const QByteArray& name, const std::uint8_t* data, std::size_t size);
 
 } // namespace png_writer

@@ -30,6 +30,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <malloc.h>
 #include <thread>
 #include <unistd.h>
@@ -71,7 +72,7 @@ struct DumpJob {
 // image's own header states. A PNG image is written as stored, as icotool
 // does; a bitmap is decoded. The message when that fails; `written` is
 // false when the file could not be written (a broken image is not that).
-QString dumpImage(const icons::IconFile& file, const DumpJob& job, const QString& dir,
+QString dumpImage(const icons::IconFile& file, const DumpJob& job, int dirFd, const QString& dir,
     std::vector<std::uint8_t>& stored, icons::Pixels& image, std::vector<std::uint8_t>& encoded,
     bool& written)
 {
@@ -81,14 +82,15 @@ QString dumpImage(const icons::IconFile& file, const DumpJob& job, const QString
     icons::StoredFormat f;
     if (!icons::readStoredFormat(data, f) || (!f.png && !icons::decodeBitmap(data, image)))
         return job.stem + QStringLiteral(": image %1 cannot be decoded").arg(job.number);
-    const QString out = QStringLiteral("%1/%2_%3_%4x%5x%6.png")
-                            .arg(dir, job.stem, QString::number(job.number), QString::number(f.width),
-                                QString::number(f.height), QString::number(f.bitsPerPixel));
+    const QString name = QStringLiteral("%1_%2_%3x%4x%5.png")
+                             .arg(job.stem, QString::number(job.number), QString::number(f.width),
+                                 QString::number(f.height), QString::number(f.bitsPerPixel));
     if (!f.png) png_writer::encode(image, encoded);
-    if (png_writer::writeFile(out, f.png ? data.data : encoded.data(), f.png ? data.size : encoded.size()))
+    if (png_writer::writeFile(dirFd, files::nativePath(name), f.png ? data.data : encoded.data(),
+            f.png ? data.size : encoded.size()))
         return {};
     written = false;
-    return QStringLiteral("%1: cannot be written").arg(out);
+    return dir + u'/' + name + QStringLiteral(": cannot be written");
 }
 
 // The images get the names that `wrestool -x -t14 FILE` and then `icotool -x`
@@ -122,6 +124,8 @@ int dumpAll(const QString& path, const QString& dir)
             icons.push_back(file.images(i, int(l)));
         }
     }
+    const int dirFd = ::open(files::nativePath(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return fail(dir + QStringLiteral(": cannot be opened"));
     ::mallopt(M_MMAP_THRESHOLD, 16 * 1024 * 1024);
     ::mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
     int broken = 0;
@@ -146,7 +150,7 @@ int dumpAll(const QString& path, const QString& dir)
         icons::Pixels image;
         bool written = true;
         for (std::size_t j; !stopped && (j = next++) < jobs.size();) {
-            messages[j] = dumpImage(file, jobs[j], dir, stored, image, encoded, written);
+            messages[j] = dumpImage(file, jobs[j], dirFd, dir, stored, image, encoded, written);
             if (!written) stopped = true;
         }
     };
@@ -159,6 +163,7 @@ int dumpAll(const QString& path, const QString& dir)
     work();
     for (std::thread& helper : helpers)
         helper.join();
+    ::close(dirFd);
     for (const QString& message : messages) {
         if (message.isEmpty()) continue;
         fail(message);

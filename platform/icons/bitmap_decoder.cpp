@@ -93,21 +93,28 @@ bool readLayout(ByteView data, Layout& l)
     return true;
 }
 
-std::uint32_t readPixel(const std::uint8_t* row, int x, int bpp)
+// Pixel x of a row of Bpp bits per pixel, as stored.
+template <int Bpp> std::uint32_t readPixel(const std::uint8_t* row, int x)
 {
-    switch (bpp) {
-    case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4:
-        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
-    case 8:
-        return row[x];
-    case 16:
-        return le::get16(row + 2 * x);
-    case 24:
+    if constexpr (Bpp == 1) return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    if constexpr (Bpp == 4) return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
+    if constexpr (Bpp == 8) return row[x];
+    if constexpr (Bpp == 16) return le::get16(row + 2 * x);
+    if constexpr (Bpp == 24)
         return row[3 * x] | std::uint32_t(row[3 * x + 1]) << 8 | std::uint32_t(row[3 * x + 2]) << 16;
-    default:
-        return le::get32(row + 4 * x);
+    if constexpr (Bpp == 32) return le::get32(row + 4 * x);
+}
+
+// Each stored pixel through `convert` into the image; the rows are stored
+// bottom-up. One loop per depth, so that nothing is decided per pixel.
+template <int Bpp, typename Convert>
+void convertRows(ByteView data, const Layout& l, std::uint64_t stride, Pixels& image, Convert convert)
+{
+    for (int y = 0; y < l.height; ++y) {
+        const std::uint8_t* row = data.data + l.pixelOffset + std::uint64_t(y) * stride;
+        std::uint32_t* out = image.row(l.height - 1 - y);
+        for (int x = 0; x < l.width; ++x)
+            out[x] = convert(readPixel<Bpp>(row, x));
     }
 }
 
@@ -128,21 +135,37 @@ void decodeColours(ByteView data, const Layout& l, std::uint64_t stride, Pixels&
         palette[i] = argb(c[2], c[1], c[0], 0xFF);
     }
     std::uint32_t alphaBits = 0;
-    for (int y = 0; y < l.height; ++y) {
-        const std::uint8_t* row = data.data + l.pixelOffset + std::uint64_t(y) * stride;
-        std::uint32_t* out = image.row(l.height - 1 - y);
-        for (int x = 0; x < l.width; ++x) {
-            const std::uint32_t p = readPixel(row, x, l.bpp);
-            if (l.bpp <= 8) {
-                out[x] = palette[p];
-            } else if (plain32) {
-                out[x] = p; // stored as B, G, R, A: the ARGB32 value itself
+    const auto indexed = [&](std::uint32_t p) { return palette[p]; };
+    const auto masked = [&](std::uint32_t p) {
+        const std::uint32_t a = alp(p);
+        alphaBits |= a << 24;
+        return argb(red(p), green(p), blue(p), a);
+    };
+    switch (l.bpp) {
+    case 1:
+        convertRows<1>(data, l, stride, image, indexed);
+        break;
+    case 4:
+        convertRows<4>(data, l, stride, image, indexed);
+        break;
+    case 8:
+        convertRows<8>(data, l, stride, image, indexed);
+        break;
+    case 16:
+        convertRows<16>(data, l, stride, image, masked);
+        break;
+    case 24:
+        convertRows<24>(data, l, stride, image, masked);
+        break;
+    default:
+        if (plain32) {
+            // Stored as B, G, R, A: the ARGB32 value itself.
+            convertRows<32>(data, l, stride, image, [&](std::uint32_t p) {
                 alphaBits |= p;
-            } else {
-                const std::uint32_t a = alp(p);
-                alphaBits |= a << 24;
-                out[x] = argb(red(p), green(p), blue(p), a);
-            }
+                return p;
+            });
+        } else {
+            convertRows<32>(data, l, stride, image, masked);
         }
     }
     alpha = (alphaBits >> 24) != 0;
@@ -169,7 +192,7 @@ bool decodeBitmap(ByteView data, Pixels& image)
         const std::uint8_t* row = data.data + maskOffset + std::uint64_t(y) * maskStride;
         std::uint32_t* out = image.row(l.height - 1 - y);
         for (int x = 0; x < l.width; ++x) {
-            if (hasMask && readPixel(row, x, 1))
+            if (hasMask && readPixel<1>(row, x))
                 out[x] = 0;
             else
                 out[x] |= 0xFF000000u;
