@@ -61,6 +61,28 @@ int list(const QString& path)
     return 0;
 }
 
+// What a thread of a dump reads, decodes and encodes into, image after image.
+struct DumpBuffers {
+    std::vector<std::uint8_t> stored, encoded;
+    icons::Pixels pixels;
+    icons::IndexedPixels indexed;
+};
+
+// An image as a PNG file: a stored PNG image as it is, a bitmap decoded and
+// encoded, one of 256 colours or fewer with its palette (a quarter of the
+// bytes). Empty when the bitmap cannot be decoded.
+icons::ByteView pngFile(icons::ByteView data, const icons::StoredFormat& f, DumpBuffers& buffers)
+{
+    if (f.png) return data;
+    if (icons::decodeIndexedBitmap(data, buffers.indexed))
+        png_writer::encode(buffers.indexed, buffers.encoded);
+    else if (icons::decodeBitmap(data, buffers.pixels))
+        png_writer::encode(buffers.pixels, buffers.encoded);
+    else
+        return {};
+    return { buffers.encoded.data(), buffers.encoded.size() };
+}
+
 // One image of a dump and the name it is written under.
 struct DumpJob {
     icons::FileSpan span;
@@ -73,22 +95,19 @@ struct DumpJob {
 // does; a bitmap is decoded. The message when that fails; `written` is
 // false when the file could not be written (a broken image is not that).
 QString dumpImage(const icons::IconFile& file, const DumpJob& job, int dirFd, const QString& dir,
-    std::vector<std::uint8_t>& stored, icons::Pixels& image, std::vector<std::uint8_t>& encoded,
-    bool& written)
+    DumpBuffers& buffers, bool& written)
 {
     written = true;
-    file.readSpan(job.span, stored);
-    const icons::ByteView data { stored.data(), stored.size() };
+    file.readSpan(job.span, buffers.stored);
+    const icons::ByteView data { buffers.stored.data(), buffers.stored.size() };
     icons::StoredFormat f;
-    if (!icons::readStoredFormat(data, f) || (!f.png && !icons::decodeBitmap(data, image)))
+    icons::ByteView png;
+    if (!icons::readStoredFormat(data, f) || (png = pngFile(data, f, buffers)).empty())
         return job.stem + QStringLiteral(": image %1 cannot be decoded").arg(job.number);
     const QString name = QStringLiteral("%1_%2_%3x%4x%5.png")
                              .arg(job.stem, QString::number(job.number), QString::number(f.width),
                                  QString::number(f.height), QString::number(f.bitsPerPixel));
-    if (!f.png) png_writer::encode(image, encoded);
-    if (png_writer::writeFile(dirFd, files::nativePath(name), f.png ? data.data : encoded.data(),
-            f.png ? data.size : encoded.size()))
-        return {};
+    if (png_writer::writeFile(dirFd, files::nativePath(name), png.data, png.size)) return {};
     written = false;
     return dir + u'/' + name + QStringLiteral(": cannot be written");
 }
@@ -146,11 +165,10 @@ int dumpAll(const QString& path, const QString& dir)
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stopped{false};
     const auto work = [&] {
-        std::vector<std::uint8_t> stored, encoded;
-        icons::Pixels image;
+        DumpBuffers buffers;
         bool written = true;
         for (std::size_t j; !stopped && (j = next++) < jobs.size();) {
-            messages[j] = dumpImage(file, jobs[j], dirFd, dir, stored, image, encoded, written);
+            messages[j] = dumpImage(file, jobs[j], dirFd, dir, buffers, written);
             if (!written) stopped = true;
         }
     };

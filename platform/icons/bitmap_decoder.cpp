@@ -105,14 +105,25 @@ template <int Bpp> std::uint32_t readPixel(const std::uint8_t* row, int x)
     if constexpr (Bpp == 32) return le::get32(row + 4 * x);
 }
 
+// The palette as pixels, once; an index past the stored colours is black.
+void readPalette(ByteView data, const Layout& l, std::uint32_t (&palette)[256])
+{
+    for (std::uint64_t i = 0; l.bpp <= 8 && i < 256; ++i) {
+        palette[i] = argb(0, 0, 0, 0xFF);
+        if (i >= l.colors) continue;
+        const std::uint8_t* c = data.data + l.paletteOffset + 4 * i;
+        palette[i] = argb(c[2], c[1], c[0], 0xFF);
+    }
+}
+
 // Each stored pixel through `convert` into the image; the rows are stored
 // bottom-up. One loop per depth, so that nothing is decided per pixel.
-template <int Bpp, typename Convert>
-void convertRows(ByteView data, const Layout& l, std::uint64_t stride, Pixels& image, Convert convert)
+template <int Bpp, typename Image, typename Convert>
+void convertRows(ByteView data, const Layout& l, std::uint64_t stride, Image& image, Convert convert)
 {
     for (int y = 0; y < l.height; ++y) {
         const std::uint8_t* row = data.data + l.pixelOffset + std::uint64_t(y) * stride;
-        std::uint32_t* out = image.row(l.height - 1 - y);
+        auto* out = image.row(l.height - 1 - y);
         for (int x = 0; x < l.width; ++x)
             out[x] = convert(readPixel<Bpp>(row, x));
     }
@@ -126,14 +137,8 @@ void decodeColours(ByteView data, const Layout& l, std::uint64_t stride, Pixels&
     const Channel red(l.masks.red), green(l.masks.green), blue(l.masks.blue), alp(l.masks.alpha);
     const bool plain32 = l.bpp == 32 && l.masks.red == 0xFF0000 && l.masks.green == 0xFF00
         && l.masks.blue == 0xFF && l.masks.alpha == 0xFF000000u;
-    // The palette as pixels, once; an index past it is black.
     std::uint32_t palette[256];
-    for (std::uint64_t i = 0; l.bpp <= 8 && i < 256; ++i) {
-        palette[i] = argb(0, 0, 0, 0xFF);
-        if (i >= l.colors) continue;
-        const std::uint8_t* c = data.data + l.paletteOffset + 4 * i;
-        palette[i] = argb(c[2], c[1], c[0], 0xFF);
-    }
+    readPalette(data, l, palette);
     std::uint32_t alphaBits = 0;
     const auto indexed = [&](std::uint32_t p) { return palette[p]; };
     const auto masked = [&](std::uint32_t p) {
@@ -171,33 +176,100 @@ void decodeColours(ByteView data, const Layout& l, std::uint64_t stride, Pixels&
     alpha = (alphaBits >> 24) != 0;
 }
 
+// Where a bitmap's rows lie: the colour rows, and the mask's after them.
+struct Rows {
+    std::uint64_t stride = 0;
+    std::uint64_t maskOffset = 0;
+    std::uint64_t maskStride = 0;
+    bool hasMask = false;
+};
+
+// False when the colour rows run past the data; a missing mask is none.
+bool readRows(ByteView data, const Layout& l, Rows& r)
+{
+    r.stride = (std::uint64_t(l.width) * l.bpp + 31) / 32 * 4;
+    r.maskStride = (std::uint64_t(l.width) + 31) / 32 * 4;
+    if (!data.contains(l.pixelOffset, r.stride * l.height)) return false;
+    r.maskOffset = l.pixelOffset + r.stride * l.height;
+    r.hasMask = data.contains(r.maskOffset, r.maskStride * l.height);
+    return true;
+}
+
+// Calls hidden(out, x) or shown(out, x) for each pixel of the image's rows
+// (top-down), as the mask says.
+template <typename Image, typename Hidden, typename Shown>
+void applyMask(ByteView data, const Layout& l, const Rows& r, Image& image, Hidden hidden, Shown shown)
+{
+    for (int y = 0; y < l.height; ++y) {
+        const std::uint8_t* row = data.data + r.maskOffset + std::uint64_t(y) * r.maskStride;
+        auto* out = image.row(l.height - 1 - y);
+        for (int x = 0; x < l.width; ++x) {
+            if (r.hasMask && readPixel<1>(row, x))
+                hidden(out, x);
+            else
+                shown(out, x);
+        }
+    }
+}
+
 } // namespace
 
 bool decodeBitmap(ByteView data, Pixels& image)
 {
     Layout l;
-    if (!readLayout(data, l)) return false;
-    const std::uint64_t stride = (std::uint64_t(l.width) * l.bpp + 31) / 32 * 4;
-    const std::uint64_t maskStride = (std::uint64_t(l.width) + 31) / 32 * 4;
-    if (!data.contains(l.pixelOffset, stride * l.height)) return false;
+    Rows r;
+    if (!readLayout(data, l) || !readRows(data, l, r)) return false;
     image.width = l.width;
     image.height = l.height;
     image.argb.resize(std::size_t(l.width) * std::size_t(l.height));
     bool alpha = false;
-    decodeColours(data, l, stride, image, alpha);
+    decodeColours(data, l, r.stride, image, alpha);
     if (alpha) return true;
-    const std::uint64_t maskOffset = l.pixelOffset + stride * l.height;
-    const bool hasMask = data.contains(maskOffset, maskStride * l.height);
-    for (int y = 0; y < l.height; ++y) {
-        const std::uint8_t* row = data.data + maskOffset + std::uint64_t(y) * maskStride;
-        std::uint32_t* out = image.row(l.height - 1 - y);
-        for (int x = 0; x < l.width; ++x) {
-            if (hasMask && readPixel<1>(row, x))
-                out[x] = 0;
-            else
-                out[x] |= 0xFF000000u;
-        }
+    applyMask(
+        data, l, r, image, [](std::uint32_t* out, int x) { out[x] = 0; },
+        [](std::uint32_t* out, int x) { out[x] |= 0xFF000000u; });
+    return true;
+}
+
+bool decodeIndexedBitmap(ByteView data, IndexedPixels& image)
+{
+    Layout l;
+    Rows r;
+    if (!readLayout(data, l) || l.bpp > 8 || !readRows(data, l, r)) return false;
+    image.width = l.width;
+    image.height = l.height;
+    image.index.resize(std::size_t(l.width) * std::size_t(l.height));
+    const auto same = [](std::uint32_t p) { return std::uint8_t(p); };
+    switch (l.bpp) {
+    case 1:
+        convertRows<1>(data, l, r.stride, image, same);
+        break;
+    case 4:
+        convertRows<4>(data, l, r.stride, image, same);
+        break;
+    default:
+        convertRows<8>(data, l, r.stride, image, same);
     }
+    std::uint32_t palette[256];
+    readPalette(data, l, palette);
+    const std::size_t colours = std::size_t(1) << l.bpp;
+    image.palette.assign(palette, palette + colours);
+    if (!r.hasMask) return true;
+    // The transparent entry: after the colours, or one that no shown pixel uses.
+    std::size_t transparent = colours;
+    if (colours == 256) {
+        bool shown[256] = {};
+        applyMask(
+            data, l, r, image, [](std::uint8_t*, int) {},
+            [&](std::uint8_t* out, int x) { shown[out[x]] = true; });
+        transparent = std::size_t(std::find(shown, shown + 256, false) - shown);
+        if (transparent == 256) return false;
+    }
+    image.palette.resize(std::max(image.palette.size(), transparent + 1));
+    image.palette[transparent] = 0;
+    applyMask(
+        data, l, r, image, [&](std::uint8_t* out, int x) { out[x] = std::uint8_t(transparent); },
+        [](std::uint8_t*, int) {});
     return true;
 }
 

@@ -37,6 +37,26 @@ struct Pixels {
 // that is broken, truncated, a PNG image or of a kind not listed above.
 bool decodeBitmap(ByteView data, Pixels& image);
 
+// A palette image: each pixel an index into `palette` (0xAARRGGBB values as
+// in Pixels), rows from the top.
+struct IndexedPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> index;
+    std::vector<std::uint32_t> palette;
+
+    std::uint8_t* row(int y) { return index.data() + std::size_t(y) * std::size_t(width); }
+    const std::uint8_t* row(int y) const { return index.data() + std::size_t(y) * std::size_t(width); }
+};
+
+// Decodes a bitmap of 1, 4 or 8 bits per pixel as its palette and indices,
+// the same pixels decodeBitmap gives: the palette has 2^bits colours (those
+// past the stored ones black), and the pixels the mask hides use one more,
+// transparent entry, or an entry no shown pixel uses when there are 256.
+// False when the image is of another depth or every one of 256 colours is
+// shown beside hidden pixels, and for the data decodeBitmap refuses.
+bool decodeIndexedBitmap(ByteView data, IndexedPixels& image);
+
 // Whether the data starts with the PNG signature.
 bool isPng(ByteView data);
 

@@ -94,6 +94,7 @@ struct DecodeCase {
     const char* name;
     Dib dib;
     std::vector<QRgb> expected; // top-down
+    bool noFreeColour = false; // a palette image that cannot be written with its palette
 };
 
 std::vector<DecodeCase> decodeCases()
@@ -101,6 +102,15 @@ std::vector<DecodeCase> decodeCases()
     std::vector<QRgb> wide(66, 0xFF0000FF); // blue but one green pixel, one clear
     wide[32] = 0xFF00FF00;
     wide[65] = 0;
+    std::vector<std::uint32_t> grey, all(257), hiddenLast(257);
+    std::vector<QRgb> allPixels(257);
+    for (std::uint32_t i = 0; i < 257; ++i) {
+        grey.push_back(0x010101 * (i & 0xFF));
+        all[i] = i & 0xFF;
+        allPixels[i] = i < 256 ? 0xFF000000 | grey[i] : 0;
+    }
+    grey.resize(256);
+    hiddenLast[256] = 1;
     std::vector<DecodeCase> cases = {
         { "1 bpp", { 3, 2, 1, 0, { 0, 0xFFFFFF }, { 0, 1, 1, 1, 0, 0 }, { 0, 0, 1, 0, 1, 0 } },
             { 0xFF000000, 0xFFFFFFFF, 0, 0xFFFFFFFF, 0, 0xFF000000 } },
@@ -127,6 +137,9 @@ std::vector<DecodeCase> decodeCases()
             { 32, 2, 8, 0, { 0x0000FF }, std::vector(64, 0u), std::vector(64, 0u), 1 },
             std::vector(64, 0xFF0000FFu) },
         { "no mask stored: opaque", { 1, 1, 24, 0, {}, { 0x010203 }, {} }, { 0xFF010203 } },
+        { "256 colours, one unused: hidden pixels use it", { 3, 1, 8, 0, grey, { 0, 9, 1 }, { 0, 0, 1 } },
+            { 0xFF000000, 0xFF090909, 0 } },
+        { "256 colours all shown, one pixel hidden", { 257, 1, 8, 0, grey, all, hiddenLast }, allPixels, true },
     };
     cases[9].dib.pixels[32] = 1; // top row, last pixel
     cases[9].dib.mask[65] = 1; // bottom row, last pixel
@@ -135,16 +148,26 @@ std::vector<DecodeCase> decodeCases()
     return cases;
 }
 
+// A palette image decoded as palette and indices gives the same pixels.
 TEST(IconDecoder, DecodesEveryDepthAndMaskRule)
 {
     for (const DecodeCase& c : decodeCases()) {
         SCOPED_TRACE(c.name);
-        const QImage image = decode(c.dib.bytes());
+        const pe_writer::Bytes bytes = c.dib.bytes();
+        const QImage image = decode(bytes);
+        icons::IndexedPixels indexed;
+        const bool asPalette = icons::decodeIndexedBitmap({ bytes.data(), bytes.size() }, indexed);
+        ASSERT_EQ(asPalette, c.dib.bpp <= 8 && !c.noFreeColour);
         ASSERT_EQ(image.format(), QImage::Format_ARGB32);
         ASSERT_EQ(image.size(), QSize(c.dib.width, c.dib.height));
         for (int y = 0; y < c.dib.height; ++y)
-            for (int x = 0; x < c.dib.width; ++x)
-                EXPECT_EQ(image.pixel(x, y), c.expected[std::size_t(y) * c.dib.width + x]) << x << "," << y;
+            for (int x = 0; x < c.dib.width; ++x) {
+                const std::size_t at = std::size_t(y) * c.dib.width + x;
+                EXPECT_EQ(image.pixel(x, y), c.expected[at]) << x << "," << y;
+                if (asPalette) {
+                    EXPECT_EQ(indexed.palette.at(indexed.index[at]), c.expected[at]);
+                }
+            }
     }
 }
 
