@@ -12,6 +12,12 @@ std::int32_t IniWrite(const QString& file, const QString& section, const QString
     return std::int32_t(WritePrivateProfileStringA(section, key, &value, file));
 }
 
+void IniWriteAll(
+    const QString& file, const QString& section, const std::vector<std::pair<QString, QString>>& values)
+{
+    WritePrivateProfileValues(section, values, file);
+}
+
 QString IniRead(const QString& file, const QString& section, const QString& key)
 {
     QString buffer(kBufferSize, QChar(0));

@@ -69,15 +69,28 @@ BOOL WritePrivateProfileStringA(
             optionsFor(fileName));
         return result == files::ReplaceResult::Failed ? 0 : 1;
     }
+    return WritePrivateProfileValues(section, { { key, *value } }, fileName);
+}
+
+BOOL WritePrivateProfileValues(
+    const QString& section, const std::vector<std::pair<QString, QString>>& values, const QString& fileName)
+{
+    bool all = true;
     const auto result = files::replaceFile(
         fileName,
         [&](const std::optional<QByteArray>& current) -> std::optional<QByteArray> {
-            QByteArray next
-                = files::ProfileText(current.value_or(QByteArray())).withValue(section, key, *value);
-            // No file is written that the reads would refuse.
-            if (next.size() > files::kMaxProfileSize) return std::nullopt;
-            return next;
+            std::optional<QByteArray> text;
+            for (const auto& [key, value] : values) {
+                QByteArray next = files::ProfileText(text.value_or(current.value_or(QByteArray())))
+                                      .withValue(section, key, value);
+                // No file is written that the reads would refuse.
+                if (next.size() > files::kMaxProfileSize)
+                    all = false;
+                else
+                    text = std::move(next);
+            }
+            return text; // none: every key was refused, and the file stays as it is
         },
         optionsFor(fileName));
-    return result == files::ReplaceResult::Written ? 1 : 0;
+    return result == files::ReplaceResult::Written && all ? 1 : 0;
 }

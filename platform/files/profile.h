@@ -7,6 +7,9 @@
 
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 // Puts the value of key in section of fileName into buffer, or
 // defaultValue (without trailing blanks) when the file, the section or the
 // key is missing, and returns the number of characters put there: at most
@@ -21,3 +24,10 @@ DWORD GetPrivateProfileStringA(const QString& section, const QString& key, const
 // file, and a file that is or would become larger than files::kMaxProfileSize.
 BOOL WritePrivateProfileStringA(
     const QString& section, const QString& key, const QString* value, const QString& fileName);
+
+// Sets several keys of one section with one write of the file, leaving it as
+// that many WritePrivateProfileStringA calls in a row would: a key whose
+// value would make the file too large is left out. Non-zero when every key
+// is written.
+BOOL WritePrivateProfileValues(
+    const QString& section, const std::vector<std::pair<QString, QString>>& values, const QString& fileName);
