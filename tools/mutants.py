@@ -30,7 +30,7 @@ DEFAULT_FILES = """
 platform/files/profile_text.cpp platform/files/file_replace.cpp
 platform/files/dos_attribute_store.cpp platform/files/dos_attrib_blob.cpp
 platform/registry/hive_document.cpp platform/registry/hive_text.cpp
-platform/icons/icon_file.cpp platform/icons/icon_decoder.cpp
+platform/icons/icon_file.cpp platform/icons/bitmap_decoder.cpp
 wizard/apply.cpp wizard/navigation.cpp store/recent_folders.cpp
 store/folder_customisation.cpp store/finish_journal.cpp store/finish_repair.cpp
 pages/icons/folder_entry.cpp pages/icons/icon_grid.cpp
