@@ -11,6 +11,14 @@
 
 namespace icons_command {
 
+QStringList arguments(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << files::fromNative(QByteArray(argv[i]));
+    return args;
+}
+
 int usage()
 {
     std::fputs("usage: quillmark-icons count FILE\n"

@@ -5,9 +5,13 @@
 #include "platform/icons/icon_file.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace icons_command {
 
+// The command's arguments after the program's name, each file name as the
+// bytes the kernel gives (see files::fromNative).
+QStringList arguments(int argc, char** argv);
 // Prints the usage to stderr; exit status 2.
 int usage();
 // Prints "quillmark-icons: MESSAGE" to stderr, escaped; exit status 1.

@@ -87,9 +87,7 @@ int dump(const QString& path, const QString& dir)
 
 int main(int argc, char** argv)
 {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << files::fromNative(QByteArray(argv[i]));
+    const QStringList args = icons_command::arguments(argc, argv);
     const QString command = args.value(0);
     if (command == QLatin1String("count") && args.size() == 2) return count(args[1]);
     if (command == QLatin1String("extract") && args.size() == 5)

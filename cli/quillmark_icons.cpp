@@ -212,9 +212,7 @@ int handOver(char** argv)
 
 int main(int argc, char** argv)
 {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << files::fromNative(QByteArray(argv[i]));
+    const QStringList args = icons_command::arguments(argc, argv);
     const QString command = args.value(0);
     if (command == QLatin1String("list") && args.size() == 2) return list(args[1]);
     if (command == QLatin1String("dump") && args.size() == 4 && args[1] == QLatin1String("--all"))

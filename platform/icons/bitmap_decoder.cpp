@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 
 namespace icons {
 
@@ -129,6 +130,26 @@ void convertRows(ByteView data, const Layout& l, std::uint64_t stride, Image& im
     }
 }
 
+// Calls f with the depth (1, 4, 8, 16, 24 or 32; readLayout allows no
+// other) as a constant, so that each depth gets a loop of its own.
+template <typename F> void withDepth(int bpp, F f)
+{
+    switch (bpp) {
+    case 1:
+        return f(std::integral_constant<int, 1>());
+    case 4:
+        return f(std::integral_constant<int, 4>());
+    case 8:
+        return f(std::integral_constant<int, 8>());
+    case 16:
+        return f(std::integral_constant<int, 16>());
+    case 24:
+        return f(std::integral_constant<int, 24>());
+    default:
+        return f(std::integral_constant<int, 32>());
+    }
+}
+
 // The colour rows into ARGB pixels; `alpha` is left false when the image
 // has no alpha channel or one that is zero everywhere. Palette images and
 // 32 bpp images in the plain layout, nearly all icons, take short paths.
@@ -146,33 +167,19 @@ void decodeColours(ByteView data, const Layout& l, std::uint64_t stride, Pixels&
         alphaBits |= a << 24;
         return argb(red(p), green(p), blue(p), a);
     };
-    switch (l.bpp) {
-    case 1:
-        convertRows<1>(data, l, stride, image, indexed);
-        break;
-    case 4:
-        convertRows<4>(data, l, stride, image, indexed);
-        break;
-    case 8:
-        convertRows<8>(data, l, stride, image, indexed);
-        break;
-    case 16:
-        convertRows<16>(data, l, stride, image, masked);
-        break;
-    case 24:
-        convertRows<24>(data, l, stride, image, masked);
-        break;
-    default:
-        if (plain32) {
+    withDepth(l.bpp, [&](auto bpp) {
+        if constexpr (bpp <= 8) {
+            convertRows<bpp>(data, l, stride, image, indexed);
+        } else if (bpp == 32 && plain32) {
             // Stored as B, G, R, A: the ARGB32 value itself.
-            convertRows<32>(data, l, stride, image, [&](std::uint32_t p) {
+            convertRows<bpp>(data, l, stride, image, [&](std::uint32_t p) {
                 alphaBits |= p;
                 return p;
             });
         } else {
-            convertRows<32>(data, l, stride, image, masked);
+            convertRows<bpp>(data, l, stride, image, masked);
         }
-    }
+    });
     alpha = (alphaBits >> 24) != 0;
 }
 
@@ -240,16 +247,9 @@ bool decodeIndexedBitmap(ByteView data, IndexedPixels& image)
     image.height = l.height;
     image.index.resize(std::size_t(l.width) * std::size_t(l.height));
     const auto same = [](std::uint32_t p) { return std::uint8_t(p); };
-    switch (l.bpp) {
-    case 1:
-        convertRows<1>(data, l, r.stride, image, same);
-        break;
-    case 4:
-        convertRows<4>(data, l, r.stride, image, same);
-        break;
-    default:
-        convertRows<8>(data, l, r.stride, image, same);
-    }
+    withDepth(l.bpp, [&](auto bpp) {
+        if constexpr (bpp <= 8) convertRows<bpp>(data, l, r.stride, image, same);
+    });
     std::uint32_t palette[256];
     readPalette(data, l, palette);
     const std::size_t colours = std::size_t(1) << l.bpp;
