@@ -7,7 +7,7 @@
 // thousands of small files of a dump that was most of the time.
 #include "platform/icons/bitmap_decoder.h"
 
-#include <QString>
+#include <QByteArray>
 
 #include <cstdint>
 #include <vector>
