@@ -123,13 +123,26 @@ QString expanded(QString path, const QString& share, const std::optional<User>& 
     return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
 }
 
-// [homes] serves each user's home (or its path with the user put in).
+bool isHomes(const Share& share)
+{
+    return share.name.compare(QLatin1String("homes"), Qt::CaseInsensitive) == 0;
+}
+
+// The folder a share serves to user: [homes] the user's home (or its path
+// with the user put in), any other its path; empty when that is unknown.
+QString servedTo(const Share& share, const std::optional<User>& user)
+{
+    if (!isHomes(share)) return expanded(share.path, share.name, user);
+    return user ? expanded(share.path.isEmpty() ? user->home : share.path, user->name, user) : QString();
+}
+
+// [homes] serves each user's home.
 void addHomes(QStringList& paths, const Share& homes)
 {
     ::setpwent();
     while (const struct passwd* pw = ::getpwent()) {
-        const User user { QString::fromLocal8Bit(pw->pw_name), QString::fromLocal8Bit(pw->pw_dir) };
-        const QString path = expanded(homes.path.isEmpty() ? user.home : homes.path, user.name, user);
+        const QString path = servedTo(
+            homes, User { QString::fromLocal8Bit(pw->pw_name), QString::fromLocal8Bit(pw->pw_dir) });
         if (!path.isEmpty() && !paths.contains(path)) paths << path;
     }
     ::endpwent();
@@ -173,11 +186,11 @@ QStringList sambaSharePaths(const QString& forFolder)
     QStringList paths;
     const std::optional<User> owner = owned ? ownerOf(forFolder) : std::nullopt;
     for (const Share& share : configuredShares().value_or(QList<Share> {})) {
-        if (share.name.compare(QLatin1String("homes"), Qt::CaseInsensitive) == 0) {
+        if (isHomes(share)) {
             addHomes(paths, share);
             continue;
         }
-        const QString path = expanded(share.path, share.name, owner);
+        const QString path = servedTo(share, owner);
         if (!path.isEmpty()) paths << path;
     }
     const QMutexLocker locked(&lock);
@@ -194,13 +207,7 @@ std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known)
     const QString canonical = canonicalPath(folder);
     const QString path = canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
     for (const Share& share : *shares) {
-        QStringList paths;
-        if (share.name.compare(QLatin1String("homes"), Qt::CaseInsensitive) == 0) {
-            if (owner) paths << expanded(share.path.isEmpty() ? owner->home : share.path, owner->name, owner);
-        } else {
-            paths << expanded(share.path, share.name, owner);
-        }
-        const QString holding = sambaShareHolding(path, paths);
+        const QString holding = sambaShareHolding(path, { servedTo(share, owner) });
         if (holding.isEmpty() || (best && best->path.size() >= holding.size())) continue;
         const auto value = [&](const char* key, const char* byDefault) {
             return share.parameters.value(QLatin1String(key), QLatin1String(byDefault));
