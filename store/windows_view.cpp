@@ -19,6 +19,9 @@
 
 namespace {
 
+// Either bit makes Windows read a folder's Desktop.ini.
+constexpr DWORD kFolderMarks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
+
 std::optional<DWORD> bitsOf(const QString& path)
 {
     const DWORD bits = GetFileAttributesA(path);
@@ -79,8 +82,7 @@ std::optional<Reason> shareHides(
             QStringLiteral("Die Freigabe %1 verbirgt Desktop.ini vor allen Clients (veto files).").arg(name)
         };
     if (share->storeDosAttributes) return std::nullopt;
-    const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
-    if (!(mappedBits(*share, v.folder, true) & marks))
+    if (!(mappedBits(*share, v.folder, true) & kFolderMarks))
         return Reason { "share-drops-folder-bits",
             QStringLiteral("Die Freigabe %1 speichert die Attribute nicht (store dos attributes = no), "
                            "und ihr map readonly zeigt den Ordner nicht schreibgeschützt.")
@@ -103,7 +105,7 @@ std::optional<Reason> whyNot(
     if (v.storage == QLatin1String("none"))
         return Reason { "bits-not-storable",
             QStringLiteral("Auf diesem Laufwerk lassen sich die Attribute des Ordners nicht speichern.") };
-    if (!v.folderBits || !(*v.folderBits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM)))
+    if (!v.folderBits || !(*v.folderBits & kFolderMarks))
         return Reason { "folder-not-marked",
             QStringLiteral("Der Ordner ist weder schreibgeschützt noch ein Systemordner, so liest Windows "
                            "seine Desktop.ini nicht.") };
