@@ -147,7 +147,7 @@ void planIcon(PlanWriter& w, const CustomisationPlan& plan, const IconChoice& ic
     if (!copying) w.pause(Kind::Events);
     w.bits(w.settings(), kAttrHiddenArchive);
     w.bits(plan.folder, kAttrReadOnly);
-    if (FolderBitsWithIcon() != kAttrReadOnly) w.bits(plan.folder, FolderBitsWithIcon());
+    if (MarkedFolderBits() != kAttrReadOnly) w.bits(plan.folder, MarkedFolderBits());
 }
 
 void planNoIcon(PlanWriter& w, const CustomisationPlan& plan, bool keepWindowsIcon)
@@ -166,7 +166,7 @@ void planNoIcon(PlanWriter& w, const CustomisationPlan& plan, bool keepWindowsIc
         w.deleteKey(kKeyIconResource);
     }
     w.pause(Kind::Events);
-    w.bits(plan.folder, keepWindowsIcon ? FolderBitsWithIcon() : kAttrNone);
+    w.bits(plan.folder, plan.folderBits);
 }
 
 // Whether the icon file may be copied into the folder: a copy of a file
@@ -181,7 +181,7 @@ bool mayCopy(const IconChoice& icon, bool forced)
 
 } // namespace
 
-DWORD FolderBitsWithIcon()
+DWORD MarkedFolderBits()
 {
     return GetWinVersion() == QLatin1String("Me") ? kAttrSystemArchive : kAttrReadOnly;
 }
@@ -229,7 +229,9 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
     if (keepIcon || keepWindowsIcon) plan.after.iconFile = now.iconFile, plan.after.iconIndex = now.iconIndex;
     plan.copies = icon && copying;
     const bool hasIcon = !plan.after.iconFile.isEmpty();
-    plan.folderBits = hasIcon ? FolderBitsWithIcon() : kAttrNone;
+    // A tooltip alone marks the folder too: Windows reads Desktop.ini only in
+    // a marked folder, so an unmarked one would never show it.
+    plan.folderBits = hasIcon || !plan.after.tooltip.isEmpty() ? MarkedFolderBits() : kAttrNone;
 
     w.bits(w.settings(), kAttrNone);
     w.bits(folder, kAttrNone);
@@ -249,7 +251,7 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
         w.bits(w.settings(), kAttrHiddenArchive);
         w.bits(folder, plan.folderBits);
     } else {
-        w.bits(folder, kAttrNone);
+        w.bits(folder, plan.folderBits);
     }
     if (plan.after.tooltip.isEmpty() && !hasIcon) {
         plan.removesSettings = true;

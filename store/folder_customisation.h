@@ -105,5 +105,6 @@ void CarryOut(const CustomisationPlan& plan, const PlanPause& pause = {});
 // Plan and carry out in one go.
 CustomisationRefused ApplyCustomisation(const QString& folder, const WantedCustomisation& wanted);
 
-// The folder's bits when it shows an icon: read-only, or system on Windows Me.
-DWORD FolderBitsWithIcon();
+// The bits that make Windows read a folder's Desktop.ini (it has a tooltip or an
+// icon): read-only, or system on Windows Me.
+DWORD MarkedFolderBits();

@@ -36,7 +36,7 @@ struct FinalState {
 inline constexpr FinalState kFinalStates[] = {
     { "tooltip, icon", "Hallo", "lib.dll", 3, false, 34, 1 },
     { "tooltip, icon, copy", "Hallo", "lib.dll", 3, true, 34, 1 },
-    { "tooltip, no icon", "Hallo", "", 0, false, 34, 0 },
+    { "tooltip, no icon", "Hallo", "", 0, false, 34, 1 },
     { "no tooltip, icon", "", "a.ico", 0, false, 34, 1 },
     { "no tooltip, icon, copy", "", "a.ico", 0, true, 34, 1 },
     { "nothing", "", "", 0, false, INVALID_FILE_ATTRIBUTES, 0 },
