@@ -3,6 +3,8 @@
 
 #include "platform/net/smb_client.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 constexpr QChar kSeparator = u'/';
@@ -41,4 +43,18 @@ QString GetFilePart(const QString& path)
     QString head, rest;
     split(path, head, rest);
     return rest;
+}
+
+QString GetFolderName(const QString& folder)
+{
+    if (net::isNetworkPath(folder)) {
+        const QStringList parts = folder.split(QRegularExpression(QStringLiteral("[\\\\/]")), Qt::SkipEmptyParts);
+        if (parts.size() <= 2) return QStringLiteral("\\\\") + parts.join(u'\\');
+        return parts.last();
+    }
+    QString path = folder;
+    while (path.size() > 1 && path.endsWith(kSeparator))
+        path.chop(1);
+    const QString name = GetFilePart(path);
+    return name.isEmpty() ? path : name;
 }

@@ -40,7 +40,7 @@ void root::applyCustomisation()
     const DWORD targetBits = GetFileAttributesA(folder);
     if (targetBits != INVALID_FILE_ATTRIBUTES && !(targetBits & FILE_ATTRIBUTE_DIRECTORY)) {
         // A file given as the folder is left exactly as it is.
-        MsgBox(kNotWritten, vbOKOnly | vbExclamation, caption());
+        MsgBox(kNotWritten, vbOKOnly | vbExclamation, kProgramName);
         EndProgram();
         return;
     }
@@ -77,10 +77,10 @@ void root::applyCustomisation()
     journal.end();
     if (plan.refused != CustomisationRefused::None) {
         // Nothing could be written at all.
-        MsgBox(kNotWritten, vbOKOnly | vbExclamation, caption());
+        MsgBox(kNotWritten, vbOKOnly | vbExclamation, kProgramName);
     } else if (const QString why = NotShownAfter(plan); !why.isEmpty()) {
         // Written, but Windows will not show it (or still shows the old one).
-        MsgBox(why, vbOKOnly | vbExclamation, caption());
+        MsgBox(why, vbOKOnly | vbExclamation, kProgramName);
     }
     EndProgram();
 }

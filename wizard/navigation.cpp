@@ -150,7 +150,7 @@ void root::restoreStoredIcon(const QString& folder, const StoredIcon& stored)
     } else {
         if (IconFiles->listCount() > 0) IconFiles->setListIndex(0);
         IconFiles->setListIndex(-1);
-        MsgBox(kNotFound, vbOKOnly | vbExclamation, caption());
+        MsgBox(kNotFound, vbOKOnly | vbExclamation, kProgramName);
     }
     for (QWidget* control : std::initializer_list<QWidget*> { CZurück, CWeiter, CCancel, Text1 })
         control->setEnabled(true);

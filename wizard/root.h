@@ -58,6 +58,8 @@ public:
     ui::Label* Label6;
     ui::Label* Label10;
     ui::Line* Line1;
+    // The folder being customised, in full, so that it can be checked by eye.
+    ui::Label* LOrdner;
 
     // --- tooltip page
     ui::PictureBox* PTitel1;
@@ -146,6 +148,10 @@ private:
     void createIconCells();
     void connectHandlers();
 };
+
+// The program's name: the window's caption follows the folder's name, the
+// message boxes keep this as their title.
+inline const QString kProgramName = QStringLiteral("Morvane Quillmark");
 
 // The icon sources the file list shows.
 inline const QString kIconFilePatterns = QStringLiteral("*.ico;*.exe;*.dll");

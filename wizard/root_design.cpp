@@ -93,7 +93,7 @@ root::root()
 {
     // The window's first event, before any control exists.
     Form_Initialize();
-    setCaption(QStringLiteral("Morvane Quillmark"));
+    setCaption(kProgramName);
     setClientTwips(7185, 5325);
     setFont(tahoma(9));
     setWindowIcon(programIcon());
@@ -158,6 +158,7 @@ void root::createIntroductionPage()
         4);
     LInformation->setWordWrap(true);
     Label11->setWordWrap(true);
+    LOrdner = label(PSet1, QStringLiteral("LOrdner"), 2625, 2550, 4110, 840, QString(), 59);
     Label1 = label(PSet1, QStringLiteral("Label1"), 2625, 4400, 3285, 210,
         QStringLiteral("Klicken Sie auf Weiter, um fortzufahren."), 5);
     Label6 = label(

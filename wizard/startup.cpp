@@ -3,8 +3,10 @@
 #include "wizard/root.h"
 
 #include "platform/app.h"
+#include "platform/files/shown_text.h"
 #include "store/Registry.h"
 #include "store/folder_settings.h"
+#include "sys/FileDirPath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,6 +69,11 @@ void root::Form_Load()
 
     Verzeichnis->setCaption(App::command());
     if (Verzeichnis->caption().isEmpty()) Verzeichnis->setCaption(App::path());
+
+    // Started from a file manager, the window names the folder it changes.
+    const QString target = Verzeichnis->caption();
+    setCaption(ShownText(GetFolderName(target)) + QStringLiteral(" – ") + kProgramName);
+    LOrdner->setCaptionElided(QStringLiteral("Ordner:\n") + ShownText(target));
 }
 
 void root::Sleep(double Seconds)

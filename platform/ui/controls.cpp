@@ -19,6 +19,49 @@ Label::Label(const QString& name, QWidget* container)
     setForeColour(Qt::black);
 }
 
+namespace {
+
+// A line broken where it reaches the width, after a separator or a blank
+// where one lies in the last third of the line.
+QStringList brokenAtWidth(const QFontMetrics& metrics, QString rest, int width)
+{
+    QStringList lines;
+    while (!rest.isEmpty()) {
+        qsizetype n = rest.size();
+        while (n > 1 && metrics.horizontalAdvance(rest.left(n)) > width)
+            --n;
+        for (qsizetype k = n; n < rest.size() && k > n * 2 / 3; --k) {
+            if (QStringView(u"/\\ ").contains(rest[k - 1])) {
+                n = k;
+                break;
+            }
+        }
+        lines << rest.left(n);
+        rest = rest.mid(n);
+    }
+    return lines;
+}
+
+} // namespace
+
+void Label::setCaptionElided(const QString& text)
+{
+    const int width = contentsRect().width();
+    const int room = std::max(1, contentsRect().height() / fontMetrics().lineSpacing());
+    QStringList given = text.split(u'\n'), shown;
+    for (qsizetype i = 0; i < given.size(); ++i) {
+        // The last line takes the room the others leave.
+        const int lines = i + 1 < given.size() ? 1 : std::max(1, room - int(shown.size()));
+        QStringList broken;
+        for (int budget = width * lines; budget > 0; budget -= std::max(1, width / 8)) {
+            broken = brokenAtWidth(fontMetrics(), fontMetrics().elidedText(given[i], Qt::ElideMiddle, budget), width);
+            if (broken.size() <= lines) break;
+        }
+        shown << broken;
+    }
+    setText(shown.join(u'\n'));
+}
+
 void Label::setForeColour(const QColor& colour)
 {
     // A label inside a disabled container keeps its colour; only its own

@@ -14,6 +14,11 @@ public:
     Label(const QString& name, QWidget* container);
     QString caption() const { return text(); }
     void setCaption(const QString& text) { setText(text); }
+    // Each line of text that is wider than the label is broken into lines;
+    // the last line may take the lines the label has room for, and what
+    // still does not fit is cut in its middle with an ellipsis, so that
+    // both ends of a long path stay readable.
+    void setCaptionElided(const QString& text);
     void setForeColour(const QColor& colour);
 };
 

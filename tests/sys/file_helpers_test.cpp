@@ -20,6 +20,16 @@ TEST(FileDirPath, SplitsAtTheLastSeparator)
     }
 }
 
+// The name the window's caption and the preview give a folder: its last part, a share's root its UNC name.
+TEST(FileDirPath, FolderNameAsWindowsShowsIt)
+{
+    const std::pair<const char*, const char*> cases[] = { { "/srv/Mein Ordner/", "Mein Ordner" }, { "/", "/" },
+        { "/a:b", "a:b" }, { "\\\\srv\\daten", "\\\\srv\\daten" }, { "//srv/daten/", "\\\\srv\\daten" },
+        { "\\\\srv\\daten\\Projekte\\HBTJRP~N", "HBTJRP~N" } };
+    for (const auto& [folder, name] : cases)
+        EXPECT_EQ(GetFolderName(folder).toStdString(), name) << folder;
+}
+
 // A folder that does not fit the 255-character buffer is no folder at all, not a cut-off one.
 TEST(WindowsFolder, LongerThanTheBufferGivesEmpty)
 {

@@ -78,14 +78,16 @@ TEST_F(Apply, TooltipsAreWrittenOnOneLineAndInUnicodeWhereNeeded)
     EXPECT_EQ(key("Infotip"), QString::fromUtf8("Καλημέρα"));
 }
 
-// On the Me family the folder is marked system instead; without an icon it ends unmarked.
-// (An icon that only Windows resolves: the plan's tests.)
+// On the Me family the folder is marked system instead, with a tooltip alone as well;
+// with nothing left it ends unmarked. (An icon that only Windows resolves: the plan's tests.)
 TEST_F(Apply, MeFamilyMarksTheFolderSystem)
 {
     const testutil::EnvGuard me("QUILLMARK_OSVERSION", "1.4.90");
     run("x", "a.ico", 0, false);
     EXPECT_EQ(bits(target), 36u);
     run("x", "", 0, false);
+    EXPECT_EQ(bits(target), 36u);
+    run("", "", 0, false);
     EXPECT_EQ(bits(target), 0u);
 }
 
@@ -285,7 +287,7 @@ TEST_F(Apply, TargetsThatCannotTakeTheSettingsSaySoOnce)
         next();
         EXPECT_EQ(ended, 1);
         EXPECT_EQ(
-            messages, kind == "folder" ? QStringList() : QStringList { w->caption() + ": " + kNotWritten });
+            messages, kind == "folder" ? QStringList() : QStringList { "Morvane Quillmark: " + kNotWritten });
     }
     EXPECT_EQ(testutil::readBytes(file), "data");
     EXPECT_EQ(testutil::modeOf(file), mode_t(0640));

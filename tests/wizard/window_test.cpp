@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window from its start to the last page: a fresh store, the arguments, every caption
 // fitting its control in the fonts in use, Next, Back, Cancel and Esc, the stored tooltip and icon.
+#include "platform/files/shown_text.h"
 #include "store/Registry.h"
+#include "sys/FileDirPath.h"
 #include "tests/pages/icons/icon_page_fixture.h"
 
 #include <QFontInfo>
@@ -53,23 +55,34 @@ TEST_F(Startup, StoredFolderFillsTheFolderBoxAsText)
     }
 }
 
+// The caption names the folder by its last part, the introduction page in full; what came from
+// the folder's name is escaped in both.
 TEST_F(Startup, VerbIsRewrittenOnEveryStartAndArgumentsArriveUnchanged)
 {
     const QString command = "Software\\Classes\\Directory\\shell\\vUzivuza\\command";
     RegKeyCreate(HKEY_LOCAL_MACHINE, command, "1");
     RegValueWrite(HKEY_LOCAL_MACHINE, command, "", QString("\"c:\\old\\place.exe\" %1"));
-    const std::pair<QStringList, QString> cases[] = {
-        { { "\"/a b/Ordner\"" }, "\"/a b/Ordner\"" }, { { "/a/trailing/" }, "/a/trailing/" },
-        { { "/Über", "Größe:2" }, "/Über Größe:2" },
-        { {}, App::path() }, // without an argument: the program's own folder
+    const std::tuple<QStringList, QString, QString> cases[] = {
+        { { "\"/a b/Ordner\"" }, "\"/a b/Ordner\"", "Ordner\"" }, { { "/a/trailing/" }, "/a/trailing/", "trailing" },
+        { { "/Über", "Größe:2" }, "/Über Größe:2", "Über Größe:2" },
+        { { "/a/Zeile\nneu\u202e" }, "/a/Zeile\nneu\u202e", "Zeile\\nneu\\u202e" },
+        { {}, App::path(), GetFolderName(App::path()) }, // without an argument: the program's own folder
     };
-    for (const auto& [arguments, folder] : cases) {
+    for (const auto& [arguments, folder, name] : cases) {
         App::setArguments(arguments);
         root started;
         started.create();
         EXPECT_EQ(started.Verzeichnis->caption(), folder);
+        EXPECT_EQ(started.caption(), name + " – Morvane Quillmark");
+        EXPECT_EQ(started.LOrdner->caption().section('\n', 1).remove('\n'), ShownText(folder)) << "not shortened";
         EXPECT_FALSE(hive("HKEY_LOCAL_MACHINE").contains("place.exe"));
     }
+    const QString deep = '/' + QString(90, 'x') + '/' + QString(90, 'y') + "/Ende";
+    App::setArguments({ deep });
+    root started;
+    started.create();
+    const QString shown = started.LOrdner->caption().section('\n', 1).remove('\n');
+    EXPECT_TRUE(shown.startsWith("/xxx") && shown.endsWith("/Ende") && shown.contains(u'…')) << shown.toStdString();
 }
 
 // Measured with the fonts the window asks for: Wine's Tahoma, DejaVu Sans for Verdana.
