@@ -17,7 +17,7 @@
 // so that this program starts without the toolkit's image libraries.
 #include "cli/icons_command.h"
 #include "cli/png_writer.h"
-#include "cli/shown_text.h"
+#include "platform/files/shown_text.h"
 #include "platform/files/native_names.h"
 #include "platform/icons/bitmap_decoder.h"
 #include "platform/icons/icon_choice.h"
@@ -191,12 +191,19 @@ int dumpAll(const QString& path, const QString& dir)
 }
 
 // The drawing commands: quillmark-icons-draw beside this program (in the
-// build folder) or in the folder of the program's private files.
+// build folder) or in the folder of the program's private files. Only the
+// kernel's word for where this program lies counts: without /proc there is
+// none, and a name relative to the working directory would run whatever
+// file lies there.
 int handOver(char** argv)
 {
     char self[4096];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    QByteArray bin = n > 0 ? QByteArray(self, n) : QByteArray();
+    if (n <= 0 || self[0] != '/')
+        return fail(QStringLiteral("quillmark-icons-draw cannot be found: where this program lies cannot be "
+                                   "read (/proc/self/exe: %1)")
+                        .arg(QString::fromLocal8Bit(std::strerror(n < 0 ? errno : ENOENT))));
+    QByteArray bin(self, n);
     bin.truncate(bin.lastIndexOf('/') + 1);
     for (const QByteArray& helper :
         { bin + "quillmark-icons-draw", bin + QM_HELPERS_FROM_BIN "/quillmark-icons-draw" }) {

@@ -95,10 +95,12 @@ const Calls* calls()
         QStringList candidates;
         if (const char* named = secure_getenv("QUILLMARK_SMB_MODULE"))
             candidates << QString::fromLocal8Bit(named);
-        const QString bin
-            = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
-        candidates << bin + QStringLiteral("/quillmark-smb.so")
-                   << bin + QStringLiteral("/" QM_SMB_MODULE_FROM_BIN "/quillmark-smb.so");
+        // Beside the executable only where the kernel says where that is.
+        const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+        const QString bin = exe.section(u'/', 0, -2);
+        if (exe.startsWith(u'/'))
+            candidates << bin + QStringLiteral("/quillmark-smb.so")
+                       << bin + QStringLiteral("/" QM_SMB_MODULE_FROM_BIN "/quillmark-smb.so");
         for (const QString& file : std::as_const(candidates)) {
             if (!QFileInfo(file).isFile()) continue;
             void* module = dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_LOCAL);
