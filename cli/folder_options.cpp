@@ -103,6 +103,8 @@ ParsedOptions checked(
     if (o.wanted.tooltip && files::hasRawBytes(*o.wanted.tooltip))
         return refuse(QStringLiteral("Der Infotip ist kein gültiges UTF-8."));
     if (copy && !iconText) return refuse(QStringLiteral("--copy gilt nur zusammen mit --icon."));
+    if (o.preview && (o.folders.size() != 1 || o.recursive))
+        return refuse(QStringLiteral("--preview zeichnet genau einen Ordner."));
     if (o.verb == FolderVerb::Set && !seen.contains(QStringLiteral("--tooltip"))
         && !seen.contains(QStringLiteral("--icon")))
         return refuse(
@@ -155,7 +157,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         const QString name = arg.section(QLatin1Char('='), 0, 0);
         static const QStringList withValue = { QStringLiteral("--tooltip"), QStringLiteral("--icon"),
             QStringLiteral("--user"), QStringLiteral("-U"), QStringLiteral("--authentication-file"),
-            QStringLiteral("-A") };
+            QStringLiteral("-A"), QStringLiteral("--preview") };
         const bool takesValue = withValue.contains(name);
         // --tooltip and --no-tooltip, --icon and --no-icon say the same thing twice.
         const QString what = QString(name).remove(QStringLiteral("no-"));
@@ -174,6 +176,8 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         const bool changes = o.verb == FolderVerb::Set;
         if (name == QLatin1String("--json") && o.verb == FolderVerb::Show)
             o.json = true;
+        else if (name == QLatin1String("--preview") && o.verb == FolderVerb::Show && !value.isEmpty())
+            o.preview = value;
         else if (name == QLatin1String("--recursive"))
             o.recursive = true;
         else if (name == QLatin1String("--dry-run") && o.verb != FolderVerb::Show)

@@ -17,6 +17,8 @@ struct FolderOptions {
     bool json = false;
     bool recursive = false;
     bool dryRun = false;
+    // show: the PNG file to draw the folder as Explorer shows it into.
+    std::optional<QString> preview;
     // set: what changes; what is not given stays.
     WantedCustomisation wanted;
     QStringList folders;

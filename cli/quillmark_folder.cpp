@@ -3,7 +3,7 @@
 // without a window, for servers and scripts. The same engine as the
 // wizard's finish; the registry and the recent-folders file stay untouched.
 //
-//   quillmark-folder show [--json] [--recursive] FOLDER...
+//   quillmark-folder show [--json] [--recursive | --preview FILE.png] FOLDER...
 //   quillmark-folder set [--tooltip TEXT | --no-tooltip] [--icon FILE[,INDEX] | --no-icon] [--copy]
 //                        [--recursive] [--dry-run] FOLDER...
 //   quillmark-folder clear [--recursive] [--dry-run] FOLDER...
@@ -16,14 +16,16 @@
 // 2 the command line was refused before anything was touched.
 #include "cli/folder_changes.h"
 #include "cli/folder_options.h"
+#include "cli/folder_preview.h"
 #include "cli/folder_report.h"
-#include "cli/shown_text.h"
+#include "platform/files/shown_text.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
 #include "platform/net/smb_client.h"
 
-#include <QCoreApplication>
+#include <QBuffer>
+#include <QGuiApplication>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -35,6 +37,7 @@
 #include <fcntl.h>
 #include <fts.h>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,7 +46,7 @@
 namespace {
 
 const char kUsage[]
-    = "Aufruf: quillmark-folder show [--json] [--recursive] ORDNER...\n"
+    = "Aufruf: quillmark-folder show [--json] [--recursive | --preview BILD.png] ORDNER...\n"
       "       quillmark-folder set [--tooltip TEXT | --no-tooltip] [--icon DATEI[,INDEX] | --no-icon]\n"
       "                            [--copy] [--recursive] [--dry-run] ORDNER...\n"
       "       quillmark-folder clear [--recursive] [--dry-run] ORDNER...\n"
@@ -205,6 +208,21 @@ void walk(const QStringList& folders, bool recursive, const std::function<void(c
     }
 }
 
+// The picture of the folder as Explorer shows it, written to the file the
+// user named (its name kept as the bytes given); why not, when it is not.
+QString writePreview(const FolderView& view, const QString& file)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!FolderPreview(view).save(&buffer, "PNG")) return QStringLiteral("Das Bild ließ sich nicht zeichnen.");
+    const int fd = ::open(files::nativePath(file).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool written = fd >= 0 && ::write(fd, png.constData(), std::size_t(png.size())) == png.size();
+    const QString why = QString::fromLocal8Bit(std::strerror(errno));
+    if (fd >= 0 && ::close(fd) != 0) return QString::fromLocal8Bit(std::strerror(errno));
+    return written ? QString() : why;
+}
+
 int show(const FolderOptions& o)
 {
     QJsonArray all;
@@ -218,6 +236,10 @@ int show(const FolderOptions& o)
                 return;
             }
             const FolderView report = ViewFolder(folder);
+            if (const QString why = o.preview ? writePreview(report, *o.preview) : QString(); !why.isEmpty()) {
+                sayFailed(*o.preview, why);
+                ++failures;
+            }
             if (o.json) {
                 all.append(ReportJson(report));
             } else {
@@ -276,7 +298,12 @@ int change(const FolderOptions& o)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Only the preview draws text, and it needs no display for that.
+    const bool drawing = std::any_of(argv + 1, argv + argc,
+        [](const char* a) { return std::strncmp(a, "--preview", 9) == 0 && (!a[9] || a[9] == '='); });
+    if (drawing) qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app
+        = drawing ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     // Folder names are bytes: Qt's own argument list would replace the ones
     // that are not UTF-8.
     QStringList arguments;

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 
 using namespace testing_support;
 
@@ -91,6 +92,7 @@ TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
         { { "set", "--copy", "--tooltip", "a" }, "--copy gilt nur" },
         { { "set", "--recursive" }, "Nichts zu ändern" },
         { { "show", "--dry-run" }, "Unbekannte Option" },
+        { { "show", "--preview", tmp.filePath("bild.png"), root }, "genau einen Ordner" },
         { { "beschriften" }, "Unbekannter Befehl" },
     };
     const QStringList before = snapshot(tmp.path());
@@ -230,6 +232,12 @@ TEST_F(FolderCommand, SaysWhyWindowsWillNotShowWhatItWrote)
               .array()[0]
               .toObject();
     EXPECT_TRUE(unknown["windowsShows"].toBool() && !unknown["sambaSettingsKnown"].toBool());
+    // A tooltip alone is shown too, and drawn without a display.
+    const QString alone = root + "/tief/tiefer", picture = tmp.filePath("vorschau.png");
+    EXPECT_EQ(folderCommand({ "set", "--tooltip", "nur", alone }).status, 0);
+    const Outcome shown = folderCommand({ "show", "--preview", picture, alone });
+    EXPECT_TRUE(shown.status == 0 && shown.out.contains("Windows zeigt es: ja")) << shown.out.toStdString();
+    EXPECT_EQ(QImage(picture).size(), QSize(640, 380));
 }
 
 const auto iconsCommand = [](const QStringList& args) { return runCommand("quillmark-icons", args); };
@@ -258,6 +266,28 @@ TEST(IconsCommand, CountsExtractsAndDumpsOrSaysWhyNot)
     EXPECT_EQ(QDir(out.filePath("all")).entryList(QDir::Files, QDir::Name),
         QStringList({ "000.png", "001.png", "002.png" }));
     EXPECT_EQ(QImage(out.filePath("all/002.png")).pixel(16, 16), 0xFF0000FFu);
+}
+
+// Without /proc the program cannot tell where it lies: it fails rather than run a drawing
+// helper of that name from the working directory.
+TEST(IconsCommand, WithoutProcRunsNoHelperFromTheWorkingDirectory)
+{
+    if (::geteuid() != 0 || QStandardPaths::findExecutable("unshare").isEmpty()) {
+        std::fprintf(stderr, "not tried: a mount namespace without /proc (needs root and unshare)\n");
+        return;
+    }
+    QTemporaryDir dir;
+    const QString planted = dir.filePath("quillmark-icons-draw"), ran = dir.filePath("ran");
+    testutil::writeBytes(planted, ("#!/bin/sh\ntouch '" + ran + "'\n").toUtf8());
+    ASSERT_TRUE(QFile::setPermissions(planted, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start("unshare", { "--mount", "--propagation", "private", "sh", "-c", "umount -l /proc && exec \"$0\" count \"$1\"",
+        QCoreApplication::applicationDirPath() + "/../quillmark-icons", kData + "red.ico" });
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_NE(p.exitCode(), 0);
+    EXPECT_TRUE(p.readAllStandardError().contains("cannot be found"));
+    EXPECT_FALSE(QFileInfo::exists(ran));
 }
 
 // Every image under the name wrestool -x -t14 and icotool -x give it: the
