@@ -167,8 +167,9 @@ FinishJournal FinishJournal::unhidden(const QString& folder)
 
 bool FinishJournal::record(const QByteArray& json, const QString& prefix)
 {
+    // GetWindowsFolder makes the folder, for this user alone.
     const QString dir = GetWindowsFolder();
-    if (dir.isEmpty() || !QDir().mkpath(dir)) return false;
+    if (dir.isEmpty()) return false;
     fd_ = publish(dir, json, prefix, path_);
     return fd_ >= 0;
 }

@@ -140,6 +140,27 @@ TEST_F(Journal, OnlyThisUsersOwnJournalsAreRead)
     }
 }
 
+// Ubuntu and Fedora give users umask 002: the folder is made for this user
+// alone all the same, and one an earlier version left group-writable is
+// tightened, so the repair trusts it.
+TEST_F(Journal, UnderUmask002AKilledFinishIsRepaired)
+{
+    const mode_t before = ::umask(002);
+    for (const mode_t left : { mode_t(0), mode_t(0775) }) {
+        SCOPED_TRACE(left);
+        QDir(windows).removeRecursively();
+        if (left) ASSERT_TRUE(QDir().mkpath(windows) && ::chmod(windows.toUtf8(), left) == 0);
+        const QString text = left ? "früher" : "neu";
+        dieBefore(tooltip(text));
+        EXPECT_EQ(RepairInterruptedFinishes(), 1);
+        EXPECT_EQ(tooltipNow(), text);
+        struct stat st;
+        ASSERT_EQ(::stat(windows.toUtf8(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, left ? 0755u : 0700u);
+    }
+    ::umask(before);
+}
+
 TEST_F(Journal, AMissingFolderIsTriedAgainForThirtyDays)
 {
     dieBefore(tooltip("später"));
