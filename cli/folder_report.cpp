@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/folder_report.h"
 
-#include "cli/shown_text.h"
+#include "platform/files/shown_text.h"
 #include "platform/files/native_names.h"
 
 #include <QHash>
+#include <QStringList>
 
 namespace {
 

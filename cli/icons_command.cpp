@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/icons_command.h"
 
-#include "cli/shown_text.h"
+#include "platform/files/shown_text.h"
 #include "platform/files/native_names.h"
 
 #include <QDir>

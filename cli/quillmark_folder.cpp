@@ -17,7 +17,7 @@
 #include "cli/folder_changes.h"
 #include "cli/folder_options.h"
 #include "cli/folder_report.h"
-#include "cli/shown_text.h"
+#include "platform/files/shown_text.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"

@@ -17,7 +17,7 @@
 // so that this program starts without the toolkit's image libraries.
 #include "cli/icons_command.h"
 #include "cli/png_writer.h"
-#include "cli/shown_text.h"
+#include "platform/files/shown_text.h"
 #include "platform/files/native_names.h"
 #include "platform/icons/bitmap_decoder.h"
 #include "platform/icons/icon_choice.h"

@@ -6,6 +6,7 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/shown_text.h"
 #include "store/folder_settings.h"
 #include "sys/WindowsOrdner.h"
 
@@ -45,18 +46,11 @@ QStringList journalNames(const QString& dir)
 // A journal whose folder is missing (a stick not plugged in) waits this long.
 constexpr time_t kKeepForMissingFolder = 30 * 24 * 3600;
 
-// Names come from folders others write: their control bytes are shown
-// escaped, never sent to the terminal.
+// Names come from folders others write: shown escaped, never sent to the
+// terminal as they are.
 void warn(const QString& text)
 {
-    QByteArray shown;
-    for (const char c : files::nativePath(text)) {
-        if (uchar(c) < 0x20 || uchar(c) == 0x7f)
-            shown += "\\x" + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
-        else
-            shown += c;
-    }
-    std::fputs(("quillmark: " + shown + "\n").constData(), stderr);
+    std::fputs(("quillmark: " + ShownText(text) + QLatin1Char('\n')).toUtf8().constData(), stderr);
 }
 
 // Whether only the user running us can have written what lies in dir.

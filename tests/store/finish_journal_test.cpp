@@ -50,7 +50,7 @@ protected:
 
     QTemporaryDir tmp;
     QString windows = tmp.filePath("windows");
-    QString folder = tmp.filePath("Ordner mit \"Anführung\"\nund Zeile");
+    QString folder = tmp.filePath("Ordner mit \"Anführung\"\nund Zeile \u202e\u0085");
 };
 
 TEST_F(Journal, AStartCompletesWhatAFinishThatDiedMeant)
@@ -98,7 +98,9 @@ TEST_F(Journal, LaterChangesAndOtherFoldersAreLeftAsTheyAre)
     IniWrite(SettingsFilePath(folder), kShellClassInfo, kKeyInfoTip, "neu");
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(RepairInterruptedFinishes(), 0);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("geändert"), std::string::npos);
+    const std::string warned = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(warned.find("\\nund Zeile \\u202e\\u0085 wurde seit dem abgebrochenen Abschluss geändert"),
+        std::string::npos) << warned;
     EXPECT_EQ(tooltipNow(), "neu");
     dieBefore(tooltip("alt"));
     // A copy of the folder in its place holds the same bytes, but is not the folder. The old

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/shown_text.h"
+#include "platform/files/shown_text.h"
 
 namespace {
 

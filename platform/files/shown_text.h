@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Folder data (names, tooltips, icon references, resource names) as the
-// commands print it in text: a folder name may hold anything but '/' and
+// program prints it in text (the commands, the repair's warnings): a folder name may hold anything but '/' and
 // NUL, and a Desktop.ini anything at all, so none of it may reach a
 // terminal as a control sequence. --json carries the exact text instead
 // (and a path's exact bytes where its name is not UTF-8).
