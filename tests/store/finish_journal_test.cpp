@@ -7,6 +7,8 @@
 #include "store/IniFiles.h"
 #include "store/finish_journal.h"
 #include "store/folder_settings.h"
+#include "store/journal_record.h"
+#include "platform/files/native_names.h"
 #include "tests/support/icon_fixtures.h"
 #include "tests/support/test_util.h"
 
@@ -220,3 +222,35 @@ TEST_F(Journal, UnreadableJournalsAreThrownAway)
 }
 
 } // namespace
+
+// The journal's one format: what is written reads back whole (a name that
+// is not UTF-8, 64-bit identities), and a journal of an earlier build reads.
+TEST(JournalFormat, ReadsBackWhatItWroteAndWhatEarlierBuildsWrote)
+{
+    JournalRecord full;
+    full.folder = files::fromNative("/tmp/caf\xe9\n");
+    full.identity = std::pair(quint64(0xfffffffffffffff0u), quint64(7));
+    full.tooltip = "50%3";
+    full.icon = IconChoice { files::fromNative("/x/\xff.ico"), "3", true, false };
+    full.iconDigest = QByteArray(32, '\x01');
+    full.states = { { "a", "", 0 }, { "b", "c", 0x11 } };
+    JournalRecord unhidden;
+    unhidden.folder = "/o";
+    unhidden.unhidden = true;
+    for (const JournalRecord& r : { full, unhidden }) {
+        const std::optional<JournalRecord> back = JournalRecord::fromJson(r.toJson());
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->toJson(), r.toJson());
+        EXPECT_EQ(back->folder, r.folder);
+    }
+    const auto earlier = JournalRecord::fromJson(R"({"folder":"/o","folderBytes":"2f6f","device":"5","inode":"9",)"
+                                                 R"("tooltip":"t","iconFile":"/i","iconFileBytes":"2f69","iconIndex":"2",)"
+                                                 R"("copy":true,"chosen":true,"iconDigest":"ab",)"
+                                                 R"("states":[{"settings":"00","iconCopy":"","bits":1}]})");
+    ASSERT_TRUE(earlier && earlier->icon && earlier->states.size() == 1);
+    EXPECT_EQ(earlier->identity, std::pair(quint64(5), quint64(9)));
+    EXPECT_EQ(earlier->icon->file + earlier->icon->index, "/i2");
+    EXPECT_TRUE(earlier->icon->copy && earlier->icon->chosen);
+    EXPECT_EQ(earlier->states[0], (FolderSnapshot { QByteArray(1, 0), "", 1 }));
+    EXPECT_FALSE(JournalRecord::fromJson(R"({"folder":"/o"})")) << "no bytes, no folder";
+}
