@@ -38,22 +38,9 @@ bool isYes(const QString& value)
         || value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1");
 }
 
-// The shares testparm lists; none without Samba, nothing when testparm
-// fails or does not answer in time.
-std::optional<QList<Share>> readShares(const QStringList& arguments)
+// The file shares of testparm's output, in its order.
+QList<Share> parseShares(const QByteArray& output)
 {
-    const QString testparm = QStandardPaths::findExecutable(QStringLiteral("testparm"));
-    if (testparm.isEmpty()) return QList<Share> {};
-    QProcess run;
-    run.setProcessChannelMode(QProcess::SeparateChannels);
-    run.start(testparm, arguments, QIODevice::ReadOnly);
-    // A broken configuration must not hold the finish or the command long.
-    if (!run.waitForFinished(kTestparmMs)) {
-        run.kill();
-        run.waitForFinished(100);
-        return std::nullopt;
-    }
-    if (run.exitStatus() != QProcess::NormalExit || run.exitCode() != 0) return std::nullopt;
     QList<Share> shares;
     // One share, kept when its section ends: a printer share (printable)
     // takes print jobs into its path and serves no files.
@@ -64,7 +51,7 @@ std::optional<QList<Share>> readShares(const QStringList& arguments)
         if (!inShare) global = share;
         inShare = printable = false;
     };
-    for (const QString& raw : QString::fromUtf8(run.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+    for (const QString& raw : QString::fromUtf8(output).split(QLatin1Char('\n'))) {
         const QString line = raw.trimmed();
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             endShare();
@@ -83,6 +70,36 @@ std::optional<QList<Share>> readShares(const QStringList& arguments)
     }
     endShare();
     return shares;
+}
+
+// The settings a client sees of a share serving path.
+SambaShare settingsOf(const Share& share, const QString& path)
+{
+    const auto value = [&](const char* key, const char* byDefault) {
+        return share.parameters.value(QLatin1String(key), QLatin1String(byDefault));
+    };
+    return SambaShare { share.name, path, isYes(value("store dos attributes", "yes")),
+        value("map readonly", "no").toLower(), isYes(value("map system", "no")), isYes(value("map hidden", "no")),
+        value("veto files", "") };
+}
+
+// The shares testparm lists; none without Samba, nothing when testparm
+// fails or does not answer in time.
+std::optional<QList<Share>> readShares(const QStringList& arguments)
+{
+    const QString testparm = QStandardPaths::findExecutable(QStringLiteral("testparm"));
+    if (testparm.isEmpty()) return QList<Share> {};
+    QProcess run;
+    run.setProcessChannelMode(QProcess::SeparateChannels);
+    run.start(testparm, arguments, QIODevice::ReadOnly);
+    // A broken configuration must not hold the finish or the command long.
+    if (!run.waitForFinished(kTestparmMs)) {
+        run.kill();
+        run.waitForFinished(100);
+        return std::nullopt;
+    }
+    if (run.exitStatus() != QProcess::NormalExit || run.exitCode() != 0) return std::nullopt;
+    return parseShares(run.readAllStandardOutput());
 }
 
 struct User {
@@ -209,14 +226,16 @@ std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known)
     for (const Share& share : *shares) {
         const QString holding = sambaShareHolding(path, { servedTo(share, owner) });
         if (holding.isEmpty() || (best && best->path.size() >= holding.size())) continue;
-        const auto value = [&](const char* key, const char* byDefault) {
-            return share.parameters.value(QLatin1String(key), QLatin1String(byDefault));
-        };
-        best = SambaShare { share.name, holding, isYes(value("store dos attributes", "yes")),
-            value("map readonly", "no").toLower(), isYes(value("map system", "no")),
-            isYes(value("map hidden", "no")), value("veto files", "") };
+        best = settingsOf(share, holding);
     }
     return best;
+}
+
+QList<SambaShare> sharesOfTestparmOutput(const QByteArray& output)
+{
+    QList<SambaShare> out;
+    for (const Share& share : parseShares(output)) out << settingsOf(share, share.path);
+    return out;
 }
 
 QString sambaShareHolding(const QString& path, const QStringList& shares)

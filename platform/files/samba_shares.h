@@ -37,6 +37,10 @@ struct SambaShare {
 // and a half gives none either, and known (when given) is then false.
 std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known = nullptr);
 
+// The file shares of `testparm -s` output with their settings, paths as
+// written (substitutions not filled in).
+QList<SambaShare> sharesOfTestparmOutput(const QByteArray& output);
+
 // The innermost share that holds the absolute path (or is it), or empty.
 QString sambaShareHolding(const QString& path, const QStringList& shares);
 
