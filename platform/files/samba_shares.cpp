@@ -2,6 +2,7 @@
 #include "platform/files/samba_shares.h"
 
 #include "platform/files/case_paths.h"
+#include "platform/files/find_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <optional>
 
 #include <fcntl.h>
@@ -229,6 +231,13 @@ std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known)
         best = settingsOf(share, holding);
     }
     return best;
+}
+
+bool SambaShare::vetoes(const QString& name) const
+{
+    const QStringList patterns = vetoFiles.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return std::any_of(patterns.cbegin(), patterns.cend(),
+        [&](const QString& pattern) { return matchesWildcard(name, pattern); });
 }
 
 QList<SambaShare> sharesOfTestparmOutput(const QByteArray& output)

@@ -29,6 +29,11 @@ struct SambaShare {
     bool mapSystem = false;
     bool mapHidden = false;
     QString vetoFiles; // as written: /pattern/pattern/
+
+    // Whether the share hides the name from its clients: as Samba matches
+    // its name lists, each '/'-separated pattern against the whole name,
+    // with '*' and '?', without case.
+    bool vetoes(const QString& name) const;
 };
 
 // The innermost share of this machine's Samba server that holds the folder,
