@@ -52,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     net::wire::useCalls(&g_calls);
     g_input = QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString folder = QStringLiteral("\\\\server\\share\\dir");
+    net::nameServer(folder);
     const QString settings = folder + QStringLiteral("\\desktop.INI");
     net::ListingScope scope;
     std::vector<net::Entry> entries;

@@ -21,6 +21,8 @@ struct Host {
     SignIn (*signInFor)(const QString& server);
     // Whether any server of this run is to be reached with Kerberos.
     bool (*kerberos)();
+    // How long one request may wait for its answer, in milliseconds.
+    int (*timeoutMs)();
 };
 
 struct Calls {
