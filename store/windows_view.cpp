@@ -130,6 +130,11 @@ FolderView ViewFolder(const QString& folder, const StoredCustomisation* stored)
     v.iconFile = stored->iconFile;
     v.iconIndex = stored->iconIndex;
     v.copy = stored->iconFile.compare(kIconCopyName, Qt::CaseInsensitive) == 0;
+    if (net::isNetworkPath(v.iconFile) && !net::isNamedServer(v.iconFile)) {
+        v.notCheckedCode = QStringLiteral("icon-server-not-named");
+        v.notChecked = QStringLiteral("Die Symboldatei liegt auf einem Server, den nur die Daten des Ordners "
+                                      "nennen; er wurde nicht gefragt.");
+    }
     if (!v.iconFile.isEmpty() && !IsWindowsOnlyReference(v.iconFile)) {
         const QString path
             = ResolvePathCase(v.copy ? IconCopyPath(folder) : StoredReferencePath(folder, v.iconFile));
