@@ -7,11 +7,13 @@
 
 #include <QSet>
 
+#include <cstring>
+
 namespace {
 
 ParsedOptions refuse(const QString& message)
 {
-    return { std::nullopt, message };
+    return { std::nullopt, message, {} };
 }
 
 // FILE or FILE,INDEX; a file whose own name ends in ",N" is taken whole.
@@ -115,7 +117,7 @@ ParsedOptions checked(
         o.wanted.keepIcon = false;
     }
     if (o.verb == FolderVerb::Clear) o.wanted = { QString(), false, std::nullopt };
-    return { o, {} };
+    return { o, {}, {} };
 }
 
 } // namespace
@@ -136,6 +138,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
     if (o.verb == FolderVerb::Set) o.wanted.keepIcon = true;
 
     QSet<QString> seen;
+    QList<qsizetype> passwords;
     bool copy = false, optionsEnd = false;
     std::optional<QString> iconText;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -188,8 +191,10 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
             o.wanted.keepIcon = false;
         else if (name == QLatin1String("--copy") && changes)
             copy = true;
-        else if (name == QLatin1String("--user") || name == QLatin1String("-U"))
+        else if (name == QLatin1String("--user") || name == QLatin1String("-U")) {
             readUser(value, o.signIn);
+            if (value.contains(u'%')) passwords << i;
+        }
         else if (name == QLatin1String("--authentication-file") || name == QLatin1String("-A")) {
             if (const QString error = readAuthenticationFile(value, o.signIn); !error.isEmpty())
                 return refuse(error);
@@ -198,5 +203,15 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         else
             return refuse(QStringLiteral("Unbekannte Option für %1: %2").arg(verb, name));
     }
-    return checked(std::move(o), seen, copy, iconText);
+    ParsedOptions parsed = checked(std::move(o), seen, copy, iconText);
+    parsed.passwordArguments = passwords;
+    return parsed;
+}
+
+void HidePasswords(const ParsedOptions& parsed, int argc, char** argv)
+{
+    for (const qsizetype i : parsed.passwordArguments) {
+        if (i + 1 >= argc) continue;
+        if (char* percent = std::strchr(argv[i + 1], '%')) std::memset(percent + 1, 'X', std::strlen(percent + 1));
+    }
 }

@@ -28,8 +28,16 @@ struct FolderOptions {
 struct ParsedOptions {
     std::optional<FolderOptions> options;
     QString error;
+    // The arguments (counted from the verb, 0) that hold a password after
+    // their first '%': -U USER%PASSWORD, --user=USER%PASSWORD.
+    QList<qsizetype> passwordArguments;
 };
 ParsedOptions ParseFolderOptions(const QStringList& arguments);
+
+// Overwrites the passwords in the program's own argument list (argv[1] is
+// the verb), as smbclient does: /proc/PID/cmdline is readable by every
+// user for the whole run.
+void HidePasswords(const ParsedOptions& parsed, int argc, char** argv);
 
 // The longest tooltip, as the wizard's tooltip page allows it.
 inline constexpr int kMaxTooltip = 120;

@@ -288,6 +288,7 @@ int main(int argc, char** argv)
         return 0;
     }
     const ParsedOptions parsed = ParseFolderOptions(arguments);
+    HidePasswords(parsed, argc, argv);
     if (!parsed.options) {
         say(stderr, QStringLiteral("quillmark-folder: ") + ShownText(parsed.error) + QLatin1Char('\n'));
         std::fputs(kUsage, stderr);

@@ -123,4 +123,20 @@ TEST_F(Servers, OnlyServersTheUserNamedAreContacted)
     EXPECT_EQ(server.connections(200), named) << "no connection for a server only folder data names";
 }
 
+// Every user can read /proc/PID/cmdline: the password is gone from it as
+// soon as the command line is read.
+TEST_F(Servers, ThePasswordLeavesTheArgumentList)
+{
+    SilentServer hole(false);
+    QProcess p;
+    p.start(folderCommandPath(),
+        { "show", "-U", "CORP\\alice%geheim", "--user=bob%auch", "--", hole.url("s/a") });
+    ASSERT_TRUE(hole.waiting(30000)) << "the command reached the server";
+    const QByteArray arguments = testutil::readBytes(QString("/proc/%1/cmdline").arg(p.processId()));
+    EXPECT_TRUE(arguments.contains(QByteArray("-U\0CORP\\alice%XXXXXX\0--user=bob%XXXX\0", 37)))
+        << arguments.toStdString();
+    p.kill();
+    p.waitForFinished();
+}
+
 } // namespace
