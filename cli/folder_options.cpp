@@ -7,6 +7,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -158,7 +159,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         const QString name = arg.section(QLatin1Char('='), 0, 0);
         static const QStringList withValue = { QStringLiteral("--tooltip"), QStringLiteral("--icon"),
             QStringLiteral("--user"), QStringLiteral("-U"), QStringLiteral("--authentication-file"),
-            QStringLiteral("-A") };
+            QStringLiteral("-A"), QStringLiteral("--timeout") };
         const bool takesValue = withValue.contains(name);
         // --tooltip and --no-tooltip, --icon and --no-icon say the same thing twice.
         const QString what = QString(name).remove(QStringLiteral("no-"));
@@ -198,6 +199,12 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         else if (name == QLatin1String("--authentication-file") || name == QLatin1String("-A")) {
             if (const QString error = readAuthenticationFile(value, o.signIn); !error.isEmpty())
                 return refuse(error);
+        } else if (name == QLatin1String("--timeout")) {
+            bool number = false;
+            const double seconds = value.toDouble(&number);
+            if (!number || !(seconds > 0 && seconds <= 3600))
+                return refuse(QStringLiteral("--timeout braucht eine Zahl von Sekunden über 0 bis 3600."));
+            o.timeoutMs = std::max(1, int(seconds * 1000));
         } else if (name == QLatin1String("--use-kerberos"))
             o.signIn.kerberos = true;
         else

@@ -22,6 +22,8 @@ struct FolderOptions {
     QStringList folders;
     // How to sign in at the servers of network folders; a guest without it.
     net::SignIn signIn;
+    // --timeout: how long one call to a server may take, in milliseconds.
+    std::optional<int> timeoutMs;
 };
 
 // The options, or the German message that names why they are refused.

@@ -10,7 +10,8 @@
 //
 // A FOLDER on a server is \\server\share\path or smb://server/share/path;
 // -U [DOMAIN\]USER[%PASSWORD], -A FILE (smbclient's format) and
-// --use-kerberos say how to sign in there, PASSWD gives the password.
+// --use-kerberos say how to sign in there, PASSWD gives the password;
+// --timeout SECONDS bounds each call to a server.
 //
 // Exit status: 0 every folder done, 1 some failed (each named on stderr),
 // 2 the command line was refused before anything was touched.
@@ -48,7 +49,8 @@ const char kUsage[]
       "                            [--copy] [--recursive] [--dry-run] ORDNER...\n"
       "       quillmark-folder clear [--recursive] [--dry-run] ORDNER...\n"
       "ORDNER auf einem Server: \\\\server\\freigabe\\pfad oder smb://server/freigabe/pfad,\n"
-      "angemeldet mit -U [DOMÄNE\\]BENUTZER[%PASSWORT], -A DATEI oder --use-kerberos.\n";
+      "angemeldet mit -A DATEI, PASSWD=... -U [DOMÄNE\\]BENUTZER oder --use-kerberos;\n"
+      "--timeout SEKUNDEN: so lange wartet jeder Aufruf an einen Server (sonst 10).\n";
 
 void say(std::FILE* to, const QString& text)
 {
@@ -298,5 +300,11 @@ int main(int argc, char** argv)
     // folders found below them never are.
     files::setChosenFolders(parsed.options->folders);
     net::setSignIn(QString(), parsed.options->signIn);
-    return parsed.options->verb == FolderVerb::Show ? show(*parsed.options) : change(*parsed.options);
+    if (parsed.options->timeoutMs) net::setTimeout(*parsed.options->timeoutMs);
+    const int status = parsed.options->verb == FolderVerb::Show ? show(*parsed.options) : change(*parsed.options);
+    if (net::callLeftRunning()) {
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    return status;
 }

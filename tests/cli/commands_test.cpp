@@ -92,6 +92,7 @@ TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
         { { "set", "--recursive" }, "Nichts zu ändern" },
         { { "show", "--dry-run" }, "Unbekannte Option" },
         { { "beschriften" }, "Unbekannter Befehl" },
+        { { "show", "--timeout", "0" }, "--timeout braucht" },
     };
     const QStringList before = snapshot(tmp.path());
     for (const auto& [arguments, message] : cases) {

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -121,6 +122,25 @@ TEST_F(Servers, OnlyServersTheUserNamedAreContacted)
         EXPECT_FALSE(set.err.contains("127.0.0.2")) << set.err.toStdString();
     }
     EXPECT_EQ(server.connections(200), named) << "no connection for a server only folder data names";
+}
+
+// A server that takes the connection and never answers costs one limit for
+// the run (as the command times its run): its later folders fail at once
+// with the same message.
+TEST_F(Servers, ADeadServerCostsOneLimitNotOnePerFolder)
+{
+    SilentServer hole(false);
+    double seconds[2] = {};
+    for (const int folders : { 1, 3 }) {
+        QStringList arguments { "set", "--tooltip", "x", "--timeout", "0.3" };
+        for (const char* name : { "s/a", "s/b", "s/c" }) arguments << hole.url(name);
+        const Outcome o = folderCommand(arguments.mid(0, 5 + folders));
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.err.count("\\\\127.0.0.1\\s: Der Server antwortet nicht."), folders) << o.err.toStdString();
+        seconds[folders / 3] = QRegularExpression("in ([0-9.]+) s").match(o.out).captured(1).toDouble();
+    }
+    EXPECT_GE(seconds[0], 0.3) << "the limit was waited for";
+    EXPECT_LT(seconds[1] - seconds[0], 0.3) << "one limit, not three";
 }
 
 // Every user can read /proc/PID/cmdline: the password is gone from it as
