@@ -165,9 +165,15 @@ void walkNetwork(const QString& folder, bool recursive, const std::function<void
         if (const int error = net::list(folder, entries))
             return failed(folder, net::describeError(folder, error));
     visit(folder);
-    std::sort(entries.begin(), entries.end(), [](const net::Entry& a, const net::Entry& b) { return a.name < b.name; });
+    // Only the names of the folders below are kept while they are walked.
+    QStringList below;
     for (const net::Entry& e : entries)
-        if (e.directory) walkNetwork(net::cleanNetworkPath(folder) + u'\\' + e.name, true, visit, failed);
+        if (e.directory) below << e.name;
+    std::vector<net::Entry>().swap(entries);
+    below.sort();
+    for (const QString& name : std::as_const(below))
+        walkNetwork(net::cleanNetworkPath(folder) + u'\\' + name, true, visit, failed);
+    net::forgetListing(folder);
 }
 
 // Calls visit for every folder named and, with recursive, every folder below
