@@ -7,11 +7,14 @@
 
 #include <QSet>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 
 ParsedOptions refuse(const QString& message)
 {
-    return { std::nullopt, message };
+    return { std::nullopt, message, {} };
 }
 
 // FILE or FILE,INDEX; a file whose own name ends in ",N" is taken whole.
@@ -117,7 +120,7 @@ ParsedOptions checked(
         o.wanted.keepIcon = false;
     }
     if (o.verb == FolderVerb::Clear) o.wanted = { QString(), false, std::nullopt };
-    return { o, {} };
+    return { o, {}, {} };
 }
 
 } // namespace
@@ -138,6 +141,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
     if (o.verb == FolderVerb::Set) o.wanted.keepIcon = true;
 
     QSet<QString> seen;
+    QList<qsizetype> passwords;
     bool copy = false, optionsEnd = false;
     std::optional<QString> iconText;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -157,7 +161,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         const QString name = arg.section(QLatin1Char('='), 0, 0);
         static const QStringList withValue = { QStringLiteral("--tooltip"), QStringLiteral("--icon"),
             QStringLiteral("--user"), QStringLiteral("-U"), QStringLiteral("--authentication-file"),
-            QStringLiteral("-A"), QStringLiteral("--preview") };
+            QStringLiteral("-A"), QStringLiteral("--timeout"), QStringLiteral("--preview") };
         const bool takesValue = withValue.contains(name);
         // --tooltip and --no-tooltip, --icon and --no-icon say the same thing twice.
         const QString what = QString(name).remove(QStringLiteral("no-"));
@@ -192,15 +196,33 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
             o.wanted.keepIcon = false;
         else if (name == QLatin1String("--copy") && changes)
             copy = true;
-        else if (name == QLatin1String("--user") || name == QLatin1String("-U"))
+        else if (name == QLatin1String("--user") || name == QLatin1String("-U")) {
             readUser(value, o.signIn);
+            if (value.contains(u'%')) passwords << i;
+        }
         else if (name == QLatin1String("--authentication-file") || name == QLatin1String("-A")) {
             if (const QString error = readAuthenticationFile(value, o.signIn); !error.isEmpty())
                 return refuse(error);
+        } else if (name == QLatin1String("--timeout")) {
+            bool number = false;
+            const double seconds = value.toDouble(&number);
+            if (!number || !(seconds > 0 && seconds <= 3600))
+                return refuse(QStringLiteral("--timeout braucht eine Zahl von Sekunden über 0 bis 3600."));
+            o.timeoutMs = std::max(1, int(seconds * 1000));
         } else if (name == QLatin1String("--use-kerberos"))
             o.signIn.kerberos = true;
         else
             return refuse(QStringLiteral("Unbekannte Option für %1: %2").arg(verb, name));
     }
-    return checked(std::move(o), seen, copy, iconText);
+    ParsedOptions parsed = checked(std::move(o), seen, copy, iconText);
+    parsed.passwordArguments = passwords;
+    return parsed;
+}
+
+void HidePasswords(const ParsedOptions& parsed, int argc, char** argv)
+{
+    for (const qsizetype i : parsed.passwordArguments) {
+        if (i + 1 >= argc) continue;
+        if (char* percent = std::strchr(argv[i + 1], '%')) std::memset(percent + 1, 'X', std::strlen(percent + 1));
+    }
 }

@@ -24,14 +24,24 @@ struct FolderOptions {
     QStringList folders;
     // How to sign in at the servers of network folders; a guest without it.
     net::SignIn signIn;
+    // --timeout: how long one call to a server may take, in milliseconds.
+    std::optional<int> timeoutMs;
 };
 
 // The options, or the German message that names why they are refused.
 struct ParsedOptions {
     std::optional<FolderOptions> options;
     QString error;
+    // The arguments (counted from the verb, 0) that hold a password after
+    // their first '%': -U USER%PASSWORD, --user=USER%PASSWORD.
+    QList<qsizetype> passwordArguments;
 };
 ParsedOptions ParseFolderOptions(const QStringList& arguments);
+
+// Overwrites the passwords in the program's own argument list (argv[1] is
+// the verb), as smbclient does: /proc/PID/cmdline is readable by every
+// user for the whole run.
+void HidePasswords(const ParsedOptions& parsed, int argc, char** argv);
 
 // The longest tooltip, as the wizard's tooltip page allows it.
 inline constexpr int kMaxTooltip = 120;

@@ -5,6 +5,7 @@
 #include "platform/files/native_names.h"
 
 #include <QHash>
+#include <QStringList>
 
 namespace {
 
@@ -21,6 +22,16 @@ void putPath(QJsonObject& o, const QString& key, const QString& path)
     o.insert(key, files::withReplacement(path));
     if (files::hasRawBytes(path))
         o.insert(key + QStringLiteral("Bytes"), QString::fromLatin1(files::nativePath(path).toHex()));
+}
+
+// "ja", or what it could not ask.
+QString shownAsFarAsKnown(const FolderView& r)
+{
+    QStringList unknown;
+    if (!r.sambaSettingsKnown)
+        unknown << QStringLiteral("die Einstellungen der Samba-Freigaben sind unbekannt (testparm antwortete nicht)");
+    if (!r.notChecked.isEmpty()) unknown << r.notChecked;
+    return unknown.isEmpty() ? QStringLiteral("ja") : QStringLiteral("ja, soweit bekannt: ") + unknown.join(u"; ");
 }
 
 } // namespace
@@ -63,12 +74,7 @@ QString ReportText(const FolderView& r)
             r.iconIndex.isEmpty() ? none : ShownText(r.iconIndex),
             r.copy ? QStringLiteral("ja") : QStringLiteral("nein"), BitLetters(r.folderBits),
             BitLetters(r.settingsBits), BitLetters(r.copyBits), storageNames.value(r.storage),
-            r.windowsShows()
-                ? (r.sambaSettingsKnown ? QStringLiteral("ja")
-                                        : QStringLiteral("ja, soweit bekannt: die Einstellungen der "
-                                                         "Samba-Freigaben sind unbekannt (testparm "
-                                                         "antwortete nicht)"))
-                : QStringLiteral("nein. ") + ShownText(r.reason));
+            r.windowsShows() ? shownAsFarAsKnown(r) : QStringLiteral("nein. ") + ShownText(r.reason));
 }
 
 QJsonObject ReportJson(const FolderView& r)
@@ -88,6 +94,8 @@ QJsonObject ReportJson(const FolderView& r)
         { QStringLiteral("windowsShows"), r.windowsShows() },
         { QStringLiteral("reasonCode"), r.reasonCode },
         { QStringLiteral("reason"), r.reason },
+        { QStringLiteral("notCheckedCode"), r.notCheckedCode },
+        { QStringLiteral("notChecked"), r.notChecked },
     };
     putPath(o, QStringLiteral("folder"), r.folder);
     putPath(o, QStringLiteral("iconPath"), r.iconPath);

@@ -10,7 +10,8 @@
 //
 // A FOLDER on a server is \\server\share\path or smb://server/share/path;
 // -U [DOMAIN\]USER[%PASSWORD], -A FILE (smbclient's format) and
-// --use-kerberos say how to sign in there, PASSWD gives the password.
+// --use-kerberos say how to sign in there, PASSWD gives the password;
+// --timeout SECONDS bounds each call to a server.
 //
 // Exit status: 0 every folder done, 1 some failed (each named on stderr),
 // 2 the command line was refused before anything was touched.
@@ -51,7 +52,8 @@ const char kUsage[]
       "                            [--copy] [--recursive] [--dry-run] ORDNER...\n"
       "       quillmark-folder clear [--recursive] [--dry-run] ORDNER...\n"
       "ORDNER auf einem Server: \\\\server\\freigabe\\pfad oder smb://server/freigabe/pfad,\n"
-      "angemeldet mit -U [DOMÄNE\\]BENUTZER[%PASSWORT], -A DATEI oder --use-kerberos.\n";
+      "angemeldet mit -A DATEI, PASSWD=... -U [DOMÄNE\\]BENUTZER oder --use-kerberos;\n"
+      "--timeout SEKUNDEN: so lange wartet jeder Aufruf an einen Server (sonst 10).\n";
 
 void say(std::FILE* to, const QString& text)
 {
@@ -166,9 +168,15 @@ void walkNetwork(const QString& folder, bool recursive, const std::function<void
         if (const int error = net::list(folder, entries))
             return failed(folder, net::describeError(folder, error));
     visit(folder);
-    std::sort(entries.begin(), entries.end(), [](const net::Entry& a, const net::Entry& b) { return a.name < b.name; });
+    // Only the names of the folders below are kept while they are walked.
+    QStringList below;
     for (const net::Entry& e : entries)
-        if (e.directory) walkNetwork(net::cleanNetworkPath(folder) + u'\\' + e.name, true, visit, failed);
+        if (e.directory) below << e.name;
+    std::vector<net::Entry>().swap(entries);
+    below.sort();
+    for (const QString& name : std::as_const(below))
+        walkNetwork(net::cleanNetworkPath(folder) + u'\\' + name, true, visit, failed);
+    net::forgetListing(folder);
 }
 
 // Calls visit for every folder named and, with recursive, every folder below
@@ -315,6 +323,7 @@ int main(int argc, char** argv)
         return 0;
     }
     const ParsedOptions parsed = ParseFolderOptions(arguments);
+    HidePasswords(parsed, argc, argv);
     if (!parsed.options) {
         say(stderr, QStringLiteral("quillmark-folder: ") + ShownText(parsed.error) + QLatin1Char('\n'));
         std::fputs(kUsage, stderr);
@@ -324,5 +333,11 @@ int main(int argc, char** argv)
     // folders found below them never are.
     files::setChosenFolders(parsed.options->folders);
     net::setSignIn(QString(), parsed.options->signIn);
-    return parsed.options->verb == FolderVerb::Show ? show(*parsed.options) : change(*parsed.options);
+    if (parsed.options->timeoutMs) net::setTimeout(*parsed.options->timeoutMs);
+    const int status = parsed.options->verb == FolderVerb::Show ? show(*parsed.options) : change(*parsed.options);
+    if (net::callLeftRunning()) {
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    return status;
 }

@@ -3,14 +3,10 @@
 
 #include "platform/files/case_paths.h"
 #include "platform/files/file_replace.h"
+#include "store/journal_record.h"
 #include "sys/WindowsOrdner.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -21,46 +17,15 @@
 
 namespace {
 
-
-QString hex(const QByteArray& bytes)
+// The folder as the journal names it: its whole path (a start may run in
+// another working folder) and its identity.
+JournalRecord recordOf(const QString& folder)
 {
-    return QString::fromLatin1(bytes.toHex());
-}
-
-QJsonObject folderIdentity(const QString& folder)
-{
-    // A start may run in another working folder: paths are kept whole.
-    // The text for people; the bytes, which the repair uses, for names that are not UTF-8.
-    const QString absolute = files::absolutePath(folder);
-    QJsonObject o { { QStringLiteral("folder"), files::withReplacement(absolute) },
-        { QStringLiteral("folderBytes"), hex(files::nativePath(absolute)) } };
+    JournalRecord r;
+    r.folder = files::absolutePath(folder);
     struct stat st;
-    if (::stat(files::nativePath(folder).constData(), &st) == 0) {
-        o.insert(QStringLiteral("device"), QString::number(st.st_dev));
-        o.insert(QStringLiteral("inode"), QString::number(st.st_ino));
-    }
-    return o;
-}
-
-QByteArray toJson(const CustomisationPlan& plan, const WantedCustomisation& wanted)
-{
-    QJsonObject o = folderIdentity(plan.folder);
-    o.insert(QStringLiteral("tooltip"), wanted.tooltip.value_or(QString()));
-    if (wanted.icon) {
-        const QString file = files::absolutePath(wanted.icon->file);
-        o.insert(QStringLiteral("iconFile"), files::withReplacement(file));
-        o.insert(QStringLiteral("iconFileBytes"), hex(files::nativePath(file)));
-        o.insert(QStringLiteral("iconIndex"), wanted.icon->index);
-        o.insert(QStringLiteral("copy"), wanted.icon->copy);
-        o.insert(QStringLiteral("chosen"), wanted.icon->chosen);
-        o.insert(QStringLiteral("iconDigest"), hex(IconFileDigest(file)));
-    }
-    QJsonArray states;
-    for (const FolderSnapshot& s : plan.states)
-        states.append(QJsonObject { { QStringLiteral("settings"), hex(s.settings) },
-            { QStringLiteral("iconCopy"), hex(s.iconCopy) }, { QStringLiteral("bits"), int(s.folderBits) } });
-    o.insert(QStringLiteral("states"), states);
-    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+    if (::stat(files::nativePath(folder).constData(), &st) == 0) r.identity = std::pair(st.st_dev, st.st_ino);
+    return r;
 }
 
 bool writeAll(int fd, const QByteArray& bytes)
@@ -152,23 +117,33 @@ FinishJournal::~FinishJournal()
 FinishJournal FinishJournal::begin(const CustomisationPlan& plan, const WantedCustomisation& wanted)
 {
     FinishJournal opened;
-    if (plan.refused == CustomisationRefused::None) opened.record(toJson(plan, wanted), journal::kJournalPrefix);
+    if (plan.refused != CustomisationRefused::None) return opened;
+    JournalRecord r = recordOf(plan.folder);
+    r.tooltip = wanted.tooltip.value_or(QString());
+    if (wanted.icon) {
+        r.icon = *wanted.icon;
+        r.icon->file = files::absolutePath(wanted.icon->file);
+        r.iconDigest = IconFileDigest(r.icon->file);
+    }
+    r.states = plan.states;
+    opened.record(r.toJson(), journal::kJournalPrefix);
     return opened;
 }
 
 FinishJournal FinishJournal::unhidden(const QString& folder)
 {
-    QJsonObject o = folderIdentity(folder);
-    o.insert(QStringLiteral("unhidden"), true);
+    JournalRecord r = recordOf(folder);
+    r.unhidden = true;
     FinishJournal opened;
-    opened.record(QJsonDocument(o).toJson(QJsonDocument::Compact), journal::kPageJournalPrefix);
+    opened.record(r.toJson(), journal::kPageJournalPrefix);
     return opened;
 }
 
 bool FinishJournal::record(const QByteArray& json, const QString& prefix)
 {
+    // GetWindowsFolder makes the folder, for this user alone.
     const QString dir = GetWindowsFolder();
-    if (dir.isEmpty() || !QDir().mkpath(dir)) return false;
+    if (dir.isEmpty()) return false;
     fd_ = publish(dir, json, prefix, path_);
     return fd_ >= 0;
 }

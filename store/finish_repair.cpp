@@ -6,16 +6,14 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/shown_text.h"
 #include "store/folder_settings.h"
+#include "store/journal_record.h"
 #include "sys/WindowsOrdner.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <cerrno>
 #include <optional>
@@ -45,18 +43,11 @@ QStringList journalNames(const QString& dir)
 // A journal whose folder is missing (a stick not plugged in) waits this long.
 constexpr time_t kKeepForMissingFolder = 30 * 24 * 3600;
 
-// Names come from folders others write: their control bytes are shown
-// escaped, never sent to the terminal.
+// Names come from folders others write: shown escaped, never sent to the
+// terminal as they are.
 void warn(const QString& text)
 {
-    QByteArray shown;
-    for (const char c : files::nativePath(text)) {
-        if (uchar(c) < 0x20 || uchar(c) == 0x7f)
-            shown += "\\x" + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
-        else
-            shown += c;
-    }
-    std::fputs(("quillmark: " + shown + "\n").constData(), stderr);
+    std::fputs(("quillmark: " + ShownText(text) + QLatin1Char('\n')).toUtf8().constData(), stderr);
 }
 
 // Whether only the user running us can have written what lies in dir.
@@ -97,50 +88,29 @@ QByteArray readSmall(int fd)
     return file.read(journal::kMaxJournalSize);
 }
 
-QByteArray unhex(const QJsonValue& value)
-{
-    return QByteArray::fromHex(value.toString().toLatin1());
-}
-
-// A path the journal keeps as its exact bytes.
-QString pathOf(const QJsonObject& o, const QString& key)
-{
-    return files::fromNative(unhex(o.value(key + QStringLiteral("Bytes"))));
-}
-
-bool sameFolder(const QJsonObject& o, const struct stat& st)
-{
-    return o.value(QStringLiteral("device")).toString() == QString::number(st.st_dev)
-        && o.value(QStringLiteral("inode")).toString() == QString::number(st.st_ino);
-}
-
 // Whether the folder holds one of the states the finish's own steps leave:
 // otherwise someone changed it since, and that change stands.
-bool untouchedSince(const QJsonObject& o, const QString& folder)
+bool untouchedSince(const JournalRecord& r, const QString& folder)
 {
     const FolderSnapshot now = SnapshotFolder(folder);
     bool settings = false, iconCopy = false, bits = false;
-    for (const QJsonValue& v : o.value(QStringLiteral("states")).toArray()) {
-        const QJsonObject s = v.toObject();
-        settings = settings || unhex(s.value(QStringLiteral("settings"))) == now.settings;
-        iconCopy = iconCopy || unhex(s.value(QStringLiteral("iconCopy"))) == now.iconCopy;
-        bits = bits || DWORD(s.value(QStringLiteral("bits")).toInt(-1)) == now.folderBits;
+    for (const FolderSnapshot& s : r.states) {
+        settings = settings || s.settings == now.settings;
+        iconCopy = iconCopy || s.iconCopy == now.iconCopy;
+        bits = bits || s.folderBits == now.folderBits;
     }
     return settings && iconCopy && bits;
 }
 
-WantedCustomisation wantedFrom(const QJsonObject& o)
+WantedCustomisation wantedFrom(const JournalRecord& r)
 {
     WantedCustomisation wanted;
-    wanted.tooltip = o.value(QStringLiteral("tooltip")).toString();
-    if (!o.contains(QStringLiteral("iconFile"))) return wanted;
-    const IconChoice icon { pathOf(o, QStringLiteral("iconFile")),
-        o.value(QStringLiteral("iconIndex")).toString(), o.value(QStringLiteral("copy")).toBool(),
-        o.value(QStringLiteral("chosen")).toBool() };
+    wanted.tooltip = r.tooltip;
+    if (!r.icon) return wanted;
     // An icon file that is gone or changed since is not the user's choice
     // any more: the icon stays as the folder has it.
-    if (IconFileDigest(icon.file) == unhex(o.value(QStringLiteral("iconDigest"))))
-        wanted.icon = icon;
+    if (IconFileDigest(r.icon->file) == r.iconDigest)
+        wanted.icon = r.icon;
     else
         wanted.keepIcon = true;
     return wanted;
@@ -150,31 +120,31 @@ enum class Outcome { Done, Dropped, Kept };
 
 Outcome repairOne(int fd, const struct stat& journalStat)
 {
-    const QJsonObject o = QJsonDocument::fromJson(readSmall(fd)).object();
-    const QString folder = pathOf(o, QStringLiteral("folder"));
-    if (folder.isEmpty()) return Outcome::Dropped;
+    const std::optional<JournalRecord> record = JournalRecord::fromJson(readSmall(fd));
+    if (!record) return Outcome::Dropped;
+    const QString& folder = record->folder;
     struct stat st;
     if (::stat(files::nativePath(folder).constData(), &st) != 0) {
         // An unplugged stick: tried again at later starts, for a while.
         const bool stale = ::time(nullptr) - journalStat.st_mtime > kKeepForMissingFolder;
         return stale || errno != ENOENT ? Outcome::Dropped : Outcome::Kept;
     }
-    if (!S_ISDIR(st.st_mode) || !sameFolder(o, st)) {
+    if (!S_ISDIR(st.st_mode) || record->identity != std::pair<quint64, quint64>(st.st_dev, st.st_ino)) {
         warn(QStringLiteral("%1 ist nicht mehr der Ordner des abgebrochenen Abschlusses; nichts geändert.").arg(folder));
         return Outcome::Dropped;
     }
     // The folder the user named was followed if it was a link, as by the finish.
     const QString real = files::canonicalPath(folder);
-    if (o.value(QStringLiteral("unhidden")).toBool()) {
+    if (record->unhidden) {
         const QString copy = ResolvePathCase(IconCopyPath(real));
         if ((GetFileAttributesA(copy) & 0x27) == kAttrArchive) SetFileAttributesA(copy, kAttrHiddenArchive);
         return Outcome::Done;
     }
-    if (!untouchedSince(o, real)) {
+    if (!untouchedSince(*record, real)) {
         warn(QStringLiteral("%1 wurde seit dem abgebrochenen Abschluss geändert; so belassen.").arg(folder));
         return Outcome::Dropped;
     }
-    ApplyCustomisation(real, wantedFrom(o));
+    ApplyCustomisation(real, wantedFrom(*record));
     return Outcome::Done;
 }
 

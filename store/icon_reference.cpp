@@ -48,12 +48,12 @@ IconReference IconReferenceFor(const QString& folder, const QString& iconFile)
 
 bool IsWindowsOnlyReference(const QString& stored)
 {
-    // A drive, a UNC path, or a first part that is a %NAME% as Windows
+    // A server's name in either spelling (Windows reads //server/share as
+    // \\server\share), a drive, or a first part that is a %NAME% as Windows
     // expands it (letters, digits, '_', '(' and ')', as in
     // %ProgramFiles(x86)%); "Icons%20Pack%202" is a relative name.
-    static const QRegularExpression windowsOnly(
-        QStringLiteral("^[A-Za-z]:|^\\\\\\\\|^%[A-Za-z0-9_()]+%(?:[\\\\/]|$)"));
-    return windowsOnly.match(stored).hasMatch();
+    static const QRegularExpression windowsOnly(QStringLiteral("^[A-Za-z]:|^%[A-Za-z0-9_()]+%(?:[\\\\/]|$)"));
+    return net::isNetworkPath(stored) || windowsOnly.match(stored).hasMatch();
 }
 
 QString StoredReferencePath(const QString& folder, const QString& stored)

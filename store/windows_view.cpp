@@ -13,8 +13,6 @@
 #include "store/folder_settings.h"
 #include "store/icon_reference.h"
 
-#include <QRegularExpression>
-
 #include <sys/stat.h>
 
 namespace {
@@ -36,19 +34,6 @@ QString storageOf(const QString& folder)
     const QByteArray native = files::nativePath(folder);
     const files::DosAttributeStore& store = files::attributeStoreFor(native);
     return store.canStore(native) ? QString::fromLatin1(store.name()) : QStringLiteral("none");
-}
-
-// Whether a name is in one of Samba's name lists ("/*.tmp/Desktop.ini/"),
-// whose patterns take * and ? and are compared without case.
-bool inNameList(const QString& list, const QString& name)
-{
-    for (const QString& pattern : list.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(
-                                        pattern, QRegularExpression::UnanchoredWildcardConversion),
-            QRegularExpression::CaseInsensitiveOption);
-        if (re.match(name).hasMatch()) return true;
-    }
-    return false;
 }
 
 // The bits a Samba share that does not store them makes of a file's mode.
@@ -76,7 +61,7 @@ std::optional<Reason> shareHides(
 {
     if (!share) return std::nullopt;
     const QString name = QStringLiteral("[%1]").arg(share->name);
-    if (inNameList(share->vetoFiles, QStringLiteral("Desktop.ini")))
+    if (share->vetoes(QStringLiteral("Desktop.ini")))
         return Reason {
             "share-vetoes-settings",
             QStringLiteral("Die Freigabe %1 verbirgt Desktop.ini vor allen Clients (veto files).").arg(name)
@@ -145,6 +130,11 @@ FolderView ViewFolder(const QString& folder, const StoredCustomisation* stored)
     v.iconFile = stored->iconFile;
     v.iconIndex = stored->iconIndex;
     v.copy = stored->iconFile.compare(kIconCopyName, Qt::CaseInsensitive) == 0;
+    if (net::isNetworkPath(v.iconFile) && !net::isNamedServer(v.iconFile)) {
+        v.notCheckedCode = QStringLiteral("icon-server-not-named");
+        v.notChecked = QStringLiteral("Die Symboldatei liegt auf einem Server, den nur die Daten des Ordners "
+                                      "nennen; er wurde nicht gefragt.");
+    }
     if (!v.iconFile.isEmpty() && !IsWindowsOnlyReference(v.iconFile)) {
         const QString path
             = ResolvePathCase(v.copy ? IconCopyPath(folder) : StoredReferencePath(folder, v.iconFile));

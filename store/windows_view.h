@@ -29,6 +29,11 @@ struct FolderView {
     QString reasonCode;
     QString reason;
     bool windowsShows() const { return reasonCode.isEmpty(); }
+    // What was not checked, and why: an icon file on a server that only the
+    // folder's data names is never asked for (see net::nameServer). Code and
+    // sentence as above; it does not count against windowsShows.
+    QString notCheckedCode;
+    QString notChecked;
 };
 
 // stored: what the folder's Desktop.ini holds, when the caller has just

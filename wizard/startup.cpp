@@ -33,8 +33,10 @@ void ensureKey(HKEY hive, const QString& path)
 
 void root::create()
 {
-    // A share that refuses the sign-in it has asks for another in a dialog.
+    // A share that refuses the sign-in it has asks for another in a dialog;
+    // while a server takes its time, the window repaints and takes Cancel.
     net::setSignInAsker(AskSignIn);
+    keepAliveWhileServersAnswer();
     Form_Load();
 }
 

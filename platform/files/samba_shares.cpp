@@ -2,18 +2,28 @@
 #include "platform/files/samba_shares.h"
 
 #include "platform/files/case_paths.h"
+#include "platform/files/find_file.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
-#include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <chrono>
 #include <optional>
+#include <thread>
+#include <vector>
 
+#include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <pwd.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,22 +48,9 @@ bool isYes(const QString& value)
         || value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1");
 }
 
-// The shares testparm lists; none without Samba, nothing when testparm
-// fails or does not answer in time.
-std::optional<QList<Share>> readShares(const QStringList& arguments)
+// The file shares of testparm's output, in its order.
+QList<Share> parseShares(const QByteArray& output)
 {
-    const QString testparm = QStandardPaths::findExecutable(QStringLiteral("testparm"));
-    if (testparm.isEmpty()) return QList<Share> {};
-    QProcess run;
-    run.setProcessChannelMode(QProcess::SeparateChannels);
-    run.start(testparm, arguments, QIODevice::ReadOnly);
-    // A broken configuration must not hold the finish or the command long.
-    if (!run.waitForFinished(kTestparmMs)) {
-        run.kill();
-        run.waitForFinished(100);
-        return std::nullopt;
-    }
-    if (run.exitStatus() != QProcess::NormalExit || run.exitCode() != 0) return std::nullopt;
     QList<Share> shares;
     // One share, kept when its section ends: a printer share (printable)
     // takes print jobs into its path and serves no files.
@@ -64,7 +61,7 @@ std::optional<QList<Share>> readShares(const QStringList& arguments)
         if (!inShare) global = share;
         inShare = printable = false;
     };
-    for (const QString& raw : QString::fromUtf8(run.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+    for (const QString& raw : QString::fromUtf8(output).split(QLatin1Char('\n'))) {
         const QString line = raw.trimmed();
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             endShare();
@@ -83,6 +80,86 @@ std::optional<QList<Share>> readShares(const QStringList& arguments)
     }
     endShare();
     return shares;
+}
+
+// The settings a client sees of a share serving path.
+SambaShare settingsOf(const Share& share, const QString& path)
+{
+    const auto value = [&](const char* key, const char* byDefault) {
+        return share.parameters.value(QLatin1String(key), QLatin1String(byDefault));
+    };
+    return SambaShare { share.name, path, isYes(value("store dos attributes", "yes")),
+        value("map readonly", "no").toLower(), isYes(value("map system", "no")), isYes(value("map hidden", "no")),
+        value("veto files", "") };
+}
+
+// testparm's output, or nothing when it fails or does not end in time.
+// It runs in a process group of its own, which is killed at the deadline
+// and never waited for: a testparm stuck where even a kill does not end it
+// (a configuration on a dead mount) must not hold the start or the command.
+std::optional<QByteArray> runTestparm(const QString& testparm, const QStringList& arguments)
+{
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return std::nullopt;
+    QList<QByteArray> texts { QFile::encodeName(testparm) };
+    for (const QString& a : arguments) texts << QFile::encodeName(a);
+    std::vector<char*> argv;
+    for (QByteArray& t : texts) argv.push_back(t.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = -1;
+    const int spawned = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(out[1]);
+    QByteArray output;
+    bool ended = false;
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTestparmMs);
+    for (bool open = spawned == 0; spawned == 0;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        if (!open) {
+            if ((ended = ::waitpid(pid, &status, WNOHANG) == pid)) break;
+            ::poll(nullptr, 0, 10);
+            continue;
+        }
+        pollfd p { out[0], POLLIN, 0 };
+        if (::poll(&p, 1, int(left.count())) <= 0) continue;
+        char buffer[16384];
+        const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+        if (n > 0) output.append(buffer, n);
+        open = n > 0 || (n < 0 && errno == EINTR);
+    }
+    ::close(out[0]);
+    if (spawned != 0) return std::nullopt;
+    if (!ended) {
+        ::kill(-pid, SIGKILL);
+        // Reaped by a thread of its own whenever it ends, if ever.
+        std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
+        return std::nullopt;
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return output;
+}
+
+// The shares testparm lists; none without Samba, nothing when testparm
+// fails or does not answer in time.
+std::optional<QList<Share>> readShares(const QStringList& arguments)
+{
+    const QString testparm = QStandardPaths::findExecutable(QStringLiteral("testparm"));
+    if (testparm.isEmpty()) return QList<Share> {};
+    const std::optional<QByteArray> output = runTestparm(testparm, arguments);
+    if (!output) return std::nullopt;
+    return parseShares(*output);
 }
 
 struct User {
@@ -209,14 +286,23 @@ std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known)
     for (const Share& share : *shares) {
         const QString holding = sambaShareHolding(path, { servedTo(share, owner) });
         if (holding.isEmpty() || (best && best->path.size() >= holding.size())) continue;
-        const auto value = [&](const char* key, const char* byDefault) {
-            return share.parameters.value(QLatin1String(key), QLatin1String(byDefault));
-        };
-        best = SambaShare { share.name, holding, isYes(value("store dos attributes", "yes")),
-            value("map readonly", "no").toLower(), isYes(value("map system", "no")),
-            isYes(value("map hidden", "no")), value("veto files", "") };
+        best = settingsOf(share, holding);
     }
     return best;
+}
+
+bool SambaShare::vetoes(const QString& name) const
+{
+    const QStringList patterns = vetoFiles.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return std::any_of(patterns.cbegin(), patterns.cend(),
+        [&](const QString& pattern) { return matchesWildcard(name, pattern); });
+}
+
+QList<SambaShare> sharesOfTestparmOutput(const QByteArray& output)
+{
+    QList<SambaShare> out;
+    for (const Share& share : parseShares(output)) out << settingsOf(share, share.path);
+    return out;
 }
 
 QString sambaShareHolding(const QString& path, const QStringList& shares)

@@ -29,6 +29,11 @@ struct SambaShare {
     bool mapSystem = false;
     bool mapHidden = false;
     QString vetoFiles; // as written: /pattern/pattern/
+
+    // Whether the share hides the name from its clients: as Samba matches
+    // its name lists, each '/'-separated pattern against the whole name,
+    // with '*' and '?', without case.
+    bool vetoes(const QString& name) const;
 };
 
 // The innermost share of this machine's Samba server that holds the folder,
@@ -36,6 +41,10 @@ struct SambaShare {
 // there is no share; a testparm that fails or takes longer than a second
 // and a half gives none either, and known (when given) is then false.
 std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known = nullptr);
+
+// The file shares of `testparm -s` output with their settings, paths as
+// written (substitutions not filled in).
+QList<SambaShare> sharesOfTestparmOutput(const QByteArray& output);
 
 // The innermost share that holds the absolute path (or is it), or empty.
 QString sambaShareHolding(const QString& path, const QStringList& shares);

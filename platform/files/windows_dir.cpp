@@ -2,8 +2,11 @@
 #include "platform/files/windows_dir.h"
 
 #include <QDir>
+#include <QFile>
 
+#include <cerrno>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -44,6 +47,23 @@ QString windowsFolderPath()
     return windowsFolder();
 }
 
+int makeOwnFolder(const QString& dir)
+{
+    QString current;
+    for (const QString& part : dir.split(u'/', Qt::SkipEmptyParts)) {
+        current += u'/' + part;
+        if (::mkdir(QFile::encodeName(current).constData(), 0700) < 0 && errno != EEXIST) return errno;
+    }
+    struct stat st;
+    const QByteArray native = QFile::encodeName(dir);
+    if (::stat(native.constData(), &st) != 0) return errno;
+    if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+    if (st.st_uid == ::geteuid() && (st.st_mode & S_IWGRP) && !(st.st_mode & S_IWOTH)
+        && ::chmod(native.constData(), st.st_mode & 0755) != 0)
+        return errno;
+    return 0;
+}
+
 bool isProgramFile(const QString& path)
 {
     const QString dir = windowsFolder();
@@ -56,7 +76,7 @@ bool isProgramFile(const QString& path)
 UINT GetWindowsDirectoryA(QString& buffer, UINT size)
 {
     const QString dir = windowsFolder();
-    if (dir.isEmpty() || !QDir().mkpath(dir)) return 0;
+    if (dir.isEmpty() || files::makeOwnFolder(dir) != 0) return 0;
     if (qsizetype(size) <= dir.size()) return UINT(dir.size() + 1);
     buffer = dir;
     return UINT(dir.size());

@@ -23,4 +23,12 @@ QString windowsFolderPath();
 // directory (the recent-folders file): links to such files are followed.
 bool isProgramFile(const QString& path);
 
+// Makes a folder of the program's own (the Windows directory, the user's
+// hive folder) with the folders above it that are missing, each 0700
+// whatever the umask: the repair at start trusts nothing in a folder others
+// may write. One this user owns that an earlier version left writable by
+// its group is tightened; one writable by all is left for the repair to
+// refuse. Returns 0 or an errno.
+int makeOwnFolder(const QString& dir);
+
 } // namespace files

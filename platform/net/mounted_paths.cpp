@@ -47,10 +47,10 @@ std::optional<NetworkLocation> checked(const NetworkLocation& loc)
     return loc;
 }
 
-// The mount directory's name as gvfs writes it: "smb-share:" and key=value
-// pairs joined by ',', values percent-escaped. A mount prefix other than
-// "/" stands before the path below the mount.
-std::optional<NetworkLocation> fromGvfsName(const QString& name, const QString& rest)
+// A mount prefix other than "/" stands before the path below the mount.
+} // namespace
+
+std::optional<NetworkLocation> locationOfGvfsMount(const QString& name, const QString& rest)
 {
     static const QString type = QStringLiteral("smb-share:");
     if (!name.startsWith(type)) return std::nullopt;
@@ -75,6 +75,8 @@ std::optional<NetworkLocation> fromGvfsName(const QString& name, const QString& 
     loc.path = names.join(u'\\');
     return ok ? checked(loc) : std::nullopt;
 }
+
+namespace {
 
 // gvfs's own answer, when its daemon knows the mount.
 std::optional<NetworkLocation> askGvfs(const QString& path)
@@ -120,7 +122,7 @@ std::optional<NetworkLocation> networkFolderOfMountedPath(const QString& localPa
     if (splitBelow(path, runtime + QLatin1String("/gvfs"), top, rest)
         || splitBelow(path, QDir::homePath() + QLatin1String("/.gvfs"), top, rest)) {
         if (auto loc = askGvfs(path)) return loc;
-        return fromGvfsName(top, rest);
+        return locationOfGvfsMount(top, rest);
     }
     // kio-fuse mounts in a temporary folder of its own: kio-fuse-XXXXXX.
     if (splitBelow(path, runtime, top, rest) && top.size() == 15 && top.startsWith(u"kio-fuse-"))

@@ -61,4 +61,9 @@ NetworkLocation child(const NetworkLocation& location, const QString& name);
 // bus with a short timeout, never when no bus is there.
 std::optional<NetworkLocation> networkFolderOfMountedPath(const QString& localPath);
 
+// The location a gvfs mount folder's name stands for ("smb-share:server=...,
+// share=..." with percent escapes), with rest, the '/'-separated path below
+// the mount; nullopt for any other name.
+std::optional<NetworkLocation> locationOfGvfsMount(const QString& mountName, const QString& rest);
+
 } // namespace net

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/net/smb_client.h"
 
+#include "platform/net/call_waiter.h"
 #include "platform/net/wire/smb_wire.h"
 
 #include <QFile>
@@ -10,6 +11,13 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <limits>
+#include <memory>
+#include <thread>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -42,10 +50,18 @@ constexpr DWORD kDosBits
 struct Server {
     SignIn signIn;
     int port = 0;
+    bool named = false; // by the user, in this run
+    bool silent = false; // let a call run out of time in this run
 };
 
-std::mutex g_serversMutex;
-QHash<QString, Server> g_servers; // by the server's name in lower case
+// Long enough for a slow server, short enough that a dead one does not
+// look like a hang.
+std::atomic<int> g_timeoutMs { 10000 };
+
+// Never destroyed: a call left running on the call thread (see onServer)
+// may still ask for a sign-in while the program ends.
+std::mutex& g_serversMutex = *new std::mutex;
+QHash<QString, Server>& g_servers = *new QHash<QString, Server>; // by the server's name in lower case
 SignInAsker g_asker;
 // Shares, in lower case, that took a sign-in in this run, and those whose
 // sign-in the user declined: neither is asked for again.
@@ -58,17 +74,21 @@ Server serverNamed(const QString& name)
 }
 
 // What the module asks of us: a server's sign-in, or else the one given
-// for every server.
+// for every server the user named; a server the user did not name (one a
+// share refers the library to) gets none.
 const wire::Host g_host {
     [](const QString& server) {
-        const SignIn s = serverNamed(server).signIn;
-        return s.user.isEmpty() && !s.kerberos ? serverNamed(QString()).signIn : s;
+        const Server named = serverNamed(server);
+        if (!named.named) return SignIn {};
+        return named.signIn.user.isEmpty() && !named.signIn.kerberos ? serverNamed(QString()).signIn
+                                                                     : named.signIn;
     },
     [] {
         std::lock_guard guard(g_serversMutex);
         return std::any_of(
             g_servers.cbegin(), g_servers.cend(), [](const Server& s) { return s.signIn.kerberos; });
     },
+    [] { return g_timeoutMs.load(); },
 };
 
 } // namespace
@@ -78,8 +98,11 @@ namespace wire {
 // The module lies beside the program in the build folder, and in the
 // library folder once installed (bin/../lib/...); the tests name theirs.
 // Without it every call fails with ENOSYS.
+std::atomic<const Calls*> g_replaced { nullptr };
+
 const Calls* calls()
 {
+    if (const Calls* replaced = g_replaced.load()) return replaced;
     static const Calls missing {
         [](const QByteArray&, std::vector<Entry>&) { return ENOSYS; },
         [](const QByteArray&, QByteArray&, qint64) { return ENOSYS; },
@@ -113,6 +136,11 @@ const Calls* calls()
     return loaded;
 }
 
+void useCalls(const Calls* table)
+{
+    g_replaced.store(table);
+}
+
 } // namespace wire
 
 namespace {
@@ -138,12 +166,124 @@ QByteArray urlOf(const QString& path)
     return smbUrl(location);
 }
 
+// Whether a call may go to path's server: only to one the user named,
+// and not to one that already let a call run out.
+int reachable(const QString& path)
+{
+    const Server server = serverNamed(partsOf(path).value(0));
+    return !server.named ? kNotNamed : server.silent ? ETIMEDOUT : 0;
+}
+
+// Calls to the library run one after another on a thread of their own,
+// which holds the run's one library context, so a run signs in once and
+// keeps its connections. Its caller waits for a call at most the limit
+// once the call has begun; one still running then is left to end there
+// (the library's own timeout, whole seconds and at least one, ends it
+// soon), its result dropped. A call owns what it reads and writes. Never
+// destroyed, as the thread may outlive the program's statics.
+thread_local CallWaiter t_waiter;
+
+struct CallThread {
+    struct Job {
+        std::function<int()> call;
+        int result = 0;
+        bool begun = false, done = false;
+    };
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::shared_ptr<Job>> jobs;
+    bool running = false;
+
+    void serve()
+    {
+        for (;;) {
+            std::shared_ptr<Job> job;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return !jobs.empty(); });
+                job = jobs.front();
+                jobs.pop_front();
+                job->begun = true;
+            }
+            changed.notify_all();
+            const int result = job->call();
+            {
+                std::lock_guard lock(mutex);
+                job->result = result;
+                job->done = true;
+            }
+            changed.notify_all();
+        }
+    }
+
+    // The call's result, or ETIMEDOUT when it ran longer than ms.
+    int run(const QString& server, std::function<int()> call, int ms)
+    {
+        auto job = std::make_shared<Job>();
+        job->call = std::move(call);
+        std::unique_lock lock(mutex);
+        if (!running) std::thread([this] { serve(); }).detach();
+        running = true;
+        jobs.push_back(job);
+        changed.notify_all();
+        // A call before it, left running, ends within the library's own timeout.
+        wait(lock, server, [&] { return job->begun; }, std::numeric_limits<int>::max());
+        if (!wait(lock, server, [&] { return job->done; }, ms)) {
+            left = job;
+            return ETIMEDOUT;
+        }
+        return job->result;
+    }
+
+    // Waits for ended, at most ms, the thread's own way.
+    bool wait(std::unique_lock<std::mutex>& lock, const QString& server, const std::function<bool()>& ended, int ms)
+    {
+        if (ended()) return true;
+        if (!t_waiter) {
+            if (ms == std::numeric_limits<int>::max()) {
+                changed.wait(lock, ended);
+                return true;
+            }
+            return changed.wait_for(lock, std::chrono::milliseconds(ms), ended);
+        }
+        const CallWaiter waiter = t_waiter;
+        lock.unlock();
+        waiter(server, [&] { std::lock_guard again(mutex); return ended(); }, ms);
+        lock.lock();
+        return ended();
+    }
+
+    std::shared_ptr<Job> left; // the last call given up on
+    bool leftRunning()
+    {
+        std::lock_guard lock(mutex);
+        return left && !left->done;
+    }
+};
+CallThread& g_callThread = *new CallThread;
+
+// Runs one call to path's server. A call that ran out of time, or failed
+// after the whole limit (the library's word for it varies), makes the
+// server silent for the rest of the run.
+int onServer(const QString& path, const std::function<int()>& call)
+{
+    if (const int error = reachable(path)) return error;
+    wire::calls(); // loading the module is no part of the call's time
+    const auto started = std::chrono::steady_clock::now();
+    const int limit = g_timeoutMs.load();
+    const int error = g_callThread.run(partsOf(path).value(0), call, limit);
+    if (!error || std::chrono::steady_clock::now() - started < std::chrono::milliseconds(limit)) return error;
+    std::lock_guard guard(g_serversMutex);
+    g_servers[partsOf(path).value(0).toLower()].silent = true;
+    return ETIMEDOUT;
+}
+
 // Runs a call on path; while the server refuses the sign-in of a share not
 // reached yet, asks for another (the desktop's saved one first) and runs it
 // again.
 int signedIn(const QString& path, const std::function<int()>& call)
 {
-    int error = call();
+    int error = onServer(path, call);
     const QStringList parts = partsOf(path);
     if (parts.size() < 2) return error;
     const QString share = shareOf(parts);
@@ -167,7 +307,7 @@ int signedIn(const QString& path, const std::function<int()>& call)
             return error;
         }
         setSignIn(parts[0], signIn);
-        error = call();
+        error = onServer(path, call);
     }
 }
 
@@ -242,6 +382,7 @@ Parsed takeNetworkFolder(const QString& text, QString& name)
     if (parsed != Parsed::Network) return parsed;
     std::lock_guard guard(g_serversMutex);
     Server& server = g_servers[location.server.toLower()];
+    server.named = true;
     if (location.port) server.port = location.port;
     if (!location.user.isEmpty()) {
         server.signIn.user = location.user;
@@ -250,6 +391,19 @@ Parsed takeNetworkFolder(const QString& text, QString& name)
     }
     name = uncName(location);
     return parsed;
+}
+
+void nameServer(const QString& path)
+{
+    const QString server = partsOf(path).value(0).toLower();
+    if (server.isEmpty()) return;
+    std::lock_guard guard(g_serversMutex);
+    g_servers[server].named = true;
+}
+
+bool isNamedServer(const QString& path)
+{
+    return serverNamed(partsOf(path).value(0)).named;
 }
 
 void setSignIn(const QString& server, const SignIn& signIn)
@@ -268,6 +422,16 @@ void setPort(const QString& server, int port)
 {
     std::lock_guard guard(g_serversMutex);
     g_servers[server.toLower()].port = port;
+}
+
+void setTimeout(int ms)
+{
+    g_timeoutMs.store(std::max(ms, 1));
+}
+
+int timeout()
+{
+    return g_timeoutMs.load();
 }
 
 namespace {
@@ -351,10 +515,16 @@ int setBits(const QString& path, DWORD attributes, bool directory)
         keeps = g_shareKeepsBits.value(share, Keeps::Unknown);
     }
     if (keeps == Keeps::No && (attributes & kDosBits)) return EOPNOTSUPP;
-    if (const int error = wire::calls()->setMode(urlOf(path), modeOf(attributes, directory))) return error;
+    if (const int error
+        = onServer(path, [url = urlOf(path), mode = modeOf(attributes, directory)] {
+              return wire::calls()->setMode(url, mode);
+          }))
+        return error;
     if (keeps != Keeps::Unknown || !marking) return 0;
-    std::vector<Entry> now;
-    if (wire::calls()->list(urlOf(networkParent(path)), now)) return 0;
+    auto listed = std::make_shared<std::vector<Entry>>();
+    if (onServer(path, [listed, url = urlOf(networkParent(path))] { return wire::calls()->list(url, *listed); }))
+        return 0;
+    const std::vector<Entry>& now = *listed;
     const auto at = std::find_if(now.cbegin(), now.cend(),
         [&](const Entry& e) { return e.name.compare(parts.last(), Qt::CaseInsensitive) == 0; });
     if (at == now.cend()) return 0;
@@ -370,8 +540,10 @@ int setBits(const QString& path, DWORD attributes, bool directory)
 int unlinkOnServer(const QString& path, DWORD serverBits)
 {
     if (serverBits != INVALID_FILE_ATTRIBUTES && (serverBits & FILE_ATTRIBUTE_READONLY))
-        if (const int error = wire::calls()->setMode(urlOf(path), FILE_ATTRIBUTE_ARCHIVE)) return error;
-    return wire::calls()->unlink(urlOf(path));
+        if (const int error
+            = onServer(path, [url = urlOf(path)] { return wire::calls()->setMode(url, FILE_ATTRIBUTE_ARCHIVE); }))
+            return error;
+    return onServer(path, [url = urlOf(path)] { return wire::calls()->unlink(url); });
 }
 
 // Makes a change on the server. New bytes are written to a new file beside
@@ -382,7 +554,8 @@ int writeToServer(const Pending& p)
         const QString temporary = networkParent(p.target) + QStringLiteral("\\.") + networkFileName(p.target)
             + QStringLiteral(".quillmark-new");
         if (Entry left; stat(temporary, left) == 0) removeFile(temporary); // left by a run that was killed
-        int error = wire::calls()->write(urlOf(temporary), *p.bytes);
+        int error = onServer(
+            temporary, [url = urlOf(temporary), bytes = *p.bytes] { return wire::calls()->write(url, bytes); });
         // The library's rename over a file tries, deletes and tries again;
         // the delete first saves the failing try.
         if (!error && p.serverBits != INVALID_FILE_ATTRIBUTES
@@ -390,10 +563,14 @@ int writeToServer(const Pending& p)
             error = 0;
         // The new file was just written: a rename that finds nothing is the
         // server refusing the name (a share that vetoes Desktop.ini).
-        if (!error && (error = wire::calls()->rename(urlOf(temporary), urlOf(p.target))) == ENOENT)
+        if (!error
+            && (error = onServer(temporary,
+                    [from = urlOf(temporary), to = urlOf(p.target)] { return wire::calls()->rename(from, to); }))
+                == ENOENT)
             error = EINVAL;
         if (error) {
-            wire::calls()->unlink(urlOf(temporary));
+            // Cleaning up costs nothing where the server went silent.
+            onServer(temporary, [url = urlOf(temporary)] { return wire::calls()->unlink(url); });
             return error;
         }
     } else if (p.serverBits != INVALID_FILE_ATTRIBUTES && sameBits(p.serverBits, p.attributes)) {
@@ -468,9 +645,26 @@ int list(const QString& folder, std::vector<Entry>& out)
             return 0;
         }
     }
-    const int error = signedIn(folder, [&] { return wire::calls()->list(urlOf(folder), out); });
-    if (!error && t_listings.scopes) t_listings.byFolder.insert(folderKey(folder), out);
-    return error;
+    auto listed = std::make_shared<std::vector<Entry>>();
+    int error = signedIn(folder, [listed, url = urlOf(folder)] { return wire::calls()->list(url, *listed); });
+    if (!error) out = std::move(*listed);
+    if (!error && out.size() > kMaxListedEntries) error = E2BIG;
+    if (!error && std::any_of(out.cbegin(), out.cend(), [](const Entry& e) { return e.name.size() > kMaxNameLength; }))
+        error = ENAMETOOLONG;
+    if (error) {
+        out.clear();
+        return error;
+    }
+    if (t_listings.scopes) t_listings.byFolder.insert(folderKey(folder), out);
+    return 0;
+}
+
+void forgetListing(const QString& folder)
+{
+    const QString key = folderKey(folder);
+    t_listings.byFolder.remove(key);
+    for (auto at = t_listings.written.begin(); at != t_listings.written.end();)
+        at = at.key().startsWith(key + u'\\') ? t_listings.written.erase(at) : std::next(at);
 }
 
 int readFile(const QString& path, QByteArray& out, qint64 maxSize)
@@ -481,7 +675,11 @@ int readFile(const QString& path, QByteArray& out, qint64 maxSize)
         out = *kept;
         return 0;
     }
-    return signedIn(path, [&] { return wire::calls()->read(urlOf(path), out, maxSize); });
+    auto read = std::make_shared<QByteArray>();
+    const int error
+        = signedIn(path, [read, url = urlOf(path), maxSize] { return wire::calls()->read(url, *read, maxSize); });
+    out = error ? QByteArray() : std::move(*read);
+    return error;
 }
 
 int stat(const QString& path, Entry& out)
@@ -490,7 +688,7 @@ int stat(const QString& path, Entry& out)
     if (parts.size() < 2) return EINVAL;
     if (parts.size() == 2) {
         // A share's root is a folder of the server's, listed nowhere.
-        const int error = signedIn(path, [&] { return wire::calls()->exists(urlOf(path)); });
+        const int error = signedIn(path, [url = urlOf(path)] { return wire::calls()->exists(url); });
         if (error) return error;
         out = { parts[1], true, 0, FILE_ATTRIBUTE_DIRECTORY };
         return 0;
@@ -510,6 +708,7 @@ int stat(const QString& path, Entry& out)
 
 int removeFile(const QString& path)
 {
+    if (const int error = reachable(path)) return error;
     const QString key = folderKey(path);
     DWORD serverBits = INVALID_FILE_ATTRIBUTES;
     const bool waiting = t_listings.pending.contains(key);
@@ -521,7 +720,8 @@ int removeFile(const QString& path)
             return 0;
         }
     }
-    if (const int error = waiting ? unlinkOnServer(path, serverBits) : wire::calls()->unlink(urlOf(path)))
+    if (const int error = waiting ? unlinkOnServer(path, serverBits)
+                                  : onServer(path, [url = urlOf(path)] { return wire::calls()->unlink(url); }))
         return error;
     remember(path, std::nullopt);
     t_listings.written.remove(key);
@@ -565,6 +765,16 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
     remember(
         target, Entry { networkFileName(target), false, quint64(bytes.size()), modeOf(attributes, false) });
     return t_listings.writeBehind ? 0 : settle(key);
+}
+
+void setCallWaiter(CallWaiter waiter)
+{
+    t_waiter = std::move(waiter);
+}
+
+bool callLeftRunning()
+{
+    return g_callThread.leftRunning();
 }
 
 QString takeWriteFailure()
@@ -612,6 +822,15 @@ QString describeError(const QString& path, int error)
         break;
     case ENOSYS:
         cause = QStringLiteral("Die Samba-Anbindung (quillmark-smb.so) fehlt.");
+        break;
+    case E2BIG:
+        cause = QStringLiteral("Der Ordner hat mehr als %1 Einträge.").arg(kMaxListedEntries);
+        break;
+    case ENAMETOOLONG:
+        cause = QStringLiteral("Der Server nennt einen Namen mit mehr als %1 Zeichen.").arg(kMaxNameLength);
+        break;
+    case kNotNamed:
+        cause = QStringLiteral("Nicht gefragt: nur Daten im Ordner nennen diesen Server.");
         break;
     default:
         cause = QString::fromLocal8Bit(std::strerror(error));

@@ -14,13 +14,16 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cerrno>
 #include <functional>
 #include <optional>
 #include <vector>
 
 namespace net {
 
-// Whether a path names a folder or file on a server (\\server\share...).
+// Whether a path names a folder or file on a server (\\server\share... or
+// //server/share...): the one test of a path's form, for the file layer
+// and for references stored in folders alike.
 bool isNetworkPath(const QString& path);
 bool isNetworkPath(const QByteArray& nativePath);
 // The same name with backslashes throughout, without "." and ".." parts and
@@ -35,9 +38,21 @@ QString networkParent(const QString& path);
 
 // A folder as users name one on a server (an smb:// URL, a UNC name, a path
 // under a gvfs or kio-fuse mount) as the UNC name the program works with;
-// the URL's port and user are kept for the run. NotNetwork for a folder of
-// this machine, Malformed for a name no server can have.
+// the URL's port and user are kept for the run, and the server counts as
+// named by the user (see nameServer). Called only where the user gives a
+// name: the wizard's folder, the folder box, the command's folders and
+// --icon. NotNetwork for a folder of this machine, Malformed for a name no
+// server can have.
 Parsed takeNetworkFolder(const QString& text, QString& name);
+
+// Only the servers the user named in this run are contacted. A server that
+// only folder data names (an icon reference in Desktop.ini, a journal, a
+// recent folder) could be anyone's: connecting there would hand it the
+// user's sign-in, and a dead one would hold the run. A call on a path of
+// another server fails with kNotNamed and sends nothing.
+inline constexpr int kNotNamed = ENOLINK;
+void nameServer(const QString& path);
+bool isNamedServer(const QString& path);
 
 // How to sign in at a server, for this run; guest when nothing is known.
 struct SignIn {
@@ -59,6 +74,24 @@ using SignInAsker = std::function<bool(const QString& share, SignIn& signIn)>;
 void setSignInAsker(SignInAsker asker);
 // The port of a server that does not listen on 445 (from an smb:// URL).
 void setPort(const QString& server, int port);
+
+// How long one call to a server may take before it gives up, 10 s unless
+// set; set it before the first call (each thread's connection takes it
+// when made). A server that let a call run out is not asked again in this
+// run: its later calls fail at once with ETIMEDOUT, so a dead server costs
+// one limit, not one per folder.
+void setTimeout(int ms);
+int timeout();
+// Whether a call given up on is still running in the library: a program
+// that ends then must end at once (_exit), before the library's own
+// clean-up at exit runs under that call.
+bool callLeftRunning();
+
+// A listing holds at most this many entries, and a name at most this many
+// characters (Windows' own limit for one name): a folder whose server lists
+// more fails (E2BIG, ENAMETOOLONG) instead of filling the memory.
+inline constexpr std::size_t kMaxListedEntries = 100000;
+inline constexpr qsizetype kMaxNameLength = 255;
 
 struct Entry {
     QString name;
@@ -95,6 +128,11 @@ public:
 private:
     ListingScope listings_;
 };
+
+// Forgets what a listing scope keeps of a folder (its listing, the files
+// written in it): a recursive walk that is done with a folder's tree keeps
+// only the listings of the folders on its current path.
+void forgetListing(const QString& folder);
 
 // One entry (a file or a folder); ENOENT when there is none.
 int stat(const QString& path, Entry& out);

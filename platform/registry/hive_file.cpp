@@ -78,8 +78,9 @@ int readHive(HKEY root, QByteArray& bytes)
     return err == ENOENT || err == ENOTDIR ? 0 : err;
 }
 
-// Creates the folder and the folders above it that are missing.
-int makeFolders(const QString& folder)
+// Creates the folder and the folders above it that are missing: the
+// user's for this user alone, the machine's readable by all.
+int makeFolders(const QString& folder, mode_t mode)
 {
     const QStringList parts = folder.split(u'/', Qt::SkipEmptyParts);
     QString current;
@@ -88,7 +89,7 @@ int makeFolders(const QString& folder)
         struct stat st;
         if (::stat(files::nativePath(current).constData(), &st) == 0) continue;
         observe(current);
-        if (::mkdir(files::nativePath(current).constData(), 0755) < 0 && errno != EEXIST) return errno;
+        if (::mkdir(files::nativePath(current).constData(), mode) < 0 && errno != EEXIST) return errno;
     }
     return 0;
 }
@@ -226,7 +227,7 @@ std::optional<QByteArray> changedHive(HKEY root, const std::optional<QByteArray>
 LSTATUS update(HKEY root, const QString& keyPath, const QString& valueName, const Change& change)
 {
     if (const LSTATUS s = checkWritable(root)) return s;
-    if (const int err = makeFolders(folder(root))) return fromErrno(err);
+    if (const int err = makeFolders(folder(root), root == HKEY_CURRENT_USER ? 0700 : 0755)) return fromErrno(err);
     const QString lockPath = path(root) + QStringLiteral(".lock");
     observe(lockPath);
     // Read anew under the lock: another process may have changed the hive meanwhile.

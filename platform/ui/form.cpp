@@ -2,12 +2,16 @@
 #include "platform/ui/form.h"
 
 #include "platform/app.h"
+#include "platform/net/call_waiter.h"
 #include "platform/ui/controls.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -120,6 +124,13 @@ bool Form::eventFilter(QObject* watched, QEvent* event)
     if (!widget || widget->window() != this) return false;
     // Input queued before or during the finish is dropped, not delayed.
     if (m_outOfReach) return isUserInput(event->type());
+    if (!m_waitingFor.isEmpty() && isUserInput(event->type())) {
+        // Waiting for a server, the window takes Cancel alone, whatever its state.
+        const bool cancel = (event->type() == QEvent::MouseButtonRelease && widget == m_cancelButton)
+            || (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape);
+        if (cancel && m_cancelButton && m_cancelButton->Click) m_cancelButton->Click();
+        return true;
+    }
     if (event->type() != QEvent::KeyPress) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && escapePressesCancel()) {
@@ -127,6 +138,29 @@ bool Form::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return false;
+}
+
+void Form::keepAliveWhileServersAnswer()
+{
+    net::setCallWaiter([this](const QString& server, const std::function<bool()>& ended, int ms) {
+        const QString title = windowTitle();
+        const bool outer = m_waitingFor.isEmpty();
+        m_waitingFor = server;
+        setWindowTitle(QStringLiteral("Warte auf \\\\%1 …").arg(server));
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        QEventLoop loop;
+        QElapsedTimer clock;
+        clock.start();
+        QTimer tick;
+        tick.callOnTimeout([&] {
+            if (ended() || clock.elapsed() >= ms) loop.quit();
+        });
+        tick.start(10);
+        loop.exec();
+        QApplication::restoreOverrideCursor();
+        setWindowTitle(title);
+        if (outer) m_waitingFor.clear();
+    });
 }
 
 } // namespace ui

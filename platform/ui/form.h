@@ -47,6 +47,13 @@ public:
     // True when Esc would now press the cancel button.
     bool escapePressesCancel() const;
 
+    // While a call to a server runs on this thread, the window stays alive:
+    // it repaints, shows a busy cursor and names the server in its title,
+    // its status line, and takes only Cancel (a click on the cancel button,
+    // or Esc). The server's name while it waits, else empty.
+    void keepAliveWhileServersAnswer();
+    QString waitingFor() const { return m_waitingFor; }
+
 protected:
     void closeEvent(class QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,6 +64,7 @@ private:
     CommandButton* m_cancelButton = nullptr;
     bool m_unloaded = false;
     bool m_outOfReach = false;
+    QString m_waitingFor;
 };
 
 } // namespace ui

@@ -94,6 +94,7 @@ TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
         { { "show", "--dry-run" }, "Unbekannte Option" },
         { { "show", "--preview", tmp.filePath("bild.png"), root }, "genau einen Ordner" },
         { { "beschriften" }, "Unbekannter Befehl" },
+        { { "show", "--timeout", "0" }, "--timeout braucht" },
     };
     const QStringList before = snapshot(tmp.path());
     for (const auto& [arguments, message] : cases) {

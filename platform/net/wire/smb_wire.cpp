@@ -20,10 +20,6 @@ std::optional<SignIn> savedSignIn(const QString& server);
 
 namespace {
 
-// Long enough for a slow server, short enough that a dead one does not
-// look like a hang.
-constexpr int kTimeoutMs = 10000;
-
 const Host* g_host = nullptr;
 
 void copyInto(char* buffer, int size, const QString& text)
@@ -89,7 +85,7 @@ SMBCCTX* context()
     SMBCCTX* c = smbc_new_context();
     if (!c) return nullptr;
     smbc_setDebug(c, 0);
-    smbc_setTimeout(c, kTimeoutMs);
+    smbc_setTimeout(c, g_host->timeoutMs());
     smbc_setFunctionAuthDataWithContext(c, authenticate);
     smbc_setOptionUseKerberos(c, g_host->kerberos());
     smbc_setOptionFallbackAfterKerberos(c, 1);
@@ -116,14 +112,21 @@ int list(const QByteArray& url, std::vector<Entry>& out)
     SMBCFILE* dir = smbc_getFunctionOpendir(c)(c, url.constData());
     if (!dir) return lastError();
     struct stat st;
+    int error = 0;
+    // A hostile server may list without end: the listing stops at its bounds.
     while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus2(c)(c, dir, &st)) {
         const QString name = QString::fromUtf8(info->name);
         if (name == QLatin1String(".") || name == QLatin1String("..")) continue;
+        if (out.size() >= kMaxListedEntries || name.size() > kMaxNameLength) {
+            error = out.size() >= kMaxListedEntries ? E2BIG : ENAMETOOLONG;
+            break;
+        }
         const bool directory = info->attrs & FILE_ATTRIBUTE_DIRECTORY;
         out.push_back({ name, directory, info->size, DWORD(info->attrs) });
     }
     smbc_getFunctionClosedir(c)(c, dir);
-    return 0;
+    if (error) out.clear();
+    return error;
 }
 
 int read(const QByteArray& url, QByteArray& out, qint64 maxSize)

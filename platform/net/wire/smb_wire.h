@@ -21,6 +21,8 @@ struct Host {
     SignIn (*signInFor)(const QString& server);
     // Whether any server of this run is to be reached with Kerberos.
     bool (*kerberos)();
+    // How long one request may wait for its answer, in milliseconds.
+    int (*timeoutMs)();
 };
 
 struct Calls {
@@ -45,7 +47,11 @@ struct Calls {
 using EntryPoint = const Calls* (*)(const Host* host);
 inline constexpr const char* kEntryName = "quillmark_smb_calls";
 
-// The module's table, loaded at the first call (nullptr when it cannot be).
+// The module's table, loaded at the first call (a table whose every call
+// fails with ENOSYS when it cannot be).
 const Calls* calls();
+// Puts a table of its own in the module's place (nullptr: the module's
+// again): the tests and the fuzz targets serve a server of their own.
+void useCalls(const Calls* table);
 
 } // namespace net::wire

@@ -191,6 +191,26 @@ TEST(SambaShares, FileSharesOnlyAndTheInnermostHolds)
     EXPECT_EQ(files::sambaShareHolding(daten + "x", shares), "");
 }
 
+// Samba matches each pattern of veto files against the whole name.
+TEST(SambaShares, VetoFilesPatternsMatchWholeNames)
+{
+    const struct {
+        const char* list;
+        bool vetoed;
+    } cases[] = {
+        { "/Desktop/", false }, { "/esktop.ini/", false }, { "/*.tmp/Desktop.ini.bak/", false }, { "", false },
+        { "/*.tmp/DESKTOP.INI/", true }, { "/Desk*/", true }, { "/desktop.in?/", true }, { "/x/*/", true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        const QList<files::SambaShare> shares = files::sharesOfTestparmOutput(
+            QByteArray("[global]\n\tmap hidden = yes\n[s]\n\tpath = /srv\n\tveto files = ") + c.list + "\n");
+        ASSERT_EQ(shares.size(), 1);
+        EXPECT_EQ(shares[0].vetoes("Desktop.ini"), c.vetoed);
+        EXPECT_TRUE(shares[0].mapHidden) << "[global]'s settings hold for the share";
+    }
+}
+
 // Inside an opened folder the calls stay with the folder opened, though another takes its
 // name meanwhile, and find its entries in any case.
 TEST_F(FileApi, CallsInAnOpenedFolderStayWithIt)
