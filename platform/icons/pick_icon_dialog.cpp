@@ -110,7 +110,8 @@ void PickIconDialog::reload()
         const int count = file.count();
         for (int i = 0; i < count; ++i) {
             // An icon that cannot be drawn keeps its place, so rows stay indexes.
-            const QImage image = icons::loadIcon(file, i, icons::kLargeIconSize);
+            // Drawn from the entry that fits the screen (the pixmap keeps the ratio).
+            const QImage image = icons::loadIcon(file, i, icons::kLargeIconSize, devicePixelRatioF());
             auto* item = new QListWidgetItem(list_);
             if (!image.isNull()) item->setIcon(QIcon(QPixmap::fromImage(image)));
         }

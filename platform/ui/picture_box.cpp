@@ -46,9 +46,12 @@ QRect PictureBox::clientRect() const
 
 HDC PictureBox::hDC()
 {
-    const QSize size = clientRect().size();
-    if (m_surface.image.size() != size) {
-        QImage fresh(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    // In the screen's pixels, so that icons drawn for its ratio stay sharp.
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(clientRect().size()) * ratio).toSize().expandedTo(QSize(1, 1));
+    if (m_surface.image.size() != size || m_surface.image.devicePixelRatio() != ratio) {
+        QImage fresh(size, QImage::Format_ARGB32_Premultiplied);
+        fresh.setDevicePixelRatio(ratio);
         fresh.fill(Qt::transparent);
         QPainter p(&fresh);
         if (!m_surface.image.isNull()) p.drawImage(0, 0, m_surface.image);
