@@ -3,6 +3,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -91,10 +94,25 @@ QImage PictureBox::clientImage() const
 void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
+    // The whole box first: at a fractional scale the client area's edge can
+    // fall inside a device pixel that nothing else then paints.
+    if (m_border) p.fillRect(rect(), m_back);
     renderClient(p);
     if (m_border) {
-        p.setPen(QColor(0, 0, 0));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        // On whole device pixels inside the box: at a fractional scale a line of
+        // one logical pixel falls between two rows and each partial repaint
+        // would cut it differently.
+        const QTransform toDevice = p.deviceTransform();
+        const QRectF box = toDevice.mapRect(QRectF(rect()));
+        const int line = std::max(1, int(devicePixelRatioF()));
+        const QRect inner(QPoint(qCeil(box.left() - 0.01), qCeil(box.top() - 0.01)),
+            QPoint(qFloor(box.right() + 0.01) - 1, qFloor(box.bottom() + 0.01) - 1));
+        p.setWorldTransform(toDevice.inverted());
+        const QColor black(0, 0, 0);
+        p.fillRect(QRect(inner.left(), inner.top(), inner.width(), line), black);
+        p.fillRect(QRect(inner.left(), inner.bottom() - line + 1, inner.width(), line), black);
+        p.fillRect(QRect(inner.left(), inner.top(), line, inner.height()), black);
+        p.fillRect(QRect(inner.right() - line + 1, inner.top(), line, inner.height()), black);
     }
 }
 
