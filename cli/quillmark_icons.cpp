@@ -58,9 +58,13 @@ int list(const QString& path)
         const icons::ImageEntry& e = images[chosen];
         QString all;
         for (const icons::ImageEntry& image : images)
-            all += QStringLiteral("%1%2x%3x%4").arg(all.isEmpty() ? "" : ",").arg(image.width).arg(image.height).arg(image.bitCount);
-        std::printf("%d %s %d:%dx%dx%d %s\n", i, ShownText(file.groupName(i)).toUtf8().constData(), chosen + 1,
-            e.width, e.height, e.bitCount, all.toUtf8().constData());
+            all += QStringLiteral("%1%2x%3x%4")
+                       .arg(all.isEmpty() ? "" : ",")
+                       .arg(image.width)
+                       .arg(image.height)
+                       .arg(image.bitCount);
+        std::printf("%d %s %d:%dx%dx%d %s\n", i, ShownText(file.groupName(i)).toUtf8().constData(),
+            chosen + 1, e.width, e.height, e.bitCount, all.toUtf8().constData());
     }
     return 0;
 }

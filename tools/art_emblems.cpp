@@ -23,7 +23,8 @@ void star(QPainter& p, const Box& b)
         const double radius = k % 2 ? 0.2 : 0.5;
         poly << b.polar(0.5, 0.54, radius, a);
     }
-    fillAndOutline(p, b, polygonPath(poly), vertical(b, QColor(255, 236, 110), QColor(240, 160, 0)), QColor(130, 80, 0));
+    fillAndOutline(
+        p, b, polygonPath(poly), vertical(b, QColor(255, 236, 110), QColor(240, 160, 0)), QColor(130, 80, 0));
 }
 
 void music(QPainter& p, const Box& b)
@@ -189,7 +190,8 @@ void lightning(QPainter& p, const Box& b)
 {
     QPolygonF poly = b.poly({ { 0.58, 0.02 }, { 0.16, 0.56 }, { 0.46, 0.56 }, { 0.34, 0.98 }, { 0.86, 0.4 },
         { 0.54, 0.4 }, { 0.7, 0.02 } });
-    fillAndOutline(p, b, polygonPath(poly), vertical(b, QColor(255, 245, 120), QColor(255, 180, 0)), QColor(140, 80, 0));
+    fillAndOutline(
+        p, b, polygonPath(poly), vertical(b, QColor(255, 245, 120), QColor(255, 180, 0)), QColor(140, 80, 0));
 }
 
 } // namespace

@@ -118,9 +118,11 @@ void paintSheets(QPainter& p, const Grid& g, const FolderColours& c, const Folde
 {
     for (std::size_t k = 0; k < style.sheets.size(); ++k) {
         const double shift = k % 2 ? 0.5 : 0.0;
-        const QRectF sheet(QPointF(g.lo(2 + shift), g.lo(style.sheets[k])), QPointF(g.hi(14 - 0.5 + shift), g.hi(style.frontTop + 3)));
+        const QRectF sheet(QPointF(g.lo(2 + shift), g.lo(style.sheets[k])),
+            QPointF(g.hi(14 - 0.5 + shift), g.hi(style.frontTop + 3)));
         p.setPen(hairline(c.classic ? Qt::black : QColor(120, 120, 120), g.line));
-        p.setBrush(c.classic ? QColor(Qt::white) : mix(QColor(255, 255, 255), QColor(225, 225, 220), 0.4 * (k % 2)));
+        p.setBrush(
+            c.classic ? QColor(Qt::white) : mix(QColor(255, 255, 255), QColor(225, 225, 220), 0.4 * (k % 2)));
         p.drawRect(sheet);
         if (!style.ruled) continue;
         p.setPen(hairline(QColor(150, 170, 215), g.line / 2));
@@ -138,7 +140,8 @@ void paintFront(QPainter& p, const Grid& g, const FolderColours& c, const Folder
         p.setPen(Qt::NoPen);
         for (int k = 3; k >= 1; --k) {
             p.setBrush(QColor(0, 0, 0, 28));
-            p.drawRoundedRect(front.translated(k * g.line * 0.75, k * g.line * 0.75), style.radius, style.radius);
+            p.drawRoundedRect(
+                front.translated(k * g.line * 0.75, k * g.line * 0.75), style.radius, style.radius);
         }
     }
     QLinearGradient shade(front.topLeft(), front.bottomRight());

@@ -92,7 +92,8 @@ void house(QPainter& p, const Box& b)
     p.setBrush(QColor(130, 80, 40));
     p.drawRect(b.rect(0.42, 0.66, 0.6, 0.96).toAlignedRect());
     QPolygonF roof = b.poly({ { 0.02, 0.52 }, { 0.5, 0.06 }, { 0.98, 0.52 } });
-    fillAndOutline(p, b, polygonPath(roof), vertical(b, QColor(240, 90, 60), QColor(170, 30, 20)), QColor(90, 10, 0));
+    fillAndOutline(
+        p, b, polygonPath(roof), vertical(b, QColor(240, 90, 60), QColor(170, 30, 20)), QColor(90, 10, 0));
 }
 
 void gear(QPainter& p, const Box& b)
@@ -139,7 +140,8 @@ void person(QPainter& p, const Box& b)
     fillAndOutline(p, b, body, vertical(b, QColor(90, 140, 230), QColor(30, 70, 170)), QColor(10, 30, 90));
     QPainterPath head;
     head.addEllipse(b.rect(0.3, 0.06, 0.7, 0.48));
-    fillAndOutline(p, b, head, vertical(b, QColor(255, 225, 190), QColor(230, 170, 120)), QColor(110, 70, 40));
+    fillAndOutline(
+        p, b, head, vertical(b, QColor(255, 225, 190), QColor(230, 170, 120)), QColor(110, 70, 40));
 }
 
 } // namespace

@@ -68,8 +68,8 @@ bool writePreviews(const QString& dir)
             for (const int size : kFolderIconSizes)
                 library[r++].push_back(folderIcon(size, recipes[k].colour, recipes[k].emblem));
             for (const int size : { 32, 16 })
-                library[r++].push_back(
-                    fromIndexed(toVga(folderIcon(size, recipes[k].colour, recipes[k].emblem, Look::Classic))));
+                library[r++].push_back(fromIndexed(
+                    toVga(folderIcon(size, recipes[k].colour, recipes[k].emblem, Look::Classic))));
         }
     }
     bundled.resize(std::size(kFolderIconSizes));

@@ -55,7 +55,6 @@ IconHandle handleOf(HICON icon)
     return it == t.images.end() ? IconHandle() : it->second;
 }
 
-
 constexpr UINT kCountIndex = 0xFFFFFFFFu;
 
 // The file read last stays open until control returns to the event loop,
@@ -136,7 +135,8 @@ HICON extractOne(const std::shared_ptr<const icons::IconFile>& file, int index, 
     index = iconPosition(*file, index);
     if (index < 0) return 0;
     const QImage image = icons::loadIcon(*file, index, size, icons::screenRatio());
-    return newHandle(size == icons::kLargeIconSize ? IconHandle { image, file, index } : IconHandle { image, nullptr, -1 });
+    return newHandle(size == icons::kLargeIconSize ? IconHandle { image, file, index }
+                                                   : IconHandle { image, nullptr, -1 });
 }
 
 } // namespace

@@ -10,7 +10,8 @@ namespace icons {
 int chooseImage(const std::vector<ImageEntry>& entries, int cx, int cy, int depth)
 {
     int best = -1;
-    std::tuple<bool, int, int> bestKey { true, std::numeric_limits<int>::max(), std::numeric_limits<int>::max() };
+    std::tuple<bool, int, int> bestKey { true, std::numeric_limits<int>::max(),
+        std::numeric_limits<int>::max() };
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const ImageEntry& e = entries[i];
         // A larger image scaled down keeps its detail; a smaller one scaled

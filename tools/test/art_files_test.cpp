@@ -115,7 +115,8 @@ std::vector<std::array<int, 4>> averaged(const QImage& image, int size)
             std::array<std::int64_t, 4> sum {};
             std::int64_t weights = 0;
             for (int sy = y * from / size; sy < std::min(from, ((y + 1) * from + size - 1) / size); ++sy)
-                for (int sx = x * from / size; sx < std::min(from, ((x + 1) * from + size - 1) / size); ++sx) {
+                for (int sx = x * from / size; sx < std::min(from, ((x + 1) * from + size - 1) / size);
+                     ++sx) {
                     const std::int64_t w = std::int64_t(overlap(sx, x)) * overlap(sy, y);
                     const QRgb p = image.pixel(sx, sy);
                     const int a = qAlpha(p);
@@ -123,7 +124,8 @@ std::vector<std::array<int, 4>> averaged(const QImage& image, int size)
                         sum[3] + w * qBlue(p) * a / 255 };
                     weights += w;
                 }
-            out.push_back({ int(sum[0] / weights), int(sum[1] / weights), int(sum[2] / weights), int(sum[3] / weights) });
+            out.push_back({ int(sum[0] / weights), int(sum[1] / weights), int(sum[2] / weights),
+                int(sum[3] / weights) });
         }
     return out;
 }
@@ -160,11 +162,12 @@ TEST(IconFiles, HoldTheirSizesAndDepthsAndDrawAShapeOnAClearBackground)
 {
     std::vector<IconCase> cases {
         { "quillmark.ico", { { 16, 4 }, { 32, 4 }, { 48, 4 }, { 16, 8 }, { 32, 8 }, { 48, 8 } }, 1, false },
-        { "icons/ordner.dll", { { 16, 32 }, { 24, 32 }, { 32, 32 }, { 48, 32 }, { 256, 32 }, { 16, 4 }, { 32, 4 } },
-            20, true }
+        { "icons/ordner.dll",
+            { { 16, 32 }, { 24, 32 }, { 32, 32 }, { 48, 32 }, { 256, 32 }, { 16, 4 }, { 32, 4 } }, 20, true }
     };
     for (const QString& name : QDir(kRes + "/icons").entryList({ "*.ico" }, QDir::Files))
-        cases.push_back({ "icons/" + name, { { 16, 32 }, { 24, 32 }, { 32, 32 }, { 48, 32 }, { 256, 32 } }, 1, true });
+        cases.push_back(
+            { "icons/" + name, { { 16, 32 }, { 24, 32 }, { 32, 32 }, { 48, 32 }, { 256, 32 } }, 1, true });
     EXPECT_GE(cases.size(), 10u) << "eight bundled icons at least";
     for (const IconCase& c : cases) {
         SCOPED_TRACE(c.file.toStdString());

@@ -91,10 +91,14 @@ TEST_F(IconCalls, DrawIconTakesTheEntryThatFitsTheSurfacesRatio)
     const QString five = writeFile(dir, "sizes.ico",
         pe_writer::writeIco({ flatImage(16, 0x111111), flatImage(32, 0xAA0000), flatImage(48, 0x00AA00),
             { 256, 256, 32, 0, pngOf(256, 256, 0xFF0000AA) } }));
-    const QString two = writeFile(dir, "two.ico", pe_writer::writeIco({ flatImage(16, 0x111111), flatImage(32, 0xAA0000) }));
+    const QString two = writeFile(
+        dir, "two.ico", pe_writer::writeIco({ flatImage(16, 0x111111), flatImage(32, 0xAA0000) }));
     const std::tuple<QString, qreal, QRgb> cases[] = {
-        { five, 1.0, 0xFFAA0000 }, { five, 1.5, 0xFF00AA00 }, { five, 1.25, 0xFF00AA00 },
-        { five, 2.0, 0xFF0000AA }, { two, 2.0, 0xFFAA0000 },
+        { five, 1.0, 0xFFAA0000 },
+        { five, 1.5, 0xFF00AA00 },
+        { five, 1.25, 0xFF00AA00 },
+        { five, 2.0, 0xFF0000AA },
+        { two, 2.0, 0xFFAA0000 },
     };
     for (const auto& [file, ratio, colour] : cases) {
         SCOPED_TRACE(ratio);
