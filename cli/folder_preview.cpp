@@ -2,7 +2,7 @@
 #include "cli/folder_preview.h"
 
 #include "platform/files/shown_text.h"
-#include "platform/icons/icon_decoder.h"
+#include "platform/icons/icon_api.h"
 #include "store/icon_reference.h"
 #include "sys/FileDirPath.h"
 
@@ -10,8 +10,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
-
-#include <cstdint>
 
 namespace {
 
@@ -73,13 +71,8 @@ QImage folderIcon(const FolderView& view, int size)
 {
     if (!view.windowsShows() || view.iconFile.isEmpty()) return plainFolder(size);
     if (view.iconPath.isEmpty()) return placeholder(size);
-    icons::IconFile file;
-    if (!file.open(view.iconPath)) return placeholder(size);
-    bool numeric = false;
-    int index = view.iconIndex.isEmpty() ? 0 : view.iconIndex.toInt(&numeric);
-    if (!view.iconIndex.isEmpty() && !numeric) index = 0;
-    if (index < 0) index = file.indexOfGroupId(static_cast<std::uint32_t>(-static_cast<std::int64_t>(index)));
-    const QImage image = index < 0 ? QImage() : icons::loadIcon(file, index, size);
+    // As the profile functions read it: a number, or 0.
+    const QImage image = icons::loadIcon(view.iconPath, view.iconIndex.toInt(), size);
     return image.isNull() ? placeholder(size) : image;
 }
 

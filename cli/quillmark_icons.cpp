@@ -3,9 +3,10 @@
 // files with the same reader the wizard uses.
 //
 //   quillmark-icons count FILE                    what ExtractIconA gives for index -1
-//   quillmark-icons list FILE                     the icons in order: index, resource name, and
-//                                                 the image taken at the large size (number
-//                                                 from 1 within the group, width x height x bits)
+//   quillmark-icons list FILE                     the icons in order: index, resource name, the
+//                                                 image taken at the large size (number from 1
+//                                                 within the group, width x height x bits) and
+//                                                 every image of the icon, joined by commas
 //   quillmark-icons extract FILE INDEX SIZE OUT   icon INDEX as the wizard draws it, as PNG
 //   quillmark-icons dump FILE DIR                 every icon at the large size as DIR/000.png ...
 //   quillmark-icons dump --all FILE DIR           every image of every icon, named as
@@ -55,8 +56,15 @@ int list(const QString& path)
             continue;
         }
         const icons::ImageEntry& e = images[chosen];
-        std::printf("%d %s %d:%dx%dx%d\n", i, ShownText(file.groupName(i)).toUtf8().constData(), chosen + 1,
-            e.width, e.height, e.bitCount);
+        QString all;
+        for (const icons::ImageEntry& image : images)
+            all += QStringLiteral("%1%2x%3x%4")
+                       .arg(all.isEmpty() ? "" : ",")
+                       .arg(image.width)
+                       .arg(image.height)
+                       .arg(image.bitCount);
+        std::printf("%d %s %d:%dx%dx%d %s\n", i, ShownText(file.groupName(i)).toUtf8().constData(),
+            chosen + 1, e.width, e.height, e.bitCount, all.toUtf8().constData());
     }
     return 0;
 }

@@ -8,7 +8,9 @@
 #include <functional>
 
 struct DrawingSurface {
-    QImage image; // ARGB32_Premultiplied, the size of the picture box's client area
+    // ARGB32_Premultiplied, the picture box's client area in device pixels,
+    // carrying the screen's device pixel ratio
+    QImage image;
     std::function<void()> changed; // called after drawing; repaints the owner
 };
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "art_codec.h"
 
+#include <QBuffer>
+#include <QImageWriter>
+
 namespace art {
 namespace {
 
@@ -171,6 +174,17 @@ IconImage iconImage32(const QImage& source)
     out.dib.append(bits);
     out.dib.append(mask);
     return out;
+}
+
+IconImage iconImagePng(const QImage& image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setQuality(0); // the strongest compression: the library holds forty of these
+    writer.write(image.convertToFormat(QImage::Format_ARGB32));
+    return { image.width(), image.height(), 32, png };
 }
 
 namespace {

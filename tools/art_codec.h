@@ -41,12 +41,14 @@ struct IconImage {
     int width = 0;
     int height = 0;
     int bitCount = 0;
-    QByteArray dib;
+    QByteArray dib; // or the PNG file
 };
 
 // Icon images coded as DIBs: colour table (if any), XOR bits, AND mask.
 IconImage iconImageIndexed(const IndexedImage& image, int bitCount);
 IconImage iconImage32(const QImage& image);
+// An image stored as PNG with alpha (as icons of 256 pixels are), compressed most.
+IconImage iconImagePng(const QImage& image);
 
 // A complete .ico file holding the images in the order given.
 QByteArray icoFile(const std::vector<IconImage>& images);

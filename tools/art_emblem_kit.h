@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -35,6 +36,9 @@ struct Box {
         const auto snap = [](double v) { return std::round(v * 1048576.0) / 1048576.0; };
         return at(snap(cx + radius * std::cos(a)), snap(cy + radius * std::sin(a)));
     }
+    // The outline width: one pixel up to emblems of 35 pixels, wider on the
+    // largest icons, where a hairline would vanish.
+    double stroke() const { return std::max(1.0, std::round(r.width() / 24)); }
     // A one-pixel line snapped to the pixel row nearest to y.
     double row(double y) const { return std::floor(r.top() + y * r.height()) + 0.5; }
 };
@@ -54,18 +58,19 @@ inline QBrush vertical(const Box& b, const QColor& top, const QColor& bottom, co
     return shade(b, g, flat.isValid() ? flat : mix(top, bottom, 0.5));
 }
 
-inline void fillAndOutline(QPainter& p, const QPainterPath& path, const QBrush& fill, const QColor& outline)
+inline void fillAndOutline(
+    QPainter& p, const Box& b, const QPainterPath& path, const QBrush& fill, const QColor& outline)
 {
-    p.setPen(hairline(outline));
+    p.setPen(hairline(outline, b.stroke()));
     p.setBrush(fill);
     p.drawPath(path);
 }
 
 // A thick stroke with a darker rim: the rim first, a little wider, then the body.
 inline void rimmedStroke(
-    QPainter& p, const QPainterPath& path, double width, const QColor& body, const QColor& rim)
+    QPainter& p, const Box& b, const QPainterPath& path, double width, const QColor& body, const QColor& rim)
 {
-    QPen pen(rim, width + 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    QPen pen(rim, width + 2 * b.stroke(), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setBrush(Qt::NoBrush);
     p.strokePath(path, pen);
     pen.setColor(body);

@@ -24,7 +24,7 @@ void star(QPainter& p, const Box& b)
         poly << b.polar(0.5, 0.54, radius, a);
     }
     fillAndOutline(
-        p, polygonPath(poly), vertical(b, QColor(255, 236, 110), QColor(240, 160, 0)), QColor(130, 80, 0));
+        p, b, polygonPath(poly), vertical(b, QColor(255, 236, 110), QColor(240, 160, 0)), QColor(130, 80, 0));
 }
 
 void music(QPainter& p, const Box& b)
@@ -45,9 +45,10 @@ void music(QPainter& p, const Box& b)
 void picture(QPainter& p, const Box& b)
 {
     const QRectF frame = b.rect(0.02, 0.14, 0.98, 0.90).toAlignedRect();
-    p.setPen(hairline(QColor(70, 70, 70)));
+    p.setPen(hairline(QColor(70, 70, 70), b.stroke()));
     p.setBrush(QColor(250, 250, 245));
-    p.drawRect(frame.adjusted(0.5, 0.5, -0.5, -0.5));
+    const double h = b.stroke() / 2;
+    p.drawRect(frame.adjusted(h, h, -h, -h));
     const double inset = std::max(2.0, std::round(frame.width() * 0.12));
     const QRectF view = frame.adjusted(inset, inset, -inset, -inset);
     QLinearGradient sky(view.topLeft(), view.bottomLeft());
@@ -79,20 +80,22 @@ void document(QPainter& p, const Box& b, int size)
 {
     const QRectF sheet = b.rect(0.16, 0.02, 0.86, 1.0).toAlignedRect();
     const double fold = std::max(2.0, std::round(sheet.width() * 0.3));
-    const double l = sheet.left() + 0.5, t = sheet.top() + 0.5;
-    const double r = sheet.right() - 0.5, bt = sheet.bottom() - 0.5;
+    const double w = b.stroke(), h = w / 2;
+    const double l = sheet.left() + h, t = sheet.top() + h;
+    const double r = sheet.right() - h, bt = sheet.bottom() - h;
     QPolygonF outline;
     outline << QPointF(l, t) << QPointF(r - fold, t) << QPointF(r, t + fold) << QPointF(r, bt)
             << QPointF(l, bt);
-    p.setPen(hairline(QColor(80, 80, 80)));
+    p.setPen(hairline(QColor(80, 80, 80), b.stroke()));
     p.setBrush(QColor(255, 255, 255));
     p.drawPolygon(outline);
     p.setBrush(QColor(210, 210, 210));
     p.drawPolygon(QPolygonF() << QPointF(r - fold, t) << QPointF(r - fold, t + fold) << QPointF(r, t + fold));
-    p.setPen(hairline(QColor(90, 110, 170)));
-    const double step = size >= 32 ? (size >= 48 ? 3 : 2) : 2;
-    for (double y = t + fold + 1; y < bt - 1; y += step)
-        p.drawLine(QPointF(l + 2, y), QPointF(r - 2, y));
+    // Lines of writing: one pixel apart on small icons, wider where there is room.
+    p.setPen(hairline(QColor(90, 110, 170), std::max(1.0, w * 0.6)));
+    const double step = w > 1 ? 3 * w : size >= 48 ? 3 : 2;
+    for (double y = t + fold + w; y < bt - w; y += step)
+        p.drawLine(QPointF(l + 2 * w, y), QPointF(r - 2 * w, y));
 }
 
 void heart(QPainter& p, const Box& b)
@@ -103,7 +106,7 @@ void heart(QPainter& p, const Box& b)
     path.cubicTo(b.at(0.35, 0.05), b.at(0.47, 0.15), b.at(0.5, 0.28));
     path.cubicTo(b.at(0.53, 0.15), b.at(0.65, 0.05), b.at(0.8, 0.15));
     path.cubicTo(b.at(1.05, 0.35), b.at(0.9, 0.62), b.at(0.5, 0.95));
-    fillAndOutline(p, path, vertical(b, QColor(255, 90, 100), QColor(190, 10, 30)), QColor(110, 0, 10));
+    fillAndOutline(p, b, path, vertical(b, QColor(255, 90, 100), QColor(190, 10, 30)), QColor(110, 0, 10));
 }
 
 void check(QPainter& p, const Box& b)
@@ -112,7 +115,7 @@ void check(QPainter& p, const Box& b)
     path.moveTo(b.at(0.14, 0.56));
     path.lineTo(b.at(0.40, 0.80));
     path.lineTo(b.at(0.86, 0.20));
-    rimmedStroke(p, path, b.len(0.2), QColor(40, 170, 40), QColor(0, 80, 0));
+    rimmedStroke(p, b, path, b.len(0.2), QColor(40, 170, 40), QColor(0, 80, 0));
 }
 
 void cross(QPainter& p, const Box& b)
@@ -122,7 +125,7 @@ void cross(QPainter& p, const Box& b)
     path.lineTo(b.at(0.8, 0.8));
     path.moveTo(b.at(0.8, 0.2));
     path.lineTo(b.at(0.2, 0.8));
-    rimmedStroke(p, path, b.len(0.18), QColor(225, 30, 30), QColor(110, 0, 0));
+    rimmedStroke(p, b, path, b.len(0.18), QColor(225, 30, 30), QColor(110, 0, 0));
 }
 
 void lock(QPainter& p, const Box& b)
@@ -132,10 +135,10 @@ void lock(QPainter& p, const Box& b)
     shackle.lineTo(b.at(0.3, 0.32));
     shackle.arcTo(b.rect(0.3, 0.06, 0.7, 0.5), 180, -180);
     shackle.lineTo(b.at(0.7, 0.5));
-    rimmedStroke(p, shackle, b.len(0.09), QColor(200, 200, 210), QColor(70, 70, 80));
+    rimmedStroke(p, b, shackle, b.len(0.09), QColor(200, 200, 210), QColor(70, 70, 80));
     QPainterPath body;
     body.addRect(b.rect(0.14, 0.44, 0.86, 0.96).toAlignedRect().adjusted(0, 0, 0, 0));
-    fillAndOutline(p, body, vertical(b, QColor(255, 220, 90), QColor(200, 140, 0)), QColor(110, 70, 0));
+    fillAndOutline(p, b, body, vertical(b, QColor(255, 220, 90), QColor(200, 140, 0)), QColor(110, 70, 0));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(60, 40, 0));
     p.drawRect(QRectF(b.at(0.46, 0.6), b.at(0.54, 0.82)).toAlignedRect());
@@ -149,7 +152,7 @@ void globe(QPainter& p, const Box& b)
     sea.setColorAt(1, QColor(20, 80, 170));
     QPainterPath circle;
     circle.addEllipse(ball);
-    fillAndOutline(p, circle, shade(b, sea, QColor(0, 0, 255)), QColor(10, 40, 100));
+    fillAndOutline(p, b, circle, shade(b, sea, QColor(0, 0, 255)), QColor(10, 40, 100));
     p.save();
     p.setClipPath(circle);
     QPainterPath land;
@@ -169,7 +172,7 @@ void arrow(QPainter& p, const Box& b, bool up)
         { 0.33, y(0.96) }, { 0.33, y(0.5) }, { 0.06, y(0.5) } });
     const QColor top = up ? QColor(110, 220, 90) : QColor(110, 170, 255);
     const QColor low = up ? QColor(20, 140, 20) : QColor(20, 70, 200);
-    fillAndOutline(p, polygonPath(poly),
+    fillAndOutline(p, b, polygonPath(poly),
         vertical(b, up ? top : low, up ? low : top, up ? QColor(0, 255, 0) : QColor(0, 0, 255)),
         up ? QColor(0, 70, 0) : QColor(0, 30, 110));
 }
@@ -179,7 +182,7 @@ void plus(QPainter& p, const Box& b)
     QPolygonF poly = b.poly(
         { { 0.36, 0.06 }, { 0.64, 0.06 }, { 0.64, 0.36 }, { 0.94, 0.36 }, { 0.94, 0.64 }, { 0.64, 0.64 },
             { 0.64, 0.94 }, { 0.36, 0.94 }, { 0.36, 0.64 }, { 0.06, 0.64 }, { 0.06, 0.36 }, { 0.36, 0.36 } });
-    fillAndOutline(p, polygonPath(poly),
+    fillAndOutline(p, b, polygonPath(poly),
         vertical(b, QColor(120, 225, 100), QColor(30, 150, 30), QColor(0, 255, 0)), QColor(0, 80, 0));
 }
 
@@ -188,7 +191,7 @@ void lightning(QPainter& p, const Box& b)
     QPolygonF poly = b.poly({ { 0.58, 0.02 }, { 0.16, 0.56 }, { 0.46, 0.56 }, { 0.34, 0.98 }, { 0.86, 0.4 },
         { 0.54, 0.4 }, { 0.7, 0.02 } });
     fillAndOutline(
-        p, polygonPath(poly), vertical(b, QColor(255, 245, 120), QColor(255, 180, 0)), QColor(140, 80, 0));
+        p, b, polygonPath(poly), vertical(b, QColor(255, 245, 120), QColor(255, 180, 0)), QColor(140, 80, 0));
 }
 
 } // namespace

@@ -91,19 +91,19 @@ const std::vector<FolderIconRecipe>& libraryIcons()
 std::vector<IconImage> folderIconFile(const FolderIconRecipe& recipe)
 {
     std::vector<IconImage> images;
-    for (const int size : { 16, 32, 48 })
-        images.push_back(iconImage32(folderIcon(size, recipe.colour, recipe.emblem)));
+    for (const int size : kFolderIconSizes) {
+        const QImage image = folderIcon(size, recipe.colour, recipe.emblem);
+        images.push_back(size == 256 ? iconImagePng(image) : iconImage32(image));
+    }
     return images;
 }
 
 std::vector<IconImage> folderIconGroup(const FolderIconRecipe& recipe)
 {
-    std::vector<IconImage> images;
-    for (const int size : { 16, 32 }) {
-        images.push_back(iconImage32(folderIcon(size, recipe.colour, recipe.emblem)));
+    std::vector<IconImage> images = folderIconFile(recipe);
+    for (const int size : { 16, 32 })
         images.push_back(
             iconImageIndexed(toVga(folderIcon(size, recipe.colour, recipe.emblem, Look::Classic)), 4));
-    }
     return images;
 }
 

@@ -13,11 +13,12 @@ using namespace kit;
 void envelope(QPainter& p, const Box& b)
 {
     const QRectF r = b.rect(0.02, 0.2, 0.98, 0.84).toAlignedRect();
-    const QRectF c = r.adjusted(0.5, 0.5, -0.5, -0.5);
-    p.setPen(hairline(QColor(90, 90, 90)));
+    const double h = b.stroke() / 2;
+    const QRectF c = r.adjusted(h, h, -h, -h);
+    p.setPen(hairline(QColor(90, 90, 90), b.stroke()));
     p.setBrush(vertical(b, QColor(255, 255, 250), QColor(225, 225, 210)));
     p.drawRect(c);
-    p.setPen(hairline(QColor(120, 120, 120)));
+    p.setPen(hairline(QColor(120, 120, 120), b.stroke()));
     p.drawLine(c.topLeft(), QPointF(c.center().x(), c.top() + c.height() * 0.58));
     p.drawLine(c.topRight(), QPointF(c.center().x(), c.top() + c.height() * 0.58));
 }
@@ -27,7 +28,7 @@ void magnifier(QPainter& p, const Box& b)
     QPainterPath handle;
     handle.moveTo(b.at(0.62, 0.62));
     handle.lineTo(b.at(0.9, 0.9));
-    rimmedStroke(p, handle, b.len(0.14), QColor(120, 70, 30), QColor(40, 20, 0));
+    rimmedStroke(p, b, handle, b.len(0.14), QColor(120, 70, 30), QColor(40, 20, 0));
     QPainterPath lens;
     lens.addEllipse(b.rect(0.06, 0.06, 0.70, 0.70));
     QRadialGradient glass(b.at(0.3, 0.3), b.len(0.4));
@@ -50,10 +51,10 @@ void disc(QPainter& p, const Box& b)
     shine.setColorAt(0.65, QColor(255, 245, 190));
     shine.setColorAt(0.8, QColor(200, 255, 220));
     shine.setColorAt(1.0, QColor(225, 225, 235));
-    fillAndOutline(p, d, shade(b, shine, QColor(192, 192, 192)), QColor(90, 90, 100));
+    fillAndOutline(p, b, d, shade(b, shine, QColor(192, 192, 192)), QColor(90, 90, 100));
     QPainterPath hole;
     hole.addEllipse(b.at(0.5, 0.5), b.len(0.12), b.len(0.12));
-    fillAndOutline(p, hole, QColor(250, 250, 250), QColor(110, 110, 120));
+    fillAndOutline(p, b, hole, QColor(250, 250, 250), QColor(110, 110, 120));
 }
 
 void clock(QPainter& p, const Box& b)
@@ -79,20 +80,20 @@ void flag(QPainter& p, const Box& b)
     cloth.lineTo(b.at(0.94, 0.52));
     cloth.cubicTo(b.at(0.6, 0.62), b.at(0.45, 0.4), b.at(0.2, 0.5));
     cloth.closeSubpath();
-    fillAndOutline(p, cloth, vertical(b, QColor(255, 80, 60), QColor(190, 20, 10)), QColor(100, 0, 0));
+    fillAndOutline(p, b, cloth, vertical(b, QColor(255, 80, 60), QColor(190, 20, 10)), QColor(100, 0, 0));
 }
 
 void house(QPainter& p, const Box& b)
 {
     QPainterPath walls;
     walls.addRect(b.rect(0.16, 0.46, 0.84, 0.96).toAlignedRect());
-    fillAndOutline(p, walls, QColor(250, 245, 230), QColor(90, 80, 70));
+    fillAndOutline(p, b, walls, QColor(250, 245, 230), QColor(90, 80, 70));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(130, 80, 40));
     p.drawRect(b.rect(0.42, 0.66, 0.6, 0.96).toAlignedRect());
     QPolygonF roof = b.poly({ { 0.02, 0.52 }, { 0.5, 0.06 }, { 0.98, 0.52 } });
     fillAndOutline(
-        p, polygonPath(roof), vertical(b, QColor(240, 90, 60), QColor(170, 30, 20)), QColor(90, 10, 0));
+        p, b, polygonPath(roof), vertical(b, QColor(240, 90, 60), QColor(170, 30, 20)), QColor(90, 10, 0));
 }
 
 void gear(QPainter& p, const Box& b)
@@ -107,7 +108,7 @@ void gear(QPainter& p, const Box& b)
     QPainterPath path = polygonPath(teeth);
     path.addEllipse(b.at(0.5, 0.5), b.len(0.13), b.len(0.13));
     path.setFillRule(Qt::OddEvenFill);
-    fillAndOutline(p, path, vertical(b, QColor(220, 220, 225), QColor(130, 130, 140)), QColor(50, 50, 60));
+    fillAndOutline(p, b, path, vertical(b, QColor(220, 220, 225), QColor(130, 130, 140)), QColor(50, 50, 60));
 }
 
 void film(QPainter& p, const Box& b)
@@ -136,10 +137,11 @@ void person(QPainter& p, const Box& b)
     body.cubicTo(b.at(0.1, 0.6), b.at(0.3, 0.52), b.at(0.5, 0.52));
     body.cubicTo(b.at(0.7, 0.52), b.at(0.9, 0.6), b.at(0.9, 0.98));
     body.closeSubpath();
-    fillAndOutline(p, body, vertical(b, QColor(90, 140, 230), QColor(30, 70, 170)), QColor(10, 30, 90));
+    fillAndOutline(p, b, body, vertical(b, QColor(90, 140, 230), QColor(30, 70, 170)), QColor(10, 30, 90));
     QPainterPath head;
     head.addEllipse(b.rect(0.3, 0.06, 0.7, 0.48));
-    fillAndOutline(p, head, vertical(b, QColor(255, 225, 190), QColor(230, 170, 120)), QColor(110, 70, 40));
+    fillAndOutline(
+        p, b, head, vertical(b, QColor(255, 225, 190), QColor(230, 170, 120)), QColor(110, 70, 40));
 }
 
 } // namespace

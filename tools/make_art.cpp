@@ -57,24 +57,25 @@ QImage contactSheet(const std::vector<std::vector<QImage>>& rows)
 bool writePreviews(const QString& dir)
 {
     using namespace art;
-    std::vector<std::vector<QImage>> library, bundled(3), program(2);
+    std::vector<std::vector<QImage>> library, bundled, program(2);
     const auto& recipes = libraryIcons();
-    // Ten icons to a block: smooth and classic at 32 pixels, then both at 16.
+    // Ten icons to a block: every size smooth, then 32 and 16 pixels in 16 colours.
     for (size_t first = 0; first < recipes.size(); first += 10) {
         const size_t row = library.size();
-        library.resize(row + 4);
+        library.resize(row + std::size(kFolderIconSizes) + 2);
         for (size_t k = first; k < std::min(recipes.size(), first + 10); ++k) {
-            for (int i = 0; i < 2; ++i) {
-                const int size = i ? 16 : 32;
-                library[row + size_t(i * 2)].push_back(folderIcon(size, recipes[k].colour, recipes[k].emblem));
-                library[row + size_t(i * 2 + 1)].push_back(
-                    fromIndexed(toVga(folderIcon(size, recipes[k].colour, recipes[k].emblem, Look::Classic))));
-            }
+            size_t r = row;
+            for (const int size : kFolderIconSizes)
+                library[r++].push_back(folderIcon(size, recipes[k].colour, recipes[k].emblem));
+            for (const int size : { 32, 16 })
+                library[r++].push_back(fromIndexed(
+                    toVga(folderIcon(size, recipes[k].colour, recipes[k].emblem, Look::Classic))));
         }
     }
+    bundled.resize(std::size(kFolderIconSizes));
     for (const FolderIconRecipe& recipe : bundledIcons()) {
-        for (int i = 0; i < 3; ++i)
-            bundled[size_t(i)].push_back(folderIcon(48 - 16 * i, recipe.colour, recipe.emblem));
+        for (size_t i = 0; i < std::size(kFolderIconSizes); ++i)
+            bundled[i].push_back(folderIcon(kFolderIconSizes[i], recipe.colour, recipe.emblem));
     }
     for (const int size : { 48, 32, 16 }) {
         program[0].push_back(fromIndexed(toVga(pencilIcon(size, Look::Classic))));

@@ -7,6 +7,7 @@
 #include "platform/net/smb_client.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QPainter>
 
 #include <memory>
@@ -16,9 +17,17 @@
 
 namespace {
 
+// A handle's image, and for a large icon the file and icon it came from, so
+// that a screen of another pixel ratio can be drawn from the icon's entries.
+struct IconHandle {
+    QImage image;
+    std::shared_ptr<const icons::IconFile> file;
+    int index = -1;
+};
+
 struct HandleTable {
     std::mutex mutex;
-    std::unordered_map<HICON, QImage> images;
+    std::unordered_map<HICON, IconHandle> images;
     HICON next = 0x10000;
 };
 
@@ -26,6 +35,24 @@ HandleTable& table()
 {
     static HandleTable t;
     return t;
+}
+
+HICON newHandle(IconHandle handle)
+{
+    if (handle.image.isNull()) return 0;
+    HandleTable& t = table();
+    std::lock_guard lock(t.mutex);
+    const HICON h = t.next++;
+    t.images.emplace(h, std::move(handle));
+    return h;
+}
+
+IconHandle handleOf(HICON icon)
+{
+    HandleTable& t = table();
+    std::lock_guard lock(t.mutex);
+    const auto it = t.images.find(icon);
+    return it == t.images.end() ? IconHandle() : it->second;
 }
 
 constexpr UINT kCountIndex = 0xFFFFFFFFu;
@@ -94,35 +121,49 @@ std::shared_ptr<const icons::IconFile> openIconFile(const QString& path)
     return file;
 }
 
-// Icon `index` of an opened file at one size; a negative index names a
-// group by its resource id.
-HICON extractOne(const icons::IconFile& file, int index, int size)
+// The position of icon `index`, where a negative index names a group by
+// its resource id; -1 when there is none.
+int iconPosition(const icons::IconFile& file, int index)
 {
-    if (index < 0) index = file.indexOfGroupId(static_cast<std::uint32_t>(-static_cast<std::int64_t>(index)));
+    if (index >= 0) return index;
+    return file.indexOfGroupId(static_cast<std::uint32_t>(-static_cast<std::int64_t>(index)));
+}
+
+// Icon `index` of an opened file at one of the system sizes, for the screen.
+HICON extractOne(const std::shared_ptr<const icons::IconFile>& file, int index, int size)
+{
+    index = iconPosition(*file, index);
     if (index < 0) return 0;
-    return icons::createIconHandle(icons::loadIcon(file, index, size));
+    const QImage image = icons::loadIcon(*file, index, size, icons::screenRatio());
+    return newHandle(size == icons::kLargeIconSize ? IconHandle { image, file, index }
+                                                   : IconHandle { image, nullptr, -1 });
 }
 
 } // namespace
 
 namespace icons {
 
+QImage loadIcon(const QString& path, int index, int size, qreal ratio)
+{
+    const auto file = openIconFile(path);
+    const int position = file ? iconPosition(*file, index) : -1;
+    return position < 0 ? QImage() : loadIcon(*file, position, size, ratio);
+}
+
+qreal screenRatio()
+{
+    const auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    return gui ? gui->devicePixelRatio() : 1.0;
+}
+
 HICON createIconHandle(const QImage& image)
 {
-    if (image.isNull()) return 0;
-    HandleTable& t = table();
-    std::lock_guard lock(t.mutex);
-    const HICON handle = t.next++;
-    t.images.emplace(handle, image);
-    return handle;
+    return newHandle({ image, nullptr, -1 });
 }
 
 QImage iconHandleImage(HICON icon)
 {
-    HandleTable& t = table();
-    std::lock_guard lock(t.mutex);
-    const auto it = t.images.find(icon);
-    return it == t.images.end() ? QImage() : it->second;
+    return handleOf(icon).image;
 }
 
 int iconPositionOfId(const QString& path, int id)
@@ -138,7 +179,7 @@ HICON ExtractIconA(HINSTANCE, const QString& file, UINT index)
     const auto f = openIconFile(file);
     if (!f) return 0;
     if (index == kCountIndex) return static_cast<HICON>(f->count());
-    return extractOne(*f, static_cast<int>(index), icons::kLargeIconSize);
+    return extractOne(f, static_cast<int>(index), icons::kLargeIconSize);
 }
 
 UINT ExtractIconExA(const QString& file, int index, HICON* large, HICON* small, UINT count)
@@ -152,8 +193,8 @@ UINT ExtractIconExA(const QString& file, int index, HICON* large, HICON* small, 
         const bool valid = opened && (k == 0 || index >= 0) && std::int64_t(index) + k <= INT32_MAX;
         const int i = index < 0 ? index : static_cast<int>(index + k);
         HICON l = 0, s = 0;
-        if (valid && large) l = extractOne(*f, i, icons::kLargeIconSize);
-        if (valid && small) s = extractOne(*f, i, icons::kSmallIconSize);
+        if (valid && large) l = extractOne(f, i, icons::kLargeIconSize);
+        if (valid && small) s = extractOne(f, i, icons::kSmallIconSize);
         if (large) large[k] = l;
         if (small) small[k] = s;
         if (l || s) ++extracted;
@@ -163,18 +204,28 @@ UINT ExtractIconExA(const QString& file, int index, HICON* large, HICON* small, 
 
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon)
 {
-    const QImage image = icons::iconHandleImage(icon);
-    if (!dc || image.isNull() || dc->image.isNull()) return 0;
+    const IconHandle handle = handleOf(icon);
+    if (!dc || handle.image.isNull() || dc->image.isNull()) return 0;
+    const qreal ratio = dc->image.devicePixelRatio();
+    const int pixels = qRound(icons::kLargeIconSize * ratio);
+    QImage image = handle.image;
+    if (image.width() != pixels || image.height() != pixels) {
+        // A surface on another screen than the handle was made for: its own
+        // pick from the entries; a small icon is scaled up, as Windows does.
+        if (handle.file) image = icons::loadIcon(*handle.file, handle.index, icons::kLargeIconSize, ratio);
+        if (image.width() != pixels || image.height() != pixels)
+            image = handle.image.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    // In device pixels, so that every pixel of the image lands on one of the
+    // surface's at any ratio.
+    image.setDevicePixelRatio(1.0);
+    dc->image.setDevicePixelRatio(1.0);
     {
         QPainter painter(&dc->image);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        const int size = icons::kLargeIconSize;
-        if (image.width() == size && image.height() == size)
-            painter.drawImage(x, y, image);
-        else
-            painter.drawImage(QRect(x, y, size, size),
-                image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        painter.drawImage(qRound(x * ratio), qRound(y * ratio), image);
     }
+    dc->image.setDevicePixelRatio(ratio);
     if (dc->changed) dc->changed();
     return 1;
 }

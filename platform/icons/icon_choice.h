@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which image of an icon is shown at a given size, as Windows chooses it.
-// The image itself at that size: loadIcon (icon_decoder.h).
+// The image itself at that size: loadIcon (icon_decoder.h, and icon_api.h
+// for a file named by its path).
 #include "platform/icons/icon_file.h"
 
 #include <vector>
@@ -13,8 +14,11 @@ inline constexpr int kLargeIconSize = 32;
 inline constexpr int kSmallIconSize = 16;
 inline constexpr int kDisplayDepth = 32;
 
-// The entry with the smallest |width-cx|+|height-cy|; among those the bit
-// depth closest to `depth`; among those the earliest. -1 for no entries.
+// The image Windows shows at cx x cy: the exact size; else the smallest of
+// those at least as large in both directions, to be scaled down; else the
+// nearest, which among smaller images is the largest, to be scaled up.
+// Distance is |width-cx|+|height-cy|; among equals the bit depth closest to
+// `depth`, then the earliest. -1 for no entries.
 int chooseImage(const std::vector<ImageEntry>& entries, int cx, int cy, int depth = kDisplayDepth);
 
 } // namespace icons

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cstring>
 
 namespace icons {
@@ -45,15 +46,19 @@ QImage decodeIconImage(ByteView data)
     return image;
 }
 
-QImage loadIcon(const IconFile& file, int index, int size)
+QImage loadIcon(const IconFile& file, int index, int size, qreal ratio)
 {
+    const int pixels = std::max(1, qRound(size * ratio));
     const std::vector<ImageEntry> entries = file.images(index);
-    const int chosen = chooseImage(entries, size, size);
+    const int chosen = chooseImage(entries, pixels, pixels);
     if (chosen < 0) return {};
     QImage image = decodeIconImage(file.imageData(entries[chosen]));
-    if (image.isNull() || (image.width() == size && image.height() == size)) return image;
-    return image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .convertToFormat(QImage::Format_ARGB32);
+    if (image.isNull()) return image;
+    if (image.width() != pixels || image.height() != pixels)
+        image = image.scaled(pixels, pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_ARGB32);
+    image.setDevicePixelRatio(ratio);
+    return image;
 }
 
 } // namespace icons

@@ -108,9 +108,12 @@ void PickIconDialog::reload()
     icons::IconFile file;
     if (file.open(loaded_)) {
         const int count = file.count();
+        const int pixels = qRound(icons::kLargeIconSize * devicePixelRatioF());
         for (int i = 0; i < count; ++i) {
             // An icon that cannot be drawn keeps its place, so rows stay indexes.
-            const QImage image = icons::loadIcon(file, i, icons::kLargeIconSize);
+            // The entry that fits the screen, in its pixels: the icon engine takes
+            // pixmaps by pixel size and draws them at the list's icon size.
+            const QImage image = icons::loadIcon(file, i, pixels);
             auto* item = new QListWidgetItem(list_);
             if (!image.isNull()) item->setIcon(QIcon(QPixmap::fromImage(image)));
         }

@@ -3,6 +3,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -46,9 +49,12 @@ QRect PictureBox::clientRect() const
 
 HDC PictureBox::hDC()
 {
-    const QSize size = clientRect().size();
-    if (m_surface.image.size() != size) {
-        QImage fresh(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    // In the screen's pixels, so that icons drawn for its ratio stay sharp.
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(clientRect().size()) * ratio).toSize().expandedTo(QSize(1, 1));
+    if (m_surface.image.size() != size || m_surface.image.devicePixelRatio() != ratio) {
+        QImage fresh(size, QImage::Format_ARGB32_Premultiplied);
+        fresh.setDevicePixelRatio(ratio);
         fresh.fill(Qt::transparent);
         QPainter p(&fresh);
         if (!m_surface.image.isNull()) p.drawImage(0, 0, m_surface.image);
@@ -88,10 +94,25 @@ QImage PictureBox::clientImage() const
 void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
+    // The whole box first: at a fractional scale the client area's edge can
+    // fall inside a device pixel that nothing else then paints.
+    if (m_border) p.fillRect(rect(), m_back);
     renderClient(p);
     if (m_border) {
-        p.setPen(QColor(0, 0, 0));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        // On whole device pixels inside the box: at a fractional scale a line of
+        // one logical pixel falls between two rows and each partial repaint
+        // would cut it differently.
+        const QTransform toDevice = p.deviceTransform();
+        const QRectF box = toDevice.mapRect(QRectF(rect()));
+        const int line = std::max(1, int(devicePixelRatioF()));
+        const QRect inner(QPoint(qCeil(box.left() - 0.01), qCeil(box.top() - 0.01)),
+            QPoint(qFloor(box.right() + 0.01) - 1, qFloor(box.bottom() + 0.01) - 1));
+        p.setWorldTransform(toDevice.inverted());
+        const QColor black(0, 0, 0);
+        p.fillRect(QRect(inner.left(), inner.top(), inner.width(), line), black);
+        p.fillRect(QRect(inner.left(), inner.bottom() - line + 1, inner.width(), line), black);
+        p.fillRect(QRect(inner.left(), inner.top(), line, inner.height()), black);
+        p.fillRect(QRect(inner.right() - line + 1, inner.top(), line, inner.height()), black);
     }
 }
 

@@ -259,6 +259,8 @@ TEST(IconsCommand, CountsExtractsAndDumpsOrSaysWhyNot)
         EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
     EXPECT_EQ(iconsCommand({ "count", kData + "library64.dll" }).out, "3\n");
+    EXPECT_EQ(iconsCommand({ "list", QM_SOURCE_DIR "/res/icons/Ordner gelb.ico" }).out,
+        "0 0 3:32x32x32 16x16x32,24x24x32,32x32x32,48x48x32,256x256x32\n");
     EXPECT_EQ(
         iconsCommand({ "extract", kData + "library32.dll", "0", "16", out.filePath("s.png") }).status, 0);
     const QImage image(out.filePath("s.png"));

@@ -31,6 +31,8 @@ done
 # Samba's client library is loaded with the module at the first network folder.
 ls "$root"/pkg/usr/lib/*/quillmark/quillmark-smb.so >/dev/null && dpkg-deb -f "$deb" Depends | grep -q libsmbclient \
     || fail "the package lacks the Samba module or its dependency on libsmbclient"
+# On a Wayland desktop the window runs natively only with Qt's Wayland plugin.
+dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "the package does not recommend qt6-wayland"
 # The service menus and actions are not desktop entries (Type=Service,
 # Type=Action); only the launcher follows that format.
 desktop-file-validate "$share"/applications/*.desktop || fail "the launcher is not a valid desktop entry"

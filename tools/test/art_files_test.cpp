@@ -12,6 +12,8 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <map>
 #include <set>
 
 namespace {
@@ -96,6 +98,57 @@ TEST(Pictures, AreSixteenColourBitmapsOfTheirSizeOnDarkBlue)
     }
 }
 
+// An icon image scaled down to `size`, each pixel the mean of the pixels under
+// it weighted by the area they share, premultiplied and in integers: no
+// library's rounding enters.
+std::vector<std::array<int, 4>> averaged(const QImage& image, int size)
+{
+    const int from = image.width();
+    // In units of 1/(from*size) of the picture's side: source pixel s spans
+    // [s*size, (s+1)*size), target pixel t spans [t*from, (t+1)*from).
+    const auto overlap = [&](int s, int t) {
+        return std::max(0, std::min((s + 1) * size, (t + 1) * from) - std::max(s * size, t * from));
+    };
+    std::vector<std::array<int, 4>> out;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            std::array<std::int64_t, 4> sum {};
+            std::int64_t weights = 0;
+            for (int sy = y * from / size; sy < std::min(from, ((y + 1) * from + size - 1) / size); ++sy)
+                for (int sx = x * from / size; sx < std::min(from, ((x + 1) * from + size - 1) / size);
+                     ++sx) {
+                    const std::int64_t w = std::int64_t(overlap(sx, x)) * overlap(sy, y);
+                    const QRgb p = image.pixel(sx, sy);
+                    const int a = qAlpha(p);
+                    sum = { sum[0] + w * a, sum[1] + w * qRed(p) * a / 255, sum[2] + w * qGreen(p) * a / 255,
+                        sum[3] + w * qBlue(p) * a / 255 };
+                    weights += w;
+                }
+            out.push_back({ int(sum[0] / weights), int(sum[1] / weights), int(sum[2] / weights),
+                int(sum[3] / weights) });
+        }
+    return out;
+}
+
+// Per mille of the smaller image's pixels where the larger one, averaged down
+// to its size, differs by more than kApart in a channel. Measured on the
+// bundled icons: a copy scaled down from 256 pixels, or up from 16 by Qt's
+// smooth scaling, gives 0; the drawings give 39 at least (16 against 32).
+constexpr int kApart = 88;
+constexpr int kOwnDrawing = 20;
+int ownDrawing(const QImage& small, const QImage& large)
+{
+    const auto a = averaged(small, small.width()), b = averaged(large, small.width());
+    int far = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        int d = 0;
+        for (int c = 0; c < 4; ++c)
+            d = std::max(d, std::abs(a[i][c] - b[i][c]));
+        far += d > kApart;
+    }
+    return int(far * 1000 / a.size());
+}
+
 struct IconCase {
     QString file;
     std::multiset<std::pair<int, int>> sizesAndDepths; // of each icon (group)
@@ -109,10 +162,12 @@ TEST(IconFiles, HoldTheirSizesAndDepthsAndDrawAShapeOnAClearBackground)
 {
     std::vector<IconCase> cases {
         { "quillmark.ico", { { 16, 4 }, { 32, 4 }, { 48, 4 }, { 16, 8 }, { 32, 8 }, { 48, 8 } }, 1, false },
-        { "icons/ordner.dll", { { 16, 32 }, { 32, 32 }, { 16, 4 }, { 32, 4 } }, 20, true }
+        { "icons/ordner.dll",
+            { { 16, 32 }, { 24, 32 }, { 32, 32 }, { 48, 32 }, { 256, 32 }, { 16, 4 }, { 32, 4 } }, 20, true }
     };
     for (const QString& name : QDir(kRes + "/icons").entryList({ "*.ico" }, QDir::Files))
-        cases.push_back({ "icons/" + name, { { 16, 32 }, { 32, 32 }, { 48, 32 } }, 1, true });
+        cases.push_back(
+            { "icons/" + name, { { 16, 32 }, { 24, 32 }, { 32, 32 }, { 48, 32 }, { 256, 32 } }, 1, true });
     EXPECT_GE(cases.size(), 10u) << "eight bundled icons at least";
     for (const IconCase& c : cases) {
         SCOPED_TRACE(c.file.toStdString());
@@ -121,6 +176,7 @@ TEST(IconFiles, HoldTheirSizesAndDepthsAndDrawAShapeOnAClearBackground)
         EXPECT_GE(file.count(), c.minIcons);
         for (int i = 0; i < file.count(); ++i) {
             std::multiset<std::pair<int, int>> found;
+            std::map<int, QImage> trueColour;
             bool soft = false;
             for (const icons::ImageEntry& e : file.images(i)) {
                 SCOPED_TRACE(std::to_string(e.width) + "px " + std::to_string(e.bitCount) + " bpp");
@@ -141,9 +197,16 @@ TEST(IconFiles, HoldTheirSizesAndDepthsAndDrawAShapeOnAClearBackground)
                 EXPECT_GT(opaque, e.width * e.height / 3);
                 EXPECT_LT(opaque, e.width * e.height * 9 / 10);
                 EXPECT_TRUE(e.bitCount != 8 || e.width < 32 || colours.size() > 16) << "uses its palette";
-                EXPECT_TRUE(e.bitCount != 32 || maskFollowsAlpha(file.imageData(e), e.width, e.height));
+                EXPECT_TRUE(e.bitCount != 32 || icons::isPng(file.imageData(e))
+                    || maskFollowsAlpha(file.imageData(e), e.width, e.height));
+                if (e.bitCount == 32) trueColour[e.width] = image;
             }
             EXPECT_EQ(found, c.sizesAndDepths) << "icon " << i;
+            // The bundled icons: each size drawn for itself, not scaled from another.
+            for (auto small = trueColour.begin(); small != trueColour.end(); ++small)
+                for (auto large = std::next(small); large != trueColour.end(); ++large)
+                    EXPECT_GE(ownDrawing(small->second, large->second), kOwnDrawing)
+                        << "icon " << i << ": " << large->first << " averaged to " << small->first;
             EXPECT_TRUE(soft || !c.soft) << "icon " << i << " has smooth edges";
         }
     }

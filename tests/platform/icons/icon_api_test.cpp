@@ -83,6 +83,40 @@ TEST_F(IconCalls, DrawIconBlendsWithWhatIsThere)
     EXPECT_NEAR(qGreen(surface.image.pixel(0, 0)), 127, 2);
 }
 
+// A surface of another pixel ratio than the screen's is drawn from the entry
+// that fits it: exact at 1x and 1.5x, the next larger scaled down at 1.25x and
+// 2x, the largest scaled up when none is larger. Sizes and places are logical.
+TEST_F(IconCalls, DrawIconTakesTheEntryThatFitsTheSurfacesRatio)
+{
+    const QString five = writeFile(dir, "sizes.ico",
+        pe_writer::writeIco({ flatImage(16, 0x111111), flatImage(32, 0xAA0000), flatImage(48, 0x00AA00),
+            { 256, 256, 32, 0, pngOf(256, 256, 0xFF0000AA) } }));
+    const QString two = writeFile(
+        dir, "two.ico", pe_writer::writeIco({ flatImage(16, 0x111111), flatImage(32, 0xAA0000) }));
+    const std::tuple<QString, qreal, QRgb> cases[] = {
+        { five, 1.0, 0xFFAA0000 },
+        { five, 1.5, 0xFF00AA00 },
+        { five, 1.25, 0xFF00AA00 },
+        { five, 2.0, 0xFF0000AA },
+        { two, 2.0, 0xFFAA0000 },
+    };
+    for (const auto& [file, ratio, colour] : cases) {
+        SCOPED_TRACE(ratio);
+        DrawingSurface surface { QImage(QSize(34, 34) * ratio, QImage::Format_ARGB32_Premultiplied), {} };
+        surface.image.setDevicePixelRatio(ratio);
+        surface.image.fill(Qt::white);
+        const HICON icon = ExtractIconA(0, file, 0);
+        EXPECT_EQ(DrawIcon(&surface, 1, 1, icon), 1);
+        DestroyIcon(icon);
+        const int first = qRound(ratio), last = qRound(33 * ratio) - 1;
+        EXPECT_EQ(surface.image.devicePixelRatio(), ratio);
+        EXPECT_EQ(surface.image.pixel(first, last), colour);
+        EXPECT_EQ(surface.image.pixel(last, first), colour);
+        EXPECT_EQ(surface.image.pixel(last + 1, last + 1), 0xFFFFFFFFu);
+        EXPECT_EQ(surface.image.pixel(first - 1, first), 0xFFFFFFFFu);
+    }
+}
+
 // A picture made without ownership keeps its own image (the modules' tests
 // show it); one that owns its handle releases it with itself.
 TEST_F(IconCalls, PictureOwnsTheHandleOnlyWhenAsked)

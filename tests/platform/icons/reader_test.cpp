@@ -51,13 +51,15 @@ TEST_P(IconReader, CountsGroupsInStoredOrderAndFindsTheirImages)
 INSTANTIATE_TEST_SUITE_P(Pe32AndPe32Plus, IconReader, ::testing::Values(Format::Pe32, Format::Pe32Plus));
 
 // At 32 pixels; the small size and a group without images: see the calls' and modules' tests.
-TEST(IconChoice, TakesNearestSizeThenNearestDepthThenEarliest)
+TEST(IconChoice, TakesExactThenSmallestLargerThenNearestDepthThenEarliest)
 {
     auto e = [](int w, int h, int bits) { return icons::ImageEntry { w, h, bits, 0, 0, 0 }; };
     const std::tuple<const char*, std::vector<icons::ImageEntry>, int> cases[] = {
         { "exact size beats depth", { e(48, 48, 32), e(32, 32, 4) }, 1 },
-        { "equal distance: earliest", { e(16, 16, 32), e(48, 48, 32) }, 0 },
-        { "sum of both distances", { e(32, 8, 32), e(40, 40, 32) }, 1 },
+        { "a larger one beats a nearer smaller one", { e(24, 24, 32), e(48, 48, 32) }, 1 },
+        { "the smallest of the larger ones", { e(256, 256, 32), e(48, 48, 32), e(64, 64, 32) }, 1 },
+        { "nothing covers: the largest", { e(16, 16, 32), e(24, 24, 32), e(8, 8, 32) }, 1 },
+        { "larger in both directions", { e(32, 8, 32), e(40, 40, 32) }, 1 },
         { "depth nearest to 32", { e(32, 32, 4), e(32, 32, 8), e(32, 32, 24), e(32, 32, 1) }, 2 },
         { "same depth: earliest", { e(32, 32, 8), e(32, 32, 32), e(32, 32, 32) }, 1 },
     };
@@ -66,7 +68,8 @@ TEST(IconChoice, TakesNearestSizeThenNearestDepthThenEarliest)
 }
 
 // A stored size 0 means 256, a stored depth 0 follows from the colour count;
-// the chosen image is scaled to the size asked for.
+// the chosen image is scaled to the size asked for, in logical pixels with a
+// pixel ratio.
 TEST(IconChoice, ReadsTheDirectoryAsStoredAndScalesTheChosenImage)
 {
     pe_writer::IconImage sixteenColours = flatImage(8, 0x0000AA, 0);
@@ -78,11 +81,13 @@ TEST(IconChoice, ReadsTheDirectoryAsStoredAndScalesTheChosenImage)
     EXPECT_EQ(f.images(0)[0].bitCount, 4);
     EXPECT_EQ(f.images(0)[1].width, 256);
     EXPECT_EQ(f.groupName(0), "0");
-    // At 200 the 256 image is nearer and scaled down; at 32 the 8 one, scaled up.
-    const QImage image = icons::loadIcon(f, 0, 200);
+    // At 200 and at 32 the 256 image, scaled down; at 4 the 8 one.
+    const QImage image = icons::loadIcon(f, 0, 100, 2.0);
     ASSERT_EQ(image.size(), QSize(200, 200));
+    EXPECT_EQ(image.devicePixelRatio(), 2.0);
     EXPECT_EQ(image.pixel(100, 100), 0xFF00AA00u);
-    EXPECT_EQ(icons::loadIcon(f, 0, 32).pixel(16, 16), 0xFF0000AAu);
+    EXPECT_EQ(icons::loadIcon(f, 0, 32).pixel(16, 16), 0xFF00AA00u);
+    EXPECT_EQ(icons::loadIcon(f, 0, 4).pixel(2, 2), 0xFF0000AAu);
 }
 
 QImage decode(const pe_writer::Bytes& bytes)
