@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/toolkit.h"
 
+#include "platform/ui/accessibility.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
@@ -41,6 +43,7 @@ void InitCommonControls()
     if (g_initialised) return;
     g_initialised = true;
     loadQtTranslations();
+    InstallAccessibility();
     addFontFiles();
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) QApplication::setStyle(style);
     // The classic Windows colours: button face, shadows, window and text.

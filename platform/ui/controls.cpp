@@ -19,6 +19,13 @@ Label::Label(const QString& name, QWidget* container)
     setForeColour(Qt::black);
 }
 
+void Label::setCaption(const QString& caption)
+{
+    if (caption == text()) return;
+    setText(caption);
+    if (Change) Change();
+}
+
 void Label::setForeColour(const QColor& colour)
 {
     // A label inside a disabled container keeps its colour; only its own

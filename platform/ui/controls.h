@@ -13,8 +13,16 @@ class Label : public QLabel, public Control {
 public:
     Label(const QString& name, QWidget* container);
     QString caption() const { return text(); }
-    void setCaption(const QString& text) { setText(text); }
+    // Runs the change handler when the caption changes.
+    void setCaption(const QString& text);
     void setForeColour(const QColor& colour);
+
+    void detach() override
+    {
+        Control::detach();
+        Change = nullptr;
+    }
+    std::function<void()> Change;
 };
 
 // A frame without caption: an etched rectangle around its controls.
