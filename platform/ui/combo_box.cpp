@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/combo_box.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -14,6 +15,7 @@ ComboBox::ComboBox(const QString& name, QWidget* container)
     setCompleter(nullptr);
     setMaxVisibleItems(8);
     lineEdit()->installEventFilter(this);
+    showSelection(false);
     // Typing leaves no item selected.
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_listIndex = -1; });
     connect(this, qOverload<int>(&QComboBox::activated), this, [this](int index) {
@@ -90,8 +92,26 @@ bool ComboBox::setListIndex(int index)
     return true;
 }
 
+void ComboBox::showSelection(bool shown)
+{
+    const QPalette app = QApplication::palette();
+    QPalette p = lineEdit()->palette();
+    for (const auto group : { QPalette::Active, QPalette::Inactive }) {
+        p.setColor(group, QPalette::Highlight, app.color(shown ? QPalette::Highlight : QPalette::Base));
+        p.setColor(group, QPalette::HighlightedText, app.color(shown ? QPalette::HighlightedText : QPalette::Text));
+    }
+    lineEdit()->setPalette(p);
+}
+
+void ComboBox::focusInEvent(QFocusEvent* event)
+{
+    showSelection(true);
+    InteractiveControl::focusInEvent(event);
+}
+
 void ComboBox::focusOutEvent(QFocusEvent* event)
 {
+    showSelection(false);
     // The edit field keeps its selection while the focus is elsewhere, as
     // SelStart and SelLength report it; Qt's line edit would drop it.
     const int start = selStart();

@@ -37,11 +37,16 @@ public:
     HWND hWnd() { return this; }
 
 protected:
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The kept selection is highlighted only while the box has the focus;
+    // a highlighted text elsewhere would look like the focus.
+    void showSelection(bool shown);
+
     int m_listIndex = -1;
     QString m_tag;
 };
