@@ -8,6 +8,8 @@
 
 #include <QComboBox>
 
+#include <optional>
+
 namespace ui {
 
 class ComboBox : public InteractiveControl<QComboBox> {
@@ -36,6 +38,9 @@ public:
 
     HWND hWnd() { return this; }
 
+    // The name assistive technology gives the box and its edit field.
+    void setSpokenName(const QString& name);
+
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -43,12 +48,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The kept selection is highlighted only while the box has the focus;
-    // a highlighted text elsewhere would look like the focus.
-    void showSelection(bool shown);
-
     int m_listIndex = -1;
     QString m_tag;
+    // Start and length of the edit selection while the box has no focus; the
+    // edit field gets it back with the focus.
+    std::optional<std::pair<int, int>> m_kept;
 };
 
 // The combo-box messages, over our combo box.
