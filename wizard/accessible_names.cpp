@@ -15,7 +15,7 @@ void root::nameForAssistiveTechnology()
     describeCharactersLeft();
 
     IconFiles->setAccessibleName(QStringLiteral("Symboldateien"));
-    Text2->setAccessibleName(QStringLiteral("Symbolordner"));
+    Text2->setSpokenName(QStringLiteral("Symbolordner"));
     CÖffnen->setAccessibleName(QStringLiteral("Ordner suchen …"));
     CLöschen->setAccessibleName(QStringLiteral("Symbolauswahl aufheben"));
     PImage->setAccessibleName(QStringLiteral("Symbole der Datei"));

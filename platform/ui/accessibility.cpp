@@ -63,6 +63,7 @@ private:
     {
         if (dynamic_cast<const Form*>(widget)) return QAccessible::Dialog;
         if (dynamic_cast<const Frame*>(widget)) return QAccessible::Grouping;
+        if (dynamic_cast<const Line*>(widget)) return QAccessible::Separator;
         const auto* box = dynamic_cast<const PictureBox*>(widget);
         if (box && box->isCell()) return QAccessible::ListItem;
         if (box && !PictureBox::cellsOf(box).isEmpty()) return QAccessible::List;
@@ -140,7 +141,8 @@ QAccessibleInterface* controlInterface(const QString& className, QObject* object
         return new ComboAccessible(combo);
     // Our containers have no class of their own to Qt: they come as QWidget.
     if (className != QLatin1String("QWidget")) return nullptr;
-    if (dynamic_cast<Form*>(widget) || dynamic_cast<Frame*>(widget) || dynamic_cast<PictureBox*>(widget))
+    if (dynamic_cast<Form*>(widget) || dynamic_cast<Frame*>(widget) || dynamic_cast<PictureBox*>(widget)
+        || dynamic_cast<Line*>(widget))
         return new ContainerAccessible(widget);
     return nullptr;
 }

@@ -34,10 +34,10 @@ void PictureBox::setBorderStyle(int style)
     m_border = style;
     resizeEvent(nullptr);
     update();
+    // A cell's mark is its selected state; Qt's AT-SPI bridge reports a
+    // selection event as that state's change.
     if (m_cell && QAccessible::isActive()) {
-        QAccessible::State changed;
-        changed.selected = true;
-        QAccessibleStateChangeEvent event(this, changed);
+        QAccessibleEvent event(this, QAccessible::Selection);
         QAccessible::updateAccessibility(&event);
     }
 }
