@@ -111,10 +111,7 @@ public:
         return -1;
     }
     // The edit field takes the keys while the box has the focus.
-    QAccessibleInterface* focusChild() const override
-    {
-        return combo()->hasFocus() ? child(1) : nullptr;
-    }
+    QAccessibleInterface* focusChild() const override { return combo()->hasFocus() ? child(1) : nullptr; }
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value) return combo()->text();

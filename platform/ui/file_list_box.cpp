@@ -217,9 +217,9 @@ void FileListBox::showFocus(bool focused)
     const QPalette app = QApplication::palette();
     QPalette p = palette();
     for (const auto group : { QPalette::Active, QPalette::Inactive }) {
-        p.setColor(group, QPalette::Highlight, focused ? app.color(QPalette::Highlight) : app.color(QPalette::Button));
+        p.setColor(group, QPalette::Highlight, app.color(focused ? QPalette::Highlight : QPalette::Button));
         p.setColor(group, QPalette::HighlightedText,
-            focused ? app.color(QPalette::HighlightedText) : app.color(QPalette::Text));
+            app.color(focused ? QPalette::HighlightedText : QPalette::Text));
     }
     setPalette(p);
     viewport()->update();

@@ -59,7 +59,8 @@ TEST_F(Accessibility, NamesRolesStatesAndRelations)
     QSet<QObject*> seen;
     walk(spoken(w.get()), seen);
     EXPECT_TRUE(seen.contains(w->Bilddatei[19]) && seen.contains(w->Text1));
-    for (QObject* hidden : std::initializer_list<QObject*> { w->IconCache, w->IconCounts, w->Verzeichnis, w->Label5 })
+    for (QObject* hidden :
+        std::initializer_list<QObject*> { w->IconCache, w->IconCounts, w->Verzeichnis, w->Label5 })
         EXPECT_FALSE(seen.contains(hidden)) << hidden->objectName().toStdString();
 }
 

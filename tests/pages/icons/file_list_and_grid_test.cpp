@@ -76,8 +76,8 @@ TEST_F(Grid, KeysChooseWhatAClickChooses)
     const std::tuple<std::vector<K>, int, K> cases[] = {
         { { K::Key_Right, K::Key_Right, K::Key_Right }, 3, K::Key_Space },
         { { K::Key_Down, K::Key_Right, K::Key_Up, K::Key_Down }, 6, K::Key_Return },
-        { { K::Key_Down, K::Key_Down, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right }, 19,
-            K::Key_Space },
+        { { K::Key_Down, K::Key_Down, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right },
+            19, K::Key_Space },
         { { K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Right, K::Key_Left, K::Key_Right }, 15,
             K::Key_Return },
         { { K::Key_Left, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Down, K::Key_Down,

@@ -8,9 +8,9 @@
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QPushButton>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTime>
@@ -160,7 +160,8 @@ TEST(Toolkit, EscapeAndFocusReachOnlyWhereTheyShould)
 TEST(Toolkit, FolderChooserSpeaksGerman)
 {
     ui::InitCommonControls();
-    const std::unique_ptr<QFileDialog> dialog = shell::makeFolderDialog(nullptr, QStringLiteral("Ordner"), "/");
+    const std::unique_ptr<QFileDialog> dialog
+        = shell::makeFolderDialog(nullptr, QStringLiteral("Ordner"), "/");
     auto* buttons = dialog->findChild<QDialogButtonBox*>();
     ASSERT_TRUE(buttons);
     EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text(), QStringLiteral("&Auswählen"));
