@@ -6,7 +6,6 @@
 #include "platform/files/file_attributes.h"
 
 #include <QApplication>
-
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpression>
