@@ -10,7 +10,7 @@ PREFIX ?= /usr/local
 # What building, running and testing needs from Debian.
 PACKAGES := cmake g++ make pkg-config qt6-base-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev \
             libsmbclient-dev libglib2.0-dev libsecret-1-dev libfontconfig-dev \
-            fonts-wine fonts-dejavu-core attr
+            fonts-wine fonts-dejavu-core attr qt6-translations-l10n
 # The tests that put folders on real Windows file systems and shares.
 FS_TEST_PACKAGES := ntfs-3g samba smbclient dosfstools mtools
 BENCH_PACKAGES := icoutils xvfb

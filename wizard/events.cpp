@@ -12,6 +12,7 @@ void root::connectHandlers()
 
     Text1->Change = [this] { Text1_Change(); };
     Text1->KeyPress = [this](int& key) { Text1_KeyPress(key); };
+    LLänge->Change = [this] { describeCharactersLeft(); };
 
     Text2->Click = [this] { Text2_Click(); };
     Text2->GotFocus = [this] { Text2_GotFocus(); };

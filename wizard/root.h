@@ -7,6 +7,7 @@
 // The handlers are defined in the file of the area they belong to:
 //   wizard/root_design.cpp      the controls as created
 //   wizard/events.cpp           the controls' events wired to the handlers
+//   wizard/accessible_names.cpp what a screen reader says for the controls
 //   wizard/startup.cpp          Form_Initialize, Form_Load, Sleep
 //   wizard/navigation.cpp       CWeiter_Click, CZurück_Click, CCancel_Click
 //   wizard/apply.cpp            the finish that writes the customisation
@@ -147,6 +148,8 @@ private:
     void createIconPage();
     void createIconCells();
     void connectHandlers();
+    void nameForAssistiveTechnology();
+    void describeCharactersLeft();
 };
 
 // The program's name: the window's caption follows the folder's name, the

@@ -110,6 +110,7 @@ root::root()
     createTooltipPage();
     createIconPage();
     connectHandlers();
+    nameForAssistiveTechnology();
     applyTabOrder();
 }
 
@@ -254,6 +255,7 @@ void root::createIconCells()
             auto* cell = new ui::PictureBox(QStringLiteral("Bilddatei(%1)").arg(i), PImage);
             place(cell, 45 + col * 585, 45 + row * 585, 510, 510, tab);
             cell->setBackColour(kWhite);
+            cell->makeCell();
             Bilddatei[i] = cell;
         }
     }

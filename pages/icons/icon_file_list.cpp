@@ -4,6 +4,7 @@
 #include "wizard/root.h"
 
 #include "platform/app.h"
+#include "platform/ui/accessibility.h"
 #include "sys/WinVersionen.h"
 
 void root::IconFiles_Click()
@@ -30,6 +31,8 @@ void root::IconFiles_KeyPress(int& KeyAscii)
     }
     // Away to Next and back, running both focus handlers; the list then
     // applies the key itself, so a letter selects the next entry with it.
+    // A screen reader hears neither move: for the user the focus stays.
+    const ui::QuietFocus quiet;
     CWeiter->SetFocus();
     DoEvents();
     IconFiles->SetFocus();

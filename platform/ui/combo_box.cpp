@@ -16,6 +16,8 @@ ComboBox::ComboBox(const QString& name, QWidget* container)
     lineEdit()->installEventFilter(this);
     // Typing leaves no item selected.
     connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_listIndex = -1; });
+    // A new text has no kept selection.
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] { m_kept.reset(); });
     connect(this, qOverload<int>(&QComboBox::activated), this, [this](int index) {
         m_listIndex = index;
         runClick();
@@ -35,23 +37,33 @@ void ComboBox::setText(const QString& text)
 
 int ComboBox::selStart() const
 {
+    if (m_kept && !hasFocus()) return m_kept->first;
     return lineEdit()->hasSelectedText() ? lineEdit()->selectionStart() : lineEdit()->cursorPosition();
 }
 
 void ComboBox::setSelStart(int position)
 {
-    lineEdit()->setCursorPosition(std::clamp(position, 0, int(text().size())));
+    const int at = std::clamp(position, 0, int(text().size()));
+    if (!hasFocus())
+        m_kept = { at, 0 };
+    else
+        lineEdit()->setCursorPosition(at);
 }
 
 int ComboBox::selLength() const
 {
+    if (m_kept && !hasFocus()) return m_kept->second;
     return int(lineEdit()->selectedText().size());
 }
 
 void ComboBox::setSelLength(int length)
 {
     const int start = selStart();
-    lineEdit()->setSelection(start, std::clamp(length, 0, int(text().size()) - start));
+    const int clamped = std::clamp(length, 0, int(text().size()) - start);
+    if (!hasFocus())
+        m_kept = { start, clamped };
+    else
+        lineEdit()->setSelection(start, clamped);
 }
 
 void ComboBox::Clear()
@@ -90,14 +102,27 @@ bool ComboBox::setListIndex(int index)
     return true;
 }
 
+void ComboBox::setSpokenName(const QString& name)
+{
+    setAccessibleName(name);
+    lineEdit()->setAccessibleName(name);
+}
+
+void ComboBox::focusInEvent(QFocusEvent* event)
+{
+    if (m_kept) lineEdit()->setSelection(m_kept->first, m_kept->second);
+    m_kept.reset();
+    InteractiveControl::focusInEvent(event);
+}
+
 void ComboBox::focusOutEvent(QFocusEvent* event)
 {
     // The edit field keeps its selection while the focus is elsewhere, as
-    // SelStart and SelLength report it; Qt's line edit would drop it.
-    const int start = selStart();
-    const int length = selLength();
+    // SelStart and SelLength report it, but shows it only with the focus:
+    // a highlighted text or a caret elsewhere would look like the focus.
+    const std::pair<int, int> kept(selStart(), selLength());
     QComboBox::focusOutEvent(event);
-    if (length > 0 && !lineEdit()->hasSelectedText()) lineEdit()->setSelection(start, length);
+    if (!hasFocus()) m_kept = kept;
     notifyFocusOut();
 }
 

@@ -8,6 +8,8 @@
 
 #include <QComboBox>
 
+#include <optional>
+
 namespace ui {
 
 class ComboBox : public InteractiveControl<QComboBox> {
@@ -36,7 +38,11 @@ public:
 
     HWND hWnd() { return this; }
 
+    // The name assistive technology gives the box and its edit field.
+    void setSpokenName(const QString& name);
+
 protected:
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,6 +50,9 @@ protected:
 private:
     int m_listIndex = -1;
     QString m_tag;
+    // Start and length of the edit selection while the box has no focus; the
+    // edit field gets it back with the focus.
+    std::optional<std::pair<int, int>> m_kept;
 };
 
 // The combo-box messages, over our combo box.

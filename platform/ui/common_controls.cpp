@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/toolkit.h"
 
+#include "platform/ui/accessibility.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
+#include <QLibraryInfo>
 #include <QPalette>
 #include <QStyleFactory>
+#include <QTranslator>
 
 namespace ui {
 
@@ -22,12 +26,24 @@ void addFontFiles()
     QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
     QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"));
 }
+// Qt's own dialogs and menus (the folder chooser, a text box's context menu)
+// speak German like the rest of the program.
+void loadQtTranslations()
+{
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
 } // namespace
 
 void InitCommonControls()
 {
     if (g_initialised) return;
     g_initialised = true;
+    loadQtTranslations();
+    InstallAccessibility();
     addFontFiles();
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Windows"))) QApplication::setStyle(style);
     // The classic Windows colours: button face, shadows, window and text.

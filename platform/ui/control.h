@@ -54,6 +54,11 @@ public:
     // Drops every handler: the window is going, and its handlers with it.
     virtual void detach();
 
+    // Whether assistive technology sees the control at all: the window's
+    // hidden holders of state are nothing a user can reach.
+    bool shownToAssistiveTechnology() const { return m_shownToAssistiveTechnology; }
+    void hideFromAssistiveTechnology() { m_shownToAssistiveTechnology = false; }
+
     std::function<void()> GotFocus;
     std::function<void()> LostFocus;
     // Runs for a character key before the control applies it; setting the
@@ -77,6 +82,7 @@ private:
     QWidget* m_self;
     QRect m_twips;
     int m_tabIndex = -1;
+    bool m_shownToAssistiveTechnology = true;
 };
 
 // The character code of a key press as the window's key handlers see it, or

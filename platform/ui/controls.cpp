@@ -59,7 +59,14 @@ void Label::setCaptionElided(const QString& text)
         }
         shown << broken;
     }
-    setText(shown.join(u'\n'));
+    setCaption(shown.join(u'\n'));
+}
+
+void Label::setCaption(const QString& caption)
+{
+    if (caption == text()) return;
+    setText(caption);
+    if (Change) Change();
 }
 
 void Label::setForeColour(const QColor& colour)

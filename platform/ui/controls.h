@@ -13,13 +13,21 @@ class Label : public QLabel, public Control {
 public:
     Label(const QString& name, QWidget* container);
     QString caption() const { return text(); }
-    void setCaption(const QString& text) { setText(text); }
+    // Runs the change handler when the caption changes.
+    void setCaption(const QString& text);
     // Each line of text that is wider than the label is broken into lines;
     // the last line may take the lines the label has room for, and what
     // still does not fit is cut in its middle with an ellipsis, so that
     // both ends of a long path stay readable.
     void setCaptionElided(const QString& text);
     void setForeColour(const QColor& colour);
+
+    void detach() override
+    {
+        Control::detach();
+        Change = nullptr;
+    }
+    std::function<void()> Change;
 };
 
 // A frame without caption: an etched rectangle around its controls.

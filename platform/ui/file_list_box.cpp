@@ -5,8 +5,11 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <dirent.h>
@@ -46,6 +49,7 @@ FileListBox::FileListBox(const QString& name, QWidget* container)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    showFocus(false);
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!m_selecting && row >= 0) runClick();
     });
@@ -197,7 +201,43 @@ void FileListBox::focusInEvent(QFocusEvent* event)
     QListWidget::focusInEvent(event);
     if (currentRow() != before) select(before);
     m_selecting = false;
+    showFocus(true);
     notifyFocusIn();
+}
+
+void FileListBox::focusOutEvent(QFocusEvent* event)
+{
+    showFocus(false);
+    InteractiveControl::focusOutEvent(event);
+}
+
+void FileListBox::showFocus(bool focused)
+{
+    const QPalette app = QApplication::palette();
+    QPalette p = palette();
+    for (const auto group : { QPalette::Active, QPalette::Inactive }) {
+        p.setColor(group, QPalette::Highlight, app.color(focused ? QPalette::Highlight : QPalette::Button));
+        p.setColor(group, QPalette::HighlightedText,
+            app.color(focused ? QPalette::HighlightedText : QPalette::Text));
+    }
+    setPalette(p);
+    viewport()->update();
+}
+
+void FileListBox::paintEvent(QPaintEvent* event)
+{
+    QListWidget::paintEvent(event);
+    // With nothing selected the focus still shows, on the first line, as a
+    // Windows list box shows it.
+    if (!hasFocus() || currentRow() >= 0) return;
+    QRect line = count() > 0 ? visualItemRect(item(0)) : QRect();
+    if (line.isEmpty()) line = QRect(0, 0, viewport()->width(), fontMetrics().height() + 2);
+    QPainter p(viewport());
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = line;
+    option.backgroundColor = palette().color(QPalette::Base);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
 }
 
 } // namespace ui

@@ -47,8 +47,13 @@ public:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Focused: the selection in the highlight colour and a focus rectangle;
+    // without the focus: the selection in grey, no rectangle.
+    void showFocus(bool focused);
     void reload(const QString& keepSelected);
     void select(int row);
 

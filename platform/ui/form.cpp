@@ -137,7 +137,11 @@ bool Form::eventFilter(QObject* watched, QEvent* event)
         if (m_cancelButton->Click) m_cancelButton->Click();
         return true;
     }
-    return false;
+    // Alt with a letter that no access key took: a key that means a command
+    // types nothing.
+    const Qt::KeyboardModifiers mods = key->modifiers();
+    return mods.testFlag(Qt::AltModifier) && !mods.testFlag(Qt::ControlModifier) && !key->text().isEmpty()
+        && key->text().at(0).isPrint();
 }
 
 void Form::keepAliveWhileServersAnswer()

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/ui/picture_box.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QtMath>
+
+#include <algorithm>
 
 #include <algorithm>
 
@@ -33,6 +37,28 @@ void PictureBox::setBorderStyle(int style)
     m_border = style;
     resizeEvent(nullptr);
     update();
+    // A cell's mark is its selected state; Qt's AT-SPI bridge reports a
+    // selection event as that state's change.
+    if (m_cell && QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::Selection);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QList<PictureBox*> PictureBox::cellsOf(const QWidget* grid)
+{
+    // Our controls have no meta-object of their own, so findChildren cannot
+    // tell a picture box from a label.
+    QList<PictureBox*> cells;
+    for (QWidget* child : grid->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (auto* cell = dynamic_cast<PictureBox*>(child); cell && cell->isCell()) cells.append(cell);
+    return cells;
+}
+
+void PictureBox::makeCell()
+{
+    m_cell = true;
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void PictureBox::setPicture(StdPicture picture)
@@ -114,6 +140,69 @@ void PictureBox::paintEvent(QPaintEvent*)
         p.fillRect(QRect(inner.left(), inner.top(), line, inner.height()), black);
         p.fillRect(QRect(inner.right() - line + 1, inner.top(), line, inner.height()), black);
     }
+    // The focused cell's ring lies around it, in the gap between the cells,
+    // so it never hides the icon or the chosen cell's border.
+    for (const PictureBox* cell : cellsOf(this)) {
+        if (!cell->hasFocus()) continue;
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(cell->geometry()).adjusted(-2, -2, 2, 2));
+    }
+}
+
+void PictureBox::focusInEvent(QFocusEvent* event)
+{
+    InteractiveControl::focusInEvent(event);
+    if (m_cell && parentWidget()) parentWidget()->update();
+}
+
+void PictureBox::focusOutEvent(QFocusEvent* event)
+{
+    InteractiveControl::focusOutEvent(event);
+    if (m_cell && parentWidget()) parentWidget()->update();
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event)
+{
+    if (!m_cell) {
+        InteractiveControl::keyPressEvent(event);
+        return;
+    }
+    if (event->modifiers() == Qt::NoModifier && moveAmongCells(event->key())) return;
+    runKeyPress(event, [this](QKeyEvent* e) {
+        const int key = e->key();
+        if (e->modifiers() == Qt::NoModifier
+            && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter))
+            runClick();
+        else
+            e->ignore();
+    });
+}
+
+bool PictureBox::moveAmongCells(int key)
+{
+    if (key != Qt::Key_Left && key != Qt::Key_Right && key != Qt::Key_Up && key != Qt::Key_Down) return false;
+    QList<PictureBox*> cells;
+    for (PictureBox* c : cellsOf(parentWidget()))
+        if (c->isVisible() && c->isEnabled()) cells.append(c);
+    // Reading order: row by row, left to right.
+    std::sort(cells.begin(), cells.end(), [](const PictureBox* a, const PictureBox* b) {
+        return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+    });
+    const qsizetype at = cells.indexOf(this);
+    PictureBox* to = nullptr;
+    if (key == Qt::Key_Left && at > 0) to = cells.at(at - 1);
+    if (key == Qt::Key_Right && at + 1 < cells.size()) to = cells.at(at + 1);
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+        // The nearest cell in the same column above or below.
+        for (PictureBox* c : cells) {
+            const bool beyond = key == Qt::Key_Up ? c->y() < y() : c->y() > y();
+            if (c->x() != x() || !beyond) continue;
+            if (!to || std::abs(c->y() - y()) < std::abs(to->y() - y())) to = c;
+        }
+    }
+    if (to) to->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
 void PictureBox::resizeEvent(QResizeEvent*)

@@ -33,13 +33,28 @@ public:
     // What the box shows inside its border: background, picture and drawing.
     QImage clientImage() const;
 
+    // A cell of a grid of picture boxes: it takes the focus by Tab, the arrow
+    // keys move to the cell beside, above or below it (Left and Right run on
+    // into the row before or after), Space and Enter click it, and its mark
+    // (the border) is what assistive technology hears as selected.
+    void makeCell();
+    bool isCell() const { return m_cell; }
+    // Space or Enter on a cell, or a screen reader's press: a click.
+    void pressByKey() { runClick(); }
+    // The cells directly inside a widget.
+    static QList<PictureBox*> cellsOf(const QWidget* grid);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    bool moveAmongCells(int key);
     QRect clientRect() const;
     void renderClient(class QPainter& painter) const;
 
@@ -49,6 +64,7 @@ private:
     DrawingSurface m_surface;
     bool m_drawn = false;
     bool m_pressed = false;
+    bool m_cell = false;
 };
 
 } // namespace ui

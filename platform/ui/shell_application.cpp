@@ -14,10 +14,19 @@ FolderChooser g_chooser;
 
 QString realChooser(HWND owner, const QString& title, const QString& startFolder)
 {
-    return QFileDialog::getExistingDirectory(
-        owner, title, startFolder, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    const std::unique_ptr<QFileDialog> dialog = makeFolderDialog(owner, title, startFolder);
+    if (dialog->exec() != QDialog::Accepted) return {};
+    return dialog->selectedFiles().value(0);
 }
 } // namespace
+
+std::unique_ptr<QFileDialog> makeFolderDialog(HWND owner, const QString& title, const QString& startFolder)
+{
+    auto dialog = std::make_unique<QFileDialog>(owner, title, startFolder);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    return dialog;
+}
 
 Folder::Folder(QString path)
     : m_path(std::move(path))

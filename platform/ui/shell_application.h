@@ -10,6 +10,8 @@
 #include <QString>
 #include <QVariant>
 
+class QFileDialog;
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -56,5 +58,8 @@ public:
 // folder out (empty on cancel). Empty restores the real dialog.
 using FolderChooser = std::function<QString(HWND owner, const QString& title, const QString& startFolder)>;
 void setFolderChooser(FolderChooser chooser);
+
+// The real chooser's dialog, not yet shown: folders only, links not resolved.
+std::unique_ptr<QFileDialog> makeFolderDialog(HWND owner, const QString& title, const QString& startFolder);
 
 } // namespace shell

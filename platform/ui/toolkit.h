@@ -10,7 +10,8 @@
 #include "platform/ui/text_box.h"
 
 namespace ui {
-// Sets up the style, the classic palette and the fonts once (Tahoma from
-// Wine's fonts, a Verdana substitute).
+// Sets up the style, the classic palette, the fonts (Tahoma from Wine's
+// fonts, a Verdana substitute), Qt's German texts and the accessible
+// interfaces, once.
 void InitCommonControls();
 } // namespace ui

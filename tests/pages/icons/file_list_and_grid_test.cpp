@@ -68,6 +68,49 @@ TEST_F(Grid, LastTwoCellsOpenTheDialogAndItsChoiceMovesTheList)
     }
 }
 
+// Tab from Abbrechen reaches cell 0, the arrows walk row by row (the last row begins with cell 19),
+// and Space or Enter then chooses what a click chooses, the dialog cells included.
+TEST_F(Grid, KeysChooseWhatAClickChooses)
+{
+    using K = Qt::Key;
+    const std::tuple<std::vector<K>, int, K> cases[] = {
+        { { K::Key_Right, K::Key_Right, K::Key_Right }, 3, K::Key_Space },
+        { { K::Key_Down, K::Key_Right, K::Key_Up, K::Key_Down }, 6, K::Key_Return },
+        { { K::Key_Down, K::Key_Down, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right },
+            19, K::Key_Space },
+        { { K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Down, K::Key_Right, K::Key_Left, K::Key_Right }, 15,
+            K::Key_Return },
+        { { K::Key_Left, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Right, K::Key_Down, K::Key_Down,
+              K::Key_Down, K::Key_Down },
+            18, K::Key_Enter },
+    };
+    pickedFile = icons + u"/vierzig.dll"_s;
+    pickedIndex = 33;
+    for (const auto& [arrows, cell, press] : cases) {
+        SCOPED_TRACE(cell);
+        QString byKey, byClick;
+        for (const bool keys : { true, false }) {
+            iconDialogs = 0;
+            openIconPage(icons);
+            clickFile(u"lib.dll"_s);
+            if (keys) {
+                w->CCancel->setFocus();
+                QTest::keyClick(w->CCancel, Qt::Key_Tab);
+                EXPECT_EQ(focused(), w->Bilddatei[0]);
+                for (const K arrow : arrows)
+                    QTest::keyClick(focused(), arrow);
+                EXPECT_EQ(focused(), w->Bilddatei[cell]);
+                QTest::keyClick(focused(), press);
+            } else {
+                clickCell(cell);
+            }
+            (keys ? byKey : byClick) = page(u""_s) + u" dialogs "_s + QString::number(iconDialogs);
+        }
+        EXPECT_EQ(byKey, byClick);
+        EXPECT_EQ(byClick.endsWith(u"dialogs 1"_s), cell >= 18);
+    }
+}
+
 using FileList = IconPage;
 
 // Enter in the list runs Next and never reaches the list; Esc ends without writing, from the list

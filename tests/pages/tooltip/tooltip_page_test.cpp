@@ -34,6 +34,7 @@ TEST_F(TooltipPage, TextsArriveCutAndCounted)
     QTest::keyClicks(w.Text1, "a;b=[c]");
     QTest::keyClick(w.Text1, Qt::Key_Return);
     QTest::keyClicks(w.Text1, "d");
+    QTest::keyClick(w.Text1, 'q', Qt::AltModifier); // no access key: types nothing
     EXPECT_EQ(text(), "a;b=[c]\r\nd");
     EXPECT_EQ(counter(), "110");
 

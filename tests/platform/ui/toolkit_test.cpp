@@ -3,10 +3,14 @@
 // window: arguments, the executable, pending events, the clock and the end of the program.
 #include "platform/app.h"
 #include "platform/files/file_attributes.h"
+#include "platform/ui/shell_application.h"
 #include "platform/ui/toolkit.h"
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTime>
@@ -150,6 +154,18 @@ TEST(Toolkit, EscapeAndFocusReachOnlyWhereTheyShould)
     page->setEnabled(true);
     page->setVisible(false);
     EXPECT_FALSE(box->SetFocus());
+}
+
+// Qt's own dialogs speak German: the folder chooser's buttons and labels.
+TEST(Toolkit, FolderChooserSpeaksGerman)
+{
+    ui::InitCommonControls();
+    const std::unique_ptr<QFileDialog> dialog
+        = shell::makeFolderDialog(nullptr, QStringLiteral("Ordner"), "/");
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_TRUE(buttons);
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text(), QStringLiteral("&Auswählen"));
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Abbrechen"));
 }
 
 TEST(App, ArgumentsExecutableEventsClockAndEnd)
