@@ -7,7 +7,10 @@
 set -eu
 BUILD="$(cd "${1:?usage: dist/take_screenshot.sh BUILD_DIR}" && pwd)"
 out="$(cd "$(dirname "$0")" && pwd)/screenshots/einfuehrung.png"
-scratch=$(mktemp -d)
+# A fixed folder: the introduction page shows its path, and the picture is
+# to come out the same every time.
+scratch=/tmp/quillmark-screenshot
+rm -rf "$scratch" && mkdir -p "$scratch"
 trap 'kill "$pid" 2>/dev/null; rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/Urlaub 2026"
 export QUILLMARK_REGISTRY_DIR="$scratch/reg" QUILLMARK_WINDOWS_DIR="$scratch/win"

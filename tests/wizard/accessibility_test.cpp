@@ -30,7 +30,7 @@ TEST_F(Accessibility, NamesRolesStatesAndRelations)
     w->Text1->setText(u"Fotos 2026, Sommer. Strand"_s);
     const QString left = u"94 Zeichen verbleiben"_s, dialog = u"Öffnet die Auswahl „Anderes Symbol“"_s;
     const std::tuple<QObject*, QAccessible::Role, QString, QString> cases[] = {
-        { w.get(), QAccessible::Dialog, u"Morvane Quillmark"_s, {} },
+        { w.get(), QAccessible::Dialog, u"Mein Ordner – Morvane Quillmark"_s, {} },
         { w->Text1, QAccessible::EditableText, w->Label2->caption(), left },
         { w->LLänge, QAccessible::StaticText, left, {} },
         { w->IconFiles, QAccessible::List, u"Symboldateien"_s, {} },
