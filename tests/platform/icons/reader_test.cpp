@@ -59,7 +59,7 @@ TEST(IconChoice, TakesExactThenSmallestLargerThenNearestDepthThenEarliest)
         { "a larger one beats a nearer smaller one", { e(24, 24, 32), e(48, 48, 32) }, 1 },
         { "the smallest of the larger ones", { e(256, 256, 32), e(48, 48, 32), e(64, 64, 32) }, 1 },
         { "nothing covers: the largest", { e(16, 16, 32), e(24, 24, 32), e(8, 8, 32) }, 1 },
-        { "larger in both directions", { e(32, 8, 32), e(40, 40, 32) }, 1 },
+        { "larger in both directions", { e(40, 24, 32), e(48, 48, 32) }, 1 },
         { "depth nearest to 32", { e(32, 32, 4), e(32, 32, 8), e(32, 32, 24), e(32, 32, 1) }, 2 },
         { "same depth: earliest", { e(32, 32, 8), e(32, 32, 32), e(32, 32, 32) }, 1 },
     };
