@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <condition_variable>
 #include <deque>
 #include <limits>
@@ -34,7 +35,8 @@ struct CallThread {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<std::shared_ptr<Job>> jobs;
-    bool running = false;
+    std::thread thread;
+    bool stopping = false;
 
     void serve()
     {
@@ -42,7 +44,8 @@ struct CallThread {
             std::shared_ptr<Job> job;
             {
                 std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return !jobs.empty(); });
+                changed.wait(lock, [&] { return !jobs.empty() || stopping; });
+                if (jobs.empty()) return; // its library context goes with it
                 job = jobs.front();
                 jobs.pop_front();
                 job->begun = true;
@@ -55,8 +58,19 @@ struct CallThread {
                 job->done = true;
             }
             changed.notify_all();
+            // After the library's first call, so that this runs before the
+            // clean-up at exit that the library set up.
+            static std::once_flag once;
+            std::call_once(once, [] { std::atexit(stopAtExit); });
         }
     }
+
+    // At the program's end the thread ends too, unless a call given up on
+    // still runs in the library (the program then ends with _exit): a
+    // thread left inside the library at exit is more than the leak
+    // checker of the sanitised builds can walk, and the library's
+    // context is freed where it was made.
+    static void stopAtExit();
 
     // The call's result, or ETIMEDOUT when it ran longer than ms.
     int run(const QString& server, std::function<int()> call, int ms)
@@ -64,8 +78,7 @@ struct CallThread {
         auto job = std::make_shared<Job>();
         job->call = std::move(call);
         std::unique_lock lock(mutex);
-        if (!running) std::thread([this] { serve(); }).detach();
-        running = true;
+        if (!thread.joinable()) thread = std::thread([this] { serve(); });
         jobs.push_back(job);
         changed.notify_all();
         // A call before it, left running, ends within the library's own timeout.
@@ -103,6 +116,17 @@ struct CallThread {
     }
 };
 CallThread& g_callThread = *new CallThread;
+
+void CallThread::stopAtExit()
+{
+    {
+        std::lock_guard lock(g_callThread.mutex);
+        if (g_callThread.left && !g_callThread.left->done) return;
+        g_callThread.stopping = true;
+    }
+    g_callThread.changed.notify_all();
+    g_callThread.thread.join();
+}
 
 } // namespace
 
