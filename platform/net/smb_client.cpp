@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/net/smb_client.h"
 
-#include "platform/net/call_waiter.h"
+#include "platform/net/call_thread.h"
 #include "platform/net/wire/smb_wire.h"
 
 #include <QFile>
@@ -13,11 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
-#include <limits>
 #include <memory>
-#include <thread>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -174,93 +170,6 @@ int reachable(const QString& path)
     return !server.named ? kNotNamed : server.silent ? ETIMEDOUT : 0;
 }
 
-// Calls to the library run one after another on a thread of their own,
-// which holds the run's one library context, so a run signs in once and
-// keeps its connections. Its caller waits for a call at most the limit
-// once the call has begun; one still running then is left to end there
-// (the library's own timeout, whole seconds and at least one, ends it
-// soon), its result dropped. A call owns what it reads and writes. Never
-// destroyed, as the thread may outlive the program's statics.
-thread_local CallWaiter t_waiter;
-
-struct CallThread {
-    struct Job {
-        std::function<int()> call;
-        int result = 0;
-        bool begun = false, done = false;
-    };
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::deque<std::shared_ptr<Job>> jobs;
-    bool running = false;
-
-    void serve()
-    {
-        for (;;) {
-            std::shared_ptr<Job> job;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return !jobs.empty(); });
-                job = jobs.front();
-                jobs.pop_front();
-                job->begun = true;
-            }
-            changed.notify_all();
-            const int result = job->call();
-            {
-                std::lock_guard lock(mutex);
-                job->result = result;
-                job->done = true;
-            }
-            changed.notify_all();
-        }
-    }
-
-    // The call's result, or ETIMEDOUT when it ran longer than ms.
-    int run(const QString& server, std::function<int()> call, int ms)
-    {
-        auto job = std::make_shared<Job>();
-        job->call = std::move(call);
-        std::unique_lock lock(mutex);
-        if (!running) std::thread([this] { serve(); }).detach();
-        running = true;
-        jobs.push_back(job);
-        changed.notify_all();
-        // A call before it, left running, ends within the library's own timeout.
-        wait(lock, server, [&] { return job->begun; }, std::numeric_limits<int>::max());
-        if (!wait(lock, server, [&] { return job->done; }, ms)) {
-            left = job;
-            return ETIMEDOUT;
-        }
-        return job->result;
-    }
-
-    // Waits for ended, at most ms, the thread's own way.
-    bool wait(std::unique_lock<std::mutex>& lock, const QString& server, const std::function<bool()>& ended, int ms)
-    {
-        if (ended()) return true;
-        if (!t_waiter) {
-            if (ms == std::numeric_limits<int>::max()) {
-                changed.wait(lock, ended);
-                return true;
-            }
-            return changed.wait_for(lock, std::chrono::milliseconds(ms), ended);
-        }
-        const CallWaiter waiter = t_waiter;
-        lock.unlock();
-        waiter(server, [&] { std::lock_guard again(mutex); return ended(); }, ms);
-        lock.lock();
-        return ended();
-    }
-
-    std::shared_ptr<Job> left; // the last call given up on
-    bool leftRunning()
-    {
-        std::lock_guard lock(mutex);
-        return left && !left->done;
-    }
-};
-CallThread& g_callThread = *new CallThread;
 
 // Runs one call to path's server. A call that ran out of time, or failed
 // after the whole limit (the library's word for it varies), makes the
@@ -271,7 +180,7 @@ int onServer(const QString& path, const std::function<int()>& call)
     wire::calls(); // loading the module is no part of the call's time
     const auto started = std::chrono::steady_clock::now();
     const int limit = g_timeoutMs.load();
-    const int error = g_callThread.run(partsOf(path).value(0), call, limit);
+    const int error = runOnCallThread(partsOf(path).value(0), call, limit);
     if (!error || std::chrono::steady_clock::now() - started < std::chrono::milliseconds(limit)) return error;
     std::lock_guard guard(g_serversMutex);
     g_servers[partsOf(path).value(0).toLower()].silent = true;
@@ -765,16 +674,6 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
     remember(
         target, Entry { networkFileName(target), false, quint64(bytes.size()), modeOf(attributes, false) });
     return t_listings.writeBehind ? 0 : settle(key);
-}
-
-void setCallWaiter(CallWaiter waiter)
-{
-    t_waiter = std::move(waiter);
-}
-
-bool callLeftRunning()
-{
-    return g_callThread.leftRunning();
 }
 
 QString takeWriteFailure()

@@ -153,7 +153,9 @@ TEST_F(Journal, UnderUmask002AKilledFinishIsRepaired)
     for (const mode_t left : { mode_t(0), mode_t(0775) }) {
         SCOPED_TRACE(left);
         QDir(windows).removeRecursively();
-        if (left) ASSERT_TRUE(QDir().mkpath(windows) && ::chmod(windows.toUtf8(), left) == 0);
+        if (left) {
+            ASSERT_TRUE(QDir().mkpath(windows) && ::chmod(windows.toUtf8(), left) == 0);
+        }
         const QString text = left ? "früher" : "neu";
         dieBefore(tooltip(text));
         EXPECT_EQ(RepairInterruptedFinishes(), 1);

@@ -3,6 +3,8 @@
 // page against bad input: nothing may crash, no icon handle may be left behind.
 #include "tests/pages/icons/icon_page_fixture.h"
 
+#include "platform/net/wire/smb_wire.h"
+
 namespace {
 
 using FolderBox = IconPage;
@@ -84,6 +86,35 @@ TEST_F(FolderBox, DropDownPickLoadsTheFolderUnlessTheTagSaysOtherwise)
         EXPECT_PAGE(want);
         EXPECT_EQ(focused() == w->IconFiles, *tag == 0);
     }
+}
+
+// A recent folder on a server is asked for only once the user picks it:
+// loaded into the list, it is folder data like any other.
+TEST_F(FolderBox, ARecentFolderOnAServerIsAskedOnlyOncePicked)
+{
+    static QByteArrayList asked;
+    static const net::wire::Calls server {
+        [](const QByteArray& url, std::vector<net::Entry>& out) {
+            asked << url;
+            out.clear();
+            return 0;
+        },
+        [](const QByteArray&, QByteArray&, qint64) { return ENOENT; }, [](const QByteArray&) { return 0; },
+        [](const QByteArray&, const QByteArray&) { return EACCES; }, [](const QByteArray&) { return EACCES; },
+        [](const QByteArray&, const QByteArray&) { return EACCES; }, [](const QByteArray&, DWORD) { return EACCES; },
+        [](const QString&) { return std::optional<net::SignIn>(); }, [](const QString&) { return QString(); },
+    };
+    net::wire::useCalls(&server);
+    openIconPage(icons);
+    w->Text2->AddItem(icons);
+    w->Text2->AddItem(u"\\\\zuletzt\\share\\Symbole"_s);
+    EXPECT_TRUE(asked.isEmpty());
+    w->Text2->setFocus();
+    w->Text2->showPopup();
+    w->Text2->view()->setCurrentIndex(w->Text2->view()->model()->index(1, 0));
+    QTest::keyClick(w->Text2->view(), Qt::Key_Return);
+    net::wire::useCalls(nullptr);
+    EXPECT_TRUE(asked.contains("smb://zuletzt/share")) << "picked, it is the user's choice";
 }
 
 // Unticking the copy box takes the first recent folder; the clear button
