@@ -117,6 +117,11 @@ QRect PreviewIconRect(int index)
     }
 }
 
+void PreparePreviewFonts()
+{
+    QFontMetrics(uiFont(12)).height();
+}
+
 QPoint PreviewTooltipCorner()
 {
     // Below the large icon's name, as the tooltip shows under the mouse.

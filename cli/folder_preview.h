@@ -24,6 +24,9 @@ inline constexpr PreviewView kPreviewViews[] = {
 // an icon only Windows can find, a placeholder naming the reference.
 QImage FolderPreview(const FolderView& view);
 
+// Loads the fonts the picture uses, which takes a while the first time.
+void PreparePreviewFonts();
+
 // Where the icon of view `index` (of kPreviewViews) lies in the picture, and
 // the top left corner of the tooltip's box.
 QRect PreviewIconRect(int index);

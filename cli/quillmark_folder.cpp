@@ -23,6 +23,7 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/samba_shares.h"
 #include "platform/net/smb_client.h"
 
 #include <QBuffer>
@@ -39,6 +40,7 @@
 #include <fts.h>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -310,8 +312,16 @@ int main(int argc, char** argv)
     const bool drawing = std::any_of(argv + 1, argv + argc,
         [](const char* a) { return std::strncmp(a, "--preview", 9) == 0 && (!a[9] || a[9] == '='); });
     if (drawing) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The folder's view needs this machine's Samba shares (testparm runs
+    // for tens of milliseconds), the picture its fonts: both are read at once.
+    std::thread sharesAhead;
+    if (drawing) sharesAhead = std::thread([] { files::sambaSharePaths(); });
     std::unique_ptr<QCoreApplication> app
         = drawing ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    if (drawing) {
+        PreparePreviewFonts();
+        sharesAhead.join();
+    }
     // Folder names are bytes: Qt's own argument list would replace the ones
     // that are not UTF-8.
     QStringList arguments;

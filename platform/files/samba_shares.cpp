@@ -129,7 +129,7 @@ std::optional<QByteArray> runTestparm(const QString& testparm, const QStringList
         if (left.count() <= 0) break;
         if (!open) {
             if ((ended = ::waitpid(pid, &status, WNOHANG) == pid)) break;
-            ::poll(nullptr, 0, 10);
+            ::poll(nullptr, 0, 1);
             continue;
         }
         pollfd p { out[0], POLLIN, 0 };
