@@ -6,6 +6,7 @@
 // writes then run over them as over a real share.
 #include "platform/net/smb_client.h"
 #include "platform/net/wire/smb_wire.h"
+#include "tools/fake_server.h"
 
 #include <QList>
 
@@ -30,20 +31,11 @@ int list(const QByteArray&, std::vector<net::Entry>& out)
     return 0;
 }
 
-const net::wire::Calls g_calls {
-    list,
-    [](const QByteArray&, QByteArray& out, qint64 maxSize) {
-        out = g_input.left(maxSize);
-        return 0;
-    },
-    [](const QByteArray&) { return 0; },
-    [](const QByteArray&, const QByteArray&) { return 0; },
-    [](const QByteArray&) { return 0; },
-    [](const QByteArray&, const QByteArray&) { return 0; },
-    [](const QByteArray&, DWORD) { return 0; },
-    [](const QString&) { return std::optional<net::SignIn>(); },
-    [](const QString&) { return QString(); },
-};
+const net::wire::Calls g_calls
+    = fake_server::calls(list, [](const QByteArray&, QByteArray& out, qint64 maxSize) {
+          out = g_input.left(maxSize);
+          return 0;
+      });
 
 } // namespace
 

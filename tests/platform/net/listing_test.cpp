@@ -3,6 +3,7 @@
 // entries and name length, and kept only while a walk needs it.
 #include "platform/net/smb_client.h"
 #include "platform/net/wire/smb_wire.h"
+#include "tools/fake_server.h"
 
 #include <gtest/gtest.h>
 
@@ -11,21 +12,13 @@ namespace {
 std::vector<net::Entry> g_listing;
 int g_lists = 0;
 
-const net::wire::Calls kFake {
+const net::wire::Calls kFake = fake_server::calls(
     [](const QByteArray&, std::vector<net::Entry>& out) {
         ++g_lists;
         out = g_listing;
         return 0;
     },
-    [](const QByteArray&, QByteArray&, qint64) { return ENOENT; },
-    [](const QByteArray&) { return 0; },
-    [](const QByteArray&, const QByteArray&) { return 0; },
-    [](const QByteArray&) { return 0; },
-    [](const QByteArray&, const QByteArray&) { return 0; },
-    [](const QByteArray&, DWORD) { return 0; },
-    [](const QString&) { return std::optional<net::SignIn>(); },
-    [](const QString&) { return QString(); },
-};
+    [](const QByteArray&, QByteArray&, qint64) { return ENOENT; });
 
 class Listing : public ::testing::Test {
 protected:
@@ -57,7 +50,8 @@ TEST_F(Listing, AListingBeyondItsBoundsFailsTheFolder)
         EXPECT_EQ(net::list(folder, out), c.error);
         EXPECT_EQ(out.size(), c.error ? 0 : c.entries);
     }
-    EXPECT_EQ(net::describeError(folder, E2BIG), "\\\\server\\share: Der Ordner hat mehr als 100000 Einträge.");
+    EXPECT_EQ(
+        net::describeError(folder, E2BIG), "\\\\server\\share: Der Ordner hat mehr als 100000 Einträge.");
     g_listing.clear();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/net/smb_client.h"
 #include "platform/net/wire/smb_wire.h"
 #include "platform/ui/toolkit.h"
+#include "tools/fake_server.h"
 
 #include <QApplication>
 #include <QTest>
@@ -19,21 +20,14 @@ namespace {
 std::atomic<bool> g_answer { false };
 
 // A server that answers a listing only when the test lets it.
-const net::wire::Calls kSlow {
+const net::wire::Calls kSlow = fake_server::calls(
     [](const QByteArray&, std::vector<net::Entry>& out) {
-        while (!g_answer) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (!g_answer)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         out = { { QStringLiteral("a") } };
         return 0;
     },
-    [](const QByteArray&, QByteArray&, qint64) { return 0; },
-    [](const QByteArray&) { return 0; },
-    [](const QByteArray&, const QByteArray&) { return 0; },
-    [](const QByteArray&) { return 0; },
-    [](const QByteArray&, const QByteArray&) { return 0; },
-    [](const QByteArray&, DWORD) { return 0; },
-    [](const QString&) { return std::optional<net::SignIn>(); },
-    [](const QString&) { return QString(); },
-};
+    [](const QByteArray&, QByteArray&, qint64) { return 0; });
 
 struct Painted : QObject {
     int count = 0;
