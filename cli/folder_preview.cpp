@@ -3,7 +3,6 @@
 
 #include "platform/files/shown_text.h"
 #include "platform/icons/icon_api.h"
-#include "store/icon_reference.h"
 #include "sys/FileDirPath.h"
 
 #include <QFont>

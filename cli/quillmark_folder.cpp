@@ -226,11 +226,15 @@ QString writePreview(const FolderView& view, const QString& file)
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!FolderPreview(view).save(&buffer, "PNG")) return QStringLiteral("Das Bild ließ sich nicht zeichnen.");
+    const auto error = [] { return QString::fromLocal8Bit(std::strerror(errno)); };
     const int fd = ::open(files::nativePath(file).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const bool written = fd >= 0 && ::write(fd, png.constData(), std::size_t(png.size())) == png.size();
-    const QString why = QString::fromLocal8Bit(std::strerror(errno));
-    if (fd >= 0 && ::close(fd) != 0) return QString::fromLocal8Bit(std::strerror(errno));
-    return written ? QString() : why;
+    if (fd < 0) return error();
+    if (::write(fd, png.constData(), std::size_t(png.size())) != png.size()) {
+        const QString why = error();
+        ::close(fd);
+        return why;
+    }
+    return ::close(fd) == 0 ? QString() : error();
 }
 
 int show(const FolderOptions& o)
