@@ -119,7 +119,7 @@ ParsedOptions checked(
         o.wanted.icon->copy = copy;
         o.wanted.keepIcon = false;
     }
-    if (o.verb == FolderVerb::Clear) o.wanted = { QString(), false, std::nullopt };
+    if (o.verb == FolderVerb::Clear) o.wanted = { QString(), false, std::nullopt, std::nullopt };
     return { o, {}, {} };
 }
 

@@ -19,10 +19,12 @@
 #include "cli/folder_options.h"
 #include "cli/folder_preview.h"
 #include "cli/folder_report.h"
+#include "cli/folder_walk.h"
 #include "platform/files/shown_text.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/opened_folder.h"
 #include "platform/files/samba_shares.h"
 #include "platform/net/smb_client.h"
 
@@ -37,7 +39,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <fts.h>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -150,74 +151,6 @@ private:
     int count_ = 0;
 };
 
-int byName(const FTSENT** a, const FTSENT** b)
-{
-    return std::strcmp((*a)->fts_name, (*b)->fts_name);
-}
-
-// The same on a server, from one listing per folder; a server that cannot
-// be reached is named with its cause once for the folder given.
-void walkNetwork(const QString& folder, bool recursive, const std::function<void(const QString&)>& visit,
-    const std::function<void(const QString&, const QString&)>& failed)
-{
-    net::Entry entry;
-    if (const int error = net::stat(folder, entry); error && error != ENOENT)
-        return failed(folder, net::describeError(folder, error));
-    // Listed before it is visited: a folder that cannot be listed is named
-    // once, with the server's cause.
-    std::vector<net::Entry> entries;
-    if (recursive && entry.directory)
-        if (const int error = net::list(folder, entries))
-            return failed(folder, net::describeError(folder, error));
-    visit(folder);
-    // Only the names of the folders below are kept while they are walked.
-    QStringList below;
-    for (const net::Entry& e : entries)
-        if (e.directory) below << e.name;
-    std::vector<net::Entry>().swap(entries);
-    below.sort();
-    for (const QString& name : std::as_const(below))
-        walkNetwork(net::cleanNetworkPath(folder) + u'\\' + name, true, visit, failed);
-    net::forgetListing(folder);
-}
-
-// Calls visit for every folder named and, with recursive, every folder below
-// it: links are not followed and the walk stays on the folder's file system.
-// A folder that cannot be read is reported through failed.
-void walk(const QStringList& folders, bool recursive, const std::function<void(const QString&)>& visit,
-    const std::function<void(const QString&, const QString&)>& failed)
-{
-    for (const QString& folder : folders) {
-        if (net::isNetworkPath(folder)) {
-            const net::ListingScope once;
-            walkNetwork(folder, recursive, visit, failed);
-            continue;
-        }
-        if (!recursive) {
-            visit(folder);
-            continue;
-        }
-        QByteArray root = files::nativePath(folder);
-        char* roots[] = { root.data(), nullptr };
-        FTS* fts = ::fts_open(roots, FTS_PHYSICAL | FTS_COMFOLLOW | FTS_XDEV | FTS_NOCHDIR, byName);
-        if (!fts) {
-            failed(folder, QString::fromLocal8Bit(std::strerror(errno)));
-            continue;
-        }
-        while (FTSENT* e = ::fts_read(fts)) {
-            const QString path = files::fromNative(QByteArray(e->fts_path, e->fts_pathlen));
-            if (e->fts_info == FTS_D)
-                visit(path);
-            else if (e->fts_info == FTS_DNR || e->fts_info == FTS_ERR
-                || (e->fts_info == FTS_NS && e->fts_level == 0))
-                failed(path, QString::fromLocal8Bit(std::strerror(e->fts_errno)));
-            else if (e->fts_level == 0 && e->fts_info != FTS_DP)
-                visit(path); // the engine names why
-        }
-        ::fts_close(fts);
-    }
-}
-
 // The picture of the folder as Explorer shows it, written to the file the
 // user named (its name kept as the bytes given); why not, when it is not.
 QString writePreview(const FolderView& view, const QString& file)
@@ -241,10 +174,11 @@ int show(const FolderOptions& o)
 {
     QJsonArray all;
     int failures = 0;
-    walk(
+    WalkFolders(
         o.folders, o.recursive,
-        [&](const QString& folder) {
-            if (!files::isDirectory(folder)) {
+        [&](const QString& folder, const std::shared_ptr<files::FolderHandle>& handle) {
+            const files::OpenedFolder held(handle);
+            if (!handle) {
                 sayFailed(folder, QStringLiteral("kein Ordner"));
                 ++failures;
                 return;
@@ -279,11 +213,12 @@ int change(const FolderOptions& o)
         sayFailed(folder, why);
         ++failures;
     };
-    walk(
+    WalkFolders(
         o.folders, o.recursive,
-        [&](const QString& folder) {
+        [&](const QString& folder, const std::shared_ptr<files::FolderHandle>& handle) {
             progress.step(folder);
             if (flusher) flusher->step();
+            const files::OpenedFolder held(handle);
             const FolderChange c = o.dryRun ? PlanChange(folder, o.wanted) : MakeChange(folder, o.wanted);
             if (!c.error.isEmpty()) return fail(folder, c.error);
             if (c.what.isEmpty()) return;

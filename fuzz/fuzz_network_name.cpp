@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the names users give a network folder (smb:// URLs, \\server\share
-// and //server/share) and the helpers that take such names apart. A name
+// and //server/share) and the helpers that take such names (and any other text) apart. A name
 // that parses must come back the same through the URL the library is given.
 #include "platform/net/network_location.h"
 #include "platform/net/smb_client.h"
@@ -20,11 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)net::child(location, QStringLiteral("Desktop.ini"));
         (void)net::uncName(location);
     }
-    if (net::isNetworkPath(text)) {
-        (void)net::cleanNetworkPath(text);
-        (void)net::networkFileName(text);
-        (void)net::networkParent(text);
-        (void)net::relativeNetworkPath(text.section(u'|', 0, 0), text.section(u'|', 1));
-    }
+    // The helpers take any text apart without harm, a server's name or not.
+    (void)net::cleanNetworkPath(text);
+    (void)net::networkFileName(text);
+    (void)net::networkParent(text);
+    (void)net::relativeNetworkPath(text.section(u'|', 0, 0), text.section(u'|', 1));
     return 0;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/files/case_paths.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/opened_folder.h"
 #include "store/journal_record.h"
 #include "sys/WindowsOrdner.h"
 
@@ -18,13 +19,12 @@
 namespace {
 
 // The folder as the journal names it: its whole path (a start may run in
-// another working folder) and its identity.
-JournalRecord recordOf(const QString& folder)
+// another working folder) and the identity of what was opened.
+JournalRecord recordOf(const QString& folder, const files::FolderHandle& handle)
 {
     JournalRecord r;
     r.folder = files::absolutePath(folder);
-    struct stat st;
-    if (::stat(files::nativePath(folder).constData(), &st) == 0) r.identity = std::pair(st.st_dev, st.st_ino);
+    r.identity = handle.identity();
     return r;
 }
 
@@ -63,7 +63,8 @@ QByteArray newJournalName(const QString& dir, const QString& prefix)
 int publish(const QString& dir, const QByteArray& json, const QString& prefix, QString& path)
 {
     const QByteArray native = files::nativePath(dir);
-    int fd = ::open(native.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    // A nameless file gets its name through /proc; without /proc the hidden name stands in.
+    int fd = ::access("/proc/self/fd", X_OK) == 0 ? ::open(native.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600) : -1;
     QByteArray pending;
     if (fd < 0) {
         pending = files::nativePath(dir + QStringLiteral("/.") + prefix + QStringLiteral("XXXXXX"));
@@ -117,13 +118,13 @@ FinishJournal::~FinishJournal()
 FinishJournal FinishJournal::begin(const CustomisationPlan& plan, const WantedCustomisation& wanted)
 {
     FinishJournal opened;
-    if (plan.refused != CustomisationRefused::None) return opened;
-    JournalRecord r = recordOf(plan.folder);
+    if (plan.refused != CustomisationRefused::None || !plan.handle) return opened;
+    JournalRecord r = recordOf(plan.folder, *plan.handle);
     r.tooltip = wanted.tooltip.value_or(QString());
     if (wanted.icon) {
         r.icon = *wanted.icon;
         r.icon->file = files::absolutePath(wanted.icon->file);
-        r.iconDigest = IconFileDigest(r.icon->file);
+        r.iconDigest = plan.iconDigest;
     }
     r.states = plan.states;
     opened.record(r.toJson(), journal::kJournalPrefix);
@@ -132,7 +133,10 @@ FinishJournal FinishJournal::begin(const CustomisationPlan& plan, const WantedCu
 
 FinishJournal FinishJournal::unhidden(const QString& folder)
 {
-    JournalRecord r = recordOf(folder);
+    int error = 0;
+    const auto handle = files::heldOrOpened(folder, error);
+    if (!handle) return {};
+    JournalRecord r = recordOf(folder, *handle);
     r.unhidden = true;
     FinishJournal opened;
     opened.record(r.toJson(), journal::kPageJournalPrefix);

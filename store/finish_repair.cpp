@@ -6,6 +6,8 @@
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/opened_folder.h"
+#include "platform/net/smb_client.h"
 #include "platform/files/shown_text.h"
 #include "store/folder_settings.h"
 #include "store/journal_record.h"
@@ -102,17 +104,14 @@ bool untouchedSince(const JournalRecord& r, const QString& folder)
     return settings && iconCopy && bits;
 }
 
+// An icon file that is gone or changed since is not the user's choice any
+// more: the plan reads it once, and keeps the icon as the folder has it.
 WantedCustomisation wantedFrom(const JournalRecord& r)
 {
     WantedCustomisation wanted;
     wanted.tooltip = r.tooltip;
-    if (!r.icon) return wanted;
-    // An icon file that is gone or changed since is not the user's choice
-    // any more: the icon stays as the folder has it.
-    if (IconFileDigest(r.icon->file) == r.iconDigest)
-        wanted.icon = r.icon;
-    else
-        wanted.keepIcon = true;
+    wanted.icon = r.icon;
+    if (r.icon) wanted.iconDigest = r.iconDigest;
     return wanted;
 }
 
@@ -123,28 +122,37 @@ Outcome repairOne(int fd, const struct stat& journalStat)
     const std::optional<JournalRecord> record = JournalRecord::fromJson(readSmall(fd));
     if (!record) return Outcome::Dropped;
     const QString& folder = record->folder;
-    struct stat st;
-    if (::stat(files::nativePath(folder).constData(), &st) != 0) {
+    // This user's own record of a folder they chose: its server may be asked.
+    net::nameServer(folder);
+    // Opened once, following the one link the finish followed; everything
+    // below goes through what was opened.
+    int error = 0;
+    const std::shared_ptr<files::FolderHandle> handle = files::openFolder(folder, error);
+    if (!handle && net::isUnreachable(error)) {
+        warn(net::describeError(folder, error)
+            + QStringLiteral(" Der abgebrochene Abschluss in %1 wird beim nächsten Start vervollständigt.").arg(folder));
+        return Outcome::Kept;
+    }
+    if (!handle) {
         // An unplugged stick: tried again at later starts, for a while.
         const bool stale = ::time(nullptr) - journalStat.st_mtime > kKeepForMissingFolder;
-        return stale || errno != ENOENT ? Outcome::Dropped : Outcome::Kept;
+        return stale || error != ENOENT ? Outcome::Dropped : Outcome::Kept;
     }
-    if (!S_ISDIR(st.st_mode) || record->identity != std::pair<quint64, quint64>(st.st_dev, st.st_ino)) {
+    if (record->identity && handle->identity() != record->identity) {
         warn(QStringLiteral("%1 ist nicht mehr der Ordner des abgebrochenen Abschlusses; nichts geändert.").arg(folder));
         return Outcome::Dropped;
     }
-    // The folder the user named was followed if it was a link, as by the finish.
-    const QString real = files::canonicalPath(folder);
+    const files::OpenedFolder held(handle);
     if (record->unhidden) {
-        const QString copy = ResolvePathCase(IconCopyPath(real));
+        const QString copy = ResolvePathCase(IconCopyPath(folder));
         if ((GetFileAttributesA(copy) & 0x27) == kAttrArchive) SetFileAttributesA(copy, kAttrHiddenArchive);
         return Outcome::Done;
     }
-    if (!untouchedSince(*record, real)) {
+    if (!untouchedSince(*record, folder)) {
         warn(QStringLiteral("%1 wurde seit dem abgebrochenen Abschluss geändert; so belassen.").arg(folder));
         return Outcome::Dropped;
     }
-    ApplyCustomisation(real, wantedFrom(*record));
+    ApplyCustomisation(folder, wantedFrom(*record));
     return Outcome::Done;
 }
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/folder_customisation.h"
 
-#include "platform/net/smb_client.h"
-
 #include "platform/files/case_paths.h"
 #include "platform/files/file_api.h"
 #include "platform/files/file_attributes.h"
 #include "platform/files/file_replace.h"
+#include "platform/files/folder_handle.h"
+#include "platform/net/smb_client.h"
 #include "platform/files/opened_folder.h"
 #include "platform/files/profile_keys.h"
 #include "platform/files/profile_text.h"
@@ -20,7 +20,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 
-#include <sys/stat.h>
+#include <cerrno>
 
 namespace {
 
@@ -30,9 +30,7 @@ using Kind = CustomisationStep::Kind;
 QByteArray digestOf(const QString& path, files::Links links = files::Links::Refuse)
 {
     QByteArray bytes;
-    if (files::readRegularFile(files::systemPath(ResolvePathCase(path)), bytes, links, files::kMaxCopySize)
-        != 0)
-        return {};
+    if (files::readFile(path, bytes, links, files::kMaxCopySize) != 0) return {};
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
@@ -48,8 +46,8 @@ public:
     {
         m_copyExists = FileExists(m_copy);
         if (!m_follow) return;
-        m_ini = files::readWholeFile(
-            files::systemPath(ResolvePathCase(m_settings)), files::Links::Refuse, files::kMaxProfileSize);
+        if (QByteArray bytes; files::readFile(m_settings, bytes, files::Links::Refuse, files::kMaxProfileSize) == 0)
+            m_ini = std::move(bytes);
         m_state = SnapshotFolder(plan.folder);
         m_plan.states.push_back(m_state);
     }
@@ -94,7 +92,7 @@ public:
     {
         add(Kind::CopyFile, m_copy, {}, source);
         m_copyExists = true;
-        if (m_follow) m_state.iconCopy = IconFileDigest(source);
+        if (m_follow) m_state.iconCopy = m_plan.iconDigest;
         record();
     }
     void deleteSettingsIfEmpty()
@@ -173,10 +171,38 @@ void planNoIcon(PlanWriter& w, const CustomisationPlan& plan, bool keepWindowsIc
 // that holds no icons shows nothing, and a file the user did not choose
 // (a reference restored from a settings file others can write) is copied
 // only at the user's own word.
-bool mayCopy(const IconChoice& icon, bool forced)
+bool mayCopy(const CustomisationPlan& plan, const IconChoice& icon, bool forced)
 {
     if (forced && !icon.chosen) return false;
-    return ExtractIconExA(icon.file, -1, nullptr, nullptr, 0) > 0;
+    return plan.iconBytes && icons::iconCountIn(*plan.iconBytes) > 0;
+}
+
+// Reads the icon file once: the bytes a copy writes are the bytes counted
+// and digested here. False when a digest was expected and the file no
+// longer has it.
+bool readIconSource(CustomisationPlan& plan, const IconChoice& icon, const std::optional<QByteArray>& expected)
+{
+    QByteArray bytes;
+    if (files::readFile(icon.file, bytes, files::Links::Follow, files::kMaxCopySize) == 0) {
+        plan.iconDigest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+        plan.iconBytes = std::make_shared<const QByteArray>(std::move(bytes));
+        plan.iconBits = GetFileAttributesA(icon.file);
+    }
+    return !expected || *expected == plan.iconDigest;
+}
+
+// Why a folder is left alone, asked of its handle.
+CustomisationRefused refusalOf(const CustomisationPlan& plan, int openError)
+{
+    if (!plan.handle) return openError == ENOTDIR ? CustomisationRefused::NotAFolder : CustomisationRefused::Missing;
+    if (!plan.handle->canWrite()) return CustomisationRefused::NotWritable;
+    // A link, a folder, a FIFO where Desktop.ini belongs is never written around.
+    files::EntryInfo settings;
+    const QString name = plan.handle->resolve(kSettingsFileName);
+    if (plan.handle->stat(name, settings) == 0 && !settings.regular) return CustomisationRefused::SettingsNotAFile;
+    QByteArray bytes;
+    if (plan.handle->read(name, bytes, files::kMaxProfileSize) == EFBIG) return CustomisationRefused::SettingsTooLarge;
+    return CustomisationRefused::None;
 }
 
 } // namespace
@@ -186,28 +212,18 @@ DWORD MarkedFolderBits()
     return GetWinVersion() == QLatin1String("Me") ? kAttrSystemArchive : kAttrReadOnly;
 }
 
-CustomisationRefused CustomisationRefusal(const QString& folder)
-{
-    if (!files::pathExists(folder)) return CustomisationRefused::Missing;
-    if (!files::isDirectory(folder)) return CustomisationRefused::NotAFolder;
-    if (!files::canWriteInto(folder)) return CustomisationRefused::NotWritable;
-    const QByteArray settings = files::systemPath(ResolvePathCase(SettingsFilePath(folder)));
-    if (struct stat st; ::lstat(settings.constData(), &st) == 0 && !S_ISREG(st.st_mode))
-        return CustomisationRefused::SettingsNotAFile;
-    if (net::Entry e; net::isNetworkPath(folder) && net::stat(SettingsFilePath(folder), e) == 0 && e.directory)
-        return CustomisationRefused::SettingsNotAFile;
-    if (ProfileTooLarge(SettingsFilePath(folder))) return CustomisationRefused::SettingsTooLarge;
-    return CustomisationRefused::None;
-}
-
 CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisation& wanted, bool withStates)
 {
-    // The folder is opened once for the whole plan (on a server: listed once).
-    const files::OpenedFolder opened(folder);
+    // The folder is opened once; the plan and every step go through it.
     CustomisationPlan plan;
     plan.folder = folder;
-    plan.refused = CustomisationRefusal(folder);
+    int openError = 0;
+    plan.handle = files::heldOrOpened(folder, openError);
+    plan.refused = refusalOf(plan, openError);
     if (plan.refused != CustomisationRefused::None) return plan;
+    const files::OpenedFolder opened(plan.handle);
+    // What a killed replacement left is put right before anything is read.
+    plan.handle->adoptLeftovers(kSettingsFileName);
     const StoredCustomisation now = ReadCustomisation(folder);
     PlanWriter w(plan, withStates);
 
@@ -219,8 +235,12 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
         const IconReference reference = IconReferenceFor(folder, icon->file);
         isCopy = IsIconCopy(folder, icon->file);
         copying = (icon->copy || reference.copyNeeded) && !isCopy;
+        // The file is read only where its bytes count: for a copy, for the
+        // journal, and for a finish completed later, which expects them.
+        const bool read = copying || withStates || wanted.iconDigest;
+        if (read && !readIconSource(plan, *icon, wanted.iconDigest)) keepIcon = true, icon.reset();
         // A copy that may not be made leaves the icon as the folder has it.
-        if (copying && !mayCopy(*icon, !icon->copy)) keepIcon = true, icon.reset();
+        else if (copying && !mayCopy(plan, *icon, !icon->copy)) keepIcon = true, icon.reset();
         else plan.after.iconFile = copying || isCopy ? kIconCopyName : reference.text;
         if (icon) plan.after.iconIndex = icon->index;
     }
@@ -228,6 +248,7 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
         = !keepIcon && !icon && !plan.after.tooltip.isEmpty() && IsWindowsOnlyReference(now.iconFile);
     if (keepIcon || keepWindowsIcon) plan.after.iconFile = now.iconFile, plan.after.iconIndex = now.iconIndex;
     plan.copies = icon && copying;
+    if (!plan.copies) plan.iconBytes.reset();
     const bool hasIcon = !plan.after.iconFile.isEmpty();
     // A tooltip alone marks the folder too: Windows reads Desktop.ini only in
     // a marked folder, so an unmarked one would never show it.
@@ -269,7 +290,8 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
 
 void CarryOut(const CustomisationPlan& plan, const PlanPause& pause)
 {
-    const files::OpenedFolder opened(plan.folder);
+    if (!plan.handle) return;
+    const files::OpenedFolder opened(plan.handle);
     const net::WriteBehind once;
     for (auto it = plan.steps.begin(); it != plan.steps.end(); ++it) {
         const CustomisationStep& step = *it;
@@ -297,7 +319,8 @@ void CarryOut(const CustomisationPlan& plan, const PlanPause& pause)
             DeleteFileA(step.path);
             break;
         case Kind::CopyFile:
-            CopyFileA(step.value, step.path, 0);
+            // The bytes the plan read and checked, not the file again.
+            if (plan.iconBytes) files::writeCopy(*plan.iconBytes, plan.iconBits, step.path);
             break;
         case Kind::DeleteSettingsIfEmpty:
             if (!SettingsFileHasKeys(step.path)) DeleteFileA(step.path);

@@ -12,8 +12,13 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
+
+namespace files {
+class FolderHandle;
+}
 
 struct IconChoice {
     QString file; // the icon file as a path here; the folder's own Desktop.ico is kept as it is
@@ -31,6 +36,10 @@ struct WantedCustomisation {
     // keepIcon: the icon keys and the icon copy stay; otherwise icon, or no icon.
     bool keepIcon = false;
     std::optional<IconChoice> icon;
+    // The SHA-256 the icon file must still have (a finish completed later;
+    // empty: it could not be read then): one that changed since is no
+    // choice of the user's, and the icon stays.
+    std::optional<QByteArray> iconDigest;
 };
 
 // Why a folder was left alone.
@@ -78,6 +87,13 @@ struct CustomisationStep {
 struct CustomisationPlan {
     CustomisationRefused refused = CustomisationRefused::None;
     QString folder;
+    // The folder as opened for the plan: every step goes through it.
+    std::shared_ptr<files::FolderHandle> handle;
+    // The icon file's bytes as read and checked once, its SHA-256 and its
+    // bits: what a copy writes, and what a journal records.
+    std::shared_ptr<const QByteArray> iconBytes;
+    QByteArray iconDigest;
+    DWORD iconBits = 0;
     std::vector<CustomisationStep> steps;
     StoredCustomisation after; // the keys the folder holds at the end
     DWORD folderBits = 0; // the folder's bits at the end
@@ -95,7 +111,6 @@ struct CustomisationPlan {
 // (for the finish's journal), which reads both files.
 CustomisationPlan PlanCustomisation(
     const QString& folder, const WantedCustomisation& wanted, bool withStates = false);
-CustomisationRefused CustomisationRefusal(const QString& folder);
 
 // Makes each step; one that fails is skipped and the others are still
 // made. pause runs at the Events and Wait steps.

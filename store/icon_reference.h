@@ -18,8 +18,8 @@ struct IconReference {
 IconReference IconReferenceFor(const QString& folder, const QString& iconFile);
 
 // Whether a stored reference names a place only Windows can resolve: a
-// drive ("C:\"), a server ("\\server\share" or "//server/share", told apart
-// by net::isNetworkPath as everywhere) or a %VARIABLE%.
+// drive ("C:\"), a server ("\\server\share" or "//server/share") or a
+// %VARIABLE%.
 bool IsWindowsOnlyReference(const QString& stored);
 
 // A stored reference as a path on this machine: "Desktop.ico" and full

@@ -8,6 +8,7 @@
 #include "platform/files/opened_folder.h"
 #include "platform/files/profile_keys.h"
 #include "platform/files/samba_shares.h"
+#include "platform/files/windows_references.h"
 #include "platform/net/smb_client.h"
 #include "store/folder_customisation.h"
 #include "store/folder_settings.h"
@@ -29,11 +30,7 @@ std::optional<DWORD> bitsOf(const QString& path)
 
 QString storageOf(const QString& folder)
 {
-    // A folder on a server: the server keeps the bits.
-    if (net::isNetworkPath(folder)) return QStringLiteral("smb");
-    const QByteArray native = files::nativePath(folder);
-    const files::DosAttributeStore& store = files::attributeStoreFor(native);
-    return store.canStore(native) ? QString::fromLatin1(store.name()) : QStringLiteral("none");
+    return files::attributeStorageName(folder);
 }
 
 // The bits a Samba share that does not store them makes of a file's mode.
@@ -130,7 +127,7 @@ FolderView ViewFolder(const QString& folder, const StoredCustomisation* stored)
     v.iconFile = stored->iconFile;
     v.iconIndex = stored->iconIndex;
     v.copy = stored->iconFile.compare(kIconCopyName, Qt::CaseInsensitive) == 0;
-    if (net::isNetworkPath(v.iconFile) && !net::isNamedServer(v.iconFile)) {
+    if (files::namesUnaskedServer(v.iconFile)) {
         v.notCheckedCode = QStringLiteral("icon-server-not-named");
         v.notChecked = QStringLiteral("Die Symboldatei liegt auf einem Server, den nur die Daten des Ordners "
                                       "nennen; er wurde nicht gefragt.");
@@ -148,7 +145,7 @@ FolderView ViewFolder(const QString& folder, const StoredCustomisation* stored)
     // A folder on a server is judged by what the server answers; one of
     // this machine by the settings of the Samba share that serves it.
     std::optional<files::SambaShare> share;
-    if (!net::isNetworkPath(folder)) share = files::sambaShareOf(folder, &v.sambaSettingsKnown);
+    share = files::sambaShareOf(folder, &v.sambaSettingsKnown);
     if (share) v.sambaShare = share->name;
     if (const std::optional<Reason> r = whyNot(v, settingsFile, share)) {
         v.reasonCode = QString::fromLatin1(r->code);

@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sys/FileDirPath.h"
 
-#include "platform/net/smb_client.h"
-
-#include <QRegularExpression>
+#include "platform/files/windows_references.h"
 
 namespace {
-
-constexpr QChar kSeparator = u'/';
 
 // Both parts come from one walk over the separators: head collects the text
 // up to each separator in turn, rest keeps what follows the last one.
@@ -16,11 +12,12 @@ void split(const QString& path, QString& head, QString& rest)
     head.clear();
     rest = path;
     // A name on a server (\\server\share\...) takes Windows' separator too.
-    const bool network = net::isNetworkPath(path);
+    const QString separators = files::separatorsOf(path);
     const auto next = [&] {
-        const qsizetype slash = rest.indexOf(kSeparator);
-        const qsizetype backslash = network ? rest.indexOf(u'\\') : -1;
-        return slash < 0 || (backslash >= 0 && backslash < slash) ? backslash : slash;
+        qsizetype first = -1;
+        for (const QChar c : separators)
+            if (const qsizetype at = rest.indexOf(c); at >= 0 && (first < 0 || at < first)) first = at;
+        return first;
     };
     qsizetype p;
     while ((p = next()) >= 0) {
@@ -47,14 +44,5 @@ QString GetFilePart(const QString& path)
 
 QString GetFolderName(const QString& folder)
 {
-    if (net::isNetworkPath(folder)) {
-        const QStringList parts = folder.split(QRegularExpression(QStringLiteral("[\\\\/]")), Qt::SkipEmptyParts);
-        if (parts.size() <= 2) return QStringLiteral("\\\\") + parts.join(u'\\');
-        return parts.last();
-    }
-    QString path = folder;
-    while (path.size() > 1 && path.endsWith(kSeparator))
-        path.chop(1);
-    const QString name = GetFilePart(path);
-    return name.isEmpty() ? path : name;
+    return files::folderNameOf(folder);
 }

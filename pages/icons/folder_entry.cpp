@@ -29,7 +29,7 @@ void root::Text2_Click()
     stripFolderBoxQuotes();
     if (Text2->tag() == kTagProgramChange) return;
     // A recent folder the user picked is the user's choice: its server may be asked.
-    if (net::isNetworkPath(Text2->text())) net::nameServer(Text2->text());
+    net::nameServer(Text2->text());
     IconFiles->setPattern(kIconFilePatterns);
     IconFiles->setPath(Text2->text());
     ShowFileIcons();

@@ -23,18 +23,36 @@ bool exists(const QString& path)
     net::Entry entry;
     if (net::isNetworkPath(path)) return net::stat(path, entry) == 0;
     struct stat st;
-    return ::lstat(systemPath(path).constData(), &st) == 0;
+    return ::lstat(nativePath(path).constData(), &st) == 0;
+}
+
+// What the held folder says of an entry of it (never followed); nullopt
+// for a path outside every held folder.
+std::optional<std::optional<EntryInfo>> heldEntry(const QString& path)
+{
+    QString entry;
+    FolderHandle* held = heldFolderOf(path, entry);
+    if (!held) return std::nullopt;
+    EntryInfo info;
+    if (held->stat(held->resolve(entry), info) != 0) return std::optional<EntryInfo>();
+    return std::optional<EntryInfo>(info);
 }
 
 } // namespace
 
 QString findNameIgnoringCase(const QString& folder, const QString& name)
 {
+    QString entry;
+    if (FolderHandle* held = heldFolderOf(folder, entry); held && entry.isEmpty()) {
+        const QString found = held->resolve(name);
+        EntryInfo info;
+        return held->stat(found, info) == 0 ? found : QString();
+    }
     if (net::isNetworkPath(folder)) {
         net::Entry entry;
         return net::stat(folder + u'\\' + name, entry) == 0 ? entry.name : QString();
     }
-    DIR* dir = ::opendir(systemPath(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
+    DIR* dir = ::opendir(nativePath(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
     if (!dir) return {};
     QString best;
     QByteArray bestNative;
@@ -54,23 +72,26 @@ QString findNameIgnoringCase(const QString& folder, const QString& name)
 
 bool isDirectory(const QString& path)
 {
+    if (const auto held = heldEntry(path)) return *held && (*held)->directory;
     if (net::Entry e; net::isNetworkPath(path)) return net::stat(path, e) == 0 && e.directory;
     struct stat st;
-    return !path.isEmpty() && ::stat(systemPath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool isRegularFile(const QString& path)
 {
+    if (const auto held = heldEntry(path)) return *held && (*held)->regular;
     if (net::Entry e; net::isNetworkPath(path)) return net::stat(path, e) == 0 && !e.directory;
     struct stat st;
-    return !path.isEmpty() && ::stat(systemPath(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool pathExists(const QString& path)
 {
+    if (const auto held = heldEntry(path)) return held->has_value();
     if (net::isNetworkPath(path)) return exists(path);
     struct stat st;
-    return !path.isEmpty() && ::stat(systemPath(path).constData(), &st) == 0;
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0;
 }
 
 QString absolutePath(const QString& path)
@@ -88,16 +109,7 @@ QString canonicalPath(const QString& path)
 {
     if (path.isEmpty()) return {};
     if (net::isNetworkPath(path)) return exists(path) ? net::cleanNetworkPath(path) : QString();
-    // The kernel's name for an opened path: one descriptor and one look at
-    // it, where resolving name by name reads every link on the way.
-    const int fd = ::open(nativePath(path).constData(), O_PATH | O_CLOEXEC);
-    if (fd < 0) return {};
-    char target[PATH_MAX];
-    const ssize_t n
-        = ::readlink(("/proc/self/fd/" + QByteArray::number(fd)).constData(), target, sizeof target);
-    ::close(fd);
-    if (n > 0 && n < ssize_t(sizeof target) && target[0] == '/') return fromNative(QByteArray(target, n));
-    char* real = ::realpath(nativePath(path).constData(), nullptr); // without /proc
+    char* real = ::realpath(nativePath(path).constData(), nullptr);
     if (!real) return {};
     const QString out = fromNative(QByteArray(real));
     std::free(real);
@@ -108,7 +120,8 @@ QString canonicalPath(const QString& path)
 
 QString ResolvePathCase(const QString& path)
 {
-    if (auto inOpened = files::resolvedInOpenedFolder(path)) return *inOpened;
+    if (QString entry; files::FolderHandle* held = files::heldFolderOf(path, entry))
+        return entry.isEmpty() ? path : held->pathOf(held->resolve(entry));
     if (path.isEmpty() || files::exists(path)) return path;
     if (net::isNetworkPath(path)) {
         // The server finds names in any case; the listing gives the one it keeps.

@@ -2,6 +2,8 @@
 #include "platform/files/dos_attribute_store.h"
 
 #include "platform/files/dos_attrib_blob.h"
+#include "platform/files/native_names.h"
+#include "platform/net/smb_client.h"
 #include "platform/little_endian.h"
 
 #include <linux/magic.h>
@@ -40,13 +42,13 @@ struct XattrValue {
     QByteArray value;
 };
 
-XattrValue readXattr(const QByteArray& path, const char* name)
+XattrValue readXattr(int fd, const char* name)
 {
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const ssize_t size = ::getxattr(path.constData(), name, nullptr, 0);
+        const ssize_t size = ::fgetxattr(fd, name, nullptr, 0);
         if (size < 0) return { errno, {} };
         QByteArray value(size, '\0');
-        const ssize_t got = ::getxattr(path.constData(), name, value.data(), value.size());
+        const ssize_t got = ::fgetxattr(fd, name, value.data(), value.size());
         if (got >= 0) {
             value.truncate(got);
             return { 0, value };
@@ -65,29 +67,19 @@ bool nothingStored(int error)
 class FatStore final : public DosAttributeStore {
 public:
     const char* name() const override { return "fat"; }
-    std::optional<DWORD> read(const QByteArray& path) const override
+    std::optional<DWORD> read(int fd) const override
     {
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (fd < 0) return std::nullopt;
         __u32 attrs = 0;
-        const bool ok = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attrs) == 0;
-        ::close(fd);
-        return ok ? std::optional<DWORD>(attrs) : std::nullopt;
+        return ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attrs) == 0 ? std::optional<DWORD>(attrs) : std::nullopt;
     }
-    bool write(const QByteArray& path, DWORD bits) const override
+    bool write(int fd, DWORD bits) const override
     {
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (fd < 0) return false;
         __u32 attrs = 0;
-        bool ok = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attrs) == 0;
-        if (ok) {
-            attrs = (attrs & ~kDosBits) | (bits & kDosBits);
-            ok = ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &attrs) == 0;
-        }
-        ::close(fd);
-        return ok;
+        if (::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attrs) != 0) return false;
+        attrs = (attrs & ~kDosBits) | (bits & kDosBits);
+        return ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &attrs) == 0;
     }
-    bool copy(const QByteArray& from, const QByteArray& to) const override
+    bool copy(int from, int to) const override
     {
         const auto bits = read(from);
         return bits && write(to, *bits);
@@ -99,28 +91,28 @@ public:
     const char* name() const override { return "ntfs"; }
     // The 32-bit word in the machine's byte order (system.ntfs_attrib_be is
     // the big-endian twin that older ntfs3 drivers lack).
-    std::optional<DWORD> read(const QByteArray& path) const override
+    std::optional<DWORD> read(int fd) const override
     {
         std::uint32_t v = 0;
-        if (::getxattr(path.constData(), kNtfsAttrib, &v, sizeof v) != ssize_t(sizeof v)) return std::nullopt;
+        if (::fgetxattr(fd, kNtfsAttrib, &v, sizeof v) != ssize_t(sizeof v)) return std::nullopt;
         return v;
     }
-    bool write(const QByteArray& path, DWORD bits) const override
+    bool write(int fd, DWORD bits) const override
     {
-        const auto old = read(path);
+        const auto old = read(fd);
         if (!old) return false;
         const std::uint32_t v = (*old & ~kDosBits) | (bits & kDosBits);
-        return ::setxattr(path.constData(), kNtfsAttrib, &v, sizeof v, 0) == 0;
+        return ::fsetxattr(fd, kNtfsAttrib, &v, sizeof v, 0) == 0;
     }
     // The new file takes every bit of the old one (not indexed, temporary,
     // offline, ...) except those that describe how its own data is kept.
-    bool copy(const QByteArray& from, const QByteArray& to) const override
+    bool copy(int from, int to) const override
     {
         const auto source = read(from);
         const auto target = read(to);
         if (!source || !target) return false;
         const std::uint32_t v = (*target & kNtfsLayoutBits) | (*source & ~kNtfsLayoutBits);
-        return ::setxattr(to.constData(), kNtfsAttrib, &v, sizeof v, 0) == 0;
+        return ::fsetxattr(to, kNtfsAttrib, &v, sizeof v, 0) == 0;
     }
 };
 
@@ -130,22 +122,21 @@ public:
 class CifsStore final : public DosAttributeStore {
 public:
     const char* name() const override { return "cifs"; }
-    std::optional<DWORD> read(const QByteArray& path) const override
+    std::optional<DWORD> read(int fd) const override
     {
         unsigned char word[4];
-        if (::getxattr(path.constData(), kCifsDosAttrib, word, sizeof word) != ssize_t(sizeof word))
-            return std::nullopt;
+        if (::fgetxattr(fd, kCifsDosAttrib, word, sizeof word) != ssize_t(sizeof word)) return std::nullopt;
         return le::get32(word);
     }
-    bool write(const QByteArray& path, DWORD bits) const override
+    bool write(int fd, DWORD bits) const override
     {
-        const auto old = read(path);
+        const auto old = read(fd);
         if (!old) return false;
         unsigned char word[4];
         le::put32(word, (*old & ~kDosBits) | (bits & kDosBits));
-        return ::setxattr(path.constData(), kCifsDosAttrib, word, sizeof word, 0) == 0;
+        return ::fsetxattr(fd, kCifsDosAttrib, word, sizeof word, 0) == 0;
     }
-    bool copy(const QByteArray& from, const QByteArray& to) const override
+    bool copy(int from, int to) const override
     {
         const auto bits = read(from);
         return bits && write(to, *bits);
@@ -155,10 +146,10 @@ public:
 // Wine takes a file's read-only state from its write permission, so the bit
 // is mirrored there for files. Folders keep theirs in the attribute only:
 // on a folder it marks a customised folder, not a locked one.
-bool mirrorReadOnly(const QByteArray& path, DWORD bits)
+bool mirrorReadOnly(int fd, DWORD bits)
 {
     struct stat st;
-    if (::stat(path.constData(), &st) != 0) return false;
+    if (::fstat(fd, &st) != 0) return false;
     if (!S_ISREG(st.st_mode)) return true;
     const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
     mode_t mode = st.st_mode & 07777;
@@ -166,22 +157,22 @@ bool mirrorReadOnly(const QByteArray& path, DWORD bits)
         mode &= ~writable;
     else if (!(mode & writable))
         mode |= S_IWUSR;
-    return mode == (st.st_mode & 07777) || ::chmod(path.constData(), mode) == 0;
+    return mode == (st.st_mode & 07777) || ::fchmod(fd, mode) == 0;
 }
 
 class SambaStore final : public DosAttributeStore {
 public:
     const char* name() const override { return "samba"; }
-    std::optional<DWORD> read(const QByteArray& path) const override
+    std::optional<DWORD> read(int fd) const override
     {
-        const XattrValue x = readXattr(path, kDosAttrib);
+        const XattrValue x = readXattr(fd, kDosAttrib);
         if (x.error) return nothingStored(x.error) ? std::optional<DWORD>(0) : std::nullopt;
         const auto decoded = decodeDosAttrib(x.value);
         return decoded ? decoded->attrib : 0;
     }
-    bool write(const QByteArray& path, DWORD bits) const override
+    bool write(int fd, DWORD bits) const override
     {
-        const XattrValue x = readXattr(path, kDosAttrib);
+        const XattrValue x = readXattr(fd, kDosAttrib);
         if (x.error && x.error != ENODATA) return false;
         // Other bits already stored (Samba keeps the directory bit) stay.
         DWORD word = bits & kDosBits;
@@ -191,27 +182,27 @@ public:
         // Write permission comes back before the attribute is set, and goes
         // after it: a user may set extended attributes only where it may write.
         const bool readOnly = bits & FILE_ATTRIBUTE_READONLY;
-        if (!readOnly && !mirrorReadOnly(path, bits)) return false;
-        if (::setxattr(path.constData(), kDosAttrib, value->constData(), value->size(), 0) != 0) return false;
-        if (!readOnly || mirrorReadOnly(path, bits)) return true;
+        if (!readOnly && !mirrorReadOnly(fd, bits)) return false;
+        if (::fsetxattr(fd, kDosAttrib, value->constData(), value->size(), 0) != 0) return false;
+        if (!readOnly || mirrorReadOnly(fd, bits)) return true;
         // Only the owner may take the write permission away: the step fails
         // as a whole, and the stored value goes back to what it was.
         if (x.error == ENODATA)
-            ::removexattr(path.constData(), kDosAttrib);
+            ::fremovexattr(fd, kDosAttrib);
         else
-            ::setxattr(path.constData(), kDosAttrib, x.value.constData(), x.value.size(), 0);
+            ::fsetxattr(fd, kDosAttrib, x.value.constData(), x.value.size(), 0);
         return false;
     }
-    bool canStore(const QByteArray& path) const override
+    bool canStore(int fd) const override
     {
-        const int error = readXattr(path, kDosAttrib).error;
+        const int error = readXattr(fd, kDosAttrib).error;
         return error == 0 || error == ENODATA;
     }
-    bool copy(const QByteArray& from, const QByteArray& to) const override
+    bool copy(int from, int to) const override
     {
         const XattrValue x = readXattr(from, kDosAttrib);
         if (x.error) return nothingStored(x.error);
-        return ::setxattr(to.constData(), kDosAttrib, x.value.constData(), x.value.size(), 0) == 0;
+        return ::fsetxattr(to, kDosAttrib, x.value.constData(), x.value.size(), 0) == 0;
     }
 };
 
@@ -266,31 +257,87 @@ namespace {
 
 // The file system's magic number and whether a FUSE path answers NTFS-3G's
 // attribute query; nullopt when statfs fails.
-std::optional<std::pair<long, bool>> fileSystemOf(const QByteArray& path)
+std::optional<std::pair<long, bool>> fileSystemOf(int fd)
 {
     struct statfs sf;
-    if (::statfs(path.constData(), &sf) != 0) return std::nullopt;
+    if (::fstatfs(fd, &sf) != 0) return std::nullopt;
     const long magic = long(sf.f_type);
     bool ntfsAttrib = false;
     if (magic == FUSE_SUPER_MAGIC) {
         std::uint32_t v = 0;
-        ntfsAttrib = ::getxattr(path.constData(), kNtfsAttrib, &v, sizeof v) == ssize_t(sizeof v);
+        ntfsAttrib = ::fgetxattr(fd, kNtfsAttrib, &v, sizeof v) == ssize_t(sizeof v);
     }
     return std::pair(magic, ntfsAttrib);
 }
 
+// An entry held for one path call; closed at its end.
+struct Opened {
+    explicit Opened(const QByteArray& path)
+        : fd(openForAttributes(AT_FDCWD, path))
+    {
+    }
+    ~Opened()
+    {
+        if (fd >= 0) ::close(fd);
+    }
+    Opened(const Opened&) = delete;
+    Opened& operator=(const Opened&) = delete;
+    const int fd;
+};
+
 } // namespace
+
+int openForAttributes(int at, const QByteArray& name)
+{
+    const char* entry = name.isEmpty() ? "." : name.constData();
+    const int fd = ::openat(at, entry, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    struct stat st;
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) return fd;
+    if (fd >= 0) ::close(fd);
+    return -1;
+}
+
+std::optional<DWORD> DosAttributeStore::read(const QByteArray& path) const
+{
+    const Opened e(path);
+    return e.fd < 0 ? std::nullopt : read(e.fd);
+}
+
+bool DosAttributeStore::write(const QByteArray& path, DWORD bits) const
+{
+    const Opened e(path);
+    return e.fd >= 0 && write(e.fd, bits);
+}
+
+bool DosAttributeStore::copy(const QByteArray& from, const QByteArray& to) const
+{
+    const Opened source(from), target(to);
+    return source.fd >= 0 && target.fd >= 0 && copy(source.fd, target.fd);
+}
+
+bool DosAttributeStore::canStore(const QByteArray& path) const
+{
+    const Opened e(path);
+    return e.fd >= 0 && canStore(e.fd);
+}
 
 bool onWindowsVolume(const QByteArray& path)
 {
-    const auto fs = fileSystemOf(path);
+    const Opened e(path);
+    const auto fs = e.fd < 0 ? std::nullopt : fileSystemOf(e.fd);
     return fs && storageFor(fs->first, fs->second) != AttributeStorage::Samba;
 }
 
 const DosAttributeStore& attributeStoreFor(const QByteArray& path)
 {
+    const Opened e(path);
+    return attributeStoreFor(e.fd);
+}
+
+const DosAttributeStore& attributeStoreFor(int fd)
+{
     if (const DosAttributeStore* o = g_override.load()) return *o;
-    const auto fs = fileSystemOf(path);
+    const auto fs = fd < 0 ? std::nullopt : fileSystemOf(fd);
     if (!fs) return sambaAttributeStore();
     switch (storageFor(fs->first, fs->second)) {
     case AttributeStorage::Fat:
@@ -303,6 +350,16 @@ const DosAttributeStore& attributeStoreFor(const QByteArray& path)
         break;
     }
     return sambaAttributeStore();
+}
+
+QString attributeStorageName(const QString& folder)
+{
+    // A folder on a server: the server keeps the bits.
+    if (net::isNetworkPath(folder)) return QStringLiteral("smb");
+    const Opened e(nativePath(folder));
+    if (e.fd < 0) return QStringLiteral("none");
+    const DosAttributeStore& store = attributeStoreFor(e.fd);
+    return store.canStore(e.fd) ? QString::fromLatin1(store.name()) : QStringLiteral("none");
 }
 
 void setAttributeStoreOverride(const DosAttributeStore* store)

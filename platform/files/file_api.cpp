@@ -1,59 +1,47 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/file_api.h"
 
+#include "platform/files/dos_attribute_store.h"
 #include "platform/files/file_replace.h"
 #include "platform/files/opened_folder.h"
-#include "platform/net/smb_client.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cerrno>
 
 BOOL CopyFileA(const QString& existingFile, const QString& newFile, BOOL failIfExists)
 {
     if (existingFile.isEmpty()) return 0;
     // The source is the file the user chose, through a link or not; the copy
     // replaces whatever link stands at newFile.
-    const auto bytes = files::readWholeFile(
-        files::systemPath(ResolvePathCase(existingFile)), files::Links::Follow, files::kMaxCopySize);
-    if (!bytes) return 0;
-    files::ReplaceOptions options;
-    options.failIfExists = failIfExists != 0;
-    options.attributesFrom = existingFile;
-    options.maxCurrentSize = -1; // whatever stands there is replaced unread
-    const auto result = files::replaceFile(
-        newFile, [&](const std::optional<QByteArray>&) { return bytes; }, options);
-    return result == files::ReplaceResult::Written ? 1 : 0;
+    QByteArray bytes;
+    if (files::readFile(existingFile, bytes, files::Links::Follow, files::kMaxCopySize) != 0) return 0;
+    return files::writeCopy(bytes, GetFileAttributesA(existingFile), newFile, failIfExists != 0);
 }
 
 BOOL DeleteFileA(const QString& fileName)
 {
     if (fileName.isEmpty()) return 0;
-    if (net::isNetworkPath(fileName)) {
-        net::Entry e;
-        return net::stat(fileName, e) == 0 && !e.directory && !(e.attributes & FILE_ATTRIBUTE_READONLY)
-                && net::removeFile(ResolvePathCase(fileName)) == 0
-            ? 1
-            : 0;
-    }
-    const QByteArray native = files::systemPath(ResolvePathCase(fileName));
-    struct stat st;
-    if (::lstat(native.constData(), &st) != 0 || S_ISDIR(st.st_mode)) return 0;
-    if (!S_ISLNK(st.st_mode) && files::isReadOnlyFile(native)) return 0;
-    return ::unlink(native.constData()) == 0 ? 1 : 0;
+    return files::withEntry(fileName, [](files::FolderHandle& h, const QString& entry) { return h.remove(entry); })
+            == 0
+        ? 1
+        : 0;
 }
 
 namespace files {
 
+BOOL writeCopy(const QByteArray& bytes, DWORD sourceBits, const QString& newFile, bool failIfExists)
+{
+    ReplaceOptions options;
+    options.failIfExists = failIfExists;
+    options.attributes = sourceBits == INVALID_FILE_ATTRIBUTES ? 0 : sourceBits & kDosBits;
+    options.maxCurrentSize = -1; // whatever stands there is replaced unread
+    const auto result = replaceFile(newFile, [&](const std::optional<QByteArray>&) { return bytes; }, options);
+    return result == ReplaceResult::Written ? 1 : 0;
+}
+
 bool canWriteInto(const QString& folder)
 {
     if (folder.isEmpty()) return false;
-    // A share says what it takes only when written to.
-    if (net::isNetworkPath(folder)) return isDirectory(folder);
-    const QByteArray native = systemPath(ResolvePathCase(folder));
-    struct stat st;
-    // access() also answers EROFS for a read-only mount, for root as well.
-    return ::stat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode)
-        && ::access(native.constData(), W_OK | X_OK) == 0;
+    return withFolder(folder, [](FolderHandle& h) { return h.canWrite() ? 0 : EACCES; }) == 0;
 }
 
 } // namespace files

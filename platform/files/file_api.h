@@ -24,6 +24,10 @@ BOOL DeleteFileA(const QString& fileName);
 
 namespace files {
 
+// What CopyFileA does once the source is read: bytes that were checked are
+// the bytes written, with the source's attribute bits. Non-zero on success.
+BOOL writeCopy(const QByteArray& bytes, DWORD sourceBits, const QString& newFile, bool failIfExists = false);
+
 // Whether new files can be made in folder: it is a folder (links followed)
 // that this process may write, on a file system mounted for writing.
 bool canWriteInto(const QString& folder);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/file_attributes.h"
 
+#include "platform/files/native_names.h"
 #include "platform/files/opened_folder.h"
 #include "platform/net/smb_client.h"
 
@@ -36,26 +37,6 @@ bool isChosenFolder(const QString& path)
     return g_chosen.contains(path);
 }
 
-// What path names, held open without being opened for reading (O_PATH: a
-// FIFO does not block, a device is not started): a regular file or a
-// folder, never a link in the last part except to a chosen folder. -1 for
-// anything else.
-int openEntry(const QString& path, const QByteArray& native)
-{
-    struct stat st;
-    int fd = ::open(native.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISLNK(st.st_mode)) {
-        ::close(fd);
-        fd = isChosenFolder(path) ? ::open(native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC) : -1;
-    }
-    if (fd < 0) return -1;
-    if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 } // namespace
 
 void setChosenFolders(const QStringList& paths)
@@ -82,10 +63,16 @@ bool isReadOnlyFile(const QByteArray& nativePath)
 DWORD GetFileAttributesA(const QString& path)
 {
     if (path.isEmpty()) return INVALID_FILE_ATTRIBUTES;
+    if (QString entry; files::FolderHandle* held = files::heldFolderOf(path, entry)) {
+        files::EntryInfo info;
+        if (held->stat(held->resolve(entry), info) != 0 || !(info.directory || info.regular))
+            return INVALID_FILE_ATTRIBUTES;
+        return info.bits;
+    }
     if (net::Entry e; net::isNetworkPath(path))
         return net::stat(path, e) == 0 ? (e.attributes & (files::kDosBits | FILE_ATTRIBUTE_DIRECTORY))
                                        : INVALID_FILE_ATTRIBUTES;
-    const QByteArray native = files::systemPath(ResolvePathCase(path));
+    const QByteArray native = files::nativePath(ResolvePathCase(path));
     struct stat st;
     if (::stat(native.constData(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
         return INVALID_FILE_ATTRIBUTES;
@@ -95,14 +82,15 @@ DWORD GetFileAttributesA(const QString& path)
 BOOL SetFileAttributesA(const QString& path, DWORD attributes)
 {
     if (path.isEmpty()) return 0;
-    if (net::isNetworkPath(path)) return net::setAttributes(path, attributes) == 0 ? 1 : 0;
-    const QString resolved = ResolvePathCase(path);
-    const int fd = files::openEntry(path, files::systemPath(resolved));
-    if (fd < 0) return 0;
-    // The stores work on paths; this one names the opened entry itself, so
-    // nothing swapped in meanwhile is touched.
-    const QByteArray held = "/proc/self/fd/" + QByteArray::number(fd);
-    const bool ok = files::attributeStoreFor(held).write(held, attributes & files::kDosBits);
-    ::close(fd);
-    return ok ? 1 : 0;
+    // A chosen folder that is a link is set through the folder it names.
+    if (QString entry; !files::heldFolderOf(path, entry) && files::isChosenFolder(path))
+        return files::withFolder(path, [&](files::FolderHandle& h) { return h.setBits(QString(), attributes); })
+                == 0
+            ? 1
+            : 0;
+    return files::withEntry(path,
+               [&](files::FolderHandle& h, const QString& entry) { return h.setBits(entry, attributes); })
+            == 0
+        ? 1
+        : 0;
 }

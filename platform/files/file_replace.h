@@ -15,6 +15,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "platform/win_types.h"
+
 #include <functional>
 #include <optional>
 #include <sys/types.h>
@@ -42,10 +44,6 @@ int readRegularFile(const QByteArray& nativePath, QByteArray& out, Links links, 
 // The same as a value: nullopt when there is no regular file to read or it
 // is larger than maxSize.
 std::optional<QByteArray> readWholeFile(const QByteArray& nativePath, Links links, qint64 maxSize);
-
-// Whether a regular file stands at the path and is larger than maxSize:
-// what a read with that limit refuses is there, not missing.
-bool isLargerThan(const QByteArray& nativePath, Links links, qint64 maxSize);
 
 // An exclusive lock (flock) on a file of its own, created when missing,
 // waited for at most lockTimeoutMs(); held while the object lives.
@@ -103,19 +101,27 @@ struct ReplaceOptions {
     qint64 maxCurrentSize = kMaxProfileSize;
     // Told the temporary file's path before it is created.
     std::function<void(const QByteArray& path)> onTemporary;
-    // When set, the new file takes its DOS attribute bits from this file
-    // instead of keeping those of the file it replaces.
-    QString attributesFrom;
+    // When set, the new file gets these DOS attribute bits (and a new
+    // file's permissions) instead of keeping what the file it replaces had.
+    std::optional<DWORD> attributes;
 };
 
 enum class ReplaceResult { Written, Unchanged, Failed };
 
-// Fails for a read-only file (see isReadOnlyFile), a folder or other
-// non-file, a missing folder, a folder lock not had in time, and any error
-// on the way; the old file then stays as it was. error, when given, gets
-// the errno of a failure.
+// Goes through the folder's handle (see folder_handle.h): the one held for
+// it on this thread, or one opened for this call. Fails for a read-only file
+// (see isReadOnlyFile), a folder or other non-file, a missing folder, a
+// folder lock not had in time, and any error on the way; the old file then
+// stays as it was. error, when given, gets the errno of a failure.
 ReplaceResult replaceFile(
     const QString& path, const ContentEdit& edit, const ReplaceOptions& options = {}, int* error = nullptr);
+
+// The pieces every replacement shares: reading an opened file within a
+// limit (0 or an errno, as readRegularFile), writing all bytes through the
+// write fault hook below, and whether each replacement reaches the disk.
+int readOpenFile(int fd, QByteArray& out, qint64 maxSize);
+bool writeAllTo(int fd, const QByteArray& data);
+bool syncEachReplace();
 
 // Test seam for a full disk and for dying in the middle of a write: called
 // before each piece of the temporary file is written with its offset and

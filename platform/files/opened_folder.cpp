@@ -1,130 +1,109 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/opened_folder.h"
 
+#include "platform/files/case_paths.h"
 #include "platform/files/native_names.h"
+#include "platform/net/smb_client.h"
 
-#include <QList>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <cerrno>
 #include <vector>
 
 namespace files {
 
 namespace {
 
-struct Held {
-    QString folder; // as the calls name it, without a trailing '/'
-    int fd;
-    // Listed at the first name not found as written, and again when the
-    // folder has changed since (its modification time).
-    std::optional<QList<QByteArray>> names;
-    struct timespec listedAt { };
-};
-thread_local std::vector<Held> t_held;
+thread_local std::vector<std::shared_ptr<FolderHandle>> t_held;
 
-QString withoutTrailingSlash(const QString& path)
+// The name as the handles spell theirs: a server's in its clean form, a
+// local one without a trailing '/'.
+QString cleaned(const QString& path)
 {
+    if (net::isNetworkPath(path)) return net::cleanNetworkPath(path);
     QString out = path;
     while (out.size() > 1 && out.endsWith(u'/'))
         out.chop(1);
     return out;
 }
 
-// The held folder path is in, and the name inside it ("" for the folder
-// itself); nullptr when none is.
-Held* heldFor(const QString& path, QString& name)
+} // namespace
+
+OpenedFolder::OpenedFolder(const QString& folder)
+{
+    int error = 0;
+    // A folder held already (by a walk, a plan) is not opened again.
+    if (!folder.isEmpty()) handle_ = heldOrOpened(folder, error);
+    if (handle_) t_held.push_back(handle_);
+}
+
+OpenedFolder::OpenedFolder(std::shared_ptr<FolderHandle> handle)
+    : handle_(std::move(handle))
+{
+    if (handle_) t_held.push_back(handle_);
+}
+
+OpenedFolder::~OpenedFolder()
+{
+    if (handle_) t_held.pop_back();
+}
+
+FolderHandle* heldFolderOf(const QString& path, QString& entry)
 {
     if (t_held.empty() || path.isEmpty()) return nullptr;
-    const QString clean = withoutTrailingSlash(path);
-    for (Held& h : t_held) {
-        if (clean == h.folder) {
-            name.clear();
-            return &h;
+    const QString clean = cleaned(path);
+    // The innermost first: a folder opened inside another's run wins.
+    for (auto it = t_held.rbegin(); it != t_held.rend(); ++it) {
+        const QString& folder = (*it)->name();
+        if (clean == folder) {
+            entry.clear();
+            return it->get();
         }
-        if (clean.size() > h.folder.size() + 1 && clean.startsWith(h.folder)
-            && clean[h.folder.size()] == u'/') {
-            name = clean.mid(h.folder.size() + 1);
-            if (name.contains(u'/') || name == QLatin1String(".") || name == QLatin1String("..")) continue;
-            return &h;
+        const QString prefix = (*it)->pathOf(QStringLiteral("x")).chopped(1);
+        if (clean.size() > prefix.size() && clean.startsWith(prefix)) {
+            entry = clean.mid(prefix.size());
+            if (entry.contains(u'/') || entry.contains(u'\\') || entry == QLatin1String(".")
+                || entry == QLatin1String(".."))
+                continue;
+            return it->get();
         }
     }
     return nullptr;
 }
 
-QList<QByteArray> namesIn(int fd)
+std::shared_ptr<FolderHandle> heldOrOpened(const QString& folder, int& error)
 {
-    QList<QByteArray> names;
-    const int listing = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listing < 0) return names;
-    DIR* dir = ::fdopendir(listing);
-    if (!dir) {
-        ::close(listing);
-        return names;
-    }
-    while (const dirent* e = ::readdir(dir)) {
-        const QByteArray name(e->d_name);
-        if (name != "." && name != "..") names << name;
-    }
-    ::closedir(dir);
-    return names;
+    error = 0;
+    QString entry;
+    if (FolderHandle* held = heldFolderOf(folder, entry); held && entry.isEmpty())
+        for (const auto& h : t_held)
+            if (h.get() == held) return h;
+    return openFolder(folder, error);
 }
 
-} // namespace
-
-OpenedFolder::OpenedFolder(const QString& folder)
+int withFolder(const QString& folder, const std::function<int(FolderHandle&)>& call)
 {
-    if (folder.isEmpty() || net::isNetworkPath(folder)) return;
-    const QString clean = withoutTrailingSlash(folder);
-    for (const Held& h : t_held)
-        if (h.folder == clean) return; // already open further out
-    const int fd = ::open(nativePath(clean).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return;
-    t_held.push_back({ clean, fd, std::nullopt, {} });
-    opened_ = true;
+    QString entry;
+    if (FolderHandle* held = heldFolderOf(folder, entry); held && entry.isEmpty()) return call(*held);
+    int error = 0;
+    const std::unique_ptr<FolderHandle> opened = openFolder(folder, error);
+    return opened ? call(*opened) : error;
 }
 
-OpenedFolder::~OpenedFolder()
+int withEntry(const QString& path, const std::function<int(FolderHandle&, const QString& entry)>& call)
 {
-    if (!opened_) return;
-    ::close(t_held.back().fd);
-    t_held.pop_back();
+    QString entry;
+    if (FolderHandle* held = heldFolderOf(path, entry)) return call(*held, entry);
+    const auto [folder, name] = splitPath(ResolvePathCase(path));
+    return withFolder(folder, [&, name = name](FolderHandle& h) { return call(h, name); });
 }
 
-QByteArray systemPath(const QString& path)
+int readFile(const QString& path, QByteArray& out, Links links, qint64 maxSize)
 {
-    QString name;
-    const Held* h = heldFor(path, name);
-    if (!h) return nativePath(path);
-    const QByteArray held = "/proc/self/fd/" + QByteArray::number(h->fd);
-    // "/." resolves the descriptor's link: the folder itself, never a link.
-    return name.isEmpty() ? held + "/." : held + '/' + nativePath(name);
-}
-
-std::optional<QString> resolvedInOpenedFolder(const QString& path)
-{
-    QString name;
-    Held* h = heldFor(path, name);
-    if (!h) return std::nullopt;
-    if (name.isEmpty()) return path;
-    const QByteArray native = nativePath(name);
-    struct stat st;
-    if (::fstatat(h->fd, native.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) return path;
-    const QByteArray* best = nullptr;
-    if (struct stat now; ::fstat(h->fd, &now) == 0
-        && (!h->names || now.st_mtim.tv_sec != h->listedAt.tv_sec
-            || now.st_mtim.tv_nsec != h->listedAt.tv_nsec)) {
-        h->names = namesIn(h->fd);
-        h->listedAt = now.st_mtim;
-    }
-    if (!h->names) return path;
-    for (const QByteArray& candidate : *h->names)
-        if (fromNative(candidate).compare(name, Qt::CaseInsensitive) == 0 && (!best || candidate < *best))
-            best = &candidate;
-    return best ? h->folder + u'/' + fromNative(*best) : path;
+    QString entry;
+    if (FolderHandle* held = heldFolderOf(path, entry)) return held->read(entry, out, maxSize);
+    if (net::isNetworkPath(path)) return withEntry(path, [&](FolderHandle& h, const QString& e) {
+        return h.read(e, out, maxSize);
+    });
+    return readRegularFile(nativePath(ResolvePathCase(path)), out, links, maxSize);
 }
 
 } // namespace files

@@ -7,7 +7,7 @@
 #include "platform/files/profile_text.h"
 #include "platform/files/windows_dir.h"
 
-#include <sys/stat.h>
+#include <cerrno>
 
 namespace {
 
@@ -34,11 +34,9 @@ DWORD GetPrivateProfileStringA(const QString& section, const QString& key, const
     while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'\t'))
         text.chop(1);
     if (!fileName.isEmpty()) {
-        const auto bytes = files::readWholeFile(
-            files::systemPath(ResolvePathCase(fileName)), linksFor(fileName), files::kMaxProfileSize);
-        if (bytes) {
-            if (auto found = files::ProfileText(*bytes).value(section, key)) text = std::move(*found);
-        }
+        QByteArray bytes;
+        if (files::readFile(fileName, bytes, linksFor(fileName), files::kMaxProfileSize) == 0)
+            if (auto found = files::ProfileText(std::move(bytes)).value(section, key)) text = std::move(*found);
     }
     if (size == 0) {
         buffer.clear();
@@ -55,11 +53,8 @@ BOOL WritePrivateProfileStringA(
     if (!value) {
         // Removing from a file that is not there changes nothing; nor does
         // removing from what reads as missing (a link we do not follow, a FIFO).
-        const QByteArray native = files::systemPath(ResolvePathCase(fileName));
-        struct stat st;
-        const bool follow = linksFor(fileName) == files::Links::Follow;
-        if ((follow ? ::stat(native.constData(), &st) : ::lstat(native.constData(), &st)) != 0
-            || !S_ISREG(st.st_mode))
+        if (QByteArray bytes;
+            files::readFile(fileName, bytes, linksFor(fileName), files::kMaxProfileSize) == ENOENT)
             return 1;
         const auto result = files::replaceFile(
             fileName,

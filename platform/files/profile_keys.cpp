@@ -20,15 +20,14 @@ files::Links linksFor(const QString& fileName)
 
 bool ProfileHasAnyKey(const QString& fileName)
 {
-    const QByteArray native = files::systemPath(ResolvePathCase(fileName));
     QByteArray bytes;
-    const int error = files::readRegularFile(native, bytes, linksFor(fileName), files::kMaxProfileSize);
+    const int error = files::readFile(fileName, bytes, linksFor(fileName), files::kMaxProfileSize);
     if (error == EFBIG) return true;
     return !error && files::ProfileText(std::move(bytes)).hasAnyKey();
 }
 
 bool ProfileTooLarge(const QString& fileName)
 {
-    return files::isLargerThan(
-        files::systemPath(ResolvePathCase(fileName)), linksFor(fileName), files::kMaxProfileSize);
+    QByteArray bytes;
+    return files::readFile(fileName, bytes, linksFor(fileName), files::kMaxProfileSize) == EFBIG;
 }

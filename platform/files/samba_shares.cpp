@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/samba_shares.h"
 
+#include "platform/net/smb_client.h"
+
 #include "platform/files/case_paths.h"
 #include "platform/files/find_file.h"
 
@@ -277,6 +279,8 @@ QStringList sambaSharePaths(const QString& forFolder)
 std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known)
 {
     std::optional<SambaShare> best;
+    // A folder on a server is served by that server, not by ours.
+    if (net::isNetworkPath(folder)) return best;
     const std::optional<QList<Share>> shares = configuredShares();
     if (known) *known = shares.has_value();
     if (!shares || shares->isEmpty()) return best;

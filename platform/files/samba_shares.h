@@ -39,7 +39,8 @@ struct SambaShare {
 // The innermost share of this machine's Samba server that holds the folder,
 // if any. Read from testparm once per configuration: without testparm
 // there is no share; a testparm that fails or takes longer than a second
-// and a half gives none either, and known (when given) is then false.
+// and a half gives none either, and known (when given) is then false. A
+// folder on a server has none, and known stays as it was.
 std::optional<SambaShare> sambaShareOf(const QString& folder, bool* known = nullptr);
 
 // The file shares of `testparm -s` output with their settings, paths as

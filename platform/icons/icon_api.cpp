@@ -172,6 +172,13 @@ int iconPositionOfId(const QString& path, int id)
     return file && id > 0 ? file->indexOfGroupId(std::uint32_t(id)) : -1;
 }
 
+int iconCountIn(const QByteArray& bytes)
+{
+    IconFile file;
+    file.setData({ reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()) });
+    return file.count();
+}
+
 } // namespace icons
 
 HICON ExtractIconA(HINSTANCE, const QString& file, UINT index)

@@ -51,4 +51,7 @@ HICON createIconHandle(const QImage& image);
 QImage iconHandleImage(HICON icon);
 // The position of the icon whose resource id is `id` in file, or -1.
 int iconPositionOfId(const QString& file, int id);
+// How many icons a file's bytes hold (ExtractIconExA's count of a file
+// already read): what was counted is what a copy then writes.
+int iconCountIn(const QByteArray& bytes);
 } // namespace icons

@@ -304,6 +304,7 @@ Parsed takeNetworkFolder(const QString& text, QString& name)
 
 void nameServer(const QString& path)
 {
+    if (!isNetworkPath(path)) return;
     const QString server = partsOf(path).value(0).toLower();
     if (server.isEmpty()) return;
     std::lock_guard guard(g_serversMutex);
@@ -455,33 +456,50 @@ int unlinkOnServer(const QString& path, DWORD serverBits)
     return onServer(path, [url = urlOf(path)] { return wire::calls()->unlink(url); });
 }
 
-// Makes a change on the server. New bytes are written to a new file beside
-// the old one, which then replaces it.
+int renameOnServer(const QString& from, const QString& to)
+{
+    return onServer(from, [from = urlOf(from), to = urlOf(to)] { return wire::calls()->rename(from, to); });
+}
+
+int writeOnServer(const QString& path, const QByteArray& bytes)
+{
+    return onServer(path, [url = urlOf(path), bytes] { return wire::calls()->write(url, bytes); });
+}
+
+// New bytes where a file is: written beside it, then swapped in with the
+// old file kept under a backup name until the new one is in place.
+int swapIn(const Pending& p)
+{
+    const QString fresh = newFileName(p.target), backup = backupFileName(p.target);
+    int error = writeOnServer(fresh, *p.bytes);
+    if (!error) error = renameOnServer(p.target, backup);
+    if (!error) {
+        // The new file was just written: a rename that finds nothing is the
+        // server refusing the name (a share that vetoes Desktop.ini).
+        if ((error = renameOnServer(fresh, p.target)) == ENOENT) error = EINVAL;
+        if (error) renameOnServer(backup, p.target);
+    }
+    if (error) {
+        // Cleaning up costs nothing where the server went silent.
+        onServer(fresh, [url = urlOf(fresh)] { return wire::calls()->unlink(url); });
+        return error;
+    }
+    // A backup left by a failure here is removed by the next run.
+    unlinkOnServer(backup, p.serverBits);
+    return 0;
+}
+
+// Makes a change on the server.
 int writeToServer(const Pending& p)
 {
     if (p.bytes) {
-        const QString temporary = networkParent(p.target) + QStringLiteral("\\.") + networkFileName(p.target)
-            + QStringLiteral(".quillmark-new");
-        if (Entry left; stat(temporary, left) == 0) removeFile(temporary); // left by a run that was killed
-        int error = onServer(
-            temporary, [url = urlOf(temporary), bytes = *p.bytes] { return wire::calls()->write(url, bytes); });
-        // The library's rename over a file tries, deletes and tries again;
-        // the delete first saves the failing try.
-        if (!error && p.serverBits != INVALID_FILE_ATTRIBUTES
-            && (error = unlinkOnServer(p.target, p.serverBits)) == ENOENT)
-            error = 0;
-        // The new file was just written: a rename that finds nothing is the
-        // server refusing the name (a share that vetoes Desktop.ini).
-        if (!error
-            && (error = onServer(temporary,
-                    [from = urlOf(temporary), to = urlOf(p.target)] { return wire::calls()->rename(from, to); }))
-                == ENOENT)
-            error = EINVAL;
-        if (error) {
-            // Cleaning up costs nothing where the server went silent.
-            onServer(temporary, [url = urlOf(temporary)] { return wire::calls()->unlink(url); });
-            return error;
-        }
+        const bool there = p.serverBits != INVALID_FILE_ATTRIBUTES;
+        // Where nothing was, the file is written in place: one rename
+        // fewer, and a run killed half-way leaves a short file where there
+        // was none, which the next run writes again.
+        int error = there ? swapIn(p) : writeOnServer(p.target, *p.bytes);
+        if (!there && error == ENOENT) error = EINVAL; // the name is refused
+        if (error) return error;
     } else if (p.serverBits != INVALID_FILE_ATTRIBUTES && sameBits(p.serverBits, p.attributes)) {
         return 0;
     }
@@ -674,6 +692,50 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
     remember(
         target, Entry { networkFileName(target), false, quint64(bytes.size()), modeOf(attributes, false) });
     return t_listings.writeBehind ? 0 : settle(key);
+}
+
+QString newFileName(const QString& path)
+{
+    return networkParent(path) + QStringLiteral("\\.") + networkFileName(path) + QStringLiteral(".quillmark-new");
+}
+
+QString backupFileName(const QString& path)
+{
+    return networkParent(path) + QStringLiteral("\\.") + networkFileName(path) + QStringLiteral(".quillmark-old");
+}
+
+void adoptLeftovers(const QString& path)
+{
+    const QString fresh = newFileName(path), backup = backupFileName(path);
+    Entry left, now;
+    if (stat(fresh, left) == 0 && !left.directory) removeFile(networkParent(path) + u'\\' + left.name);
+    if (stat(backup, left) != 0 || left.directory) return;
+    const QString kept = networkParent(path) + u'\\' + left.name;
+    if (stat(path, now) == ENOENT) {
+        if (renameOnServer(kept, cleanNetworkPath(path)) != 0) return;
+        remember(kept, std::nullopt);
+        left.name = networkFileName(path);
+        remember(path, left);
+    } else if (unlinkOnServer(kept, left.attributes) == 0) {
+        remember(kept, std::nullopt);
+    }
+}
+
+bool isUnreachable(int error)
+{
+    switch (error) {
+    case ECONNREFUSED:
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case ETIMEDOUT:
+    case EHOSTDOWN:
+    case ECONNRESET:
+    case ENOSYS:
+    case kNotNamed:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QString takeWriteFailure()

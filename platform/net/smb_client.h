@@ -51,6 +51,7 @@ Parsed takeNetworkFolder(const QString& text, QString& name);
 // user's sign-in, and a dead one would hold the run. A call on a path of
 // another server fails with kNotNamed and sends nothing.
 inline constexpr int kNotNamed = ENOLINK;
+// A path of this machine names nothing.
 void nameServer(const QString& path);
 bool isNamedServer(const QString& path);
 
@@ -140,12 +141,21 @@ int stat(const QString& path, Entry& out);
 int list(const QString& folder, std::vector<Entry>& out);
 // A whole file of at most maxSize bytes (EFBIG when larger).
 int readFile(const QString& path, QByteArray& out, qint64 maxSize);
-// Puts bytes in the file's place: written to a new file beside it, which
-// then replaces it. The library's rename over a file deletes the old one
-// first; a run killed in between leaves the new file under its temporary
-// name, which the next replacement removes. The new file gets `attributes`,
-// or the old file's bits when that is INVALID_FILE_ATTRIBUTES.
+// Puts bytes in the file's place so that the name always holds the old or
+// the new file. A rename over a file is a delete and a rename on SMB, so
+// the new bytes go to a new file beside it, the old file is renamed to a
+// backup name, the new one into place, and the backup goes; a failure on
+// the way renames the backup back. A file that is not there yet is written
+// in place. The new file gets `attributes`, or the old file's bits when
+// that is INVALID_FILE_ATTRIBUTES.
 int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes = INVALID_FILE_ATTRIBUTES);
+// What a run killed half-way through replaceFile left of path: a backup
+// where the file itself is missing is renamed back, any other backup and a
+// new file never put in place are removed.
+void adoptLeftovers(const QString& path);
+// The names of those two, beside the file.
+QString newFileName(const QString& path);
+QString backupFileName(const QString& path);
 int removeFile(const QString& path);
 // Sets the DOS bits of a file or folder as they are (none set clears them).
 int setAttributes(const QString& path, DWORD attributes);
@@ -153,6 +163,11 @@ int setAttributes(const QString& path, DWORD attributes);
 // Why the first change that failed in this thread's last write-behind
 // scope failed (describeError's text), once; empty when none did.
 QString takeWriteFailure();
+
+// Whether a call failed because the server could not be asked at all
+// (silent, refusing connections, not named, no Samba module): what was to
+// be done there can wait for another run.
+bool isUnreachable(int error);
 
 // "\\server\share: <cause>" in German, for a failed call's errno.
 QString describeError(const QString& path, int error);
