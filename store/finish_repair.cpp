@@ -138,7 +138,9 @@ Outcome repairOne(int fd, const struct stat& journalStat)
         const bool stale = ::time(nullptr) - journalStat.st_mtime > kKeepForMissingFolder;
         return stale || error != ENOENT ? Outcome::Dropped : Outcome::Kept;
     }
-    if (record->identity && handle->identity() != record->identity) {
+    // A folder of this machine must be the very folder (device and inode);
+    // a server's has no identity to give, and its states decide.
+    if (handle->identity() != record->identity) {
         warn(QStringLiteral("%1 ist nicht mehr der Ordner des abgebrochenen Abschlusses; nichts geändert.").arg(folder));
         return Outcome::Dropped;
     }

@@ -199,10 +199,9 @@ CustomisationRefused refusalOf(const CustomisationPlan& plan, int openError)
     // A link, a folder, a FIFO where Desktop.ini belongs is never written around.
     files::EntryInfo settings;
     const QString name = plan.handle->resolve(kSettingsFileName);
-    if (plan.handle->stat(name, settings) == 0 && !settings.regular) return CustomisationRefused::SettingsNotAFile;
-    QByteArray bytes;
-    if (plan.handle->read(name, bytes, files::kMaxProfileSize) == EFBIG) return CustomisationRefused::SettingsTooLarge;
-    return CustomisationRefused::None;
+    if (plan.handle->stat(name, settings) != 0) return CustomisationRefused::None;
+    if (!settings.regular) return CustomisationRefused::SettingsNotAFile;
+    return settings.size > files::kMaxProfileSize ? CustomisationRefused::SettingsTooLarge : CustomisationRefused::None;
 }
 
 } // namespace

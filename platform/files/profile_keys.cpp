@@ -28,6 +28,9 @@ bool ProfileHasAnyKey(const QString& fileName)
 
 bool ProfileTooLarge(const QString& fileName)
 {
-    QByteArray bytes;
-    return files::readFile(fileName, bytes, linksFor(fileName), files::kMaxProfileSize) == EFBIG;
+    // Its size is enough: a file that grows later fails its read instead.
+    files::EntryInfo e;
+    const int error = files::withEntry(
+        fileName, [&](files::FolderHandle& h, const QString& entry) { return h.stat(h.resolve(entry), e); });
+    return !error && e.regular && e.size > files::kMaxProfileSize;
 }

@@ -20,6 +20,7 @@
 #include <dlfcn.h>
 #include <mutex>
 #include <utility>
+#include <unistd.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 // Samba's client library keeps the name of its log file for the life of the
@@ -30,9 +31,12 @@ extern "C" const char* __lsan_default_suppressions()
     return "leak:libtalloc.so\n";
 }
 
+// The leak checker stops the threads through /proc and reads its options
+// from there: where /proc is hidden (a container, unshare -m) it would fail
+// every run at its end, so it is off there.
 extern "C" const char* __lsan_default_options()
 {
-    return "print_suppressions=0";
+    return ::access("/proc/self/task", R_OK) == 0 ? "print_suppressions=0" : "print_suppressions=0:detect_leaks=0";
 }
 #endif
 
@@ -694,14 +698,19 @@ int replaceFile(const QString& path, const QByteArray& bytes, DWORD attributes)
     return t_listings.writeBehind ? 0 : settle(key);
 }
 
+namespace {
+const QString kNewSuffix = QStringLiteral(".quillmark-new");
+const QString kBackupSuffix = QStringLiteral(".quillmark-old");
+} // namespace
+
 QString newFileName(const QString& path)
 {
-    return networkParent(path) + QStringLiteral("\\.") + networkFileName(path) + QStringLiteral(".quillmark-new");
+    return networkParent(path) + QStringLiteral("\\.") + networkFileName(path) + kNewSuffix;
 }
 
 QString backupFileName(const QString& path)
 {
-    return networkParent(path) + QStringLiteral("\\.") + networkFileName(path) + QStringLiteral(".quillmark-old");
+    return networkParent(path) + QStringLiteral("\\.") + networkFileName(path) + kBackupSuffix;
 }
 
 void adoptLeftovers(const QString& path)
@@ -712,10 +721,13 @@ void adoptLeftovers(const QString& path)
     if (stat(backup, left) != 0 || left.directory) return;
     const QString kept = networkParent(path) + u'\\' + left.name;
     if (stat(path, now) == ENOENT) {
-        if (renameOnServer(kept, cleanNetworkPath(path)) != 0) return;
+        // Back under the name it had, in the spelling it had.
+        const QString name = left.name.mid(1).chopped(kBackupSuffix.size());
+        const QString original = networkParent(path) + u'\\' + name;
+        if (renameOnServer(kept, original) != 0) return;
         remember(kept, std::nullopt);
-        left.name = networkFileName(path);
-        remember(path, left);
+        left.name = name;
+        remember(original, left);
     } else if (unlinkOnServer(kept, left.attributes) == 0) {
         remember(kept, std::nullopt);
     }

@@ -4,6 +4,8 @@
 // before anything is touched, a recursive run over a tree others write into, a dry run that
 // changes nothing, and show reading back what set wrote.
 #include "tests/support/icon_fixtures.h"
+#include "store/IniFiles.h"
+#include "store/folder_settings.h"
 
 #include <QCoreApplication>
 #include <QDirIterator>
@@ -273,7 +275,9 @@ TEST(IconsCommand, CountsExtractsAndDumpsOrSaysWhyNot)
 
 // Without /proc the program cannot tell where it lies: it fails rather than run a drawing
 // helper of that name from the working directory.
-TEST(IconsCommand, WithoutProcRunsNoHelperFromTheWorkingDirectory)
+// Without /proc (a container, unshare -m): a folder is set all the same,
+// and the drawing helper is never looked for in the working folder.
+TEST(Commands, WithoutProcSetWorksAndNoHelperRunsFromTheWorkingDirectory)
 {
     if (::geteuid() != 0 || QStandardPaths::findExecutable("unshare").isEmpty()) {
         std::fprintf(stderr, "not tried: a mount namespace without /proc (needs root and unshare)\n");
@@ -283,14 +287,25 @@ TEST(IconsCommand, WithoutProcRunsNoHelperFromTheWorkingDirectory)
     const QString planted = dir.filePath("quillmark-icons-draw"), ran = dir.filePath("ran");
     testutil::writeBytes(planted, ("#!/bin/sh\ntouch '" + ran + "'\n").toUtf8());
     ASSERT_TRUE(QFile::setPermissions(planted, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QProcess p;
-    p.setWorkingDirectory(dir.path());
-    p.start("unshare", { "--mount", "--propagation", "private", "sh", "-c", "umount -l /proc && exec \"$0\" count \"$1\"",
-        QCoreApplication::applicationDirPath() + "/../quillmark-icons", kData + "red.ico" });
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_NE(p.exitCode(), 0);
-    EXPECT_TRUE(p.readAllStandardError().contains("cannot be found"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Ordner"));
+    const QString bin = QCoreApplication::applicationDirPath() + "/../";
+    const struct {
+        QStringList command;
+        bool succeeds;
+    } rows[] = {
+        { { bin + "quillmark-icons", "count", kData + "red.ico" }, false },
+        { { bin + "quillmark-folder", "set", "--tooltip", "Ohne proc", "Ordner" }, true },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command.join(' ').toStdString());
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start("unshare", QStringList { "--mount", "--propagation", "private", "sh", "-c", "umount -l /proc && exec \"$@\"", "sh" } + row.command);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode() == 0, row.succeeds) << p.readAllStandardError().toStdString();
+    }
     EXPECT_FALSE(QFileInfo::exists(ran));
+    EXPECT_EQ(IniRead(dir.filePath("Ordner/Desktop.ini"), kShellClassInfo, kKeyInfotipRead), "Ohne proc");
 }
 
 // Every image under the name wrestool -x -t14 and icotool -x give it: the

@@ -78,4 +78,28 @@ TEST(Plan, ListsTheFinishsStepsInItsOrder)
     }
 }
 
+// The finish works on what the plan opened and read: an icon file swapped
+// for a link to a private file after the plan, and the folder renamed and
+// its name taken by a link to another folder, redirect nothing.
+TEST(Plan, IsCarriedOutOnWhatItOpenedAndRead)
+{
+    QTemporaryDir tmp;
+    const QString folder = tmp.filePath("Ordner"), moved = tmp.filePath("Umbenannt"), icon = tmp.filePath("a.ico"),
+                  secret = tmp.filePath("geheim"), elsewhere = tmp.filePath("anderswo");
+    ASSERT_TRUE(QDir().mkpath(folder) && QDir().mkpath(elsewhere));
+    const QByteArray red = testing_support::makeSolidIco(Qt::red);
+    testutil::writeBytes(icon, red);
+    testutil::writeBytes(secret, "privat");
+    WantedCustomisation wanted;
+    wanted.tooltip = "T";
+    wanted.icon = IconChoice { icon, "0", true };
+    const CustomisationPlan plan = PlanCustomisation(folder, wanted, true);
+    ASSERT_TRUE(QFile::remove(icon) && QFile::link(secret, icon));
+    ASSERT_TRUE(QDir().rename(folder, moved) && QFile::link(elsewhere, folder));
+    CarryOut(plan);
+    EXPECT_EQ(testutil::readBytes(IconCopyPath(moved)), red);
+    EXPECT_EQ(ReadCustomisation(moved).tooltip, "T");
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
 } // namespace

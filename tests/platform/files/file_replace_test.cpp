@@ -12,6 +12,7 @@
 #include "tests/support/test_util.h"
 
 #include <fcntl.h>
+#include <sys/xattr.h>
 #include <sys/file.h>
 
 using namespace testutil;
@@ -285,6 +286,34 @@ TEST_F(Hostile, LinksInTheFolderAreNeverFollowed)
     EXPECT_TRUE(SetFileAttributesA(path("chosen"), 1));
     files::setChosenFolders({});
     EXPECT_EQ(GetFileAttributesA(path("folder")) & 0x27, DWORD(1));
+}
+
+// Another user swaps the new file for a link to a file outside while it is
+// written: nothing outside changes, neither its bytes nor its attributes
+// (an ACL copied there would be theirs to use), and the old file stays.
+TEST_F(Hostile, ANewFileSwappedForALinkChangesNothingOutside)
+{
+    const QString ini = in("Desktop.ini");
+    writeBytes(ini, "[k]\r\nk=alt\r\n");
+    setDosAttribXattr(ini, "0x6");
+    ASSERT_EQ(::setxattr(ini.toUtf8().constData(), "user.mine", "x", 1, 0), 0);
+    QByteArray temporary;
+    files::ReplaceOptions options;
+    options.onTemporary = [&](const QByteArray& name) { temporary = name; };
+    files::setWriteFaultHook([&](qint64, qint64 length) {
+        EXPECT_TRUE(::unlink(temporary.constData()) == 0 && ::symlink(secret.toUtf8().constData(), temporary.constData()) == 0);
+        return length;
+    });
+    int error = 0;
+    EXPECT_EQ(files::replaceFile(ini, [](auto&&) { return QByteArray("neu"); }, options, &error),
+        files::ReplaceResult::Failed);
+    files::setWriteFaultHook({});
+    EXPECT_EQ(error, EAGAIN);
+    EXPECT_EQ(readBytes(secret), "[S]\r\nk=secret\r\n");
+    EXPECT_EQ(dosAttribXattr(secret), QByteArray("0x1"));
+    EXPECT_EQ(::getxattr(secret.toUtf8().constData(), "user.mine", nullptr, 0), -1);
+    EXPECT_EQ(modeOf(secret), mode_t(0444));
+    EXPECT_EQ(readBytes(ini), "[k]\r\nk=alt\r\n");
 }
 
 // A FIFO in each role; each runs in a child that fails instead of hanging. A file above the limit

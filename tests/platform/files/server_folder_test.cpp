@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A file replaced on a server, where a rename over a file is a delete and a
+// rename: whatever fails, and wherever a run dies, the name holds the old
+// or the new file, and the next run puts back what a dead one moved aside.
+#include "platform/files/file_replace.h"
+#include "platform/files/opened_folder.h"
+#include "platform/net/wire/smb_wire.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// A share in memory: smb://server/share/a holds the files. The rename
+// numbered failRenameAt fails, as for a file a Windows client holds open;
+// with dropAfterFailing every call after it fails, as over a dropped
+// connection.
+struct Share {
+    std::map<QByteArray, QByteArray> files;
+    int renames = 0;
+    int failRenameAt = 0;
+    bool dropAfterFailing = false;
+    bool dropped = false;
+    int writes = 0;
+};
+Share g;
+const QByteArray kFolder = "smb://server/share/a";
+
+int down()
+{
+    return g.dropped ? ECONNRESET : 0;
+}
+
+const net::wire::Calls kShare {
+    [](const QByteArray& url, std::vector<net::Entry>& out) {
+        if (const int e = down()) return e;
+        out.clear();
+        if (url == "smb://server/share") out.push_back({ "a", true, 0, FILE_ATTRIBUTE_DIRECTORY });
+        for (const auto& [name, bytes] : g.files)
+            if (url == kFolder && name.startsWith(kFolder + '/'))
+                out.push_back({ QString::fromUtf8(name.mid(kFolder.size() + 1)), false, quint64(bytes.size()),
+                    FILE_ATTRIBUTE_ARCHIVE });
+        return 0;
+    },
+    [](const QByteArray& url, QByteArray& out, qint64) {
+        if (const int e = down()) return e;
+        const auto at = g.files.find(url);
+        if (at == g.files.end()) return ENOENT;
+        out = at->second;
+        return 0;
+    },
+    [](const QByteArray&) { return down(); },
+    [](const QByteArray& url, const QByteArray& bytes) {
+        if (const int e = down()) return e;
+        ++g.writes;
+        g.files[url] = bytes;
+        return 0;
+    },
+    [](const QByteArray& url) {
+        if (const int e = down()) return e;
+        return g.files.erase(url) ? 0 : ENOENT;
+    },
+    [](const QByteArray& from, const QByteArray& to) {
+        if (const int e = down()) return e;
+        if (++g.renames == g.failRenameAt) {
+            g.dropped = g.dropAfterFailing;
+            return EBUSY; // a Windows client holds the file open
+        }
+        const auto at = g.files.find(from);
+        if (at == g.files.end()) return ENOENT;
+        if (g.files.count(to)) return EEXIST;
+        g.files[to] = at->second;
+        g.files.erase(at);
+        return 0;
+    },
+    [](const QByteArray&, DWORD) { return down(); },
+    [](const QString&) { return std::optional<net::SignIn>(); },
+    [](const QString&) { return QString(); },
+};
+
+class ServerFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g = {};
+        net::wire::useCalls(&kShare);
+        net::nameServer(folder);
+    }
+    void TearDown() override { net::wire::useCalls(nullptr); }
+    static bool write(const QString& path, const QByteArray& bytes)
+    {
+        return files::replaceFile(path, [&](auto&&) { return bytes; }) == files::ReplaceResult::Written;
+    }
+    static QStringList names()
+    {
+        QStringList out;
+        for (const auto& [name, bytes] : g.files)
+            out << QString::fromUtf8(name.mid(kFolder.size() + 1));
+        return out;
+    }
+    const QString folder = "\\\\server\\share\\a";
+    const QString ini = folder + "\\Desktop.ini";
+    const QByteArray settings = kFolder + "/Desktop.ini";
+};
+
+// A new file is written in place; a replacement that fails at either rename
+// leaves the old file under its name and nothing beside it.
+TEST_F(ServerFolder, AFailedRenameLeavesTheOldFile)
+{
+    ASSERT_TRUE(write(ini, "alt"));
+    EXPECT_EQ(g.renames, 0) << "no rename for a file that was not there";
+    for (const int failAt : { 1, 2 }) {
+        SCOPED_TRACE(failAt);
+        g.failRenameAt = failAt;
+        g.renames = 0;
+        EXPECT_FALSE(write(ini, "neu"));
+        EXPECT_EQ(g.files[settings], "alt");
+        EXPECT_EQ(names(), QStringList { "Desktop.ini" });
+    }
+    g.failRenameAt = 0;
+    ASSERT_TRUE(write(ini, "neu"));
+    EXPECT_EQ(names(), QStringList { "Desktop.ini" });
+    EXPECT_EQ(g.files[settings], "neu");
+}
+
+// A run that dies between the two renames (the connection gone) leaves the
+// old file under the backup name; the next run, or the next plan through
+// the folder's handle, puts it back before anything else.
+TEST_F(ServerFolder, TheNextRunAdoptsWhatADeadOneLeft)
+{
+    ASSERT_TRUE(write(ini, "alt"));
+    g.failRenameAt = 2;
+    g.dropAfterFailing = true;
+    EXPECT_FALSE(write(ini, "neu"));
+    EXPECT_EQ(names(), QStringList({ ".Desktop.ini.quillmark-new", ".Desktop.ini.quillmark-old" }));
+    g = { g.files };
+    {
+        int error = 0;
+        const auto handle = files::openFolder(folder, error);
+        ASSERT_TRUE(handle) << error;
+        handle->adoptLeftovers("desktop.ini");
+    }
+    EXPECT_EQ(names(), QStringList { "Desktop.ini" });
+    EXPECT_EQ(g.files[settings], "alt");
+    g.files[kFolder + "/.Desktop.ini.quillmark-old"] = "vorher";
+    ASSERT_TRUE(write(ini, "neu"));
+    EXPECT_EQ(names(), QStringList { "Desktop.ini" }) << "a backup beside the file goes";
+    EXPECT_EQ(g.files[settings], "neu");
+}
+
+} // namespace
