@@ -43,14 +43,12 @@ QString ownExecutable()
     return n > 0 ? files::fromNative(QByteArray(target, n)) : QString();
 }
 
-// The folder the program works on is the user's choice: its own link, if it
-// is one, is followed when its bits are set.
 // The folder the wizard customises is the user's choice: a link there is
 // followed, and its server may be contacted and signed in to.
 void recordChosenFolders()
 {
     files::setChosenFolders({ App::command(), App::path() });
-    if (net::isNetworkPath(App::command())) net::nameServer(App::command());
+    net::nameServer(App::command());
 }
 
 QString executablePath()

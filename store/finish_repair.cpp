@@ -145,6 +145,8 @@ Outcome repairOne(int fd, const struct stat& journalStat)
         return Outcome::Dropped;
     }
     const files::OpenedFolder held(handle);
+    // A Desktop.ini the killed finish moved aside is back before the folder is judged.
+    handle->adoptLeftovers(kSettingsFileName);
     if (record->unhidden) {
         const QString copy = ResolvePathCase(IconCopyPath(folder));
         if ((GetFileAttributesA(copy) & 0x27) == kAttrArchive) SetFileAttributesA(copy, kAttrHiddenArchive);

@@ -221,8 +221,9 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
     plan.refused = refusalOf(plan, openError);
     if (plan.refused != CustomisationRefused::None) return plan;
     const files::OpenedFolder opened(plan.handle);
-    // What a killed replacement left is put right before anything is read.
-    plan.handle->adoptLeftovers(kSettingsFileName);
+    // What a killed replacement left is put right before the states a
+    // journal records are read; a dry run (no states) changes nothing.
+    if (withStates) plan.handle->adoptLeftovers(kSettingsFileName);
     const StoredCustomisation now = ReadCustomisation(folder);
     PlanWriter w(plan, withStates);
 
@@ -291,6 +292,7 @@ void CarryOut(const CustomisationPlan& plan, const PlanPause& pause)
 {
     if (!plan.handle) return;
     const files::OpenedFolder opened(plan.handle);
+    plan.handle->adoptLeftovers(kSettingsFileName);
     const net::WriteBehind once;
     for (auto it = plan.steps.begin(); it != plan.steps.end(); ++it) {
         const CustomisationStep& step = *it;

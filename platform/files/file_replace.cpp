@@ -1,25 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/files/file_replace.h"
 
+#include "platform/files/native_names.h"
 #include "platform/files/opened_folder.h"
-#include "platform/net/smb_client.h"
 
-#include "platform/files/case_paths.h"
-#include "platform/files/dos_attribute_store.h"
-#include "platform/files/file_attributes.h"
-
-#include <QAtomicInteger>
-#include <QList>
-
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 
@@ -28,7 +20,6 @@ namespace files {
 namespace {
 
 constexpr qint64 kChunk = 64 * 1024;
-constexpr const char* kTempMark = ".qmtmp-";
 
 constexpr int kLockTimeoutMs = 2000;
 

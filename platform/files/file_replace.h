@@ -5,7 +5,9 @@
 // reach the disk, and are renamed over the old file. Writers of one folder
 // are serialised by a lock on the folder itself (flock, across processes),
 // so that no lock file appears in the user's folder. The old file's
-// permissions, owner, extended attributes and DOS attribute bits carry over.
+// permissions, owner, extended attributes and DOS attribute bits carry over
+// (rights-granting attributes only from a file of this user's own). Each
+// back end does it through the folder's handle (folder_handle.h).
 //
 // Other people write into the folders we customise. A symbolic link in the
 // last part of a path is followed only where the caller says so (the
