@@ -1,0 +1,373 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "store/linux_icon.h"
+
+#include "platform/files/case_paths.h"
+#include "platform/files/file_api.h"
+#include "platform/files/file_replace.h"
+#include "platform/files/gvfs_metadata.h"
+#include "platform/files/opened_folder.h"
+#include "platform/icons/icon_choice.h"
+#include "platform/icons/icon_file.h"
+#include "platform/little_endian.h"
+#include "store/Registry.h"
+#include "store/folder_settings.h"
+#include "store/icon_reference.h"
+#include "sys/Dateiexistenz.h"
+
+#include <QDir>
+
+namespace {
+
+using Kind = CustomisationStep::Kind;
+
+// .directory is a freedesktop desktop entry as KDE's configuration reads it:
+// UTF-8, groups in brackets, keys matched exactly. Only Icon= in
+// [Desktop Entry] is ours.
+const QByteArray kGroup = QByteArrayLiteral("[Desktop Entry]");
+const QByteArray kIconKey = QByteArrayLiteral("Icon");
+
+// KDE's escapes: a backslash, line breaks and tabs, and a leading blank,
+// which the reader would otherwise trim.
+QByteArray escaped(const QString& value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    QByteArray out;
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == '\\') out += "\\\\";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\t') out += "\\t";
+        else if (c == ' ' && i == 0) out += "\\s";
+        else out += c;
+    }
+    return out;
+}
+
+QString unescaped(const QByteArray& raw)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\' || i + 1 == raw.size()) {
+            out += raw[i];
+            continue;
+        }
+        const char c = raw[++i];
+        out += c == 's' ? ' ' : c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+    }
+    return QString::fromUtf8(out);
+}
+
+// The key of a key line; nothing for groups, comments and other lines.
+std::optional<QByteArray> keyOf(const QByteArray& line)
+{
+    const QByteArray t = line.trimmed();
+    const qsizetype equals = t.indexOf('=');
+    if (t.isEmpty() || t.startsWith('#') || t.startsWith('[') || equals < 0) return std::nullopt;
+    return t.left(equals).trimmed();
+}
+
+struct Found {
+    qsizetype group = -1; // the [Desktop Entry] line
+    qsizetype key = -1; // its first Icon= line
+    qsizetype lastKey = -1; // its last key line
+};
+
+Found find(const QList<QByteArray>& lines)
+{
+    Found f;
+    bool inGroup = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray t = lines[i].trimmed();
+        if (t.startsWith('[')) {
+            inGroup = f.group < 0 && t == kGroup;
+            if (inGroup) f.group = i;
+            continue;
+        }
+        const auto key = keyOf(lines[i]);
+        if (!inGroup || !key) continue;
+        f.lastKey = i;
+        if (*key == kIconKey && f.key < 0) f.key = i;
+    }
+    return f;
+}
+
+QList<QByteArray> linesOf(const QByteArray& bytes)
+{
+    QList<QByteArray> lines = bytes.split('\n');
+    if (bytes.isEmpty() || bytes.endsWith('\n')) lines.removeLast();
+    return lines;
+}
+
+QString directoryPath(const QString& folder)
+{
+    return folder + QLatin1Char('/') + kDirectoryFileName;
+}
+
+QString imagePath(const QString& folder)
+{
+    return folder + QLatin1Char('/') + kLinuxImageName;
+}
+
+std::optional<QByteArray> readDirectory(const QString& folder)
+{
+    return files::readWholeFile(
+        files::systemPath(ResolvePathCase(directoryPath(folder))), files::Links::Refuse, files::kMaxProfileSize);
+}
+
+QString fileNameOf(const QString& path)
+{
+    return path.mid(std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1);
+}
+
+// An .ico file's directory entry (16 bytes) for an image copied as stored.
+void appendEntry(QByteArray& out, const icons::ImageEntry& e, quint32 size, quint32 offset)
+{
+    uchar entry[16] = {};
+    entry[0] = uchar(e.width >= 256 ? 0 : e.width);
+    entry[1] = uchar(e.height >= 256 ? 0 : e.height);
+    entry[2] = uchar(e.bitCount < 8 ? 1 << e.bitCount : 0);
+    le::put16(entry + 4, 1);
+    le::put16(entry + 6, quint16(e.bitCount));
+    le::put32(entry + 8, size);
+    le::put32(entry + 12, offset);
+    out.append(reinterpret_cast<const char*>(entry), sizeof entry);
+}
+
+} // namespace
+
+LinuxIcon LinuxIconFor(const QString& folder, const QString& reference, const QString& index, const QString& content)
+{
+    LinuxIcon icon;
+    if (reference.isEmpty()) return icon;
+    if (IsWindowsOnlyReference(reference)) {
+        icon.whyNot = QStringLiteral("Das Symbol (%1) findet nur Windows.").arg(reference);
+        return icon;
+    }
+    const bool isCopy = reference.compare(kIconCopyName, Qt::CaseInsensitive) == 0;
+    const QString here = ResolvePathCase(isCopy ? IconCopyPath(folder) : StoredReferencePath(folder, reference));
+    const QString bytesFrom = content.isEmpty() ? here : content;
+    icons::IconFile file;
+    bool numeric = false;
+    const int n = index.isEmpty() ? 0 : index.toInt(&numeric);
+    if (!file.open(bytesFrom) || (!index.isEmpty() && !numeric) || n < 0 || n >= file.count()) {
+        icon.whyNot = QStringLiteral("Die Symboldatei lässt sich hier nicht lesen.");
+        return icon;
+    }
+    // Linux reads an .ico file as it is, when the icon is its only one and
+    // the reference stays with the folder.
+    if (file.isIco() && (isCopy || !reference.startsWith(u'/'))) {
+        const QString real = files::canonicalPath(folder);
+        QString relative = isCopy ? fileNameOf(here) : real.isEmpty() ? reference : QDir(real).relativeFilePath(here);
+        relative.replace(u'\\', u'/');
+        if (!files::hasRawBytes(relative)) {
+            icon.value = QStringLiteral("./") + relative;
+            icon.image = here;
+            return icon;
+        }
+    }
+    icon.value = QStringLiteral("./") + kLinuxImageName;
+    icon.image = imagePath(folder);
+    icon.source = bytesFrom;
+    icon.index = n;
+    return icon;
+}
+
+QByteArray LinuxIconImage(const QString& source, int index)
+{
+    icons::IconFile file;
+    if (!file.open(source)) return {};
+    const std::vector<icons::ImageEntry> all = file.images(index);
+    std::vector<icons::ImageEntry> taken;
+    for (const int size : { 16, 24, 32, 48, 256 }) {
+        std::vector<icons::ImageEntry> exact;
+        for (const icons::ImageEntry& e : all)
+            if (e.width == size && e.height == size) exact.push_back(e);
+        if (const int i = icons::chooseImage(exact, size, size); i >= 0) taken.push_back(exact[std::size_t(i)]);
+    }
+    // None of those sizes: the largest it has, which readers scale down.
+    if (taken.empty())
+        if (const int i = icons::chooseImage(all, 256, 256); i >= 0) taken.push_back(all[std::size_t(i)]);
+    std::vector<QByteArray> data;
+    for (const icons::ImageEntry& e : taken) {
+        const icons::ByteView d = file.imageData(e);
+        if (d.size == 0) return {};
+        data.emplace_back(reinterpret_cast<const char*>(d.data), qsizetype(d.size));
+    }
+    if (data.empty()) return {};
+    QByteArray out;
+    uchar header[6] = { 0, 0, 1, 0, 0, 0 };
+    le::put16(header + 4, quint16(taken.size()));
+    out.append(reinterpret_cast<const char*>(header), sizeof header);
+    quint32 offset = quint32(sizeof header + 16 * taken.size());
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+        appendEntry(out, taken[i], quint32(data[i].size()), offset);
+        offset += quint32(data[i].size());
+    }
+    for (const QByteArray& d : data)
+        out += d;
+    return out;
+}
+
+std::optional<QString> DirectoryIcon(const QByteArray& bytes)
+{
+    const QList<QByteArray> lines = linesOf(bytes);
+    const Found f = find(lines);
+    if (f.key < 0) return std::nullopt;
+    const QByteArray line = lines[f.key];
+    return unescaped(line.mid(line.indexOf('=') + 1).trimmed());
+}
+
+bool DirectoryHasKeys(const QByteArray& bytes)
+{
+    const QList<QByteArray> lines = linesOf(bytes);
+    return std::any_of(lines.begin(), lines.end(), [](const QByteArray& l) { return keyOf(l).has_value(); });
+}
+
+QByteArray DirectoryWithIcon(const QByteArray& current, const QString& value)
+{
+    QList<QByteArray> lines = linesOf(current);
+    const Found f = find(lines);
+    if (value.isEmpty()) {
+        if (f.key >= 0) lines.removeAt(f.key);
+    } else {
+        const QByteArray line = kIconKey + '=' + escaped(value);
+        if (f.key >= 0) {
+            lines[f.key] = line;
+        } else if (f.group >= 0) {
+            lines.insert((f.lastKey >= 0 ? f.lastKey : f.group) + 1, line);
+        } else {
+            if (!lines.isEmpty()) lines << QByteArray();
+            lines << kGroup << line;
+        }
+    }
+    return lines.isEmpty() ? QByteArray() : lines.join('\n') + '\n';
+}
+
+QString ReadLinuxIcon(const QString& folder)
+{
+    const auto bytes = readDirectory(folder);
+    return bytes ? DirectoryIcon(*bytes).value_or(QString()) : QString();
+}
+
+void PlanLinuxIcon(CustomisationPlan& plan, const StoredCustomisation& now, const std::optional<IconChoice>& icon)
+{
+    if (icon && !icon->linuxIcon) return;
+    const auto add = [&plan](Kind kind, const QString& path, const QString& value, const QString& key = {}) {
+        plan.steps.push_back({ kind, path, key, value, 0 });
+    };
+    const auto hide = [&plan](const QString& path) { plan.steps.push_back({ Kind::Bits, path, {}, {}, kAttrHiddenArchive }); };
+    const QString& folder = plan.folder;
+    const QString directory = directoryPath(folder), image = imagePath(folder);
+    const std::optional<QByteArray> current = readDirectory(folder);
+    const bool imageExists = FileExists(image);
+    const LinuxIcon wanted = icon ? LinuxIconFor(folder, plan.after.iconFile, plan.after.iconIndex, icon->file) : LinuxIcon();
+    if (!wanted.value.isEmpty()) {
+        if (!wanted.source.isEmpty()) {
+            add(Kind::LinuxImage, image, wanted.source, QString::number(wanted.index));
+            hide(image);
+        } else if (imageExists) {
+            add(Kind::DeleteFile, image, {});
+        }
+        add(Kind::LinuxIconKey, directory, wanted.value);
+        // A .directory of our own is hidden from Windows as well.
+        if (!current) hide(directory);
+        add(Kind::GvfsIcon, folder, wanted.image);
+        plan.linuxIcon = wanted.value;
+        return;
+    }
+    // The icon goes, or Linux cannot show the new one: only what this program
+    // wrote goes with it; an Icon= that Dolphin's user chose stays.
+    const LinuxIcon before = LinuxIconFor(folder, now.iconFile, now.iconIndex);
+    const std::optional<QString> stored = current ? DirectoryIcon(*current) : std::nullopt;
+    if (stored && (*stored == QStringLiteral("./") + kLinuxImageName || (!before.value.isEmpty() && *stored == before.value)))
+        add(Kind::LinuxIconKey, directory, {});
+    if (imageExists) add(Kind::DeleteFile, image, {});
+    add(Kind::GvfsIcon, folder, {}, before.image);
+    plan.linuxIcon = QString();
+}
+
+void CarryOutLinuxStep(const CustomisationStep& step)
+{
+    switch (step.kind) {
+    case Kind::LinuxImage: {
+        const QByteArray bytes = LinuxIconImage(step.value, step.key.toInt());
+        if (bytes.isEmpty()) return;
+        files::ReplaceOptions options;
+        options.maxCurrentSize = 4 * 1024 * 1024;
+        files::replaceFile(step.path, [&bytes](const std::optional<QByteArray>& old) -> std::optional<QByteArray> {
+            if (old == bytes) return std::nullopt;
+            return bytes;
+        }, options);
+        return;
+    }
+    case Kind::LinuxIconKey: {
+        const auto old = files::readWholeFile(
+            files::systemPath(ResolvePathCase(step.path)), files::Links::Refuse, files::kMaxProfileSize);
+        const QByteArray next = DirectoryWithIcon(old.value_or(QByteArray()), step.value);
+        if (old == next || (!old && step.value.isEmpty())) return;
+        // A file with nothing left in it goes, as Desktop.ini does.
+        if (step.value.isEmpty() && !DirectoryHasKeys(next)) {
+            DeleteFileA(step.path);
+            return;
+        }
+        files::replaceFile(step.path, [&next](const std::optional<QByteArray>&) { return std::optional(next); });
+        return;
+    }
+    case Kind::GvfsIcon: {
+        if (!step.value.isEmpty()) {
+            files::setGvfsCustomIcon(step.path, step.value);
+            return;
+        }
+        // Removed only where it names an image this program chose.
+        const QString set = files::gvfsCustomIcon(step.path);
+        if (!set.isEmpty()
+            && (set == files::gvfsUriOf(imagePath(step.path)) || (!step.key.isEmpty() && set == files::gvfsUriOf(step.key))))
+            files::setGvfsCustomIcon(step.path, {});
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+LinuxIconState ViewLinuxIcon(const QString& folder, const StoredCustomisation& stored)
+{
+    LinuxIconState state;
+    state.value = ReadLinuxIcon(folder);
+    const LinuxIcon wanted = LinuxIconFor(folder, stored.iconFile, stored.iconIndex);
+    if (stored.iconFile.isEmpty() && state.value.isEmpty()) {
+        state.code = QStringLiteral("none");
+        state.text = QStringLiteral("kein Symbol, wie unter Windows");
+    } else if (stored.iconFile.isEmpty()) {
+        state.code = QStringLiteral("different");
+        state.text = QStringLiteral("nein: .directory nennt ein Symbol, Windows zeigt keins");
+    } else if (wanted.value.isEmpty()) {
+        state.code = QStringLiteral("not-possible");
+        state.text = QStringLiteral("nicht möglich: ") + wanted.whyNot;
+    } else if (state.value.isEmpty()) {
+        state.code = QStringLiteral("missing");
+        state.text = QStringLiteral("nein: .directory nennt kein Symbol (quillmark-folder mirror schreibt es)");
+    } else if (state.value != wanted.value) {
+        state.code = QStringLiteral("different");
+        state.text = QStringLiteral("nein: .directory nennt ein anderes Symbol");
+    } else if (!wanted.source.isEmpty()
+        && files::readWholeFile(files::systemPath(ResolvePathCase(wanted.image)), files::Links::Refuse,
+               4 * 1024 * 1024)
+            != LinuxIconImage(wanted.source, wanted.index)) {
+        state.code = QStringLiteral("different");
+        state.text = QStringLiteral("nein: ") + kLinuxImageName + QStringLiteral(" zeigt ein anderes Bild");
+    } else {
+        state.code = QStringLiteral("same");
+        state.text = QStringLiteral("ja, wie unter Windows");
+    }
+    return state;
+}
+
+bool WizardWritesLinuxIcon()
+{
+    RegValue value = 1;
+    RegValueRead(HKEY_CURRENT_USER, kRegSetFolders, QStringLiteral("LinuxIcon"), value);
+    if (const int* number = std::get_if<int>(&value)) return *number != 0;
+    return std::get<QString>(value).trimmed() != QLatin1String("0");
+}
