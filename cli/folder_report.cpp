@@ -48,7 +48,7 @@ QString BitLetters(std::optional<DWORD> bits)
     return letters.isEmpty() ? QStringLiteral("-") : letters;
 }
 
-QString ReportText(const FolderView& r, const LinuxIconState* linux)
+QString ReportText(const FolderView& r, const LinuxIconState* linuxView)
 {
     const QString none = QStringLiteral("(keins)");
     QString icon = r.iconFile.isEmpty() ? none : ShownText(r.iconFile);
@@ -76,13 +76,13 @@ QString ReportText(const FolderView& r, const LinuxIconState* linux)
             r.copy ? QStringLiteral("ja") : QStringLiteral("nein"), BitLetters(r.folderBits),
             BitLetters(r.settingsBits), BitLetters(r.copyBits), storageNames.value(r.storage),
             r.windowsShows() ? shownAsFarAsKnown(r) : QStringLiteral("nein. ") + ShownText(r.reason));
-    if (!linux) return text;
-    return text + QStringLiteral("  Linux zeigt es:   ") + ShownText(linux->text)
-        + (linux->value.isEmpty() ? QString() : QStringLiteral(" (Icon=") + ShownText(linux->value) + u')')
+    if (!linuxView) return text;
+    return text + QStringLiteral("  Linux zeigt es:   ") + ShownText(linuxView->text)
+        + (linuxView->value.isEmpty() ? QString() : QStringLiteral(" (Icon=") + ShownText(linuxView->value) + u')')
         + u'\n';
 }
 
-QJsonObject ReportJson(const FolderView& r, const LinuxIconState* linux)
+QJsonObject ReportJson(const FolderView& r, const LinuxIconState* linuxView)
 {
     QJsonObject o {
         { QStringLiteral("tooltip"), r.tooltip },
@@ -104,10 +104,10 @@ QJsonObject ReportJson(const FolderView& r, const LinuxIconState* linux)
     };
     putPath(o, QStringLiteral("folder"), r.folder);
     putPath(o, QStringLiteral("iconPath"), r.iconPath);
-    if (linux) {
-        o.insert(QStringLiteral("linuxIcon"), linux->value.isEmpty() ? QJsonValue() : QJsonValue(linux->value));
-        o.insert(QStringLiteral("linuxIconCode"), linux->code);
-        o.insert(QStringLiteral("linuxIconMatches"), linux->matches());
+    if (linuxView) {
+        o.insert(QStringLiteral("linuxIcon"), linuxView->value.isEmpty() ? QJsonValue() : QJsonValue(linuxView->value));
+        o.insert(QStringLiteral("linuxIconCode"), linuxView->code);
+        o.insert(QStringLiteral("linuxIconMatches"), linuxView->matches());
     }
     return o;
 }

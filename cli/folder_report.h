@@ -9,10 +9,10 @@
 
 #include <optional>
 
-// linux: whether Linux file managers show what Windows shows, when asked.
+// linuxView: whether Linux file managers show what Windows shows, when asked.
 struct LinuxIconState;
-QString ReportText(const FolderView& report, const LinuxIconState* linux = nullptr);
-QJsonObject ReportJson(const FolderView& report, const LinuxIconState* linux = nullptr);
+QString ReportText(const FolderView& report, const LinuxIconState* linuxView = nullptr);
+QJsonObject ReportJson(const FolderView& report, const LinuxIconState* linuxView = nullptr);
 
 // The four bits as letters (R, H, S, A), "-" for none.
 QString BitLetters(std::optional<DWORD> bits);

@@ -256,16 +256,16 @@ int show(const FolderOptions& o)
                 return;
             }
             const FolderView report = ViewFolder(folder);
-            const LinuxIconState linux
+            const LinuxIconState linuxView
                 = ViewLinuxIcon(folder, StoredCustomisation { report.tooltip, report.iconFile, report.iconIndex });
             if (const QString why = o.preview ? writePreview(report, *o.preview) : QString(); !why.isEmpty()) {
                 sayFailed(*o.preview, why);
                 ++failures;
             }
             if (o.json) {
-                all.append(ReportJson(report, &linux));
+                all.append(ReportJson(report, &linuxView));
             } else {
-                say(stdout, ReportText(report, &linux));
+                say(stdout, ReportText(report, &linuxView));
             }
         },
         [&](const QString& folder, const QString& why) {
