@@ -149,8 +149,11 @@ LinuxIcon LinuxIconFor(const QString& folder, const QString& reference, const QS
     const QString bytesFrom = content.isEmpty() ? here : content;
     icons::IconFile file;
     bool numeric = false;
-    const int n = index.isEmpty() ? 0 : index.toInt(&numeric);
-    if (!file.open(bytesFrom) || (!index.isEmpty() && !numeric) || n < 0 || n >= file.count()) {
+    int n = index.isEmpty() ? 0 : index.toInt(&numeric);
+    const bool opened = file.open(bytesFrom);
+    // A negative index names the icon by its resource id, as Explorer writes it.
+    if (opened && n < 0) n = file.indexOfGroupId(quint32(-qint64(n)));
+    if (!opened || (!index.isEmpty() && !numeric) || n < 0 || n >= file.count()) {
         icon.whyNot = QStringLiteral("Die Symboldatei lässt sich hier nicht lesen.");
         return icon;
     }
