@@ -366,3 +366,17 @@ TEST_F(Apply, TheFinishRecordsItsChoiceWhileItRuns)
 }
 
 } // namespace
+
+namespace {
+
+// The wizard's own setting switches the Linux icon off.
+TEST_F(Apply, TheLinuxIconFollowsTheWizardsSetting)
+{
+    RegKeyCreate(HKEY_CURRENT_USER, kRegSetFolders, QString());
+    ASSERT_TRUE(RegValueWrite(HKEY_CURRENT_USER, kRegSetFolders, "LinuxIcon", 0));
+    customise(target, kFinalStates[0]);
+    EXPECT_EQ(testutil::readBytes(target + "/.directory") + testutil::readBytes(target + "/.quillmark.ico"),
+        "<missing><missing>");
+}
+
+} // namespace
