@@ -6,7 +6,9 @@
 #include "platform/files/file_replace.h"
 #include "platform/files/gvfs_metadata.h"
 #include "platform/files/opened_folder.h"
+#include "platform/icons/bitmap_decoder.h"
 #include "platform/icons/icon_choice.h"
+#include "platform/icons/icon_decoder.h"
 #include "platform/icons/icon_file.h"
 #include "platform/little_endian.h"
 #include "store/Registry.h"
@@ -120,6 +122,41 @@ QString fileNameOf(const QString& path)
     return path.mid(std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1);
 }
 
+// GTK's icon reader (gdk-pixbuf, behind Nautilus, Nemo and Caja) takes the
+// PNG images of an .ico file for bitmaps and draws noise: an .ico holding
+// one is not readable as it is.
+bool holdsPng(const icons::IconFile& file, int index)
+{
+    const std::vector<icons::ImageEntry> all = file.images(index);
+    return std::any_of(all.begin(), all.end(), [&file](const icons::ImageEntry& e) { return icons::isPng(file.imageData(e)); });
+}
+
+// A PNG image as the 32-bit bitmap an .ico file holds: its pixels bottom-up
+// as BGRA, then the mask (set where fully transparent). Decoding a PNG is
+// exact, so the bytes follow from the file alone.
+QByteArray bitmapOf(const QImage& decoded)
+{
+    const QImage image = decoded.convertToFormat(QImage::Format_ARGB32);
+    const int w = image.width(), h = image.height(), maskStride = (w + 31) / 32 * 4;
+    QByteArray out(40 + qsizetype(w) * h * 4 + qsizetype(maskStride) * h, '\0');
+    auto* p = reinterpret_cast<uchar*>(out.data());
+    le::put32(p, 40);
+    le::put32(p + 4, quint32(w));
+    le::put32(p + 8, quint32(2 * h));
+    le::put16(p + 12, 1);
+    le::put16(p + 14, 32);
+    uchar* pixels = p + 40;
+    uchar* mask = pixels + qsizetype(w) * h * 4;
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(h - 1 - y));
+        for (int x = 0; x < w; ++x) {
+            le::put32(pixels + (qsizetype(y) * w + x) * 4, row[x]);
+            if (qAlpha(row[x]) == 0) mask[qsizetype(y) * maskStride + x / 8] |= uchar(0x80 >> (x % 8));
+        }
+    }
+    return out;
+}
+
 // An .ico file's directory entry (16 bytes) for an image copied as stored.
 void appendEntry(QByteArray& out, const icons::ImageEntry& e, quint32 size, quint32 offset)
 {
@@ -159,7 +196,7 @@ LinuxIcon LinuxIconFor(const QString& folder, const QString& reference, const QS
     }
     // Linux reads an .ico file as it is, when the icon is its only one and
     // the reference stays with the folder.
-    if (file.isIco() && (isCopy || !reference.startsWith(u'/'))) {
+    if (file.isIco() && !holdsPng(file, 0) && (isCopy || !reference.startsWith(u'/'))) {
         const QString real = files::canonicalPath(folder);
         QString relative = isCopy ? fileNameOf(here) : real.isEmpty() ? reference : QDir(real).relativeFilePath(here);
         relative.replace(u'\\', u'/');
@@ -192,10 +229,24 @@ QByteArray LinuxIconImage(const QString& source, int index)
     if (taken.empty())
         if (const int i = icons::chooseImage(all, 256, 256); i >= 0) taken.push_back(all[std::size_t(i)]);
     std::vector<QByteArray> data;
-    for (const icons::ImageEntry& e : taken) {
+    for (icons::ImageEntry& e : taken) {
         const icons::ByteView d = file.imageData(e);
         if (d.size == 0) return {};
-        data.emplace_back(reinterpret_cast<const char*>(d.data), qsizetype(d.size));
+        if (!icons::isPng(d)) {
+            data.emplace_back(reinterpret_cast<const char*>(d.data), qsizetype(d.size));
+            continue;
+        }
+        // A run over many folders meets the same image again and again.
+        thread_local QByteArray lastPng, lastBitmap;
+        thread_local QSize lastSize;
+        const QByteArray png(reinterpret_cast<const char*>(d.data), qsizetype(d.size));
+        if (png != lastPng) {
+            const QImage decoded = icons::decodeIconImage(d);
+            if (decoded.isNull() || decoded.width() > 256 || decoded.height() > 256) return {};
+            lastPng = png, lastBitmap = bitmapOf(decoded), lastSize = decoded.size();
+        }
+        data.push_back(lastBitmap);
+        e.width = lastSize.width(), e.height = lastSize.height(), e.bitCount = 32;
     }
     if (data.empty()) return {};
     QByteArray out;

@@ -5,8 +5,8 @@
 // gvfs metadata metadata::custom-icon of the user who looks. Both are
 // written beside Desktop.ini, so that a folder seen from both systems shows
 // the same icon. Linux reads .ico files, not icons inside libraries, so an
-// icon that no .ico file holds as its only icon gets one small hidden image
-// file of its own in the folder.
+// icon that no .ico file holds as its only icon, in bitmaps, gets one small
+// hidden image file of its own in the folder.
 #include "store/folder_customisation.h"
 
 #include <QByteArray>
@@ -33,7 +33,8 @@ LinuxIcon LinuxIconFor(const QString& folder, const QString& reference, const QS
     const QString& content = {});
 
 // The icon's images at 16, 24, 32, 48 and 256 pixels, as far as it has them
-// (else its largest), copied as stored into one .ico file; empty when the
+// (else its largest), copied as stored into one .ico file, PNG images as
+// 32-bit bitmaps (GTK's reader cannot read them in an .ico); empty when the
 // icon cannot be read.
 QByteArray LinuxIconImage(const QString& source, int index);
 

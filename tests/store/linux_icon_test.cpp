@@ -2,11 +2,13 @@
 // What Linux file managers get beside Desktop.ini: written, kept, replaced and removed, with
 // the keys Dolphin keeps in .directory left as they were; and the hidden image's images.
 #include "platform/files/file_attributes.h"
+#include "platform/icons/icon_decoder.h"
 #include "store/folder_customisation.h"
 #include "store/linux_icon.h"
 #include "tests/support/icon_fixtures.h"
 #include "tests/support/test_util.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -84,6 +86,32 @@ TEST(LinuxIcon, TheHiddenImageHoldsTheIconsImagesAsStored)
     for (std::size_t g = 0; g < groups.size(); ++g)
         EXPECT_EQ(LinuxIconImage(path, int(g)), toQByteArray(pe_writer::writeIco(expected[g]))) << g;
     EXPECT_TRUE(LinuxIconImage(path, 3).isEmpty());
+}
+
+// GTK's reader draws noise for a PNG image in an .ico: such an icon gets the hidden image, its PNG
+// a 32-bit bitmap with the same pixels.
+TEST(LinuxIcon, PngImagesBecomeBitmapsPixelForPixel)
+{
+    QTemporaryDir tmp;
+    QImage picture(256, 256, QImage::Format_ARGB32);
+    picture.fill(0);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 100 + y / 4; ++x)
+            picture.setPixel(x, y, qRgba(x, y, 200, 255 - y));
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
+    ASSERT_TRUE(QDir().mkpath(tmp.filePath("Ordner")));
+    testutil::writeBytes(tmp.filePath("a.ico"),
+        toQByteArray(pe_writer::writeIco({ { 256, 256, 32, 0, pe_writer::Bytes(png.begin(), png.end()) } })));
+    EXPECT_EQ(LinuxIconFor(tmp.filePath("Ordner"), "..\\a.ico", "0").value, "./.quillmark.ico");
+    const QByteArray written = LinuxIconImage(tmp.filePath("a.ico"), 0);
+    icons::IconFile file;
+    file.setData({ reinterpret_cast<const std::uint8_t*>(written.constData()), std::size_t(written.size()) });
+    const std::vector<icons::ImageEntry> images = file.images(0);
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_FALSE(icons::isPng(file.imageData(images[0])));
+    EXPECT_EQ(icons::decodeIconImage(file.imageData(images[0])), picture);
 }
 
 TEST(LinuxIcon, DirectoryValuesAreEscapedAsKdeReadsThem)
