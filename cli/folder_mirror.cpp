@@ -39,7 +39,7 @@ MirrorResult MirrorFolder(const QString& folder)
         return { Kind::Left,
             QStringLiteral("Das Symbol (%1) liegt nicht im Ordner oder auf seinem Laufwerk oder seiner Freigabe.")
                 .arg(stored.iconFile) };
-    const bool same = ViewLinuxIcon(folder, stored).code == QLatin1String("same");
+    const bool same = ReadLinuxIcon(folder) == icon.value;
     CustomisationPlan plan;
     plan.folder = folder;
     plan.after = stored;

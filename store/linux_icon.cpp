@@ -157,6 +157,27 @@ QByteArray bitmapOf(const QImage& decoded)
     return out;
 }
 
+struct Converted {
+    QByteArray png;
+    QByteArray bytes;
+    QSize size;
+};
+
+// The bitmap of a PNG image of at most 256 pixels. A run over many folders
+// meets the same few images again and again: the last eight are kept.
+std::optional<Converted> bitmapOfPng(icons::ByteView d)
+{
+    thread_local std::vector<Converted> kept;
+    const QByteArray png(reinterpret_cast<const char*>(d.data), qsizetype(d.size));
+    for (const Converted& c : kept)
+        if (c.png == png) return c;
+    const QImage decoded = icons::decodeIconImage(d);
+    if (decoded.isNull() || decoded.width() > 256 || decoded.height() > 256) return std::nullopt;
+    if (kept.size() == 8) kept.erase(kept.begin());
+    kept.push_back({ png, bitmapOf(decoded), decoded.size() });
+    return kept.back();
+}
+
 // An .ico file's directory entry (16 bytes) for an image copied as stored.
 void appendEntry(QByteArray& out, const icons::ImageEntry& e, quint32 size, quint32 offset)
 {
@@ -236,17 +257,10 @@ QByteArray LinuxIconImage(const QString& source, int index)
             data.emplace_back(reinterpret_cast<const char*>(d.data), qsizetype(d.size));
             continue;
         }
-        // A run over many folders meets the same image again and again.
-        thread_local QByteArray lastPng, lastBitmap;
-        thread_local QSize lastSize;
-        const QByteArray png(reinterpret_cast<const char*>(d.data), qsizetype(d.size));
-        if (png != lastPng) {
-            const QImage decoded = icons::decodeIconImage(d);
-            if (decoded.isNull() || decoded.width() > 256 || decoded.height() > 256) return {};
-            lastPng = png, lastBitmap = bitmapOf(decoded), lastSize = decoded.size();
-        }
-        data.push_back(lastBitmap);
-        e.width = lastSize.width(), e.height = lastSize.height(), e.bitCount = 32;
+        const std::optional<Converted> bitmap = bitmapOfPng(d);
+        if (!bitmap) return {};
+        data.push_back(bitmap->bytes);
+        e.width = bitmap->size.width(), e.height = bitmap->size.height(), e.bitCount = 32;
     }
     if (data.empty()) return {};
     QByteArray out;
