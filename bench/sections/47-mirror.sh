@@ -1,9 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # `quillmark-folder mirror --recursive` over 1,000 folders customised as
 # Windows writes them, in memory (SCRATCH): half name a bundled .ico
-# relatively, half an icon of the bundled
-# ordner.dll; both hold a PNG image, so each folder gets a hidden image. gvfs's metadata is left
-# out (GIO_USE_VFS=local): it lives in the real home. Sourced by bench/run.
+# relatively, half an icon of the bundled ordner.dll; both hold a PNG image,
+# so each folder gets a hidden image. gvfs's metadata is left out
+# (GIO_USE_VFS=local): it lives in the real home. Sourced by bench/run.
 mirror_command="$BUILD/quillmark-folder"
 if [ ! -x "$mirror_command" ]; then
     echo "mirror: $mirror_command is not built, so its figure is left out"
