@@ -7,6 +7,7 @@
 // the same icon. Linux reads .ico files, not icons inside libraries, so an
 // icon that no .ico file holds as its only icon, in bitmaps, gets one small
 // hidden image file of its own in the folder.
+#include "store/directory_file.h"
 #include "store/folder_customisation.h"
 
 #include <QByteArray>
@@ -40,12 +41,6 @@ QByteArray LinuxIconImage(const QString& source, int index);
 
 // Icon= of the folder's .directory, as a reader gets it; empty when none.
 QString ReadLinuxIcon(const QString& folder);
-
-// The .directory bytes with Icon= in [Desktop Entry] set, or removed when
-// value is empty; every other line stays as it was.
-QByteArray DirectoryWithIcon(const QByteArray& current, const QString& value);
-std::optional<QString> DirectoryIcon(const QByteArray& bytes);
-bool DirectoryHasKeys(const QByteArray& bytes);
 
 // The steps that bring the Linux icon in line with what the plan leaves:
 // written for an icon chosen now (when the choice asks for it), what the
