@@ -18,6 +18,9 @@
 
 #include <QDir>
 
+#include <memory>
+#include <sys/stat.h>
+
 namespace {
 
 using Kind = CustomisationStep::Kind;
@@ -44,6 +47,24 @@ std::optional<QByteArray> readEntry(const QString& path, qint64 maxSize)
 std::optional<QByteArray> readDirectory(const QString& folder)
 {
     return readEntry(directoryPath(folder), files::kMaxProfileSize);
+}
+
+// The icon file, opened once for a run over many folders: a file on a
+// server is read whole at each opening (a 1 MB library cost 30 round trips
+// a folder). A local file is opened again when it changed.
+const icons::IconFile* openedIcon(const QString& path)
+{
+    thread_local QString key;
+    thread_local std::unique_ptr<icons::IconFile> file;
+    QString identity = path;
+    if (struct stat st; ::stat(files::nativePath(path).constData(), &st) == 0)
+        identity += QStringLiteral("|%1:%2:%3:%4").arg(st.st_dev).arg(st.st_ino).arg(st.st_size).arg(st.st_mtim.tv_nsec + st.st_mtim.tv_sec * 1000000000LL);
+    if (file && key == identity) return file.get();
+    auto opened = std::make_unique<icons::IconFile>();
+    if (!opened->open(path)) return nullptr;
+    key = identity;
+    file = std::move(opened);
+    return file.get();
 }
 
 QString fileNameOf(const QString& path)
@@ -134,19 +155,18 @@ LinuxIcon LinuxIconFor(const QString& folder, const QString& reference, const QS
     const bool isCopy = reference.compare(kIconCopyName, Qt::CaseInsensitive) == 0;
     const QString here = ResolvePathCase(isCopy ? IconCopyPath(folder) : StoredReferencePath(folder, reference));
     const QString bytesFrom = content.isEmpty() ? here : content;
-    icons::IconFile file;
     bool numeric = false;
     int n = index.isEmpty() ? 0 : index.toInt(&numeric);
-    const bool opened = file.open(bytesFrom);
+    const icons::IconFile* file = openedIcon(bytesFrom);
     // A negative index names the icon by its resource id, as Explorer writes it.
-    if (opened && n < 0) n = file.indexOfGroupId(quint32(-qint64(n)));
-    if (!opened || (!index.isEmpty() && !numeric) || n < 0 || n >= file.count()) {
+    if (file && n < 0) n = file->indexOfGroupId(quint32(-qint64(n)));
+    if (!file || (!index.isEmpty() && !numeric) || n < 0 || n >= file->count()) {
         icon.whyNot = QStringLiteral("Die Symboldatei lässt sich hier nicht lesen.");
         return icon;
     }
     // Linux reads an .ico file as it is, when the icon is its only one and
     // the reference stays with the folder.
-    if (file.isIco() && !holdsPng(file, 0) && (isCopy || !reference.startsWith(u'/'))) {
+    if (file->isIco() && !holdsPng(*file, 0) && (isCopy || !reference.startsWith(u'/'))) {
         const QString real = files::canonicalPath(folder);
         QString relative = isCopy ? fileNameOf(here) : real.isEmpty() ? reference : QDir(real).relativeFilePath(here);
         relative.replace(u'\\', u'/');
@@ -165,8 +185,9 @@ LinuxIcon LinuxIconFor(const QString& folder, const QString& reference, const QS
 
 QByteArray LinuxIconImage(const QString& source, int index)
 {
-    icons::IconFile file;
-    if (!file.open(source)) return {};
+    const icons::IconFile* opened = openedIcon(source);
+    if (!opened) return {};
+    const icons::IconFile& file = *opened;
     const std::vector<icons::ImageEntry> all = file.images(index);
     std::vector<icons::ImageEntry> taken;
     for (const int size : { 16, 24, 32, 48, 256 }) {
