@@ -69,7 +69,7 @@ struct CustomisationStep {
         DeleteSettingsIfEmpty, // the settings file, when no key is left in it
         Events, // the finish lets pending events run
         Wait, // the finish's wait before the settings file goes
-        LinuxImage, // path := the images of icon key of file value, as one .ico
+        LinuxImage, // the hidden image at path := icon key of file value, its images as one .ico
         LinuxIconKey, // Icon= in .directory at path := value; empty: removed
         GvfsIcon, // path's gvfs custom icon := value's URI; empty: removed where it names key or our image
     };
