@@ -28,8 +28,14 @@ MirrorResult MirrorFolder(const QString& folder)
 {
     using Kind = MirrorResult::Kind;
     const files::OpenedFolder opened(folder);
-    if (CustomisationRefusal(folder) != CustomisationRefused::None)
+    // A plan that keeps everything: it refuses what the engine refuses, and
+    // its steps (the Windows side) are dropped.
+    WantedCustomisation keep;
+    keep.keepIcon = true;
+    CustomisationPlan plan = PlanCustomisation(folder, keep);
+    if (plan.refused != CustomisationRefused::None)
         return { Kind::Failed, QStringLiteral("lässt sich nicht schreiben") };
+    plan.steps.clear();
     const StoredCustomisation stored = ReadCustomisation(folder);
     if (stored.iconFile.isEmpty()) return { Kind::NoIcon, {} };
     const LinuxIcon icon = LinuxIconFor(folder, stored.iconFile, stored.iconIndex);
@@ -40,8 +46,6 @@ MirrorResult MirrorFolder(const QString& folder)
             QStringLiteral("Das Symbol (%1) liegt nicht im Ordner oder auf seinem Laufwerk oder seiner Freigabe.")
                 .arg(stored.iconFile) };
     const bool same = ReadLinuxIcon(folder) == icon.value;
-    CustomisationPlan plan;
-    plan.folder = folder;
     plan.after = stored;
     IconChoice choice;
     choice.file = icon.source.isEmpty() ? icon.image : icon.source;

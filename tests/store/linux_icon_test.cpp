@@ -53,7 +53,9 @@ TEST(LinuxIcon, WrittenKeptReplacedAndRemovedAsTheIconIs)
         ASSERT_TRUE(QDir().mkpath(folder));
         if (!row.before.isEmpty()) testutil::writeBytes(folder + "/.directory", row.before);
         for (const char* w = row.wishes; *w; ++w) {
-            WantedCustomisation wanted { QString(), *w == 't', std::nullopt };
+            WantedCustomisation wanted;
+            wanted.tooltip = QString();
+            wanted.keepIcon = *w == 't';
             if (*w == 'd' || *w == 'o') wanted.icon = IconChoice { icons + "/lib.dll", "3", false, true, *w == 'd' };
             if (*w == 'i') wanted.icon = IconChoice { icons + "/a.ico", "0" };
             if (*w == 't') wanted.tooltip = "T";
