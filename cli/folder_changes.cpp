@@ -8,6 +8,7 @@
 #include "platform/files/opened_folder.h"
 #include "platform/net/smb_client.h"
 #include "store/folder_settings.h"
+#include "store/linux_icon.h"
 
 namespace {
 
@@ -47,11 +48,18 @@ QStringList changesFrom(const QString& folder, const StoredCustomisation& now, c
         what << (p.iconFile.isEmpty()
                 ? QStringLiteral("Symbol entfernen")
                 : QStringLiteral("Symbol %1").arg(quoted(p.iconFile + ',' + p.iconIndex)));
+    const QString linuxIcon = ReadLinuxIcon(folder);
     for (const CustomisationStep& step : plan.steps) {
+        const QString name = step.path.section(u'/', -1);
         if (step.kind == CustomisationStep::Kind::CopyFile)
             what << QStringLiteral("Desktop.ico aus %1 kopieren").arg(step.value);
-        else if (step.kind == CustomisationStep::Kind::DeleteFile && !plan.copies)
-            what << QStringLiteral("Desktop.ico löschen");
+        else if (step.kind == CustomisationStep::Kind::DeleteFile && (!plan.copies || name != kIconCopyName))
+            what << QStringLiteral("%1 löschen").arg(name);
+        else if (step.kind == CustomisationStep::Kind::LinuxImage)
+            what << QStringLiteral("%1 aus %2,%3 schreiben").arg(name, step.value, step.key);
+        else if (step.kind == CustomisationStep::Kind::LinuxIconKey && step.value != linuxIcon)
+            what << (step.value.isEmpty() ? QStringLiteral("Linux-Symbol entfernen")
+                                          : QStringLiteral("Linux-Symbol %1").arg(quoted(step.value)));
     }
     const bool settingsExists = files::pathExists(ResolvePathCase(SettingsFilePath(folder)));
     if (plan.removesSettings && settingsExists)
@@ -91,6 +99,8 @@ FolderChange MakeChange(const QString& folder, const WantedCustomisation& wanted
         missing << QStringLiteral("Desktop.ico");
     if ((GetFileAttributesA(folder) & files::kDosBits) != plan.folderBits)
         missing << QStringLiteral("Ordner-Attribute");
+    if (plan.linuxIcon && !plan.linuxIcon->isEmpty() && ReadLinuxIcon(folder) != *plan.linuxIcon)
+        missing << QStringLiteral("Linux-Symbol");
     // Written as wanted, yet Windows may still not show it: the folder
     // counts as failed, with the reason; that reason also follows what
     // could not be written, unless the server said why.

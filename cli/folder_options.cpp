@@ -94,8 +94,8 @@ QString networkIcon(const QString& text)
 }
 
 // The checks that need the whole command line.
-ParsedOptions checked(
-    FolderOptions o, const QSet<QString>& seen, bool copy, const std::optional<QString>& iconText)
+ParsedOptions checked(FolderOptions o, const QSet<QString>& seen, bool copy, bool linuxIcon,
+    const std::optional<QString>& iconText)
 {
     if (o.folders.isEmpty()) return refuse(QStringLiteral("Kein Ordner angegeben."));
     if (o.wanted.tooltip && o.wanted.tooltip->size() > kMaxTooltip)
@@ -106,6 +106,8 @@ ParsedOptions checked(
     if (o.wanted.tooltip && files::hasRawBytes(*o.wanted.tooltip))
         return refuse(QStringLiteral("Der Infotip ist kein gültiges UTF-8."));
     if (copy && !iconText) return refuse(QStringLiteral("--copy gilt nur zusammen mit --icon."));
+    if (seen.contains(QStringLiteral("--linux-icon")) && !iconText)
+        return refuse(QStringLiteral("--linux-icon und --no-linux-icon gelten nur zusammen mit --icon."));
     if (o.preview && (o.folders.size() != 1 || o.recursive))
         return refuse(QStringLiteral("--preview zeichnet genau einen Ordner."));
     if (o.verb == FolderVerb::Set && !seen.contains(QStringLiteral("--tooltip"))
@@ -117,6 +119,7 @@ ParsedOptions checked(
         o.wanted.icon = iconOf(*iconText, error);
         if (!o.wanted.icon) return refuse(error);
         o.wanted.icon->copy = copy;
+        o.wanted.icon->linuxIcon = linuxIcon;
         o.wanted.keepIcon = false;
     }
     if (o.verb == FolderVerb::Clear) o.wanted = { QString(), false, std::nullopt, std::nullopt };
@@ -127,7 +130,7 @@ ParsedOptions checked(
 
 ParsedOptions ParseFolderOptions(const QStringList& arguments)
 {
-    if (arguments.isEmpty()) return refuse(QStringLiteral("Kein Befehl angegeben (show, set oder clear)."));
+    if (arguments.isEmpty()) return refuse(QStringLiteral("Kein Befehl angegeben (show, set, clear oder mirror)."));
     FolderOptions o;
     const QString verb = arguments[0];
     if (verb == QLatin1String("show"))
@@ -136,13 +139,15 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         o.verb = FolderVerb::Set;
     else if (verb == QLatin1String("clear"))
         o.verb = FolderVerb::Clear;
+    else if (verb == QLatin1String("mirror"))
+        o.verb = FolderVerb::Mirror;
     else
         return refuse(QStringLiteral("Unbekannter Befehl: %1").arg(verb));
     if (o.verb == FolderVerb::Set) o.wanted.keepIcon = true;
 
     QSet<QString> seen;
     QList<qsizetype> passwords;
-    bool copy = false, optionsEnd = false;
+    bool copy = false, linuxIcon = true, optionsEnd = false;
     std::optional<QString> iconText;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString arg = arguments[i];
@@ -184,7 +189,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
             o.preview = value;
         else if (name == QLatin1String("--recursive"))
             o.recursive = true;
-        else if (name == QLatin1String("--dry-run") && o.verb != FolderVerb::Show)
+        else if (name == QLatin1String("--dry-run") && (o.verb == FolderVerb::Set || o.verb == FolderVerb::Clear))
             o.dryRun = true;
         else if (name == QLatin1String("--tooltip") && changes)
             o.wanted.tooltip = value;
@@ -196,6 +201,8 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
             o.wanted.keepIcon = false;
         else if (name == QLatin1String("--copy") && changes)
             copy = true;
+        else if ((name == QLatin1String("--linux-icon") || name == QLatin1String("--no-linux-icon")) && changes)
+            linuxIcon = name == QLatin1String("--linux-icon");
         else if (name == QLatin1String("--user") || name == QLatin1String("-U")) {
             readUser(value, o.signIn);
             if (value.contains(u'%')) passwords << i;
@@ -214,7 +221,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         else
             return refuse(QStringLiteral("Unbekannte Option für %1: %2").arg(verb, name));
     }
-    ParsedOptions parsed = checked(std::move(o), seen, copy, iconText);
+    ParsedOptions parsed = checked(std::move(o), seen, copy, linuxIcon, iconText);
     parsed.passwordArguments = passwords;
     return parsed;
 }

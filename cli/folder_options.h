@@ -10,7 +10,7 @@
 
 #include <optional>
 
-enum class FolderVerb { Show, Set, Clear };
+enum class FolderVerb { Show, Set, Clear, Mirror };
 
 struct FolderOptions {
     FolderVerb verb = FolderVerb::Show;

@@ -3,6 +3,7 @@
 
 #include "platform/files/shown_text.h"
 #include "platform/files/native_names.h"
+#include "store/linux_icon.h"
 
 #include <QHash>
 #include <QStringList>
@@ -47,7 +48,7 @@ QString BitLetters(std::optional<DWORD> bits)
     return letters.isEmpty() ? QStringLiteral("-") : letters;
 }
 
-QString ReportText(const FolderView& r)
+QString ReportText(const FolderView& r, const LinuxIconState* linuxView)
 {
     const QString none = QStringLiteral("(keins)");
     QString icon = r.iconFile.isEmpty() ? none : ShownText(r.iconFile);
@@ -62,7 +63,7 @@ QString ReportText(const FolderView& r)
         { QStringLiteral("none"), QStringLiteral("nirgends (das Dateisystem kann sie nicht speichern)") },
     };
     // One step: a tooltip holding "%1" must stay as it is.
-    return QStringLiteral("%1\n"
+    const QString text = QStringLiteral("%1\n"
                           "  Infotip:          %2\n"
                           "  Symbol:           %3\n"
                           "  Index:            %4\n"
@@ -75,9 +76,13 @@ QString ReportText(const FolderView& r)
             r.copy ? QStringLiteral("ja") : QStringLiteral("nein"), BitLetters(r.folderBits),
             BitLetters(r.settingsBits), BitLetters(r.copyBits), storageNames.value(r.storage),
             r.windowsShows() ? shownAsFarAsKnown(r) : QStringLiteral("nein. ") + ShownText(r.reason));
+    if (!linuxView) return text;
+    return text + QStringLiteral("  Linux zeigt es:   ") + ShownText(linuxView->text)
+        + (linuxView->value.isEmpty() ? QString() : QStringLiteral(" (Icon=") + ShownText(linuxView->value) + u')')
+        + u'\n';
 }
 
-QJsonObject ReportJson(const FolderView& r)
+QJsonObject ReportJson(const FolderView& r, const LinuxIconState* linuxView)
 {
     QJsonObject o {
         { QStringLiteral("tooltip"), r.tooltip },
@@ -99,5 +104,10 @@ QJsonObject ReportJson(const FolderView& r)
     };
     putPath(o, QStringLiteral("folder"), r.folder);
     putPath(o, QStringLiteral("iconPath"), r.iconPath);
+    if (linuxView) {
+        o.insert(QStringLiteral("linuxIcon"), linuxView->value.isEmpty() ? QJsonValue() : QJsonValue(linuxView->value));
+        o.insert(QStringLiteral("linuxIconCode"), linuxView->code);
+        o.insert(QStringLiteral("linuxIconMatches"), linuxView->matches());
+    }
     return o;
 }

@@ -9,8 +9,10 @@
 
 #include <optional>
 
-QString ReportText(const FolderView& report);
-QJsonObject ReportJson(const FolderView& report);
+// linuxView: whether Linux file managers show what Windows shows, when asked.
+struct LinuxIconState;
+QString ReportText(const FolderView& report, const LinuxIconState* linuxView = nullptr);
+QJsonObject ReportJson(const FolderView& report, const LinuxIconState* linuxView = nullptr);
 
 // The four bits as letters (R, H, S, A), "-" for none.
 QString BitLetters(std::optional<DWORD> bits);

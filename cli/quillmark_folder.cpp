@@ -5,8 +5,10 @@
 //
 //   quillmark-folder show [--json] [--recursive | --preview FILE.png] FOLDER...
 //   quillmark-folder set [--tooltip TEXT | --no-tooltip] [--icon FILE[,INDEX] | --no-icon] [--copy]
+//                        [--linux-icon | --no-linux-icon]
 //                        [--recursive] [--dry-run] FOLDER...
 //   quillmark-folder clear [--recursive] [--dry-run] FOLDER...
+//   quillmark-folder mirror [--recursive] FOLDER...
 //
 // A FOLDER on a server is \\server\share\path or smb://server/share/path;
 // -U [DOMAIN\]USER[%PASSWORD], -A FILE (smbclient's format) and
@@ -16,6 +18,7 @@
 // Exit status: 0 every folder done, 1 some failed (each named on stderr),
 // 2 the command line was refused before anything was touched.
 #include "cli/folder_changes.h"
+#include "cli/folder_mirror.h"
 #include "cli/folder_options.h"
 #include "cli/folder_preview.h"
 #include "cli/folder_report.h"
@@ -27,6 +30,8 @@
 #include "platform/files/opened_folder.h"
 #include "platform/files/samba_shares.h"
 #include "platform/net/smb_client.h"
+#include "store/folder_customisation.h"
+#include "store/linux_icon.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -52,8 +57,9 @@ namespace {
 const char kUsage[]
     = "Aufruf: quillmark-folder show [--json] [--recursive | --preview BILD.png] ORDNER...\n"
       "       quillmark-folder set [--tooltip TEXT | --no-tooltip] [--icon DATEI[,INDEX] | --no-icon]\n"
-      "                            [--copy] [--recursive] [--dry-run] ORDNER...\n"
+      "                            [--copy] [--linux-icon | --no-linux-icon] [--recursive] [--dry-run] ORDNER...\n"
       "       quillmark-folder clear [--recursive] [--dry-run] ORDNER...\n"
+      "       quillmark-folder mirror [--recursive] ORDNER...\n"
       "ORDNER auf einem Server: \\\\server\\freigabe\\pfad oder smb://server/freigabe/pfad,\n"
       "angemeldet mit -A DATEI, PASSWD=... -U [DOMÄNE\\]BENUTZER oder --use-kerberos;\n"
       "--timeout SEKUNDEN: so lange wartet jeder Aufruf an einen Server (sonst 10).\n";
@@ -184,14 +190,16 @@ int show(const FolderOptions& o)
                 return;
             }
             const FolderView report = ViewFolder(folder);
+            const LinuxIconState linuxView
+                = ViewLinuxIcon(folder, StoredCustomisation { report.tooltip, report.iconFile, report.iconIndex });
             if (const QString why = o.preview ? writePreview(report, *o.preview) : QString(); !why.isEmpty()) {
                 sayFailed(*o.preview, why);
                 ++failures;
             }
             if (o.json) {
-                all.append(ReportJson(report));
+                all.append(ReportJson(report, &linuxView));
             } else {
-                say(stdout, ReportText(report));
+                say(stdout, ReportText(report, &linuxView));
             }
         },
         [&](const QString& folder, const QString& why) {
@@ -243,6 +251,46 @@ int change(const FolderOptions& o)
     return failures ? 1 : 0;
 }
 
+// Each folder whose Desktop.ini names an icon gets it for Linux too; what
+// Linux cannot show from here is listed with the reason.
+int mirror(const FolderOptions& o)
+{
+    Progress progress(true);
+    Flusher flusher(o.folders);
+    int failures = 0, mirrored = 0, left = 0;
+    WalkFolders(
+        o.folders, o.recursive,
+        [&](const QString& folder, const std::shared_ptr<files::FolderHandle>& handle) {
+            progress.step(folder);
+            flusher.step();
+            const files::OpenedFolder held(handle);
+            const MirrorResult r = MirrorFolder(folder);
+            if (r.kind == MirrorResult::Kind::NoIcon || r.kind == MirrorResult::Kind::Unchanged) return;
+            progress.clear();
+            if (r.kind == MirrorResult::Kind::Failed) {
+                sayFailed(folder, r.text);
+                ++failures;
+                return;
+            }
+            const bool done = r.kind == MirrorResult::Kind::Mirrored;
+            (done ? mirrored : left)++;
+            say(stdout,
+                ShownText(folder) + (done ? QStringLiteral(": Icon=") : QStringLiteral(": ausgelassen: "))
+                    + ShownText(r.text) + u'\n');
+        },
+        [&](const QString& folder, const QString& why) {
+            progress.clear();
+            sayFailed(folder, why);
+            ++failures;
+        });
+    progress.clear();
+    say(stdout,
+        QStringLiteral("%1 Ordner, %2 gespiegelt, %3 ausgelassen, %4 fehlgeschlagen, in %5 s.\n")
+            .arg(QString::number(progress.count()), QString::number(mirrored), QString::number(left),
+                QString::number(failures), QString::number(progress.seconds(), 'f', 2)));
+    return failures ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -283,7 +331,10 @@ int main(int argc, char** argv)
     files::setChosenFolders(parsed.options->folders);
     net::setSignIn(QString(), parsed.options->signIn);
     if (parsed.options->timeoutMs) net::setTimeout(*parsed.options->timeoutMs);
-    const int status = parsed.options->verb == FolderVerb::Show ? show(*parsed.options) : change(*parsed.options);
+    const FolderVerb verb = parsed.options->verb;
+    const int status = verb == FolderVerb::Show ? show(*parsed.options)
+        : verb == FolderVerb::Mirror            ? mirror(*parsed.options)
+                                                : change(*parsed.options);
     if (net::callLeftRunning()) {
         std::fflush(nullptr);
         ::_exit(status);

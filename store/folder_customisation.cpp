@@ -14,6 +14,7 @@
 #include "store/IniFiles.h"
 #include "store/folder_settings.h"
 #include "store/icon_reference.h"
+#include "store/linux_icon.h"
 #include "sys/Dateiexistenz.h"
 #include "sys/WinVersionen.h"
 
@@ -285,6 +286,8 @@ CustomisationPlan PlanCustomisation(const QString& folder, const WantedCustomisa
         w.deleteSettingsIfEmpty();
         w.pause(Kind::Events);
     }
+    // Linux file managers follow a change of the icon; a kept icon keeps theirs.
+    if (icon || (!keepIcon && !keepWindowsIcon)) PlanLinuxIcon(plan, now, icon);
     return plan;
 }
 
@@ -325,6 +328,11 @@ void CarryOut(const CustomisationPlan& plan, const PlanPause& pause)
             break;
         case Kind::DeleteSettingsIfEmpty:
             if (!SettingsFileHasKeys(step.path)) DeleteFileA(step.path);
+            break;
+        case Kind::LinuxImage:
+        case Kind::LinuxIconKey:
+        case Kind::GvfsIcon:
+            CarryOutLinuxStep(step);
             break;
         case Kind::Events:
         case Kind::Wait:

@@ -28,6 +28,8 @@ struct IconChoice {
     // settings file, which anybody who can write the folder wrote, is never
     // copied into the folder unless it lies in the folder's own share.
     bool chosen = true;
+    // Linux file managers get the same icon (.directory, gvfs metadata).
+    bool linuxIcon = true;
 };
 
 struct WantedCustomisation {
@@ -76,6 +78,9 @@ struct CustomisationStep {
         DeleteSettingsIfEmpty, // the settings file, when no key is left in it
         Events, // the finish lets pending events run
         Wait, // the finish's wait before the settings file goes
+        LinuxImage, // the hidden image at path := icon key of file value, its images as one .ico
+        LinuxIconKey, // Icon= in .directory at path := value; empty: removed
+        GvfsIcon, // path's gvfs custom icon := value's URI; empty: removed where it names key or our image
     };
     Kind kind;
     QString path;
@@ -99,6 +104,8 @@ struct CustomisationPlan {
     DWORD folderBits = 0; // the folder's bits at the end
     bool copies = false; // Desktop.ico is copied from the icon file
     bool removesSettings = false; // Desktop.ini goes when nothing is left in it
+    // Icon= of .directory at the end ("" removed); nullopt: Linux's icon stays as it is.
+    std::optional<QString> linuxIcon;
     // The folder before the first step and after each step that changes
     // something: a finish interrupted anywhere leaves one of these.
     std::vector<FolderSnapshot> states;

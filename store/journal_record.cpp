@@ -16,7 +16,8 @@ const QString kFolder = QStringLiteral("folder"), kDevice = QStringLiteral("devi
               kIconIndex = QStringLiteral("iconIndex"), kCopy = QStringLiteral("copy"),
               kChosen = QStringLiteral("chosen"), kIconDigest = QStringLiteral("iconDigest"),
               kStates = QStringLiteral("states"), kSettings = QStringLiteral("settings"),
-              kIconCopy = QStringLiteral("iconCopy"), kBits = QStringLiteral("bits");
+              kIconCopy = QStringLiteral("iconCopy"), kBits = QStringLiteral("bits"),
+              kLinuxIcon = QStringLiteral("linuxIcon");
 // A path is kept twice: its text for people, and its bytes, which are read.
 const QString kBytes = QStringLiteral("Bytes");
 
@@ -59,6 +60,7 @@ QByteArray JournalRecord::toJson() const
         o.insert(kIconIndex, icon->index);
         o.insert(kCopy, icon->copy);
         o.insert(kChosen, icon->chosen);
+        o.insert(kLinuxIcon, icon->linuxIcon);
         o.insert(kIconDigest, hex(iconDigest));
     }
     if (!unhidden) {
@@ -85,7 +87,7 @@ std::optional<JournalRecord> JournalRecord::fromJson(const QByteArray& json)
     r.tooltip = o.value(kTooltip).toString();
     if (o.contains(kIconFile)) {
         r.icon = IconChoice { pathOf(o, kIconFile), o.value(kIconIndex).toString(), o.value(kCopy).toBool(),
-            o.value(kChosen).toBool() };
+            o.value(kChosen).toBool(), o.value(kLinuxIcon).toBool(true) };
         r.iconDigest = unhex(o.value(kIconDigest));
     }
     for (const QJsonValue& v : o.value(kStates).toArray()) {

@@ -10,6 +10,7 @@
 #include "store/finish_journal.h"
 #include "store/folder_customisation.h"
 #include "store/folder_settings.h"
+#include "store/linux_icon.h"
 #include "store/recent_folders.h"
 #include "store/windows_view.h"
 
@@ -29,7 +30,8 @@ WantedCustomisation root::wantedCustomisation() const
     wanted.tooltip = Text1->text();
     if (iconSelected(IconFiles)) {
         const QString file = IconFiles->filePath();
-        wanted.icon = IconChoice { file, IconCache->text(), bKopieren->value() != 0, file != restoredIconFile };
+        wanted.icon = IconChoice {
+            file, IconCache->text(), bKopieren->value() != 0, file != restoredIconFile, WizardWritesLinuxIcon() };
     }
     return wanted;
 }

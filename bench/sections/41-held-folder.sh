@@ -15,6 +15,7 @@ if [ ! -x "$held_build/quillmark-folder" ]; then
     git -C "$here/.." archive "$held_reference" | tar -x -C "$held_src"
     { cmake -S "$held_src" -B "$held_build" -DCMAKE_BUILD_TYPE=Release \
         && cmake --build "$held_build" -j"$(nproc)" --target quillmark-folder; } >/dev/null 2>&1
+    rm -rf "$held_src" # only the command is needed, not a second copy of the sources
 fi
 if [ ! -x "$held_build/quillmark-folder" ] || [ ! -x "$BUILD/quillmark-folder" ]; then
     echo "held_folder: a command is missing, so its figures are left out"

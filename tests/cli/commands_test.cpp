@@ -3,6 +3,7 @@
 // above the test programs: output, files and exit status; for the folder command refusals
 // before anything is touched, a recursive run over a tree others write into, a dry run that
 // changes nothing, and show reading back what set wrote.
+#include "platform/files/file_attributes.h"
 #include "tests/support/icon_fixtures.h"
 #include "store/IniFiles.h"
 #include "store/folder_settings.h"
@@ -92,6 +93,7 @@ TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
         { { "set", "--icon", kLibrary + ",99" }, "kein Symbol mit dem Index 99" },
         { { "set", "--tooltip", "a", "--no-tooltip" }, "mehrfach" },
         { { "set", "--copy", "--tooltip", "a" }, "--copy gilt nur" },
+        { { "set", "--no-linux-icon", "--tooltip", "a" }, "--no-linux-icon gelten nur" },
         { { "set", "--recursive" }, "Nichts zu ändern" },
         { { "show", "--dry-run" }, "Unbekannte Option" },
         { { "show", "--preview", tmp.filePath("bild.png"), root }, "genau einen Ordner" },
@@ -241,6 +243,50 @@ TEST_F(FolderCommand, SaysWhyWindowsWillNotShowWhatItWrote)
     const Outcome shown = folderCommand({ "show", "--preview", picture, alone });
     EXPECT_TRUE(shown.status == 0 && shown.out.contains("Windows zeigt es: ja")) << shown.out.toStdString();
     EXPECT_EQ(QImage(picture).size(), QSize(640, 380));
+}
+
+// Folders customised on Windows: an icon in the folder or relative within its drive gets its
+// Linux twin; what only Windows finds, or what lies elsewhere, is listed and left alone; and
+// Desktop.ini and every Windows bit stay as they were.
+TEST_F(FolderCommand, MirrorsWhatWindowsWroteAndListsWhatItCannot)
+{
+    const QString win = tmp.filePath("Windows");
+    ASSERT_TRUE(QDir().mkpath(win + "/Symbole") && QDir().mkpath(win + "/Bibliothek"));
+    testutil::writeBytes(win + "/Symbole/Blau.ico", makeSolidIco(Qt::blue));
+    testutil::writeBytes(win + "/Bibliothek/lib.dll", makeIconLibrary(3));
+    const struct {
+        const char *name, *keys, *says, *code;
+    } rows[] = {
+        { "Relativ", "IconFile=..\\SYMBOLE\\blau.ICO\r\nIconIndex=0", "Icon=./../Symbole/Blau.ico", "same" },
+        { "Bibliothek", "IconResource=lib.dll,-2", "Icon=./.quillmark.ico", "same" },
+        { "System", "IconResource=%SystemRoot%\\system32\\imageres.dll,-3",
+            "ausgelassen: Das Symbol (%SystemRoot%\\system32\\imageres.dll) findet nur Windows.", "not-possible" },
+        { "Symbole", "IconFile=/", "ausgelassen: Das Symbol (/", "missing" },
+    };
+    QStringList windows;
+    for (const auto& row : rows) {
+        const QString folder = win + '/' + row.name;
+        ASSERT_TRUE(QDir().mkpath(folder));
+        // A full path names a file this machine has; Windows does not.
+        const QByteArray keys = QByteArray(row.keys).replace("=/", "=" + QFile::encodeName(win + "/Symbole/Blau.ico"));
+        testutil::writeBytes(folder + "/Desktop.ini", "[.ShellClassInfo]\r\n" + keys + "\r\n");
+        SetFileAttributesA(folder + "/Desktop.ini", 6);
+        SetFileAttributesA(folder, 1);
+        windows << snapshot(folder).filter("Desktop.ini") << QString::number(GetFileAttributesA(folder));
+    }
+    const Outcome o = folderCommand({ "mirror", "--recursive", win });
+    EXPECT_EQ(o.status, 0) << o.err.toStdString();
+    QStringList after;
+    for (const auto& row : rows) {
+        const QString folder = win + '/' + row.name;
+        EXPECT_TRUE(o.out.contains(folder + ": " + row.says)) << o.out.toStdString();
+        after << snapshot(folder).filter("Desktop.ini") << QString::number(GetFileAttributesA(folder));
+        const QJsonObject shown
+            = QJsonDocument::fromJson(folderCommand({ "show", "--json", folder }).out.toUtf8()).array()[0].toObject();
+        EXPECT_EQ(shown["linuxIconCode"].toString(), row.code) << row.name;
+    }
+    EXPECT_EQ(after, windows);
+    EXPECT_TRUE(o.out.contains("2 gespiegelt, 2 ausgelassen, 0 fehlgeschlagen"));
 }
 
 const auto iconsCommand = [](const QStringList& args) { return runCommand("quillmark-icons", args); };

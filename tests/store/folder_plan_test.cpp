@@ -13,12 +13,16 @@
 namespace {
 
 // One word a step: "dir=1" (bits), "InfoTip=x", "-IconFile", "-ico", "+ico",
-// "-ini" (when empty), "|" (pending events), "~" (the wait).
+// "-ini" (when empty), "|" (pending events), "~" (the wait); for Linux "Icon=x"
+// (.directory, whose bits are "lin"), "+lin" (the hidden image), "gvfs".
 QString spelled(const CustomisationPlan& plan)
 {
     QStringList words;
     const auto name = [&](const QString& path) {
-        return QString(path == plan.folder ? "dir" : path.endsWith("ini") ? "ini" : "ico");
+        return QString(path == plan.folder  ? "dir"
+                : path.endsWith("ini")      ? "ini"
+                : path.endsWith("directory") ? "lin"
+                                             : "ico");
     };
     for (const CustomisationStep& s : plan.steps) {
         switch (s.kind) {
@@ -30,6 +34,9 @@ QString spelled(const CustomisationPlan& plan)
         case CustomisationStep::Kind::DeleteSettingsIfEmpty: words << "-ini"; break;
         case CustomisationStep::Kind::Events: words << "|"; break;
         case CustomisationStep::Kind::Wait: words << "~"; break;
+        case CustomisationStep::Kind::LinuxImage: words << "+lin"; break;
+        case CustomisationStep::Kind::LinuxIconKey: words << "Icon=" + s.value; break;
+        case CustomisationStep::Kind::GvfsIcon: words << "gvfs"; break;
         }
     }
     return words.join(' ');
@@ -48,16 +55,16 @@ TEST(Plan, ListsTheFinishsStepsInItsOrder)
         const char* steps;
     } rows[] = {
         { "", "", "T", true,
-            "ini=0 dir=0 | InfoTip=T ini=34 dir=1 dir=32 ico=32 -ico | IconFile=Desktop.ico IconIndex=2 "
-            "IconResource=Desktop.ico,2 +ico ico=34 ini=34 dir=1" },
+            "ini=0 dir=0 | InfoTip=T ini=34 dir=1 dir=32 ico=32 -ico | IconFile=Desktop.ico IconIndex=0 "
+            "IconResource=Desktop.ico,0 +ico ico=34 ini=34 dir=1 Icon=./Desktop.ico lin=34 gvfs" },
         { "1.4.90", "", "", false,
             "ini=0 dir=0 | -InfoTip dir=32 ico=32 -ico | -IconFile -IconIndex -IconResource | dir=0 ini=0 "
-            "dir=0 ~ | -ini |" },
+            "dir=0 ~ | -ini | gvfs" },
         { "1.4.90", "[.ShellClassInfo]\r\nIconFile=C:\\x.ico\r\n", "T", false,
             "ini=0 dir=0 | InfoTip=T ini=34 dir=1 dir=32 ico=32 -ico | | dir=36" },
         { "", "[.ShellClassInfo]\r\nIconFile=C:\\x.ico\r\n", std::nullopt, true,
-            "ini=0 dir=0 | dir=32 ico=32 -ico | IconFile=Desktop.ico IconIndex=2 IconResource=Desktop.ico,2 "
-            "+ico ico=34 ini=34 dir=1" },
+            "ini=0 dir=0 | dir=32 ico=32 -ico | IconFile=Desktop.ico IconIndex=0 IconResource=Desktop.ico,0 "
+            "+ico ico=34 ini=34 dir=1 Icon=./Desktop.ico lin=34 gvfs" },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.steps);
@@ -68,7 +75,7 @@ TEST(Plan, ListsTheFinishsStepsInItsOrder)
         if (!row.settings.isEmpty()) testutil::writeBytes(SettingsFilePath(folder), row.settings);
         WantedCustomisation wanted;
         wanted.tooltip = row.tooltip;
-        if (row.withIcon) wanted.icon = IconChoice { icon, "2", true };
+        if (row.withIcon) wanted.icon = IconChoice { icon, "0", true };
         const CustomisationPlan plan = PlanCustomisation(folder, wanted, true);
         EXPECT_EQ(spelled(plan), row.steps);
         // Before, and one state for each step that changes a file's bytes or the folder's bits.

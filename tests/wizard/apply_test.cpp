@@ -304,9 +304,9 @@ TEST_F(Apply, StoredIndexBeyondTheGridSurvivesARerun)
     EXPECT_EQ(key("IconIndex"), "22");
 }
 
-// Every row of the final-state table, from each starting state a folder may be in, on NT
-// and on Me, gives the same bytes and attribute bits by the engine of the folder command
-// and of the repair as by the wizard's finish.
+// Every row of the final-state table, from each starting state a folder may be in (one of them
+// a .directory of Dolphin's), on NT and on Me, gives the same bytes and attribute bits by the
+// engine of the folder command and of the repair as by the wizard's finish.
 TEST_F(Apply, TheEngineGivesTheWizardsBytesAndBitsForEveryRow)
 {
     const QString byEngine = tmp.filePath("Zweiter Ordner");
@@ -320,7 +320,8 @@ TEST_F(Apply, TheEngineGivesTheWizardsBytesAndBitsForEveryRow)
         { "Desktop.ini", "[.ShellClassInfo]\r\nIconResource=%SystemRoot%\\system32\\imageres.dll,-3\r\n", false },
         { "Desktop.ini", "[.ShellClassInfo]\r\nIconFile=..\\Symbole\\a.ico\r\nIconIndex=0\r\n", false },
         { "Desktop.ini", "[.ShellClassInfo]\r\nIconFile=Desktop.ico\r\nIconIndex=0\r\n", true },
-        { "Desktop.ini", utf16, false }, { "desktop.ini", "[.ShellClassInfo]\r\nInfoTip=klein\r\n", false } };
+        { "Desktop.ini", utf16, false }, { "desktop.ini", "[.ShellClassInfo]\r\nInfoTip=klein\r\n", false },
+        { ".directory", "[Dolphin]\nViewMode=1\n\n[Desktop Entry]\nIcon=folder-red\n", false } };
     for (const char* version : { "", "1.4.90" }) {
         qputenv("QUILLMARK_OSVERSION", version);
         for (const auto& seed : seeds) {
@@ -363,6 +364,20 @@ TEST_F(Apply, TheFinishRecordsItsChoiceWhileItRuns)
         QStringList({ target, "Hallo", icons + "/lib.dll", "3" }))
         << recorded.toStdString();
     EXPECT_TRUE(o["copy"].toBool());
+}
+
+} // namespace
+
+namespace {
+
+// The wizard's own setting switches the Linux icon off.
+TEST_F(Apply, TheLinuxIconFollowsTheWizardsSetting)
+{
+    RegKeyCreate(HKEY_CURRENT_USER, kRegSetFolders, QString());
+    ASSERT_TRUE(RegValueWrite(HKEY_CURRENT_USER, kRegSetFolders, "LinuxIcon", 0));
+    customise(target, kFinalStates[0]);
+    EXPECT_EQ(testutil::readBytes(target + "/.directory") + testutil::readBytes(target + "/.quillmark.ico"),
+        "<missing><missing>");
 }
 
 } // namespace

@@ -160,6 +160,13 @@ protected:
             const bool copied = hasIcon && (row.copyIt || copiedAnyway);
             const QString ref = !hasIcon ? "" : copied ? "Desktop.ico" : iconPrefix + row.iconFile;
             const QString index = hasIcon ? QString::number(row.cell) : "";
+            // Linux reads an .ico that stays with the folder as it is; any other icon from a
+            // hidden image of its own.
+            const bool asIs = QString(row.iconFile).endsWith(".ico") && (copied || iconPrefix.startsWith(".."));
+            const QString linuxView = !asIs ? "./.quillmark.ico"
+                : copied                ? "./Desktop.ico"
+                                        : "./" + QString(iconPrefix).replace('\\', '/') + row.iconFile;
+            const bool image = hasIcon && !asIs;
             if (!parent.isEmpty()) {
                 const QString ini = folder + "/Desktop.ini";
                 EXPECT_EQ(QFileInfo::exists(ini), hasIni);
@@ -169,12 +176,16 @@ protected:
                 EXPECT_EQ(keys, QStringList({ row.tooltip, ref, index, hasIcon ? ref + ',' + index : "" }));
                 EXPECT_EQ(testutil::readBytes(folder + "/Desktop.ico"),
                     copied ? testutil::readBytes(icons + '/' + row.iconFile) : "<missing>");
+                EXPECT_EQ(testutil::readBytes(folder + "/.directory"),
+                    hasIcon ? "[Desktop Entry]\nIcon=" + linuxView.toUtf8() + '\n' : "<missing>");
             }
             if (!fourBitsOf) continue;
             EXPECT_EQ(fourBitsOf(name), row.folderBits);
             EXPECT_EQ(
                 fourBitsOf(name + "/Desktop.ini"), hasIni ? std::optional(row.settingsBits) : std::nullopt);
             EXPECT_EQ(fourBitsOf(name + "/Desktop.ico"), copied ? std::optional<DWORD>(34) : std::nullopt);
+            EXPECT_EQ(fourBitsOf(name + "/.quillmark.ico"), image ? std::optional<DWORD>(34) : std::nullopt);
+            EXPECT_EQ(fourBitsOf(name + "/.directory"), hasIcon ? std::optional<DWORD>(34) : std::nullopt);
         }
     }
 
