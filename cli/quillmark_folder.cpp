@@ -19,6 +19,7 @@
 #include "cli/folder_options.h"
 #include "cli/folder_preview.h"
 #include "cli/folder_report.h"
+#include "cli/folder_workers.h"
 #include "platform/files/shown_text.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
@@ -55,19 +56,12 @@ const char kUsage[]
       "       quillmark-folder clear [--recursive] [--dry-run] ORDNER...\n"
       "ORDNER auf einem Server: \\\\server\\freigabe\\pfad oder smb://server/freigabe/pfad,\n"
       "angemeldet mit -A DATEI, PASSWD=... -U [DOMÄNE\\]BENUTZER oder --use-kerberos;\n"
-      "--timeout SEKUNDEN: so lange wartet jeder Aufruf an einen Server (sonst 10).\n";
+      "--timeout SEKUNDEN: so lange wartet jeder Aufruf an einen Server (sonst 10);\n"
+      "--jobs N: so viele Ordner auf Servern zugleich, jeder mit eigener Verbindung (sonst 8).\n";
 
 void say(std::FILE* to, const QString& text)
 {
     std::fputs(text.toUtf8().constData(), to);
-}
-
-// A folder that failed, and why; the reason may quote folder data too.
-void sayFailed(const QString& folder, const QString& why)
-{
-    say(stderr,
-        QStringLiteral("quillmark-folder: ") + ShownText(folder) + QStringLiteral(": ") + ShownText(why)
-            + QLatin1Char('\n'));
 }
 
 // The count, the rate and the current folder on one line of the terminal,
@@ -155,11 +149,15 @@ int byName(const FTSENT** a, const FTSENT** b)
     return std::strcmp((*a)->fts_name, (*b)->fts_name);
 }
 
+// A folder found, with its listing when the walk made one.
+using Visit = std::function<void(const QString&, const std::vector<net::Entry>*)>;
+using Failed = std::function<void(const QString&, const QString&)>;
+
 // The same on a server, from one listing per folder; a server that cannot
 // be reached is named with its cause once for the folder given.
-void walkNetwork(const QString& folder, bool recursive, const std::function<void(const QString&)>& visit,
-    const std::function<void(const QString&, const QString&)>& failed)
+void walkNetwork(const QString& folder, bool recursive, const Visit& visit, const Failed& failed)
 {
+    if (StopRequested()) return;
     net::Entry entry;
     if (const int error = net::stat(folder, entry); error && error != ENOENT)
         return failed(folder, net::describeError(folder, error));
@@ -169,7 +167,7 @@ void walkNetwork(const QString& folder, bool recursive, const std::function<void
     if (recursive && entry.directory)
         if (const int error = net::list(folder, entries))
             return failed(folder, net::describeError(folder, error));
-    visit(folder);
+    visit(folder, recursive && entry.directory ? &entries : nullptr);
     // Only the names of the folders below are kept while they are walked.
     QStringList below;
     for (const net::Entry& e : entries)
@@ -184,17 +182,17 @@ void walkNetwork(const QString& folder, bool recursive, const std::function<void
 // Calls visit for every folder named and, with recursive, every folder below
 // it: links are not followed and the walk stays on the folder's file system.
 // A folder that cannot be read is reported through failed.
-void walk(const QStringList& folders, bool recursive, const std::function<void(const QString&)>& visit,
-    const std::function<void(const QString&, const QString&)>& failed)
+void walk(const QStringList& folders, bool recursive, const Visit& visit, const Failed& failed)
 {
     for (const QString& folder : folders) {
+        if (StopRequested()) return;
         if (net::isNetworkPath(folder)) {
             const net::ListingScope once;
             walkNetwork(folder, recursive, visit, failed);
             continue;
         }
         if (!recursive) {
-            visit(folder);
+            visit(folder, nullptr);
             continue;
         }
         QByteArray root = files::nativePath(folder);
@@ -204,15 +202,15 @@ void walk(const QStringList& folders, bool recursive, const std::function<void(c
             failed(folder, QString::fromLocal8Bit(std::strerror(errno)));
             continue;
         }
-        while (FTSENT* e = ::fts_read(fts)) {
+        while (FTSENT* e = !StopRequested() ? ::fts_read(fts) : nullptr) {
             const QString path = files::fromNative(QByteArray(e->fts_path, e->fts_pathlen));
             if (e->fts_info == FTS_D)
-                visit(path);
+                visit(path, nullptr);
             else if (e->fts_info == FTS_DNR || e->fts_info == FTS_ERR
                 || (e->fts_info == FTS_NS && e->fts_level == 0))
                 failed(path, QString::fromLocal8Bit(std::strerror(e->fts_errno)));
             else if (e->fts_level == 0 && e->fts_info != FTS_DP)
-                visit(path); // the engine names why
+                visit(path, nullptr); // the engine names why
         }
         ::fts_close(fts);
     }
@@ -237,66 +235,122 @@ QString writePreview(const FolderView& view, const QString& file)
     return ::close(fd) == 0 ? QString() : error();
 }
 
-int show(const FolderOptions& o)
+// Every folder's outcome, printed in the order of the walk. Folders on a
+// server go to worker processes when more than one job is allowed and there
+// may be more than one folder; the rest is done here.
+void runFolders(const FolderOptions& o, const QStringList& arguments, const FolderTask& task,
+    const OutcomePrinter& print)
 {
-    QJsonArray all;
-    int failures = 0;
+    const bool several = o.recursive || o.folders.size() > 1;
+    std::optional<FolderWorkers> workers;
     walk(
         o.folders, o.recursive,
-        [&](const QString& folder) {
-            if (!files::isDirectory(folder)) {
-                sayFailed(folder, QStringLiteral("kein Ordner"));
-                ++failures;
-                return;
+        [&](const QString& folder, const std::vector<net::Entry>* listing) {
+            if (o.jobs > 1 && several && !o.preview && net::isNetworkPath(folder)) {
+                if (!workers) {
+                    CatchStopSignals();
+                    workers.emplace(o.jobs, arguments, o.signIn, task, print);
+                }
+                return workers->hand(folder, listing);
             }
-            const FolderView report = ViewFolder(folder);
-            if (const QString why = o.preview ? writePreview(report, *o.preview) : QString(); !why.isEmpty()) {
-                sayFailed(*o.preview, why);
-                ++failures;
-            }
-            if (o.json) {
-                all.append(ReportJson(report));
-            } else {
-                say(stdout, ReportText(report));
-            }
+            workers ? workers->add(task(folder)) : print(task(folder));
         },
         [&](const QString& folder, const QString& why) {
-            sayFailed(folder, why);
-            ++failures;
+            FolderOutcome failed = FailedOutcome(folder, why);
+            failed.visited = false;
+            workers ? workers->add(std::move(failed)) : print(failed);
         });
-    if (o.json) std::fputs(QJsonDocument(all).toJson(QJsonDocument::Indented).constData(), stdout);
+    if (workers) workers->finish();
+}
+
+FolderOutcome showOne(const FolderOptions& o, const QString& folder)
+{
+    if (!files::isDirectory(folder)) return FailedOutcome(folder, QStringLiteral("kein Ordner"));
+    FolderOutcome r;
+    r.folder = folder;
+    const FolderView report = ViewFolder(folder);
+    if (const QString why = o.preview ? writePreview(report, *o.preview) : QString(); !why.isEmpty()) {
+        r.err = FailedLine(*o.preview, why);
+        r.failures = 1;
+    }
+    if (o.json)
+        r.json = QJsonDocument(ReportJson(report)).toJson(QJsonDocument::Compact);
+    else
+        r.out = ReportText(report);
+    return r;
+}
+
+// The array of every folder's object, written as it grows, in the layout
+// QJsonDocument gives a whole array.
+class JsonArrayWriter {
+public:
+    void add(const QByteArray& compact)
+    {
+        const QByteArray object = QJsonDocument::fromJson(compact).toJson(QJsonDocument::Indented);
+        QByteArray indented;
+        for (const QByteArray& line : object.chopped(1).split('\n'))
+            indented += "\n    " + line;
+        std::fputs(started_ ? "," : "[", stdout);
+        std::fputs(indented.constData(), stdout);
+        started_ = true;
+    }
+    void end() { std::fputs(started_ ? "\n]\n" : "[\n]\n", stdout); }
+
+private:
+    bool started_ = false;
+};
+
+int show(const FolderOptions& o, const QStringList& arguments)
+{
+    int failures = 0;
+    JsonArrayWriter json;
+    runFolders(o, arguments, [&](const QString& folder) { return showOne(o, folder); },
+        [&](const FolderOutcome& r) {
+            failures += r.failures;
+            say(stderr, r.err);
+            say(stdout, r.out);
+            if (!r.json.isEmpty()) json.add(r.json);
+        });
+    if (o.json) json.end();
     return failures ? 1 : 0;
 }
 
-int change(const FolderOptions& o)
+FolderOutcome changeOne(const FolderOptions& o, const QString& folder)
+{
+    const FolderChange c = o.dryRun ? PlanChange(folder, o.wanted) : MakeChange(folder, o.wanted);
+    if (!c.error.isEmpty()) return FailedOutcome(folder, c.error);
+    FolderOutcome r;
+    r.folder = folder;
+    if (c.what.isEmpty()) return r;
+    r.changed = 1;
+    if (o.dryRun)
+        r.out = ShownText(folder) + QStringLiteral(": ") + ShownText(c.what.join(QStringLiteral("; ")))
+            + QLatin1Char('\n');
+    return r;
+}
+
+int change(const FolderOptions& o, const QStringList& arguments)
 {
     Progress progress(true);
     std::optional<Flusher> flusher;
     if (!o.dryRun) flusher.emplace(o.folders);
     int failures = 0, changed = 0, unread = 0;
-    const auto fail = [&](const QString& folder, const QString& why) {
-        progress.clear();
-        sayFailed(folder, why);
-        ++failures;
-    };
-    walk(
-        o.folders, o.recursive,
+    runFolders(
+        o, arguments,
         [&](const QString& folder) {
-            progress.step(folder);
             if (flusher) flusher->step();
-            const FolderChange c = o.dryRun ? PlanChange(folder, o.wanted) : MakeChange(folder, o.wanted);
-            if (!c.error.isEmpty()) return fail(folder, c.error);
-            if (c.what.isEmpty()) return;
-            ++changed;
-            if (!o.dryRun) return;
-            progress.clear();
-            say(stdout,
-                ShownText(folder) + QStringLiteral(": ") + ShownText(c.what.join(QStringLiteral("; ")))
-                    + QLatin1Char('\n'));
+            return changeOne(o, folder);
         },
-        [&](const QString& folder, const QString& why) {
-            ++unread; // a folder the walk could not read counts as one of the run's
-            fail(folder, why);
+        [&](const FolderOutcome& r) {
+            if (r.visited)
+                progress.step(r.folder);
+            else
+                ++unread; // a folder the walk could not read counts as one of the run's
+            failures += r.failures;
+            changed += r.changed;
+            if (!r.err.isEmpty() || !r.out.isEmpty()) progress.clear();
+            say(stderr, r.err);
+            say(stdout, r.out);
         });
     flusher.reset();
     progress.clear();
@@ -306,6 +360,20 @@ int change(const FolderOptions& o)
             .arg(QString::number(progress.count() + unread), QString::number(changed), done,
                 QString::number(failures), QString::number(progress.seconds(), 'f', 2)));
     return failures ? 1 : 0;
+}
+
+// A worker's options: the run's command line as the walking process took it.
+FolderTask workerTask(const QStringList& arguments, const net::SignIn& signIn)
+{
+    const ParsedOptions parsed = ParseFolderOptions(arguments);
+    if (!parsed.options) return {};
+    auto o = std::make_shared<FolderOptions>(*parsed.options);
+    o->signIn = signIn;
+    files::setChosenFolders(o->folders);
+    net::setSignIn(QString(), o->signIn);
+    if (o->timeoutMs) net::setTimeout(*o->timeoutMs);
+    if (o->verb == FolderVerb::Show) return [o](const QString& folder) { return showOne(*o, folder); };
+    return [o](const QString& folder) { return changeOne(*o, folder); };
 }
 
 } // namespace
@@ -322,6 +390,12 @@ int main(int argc, char** argv)
     if (drawing) sharesAhead = std::thread([] { files::sambaSharePaths(); });
     std::unique_ptr<QCoreApplication> app
         = drawing ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    if (argc == 2 && std::strcmp(argv[1], kWorkerArgument) == 0) {
+        const int status = RunFolderWorker(workerTask);
+        std::fflush(nullptr);
+        if (net::callLeftRunning()) ::_exit(status);
+        return status;
+    }
     if (drawing) {
         PreparePreviewFonts();
         sharesAhead.join();
@@ -348,7 +422,9 @@ int main(int argc, char** argv)
     files::setChosenFolders(parsed.options->folders);
     net::setSignIn(QString(), parsed.options->signIn);
     if (parsed.options->timeoutMs) net::setTimeout(*parsed.options->timeoutMs);
-    const int status = parsed.options->verb == FolderVerb::Show ? show(*parsed.options) : change(*parsed.options);
+    const int status = parsed.options->verb == FolderVerb::Show ? show(*parsed.options, arguments)
+                                                                : change(*parsed.options, arguments);
+    if (StopRequested()) EndByStopSignal();
     if (net::callLeftRunning()) {
         std::fflush(nullptr);
         ::_exit(status);
