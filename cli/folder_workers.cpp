@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -225,7 +226,6 @@ bool FolderWorkers::start()
     Worker w;
     w.pid = pid;
     w.fd = pair[0];
-    w.number = started_++;
     for (auto& slot : g_pids) {
         pid_t none = 0;
         if (slot.compare_exchange_strong(none, pid)) break;
@@ -233,7 +233,7 @@ bool FolderWorkers::start()
     QByteArray setup;
     QDataStream s(&setup, QIODevice::WriteOnly);
     s << quint8(Kind::Setup) << arguments_ << signIn_.domain << signIn_.user << signIn_.password
-      << signIn_.kerberos << w.number;
+      << signIn_.kerberos;
     workers_.push_back(std::move(w));
     if (writeFrame(workers_.back().fd, setup)) return true;
     retire(workers_.size() - 1, false);
@@ -363,6 +363,13 @@ void FolderWorkers::receive(std::size_t index)
         again_.push_back(std::move(w.job));
         w.busy = false;
         retire(index, false);
+        if (!std::exchange(limitSaid_, true))
+            std::fputs(QStringLiteral("quillmark-folder: Ein Arbeitsprozess bekam keine Verbindung (%1); es arbeiten "
+                                      "%2 statt %3.\n")
+                           .arg(why, QString::number(std::max<std::size_t>(workers_.size(), 1)), QString::number(jobs_))
+                           .toUtf8()
+                           .constData(),
+                stderr);
         jobs_ = int(workers_.size());
         return;
     }
@@ -405,13 +412,14 @@ namespace {
 
 // The worker's loop: one folder at a time, with the listings that came with
 // it kept as if fetched here.
-int workerLoop(int fd, const FolderTask& task, int number)
+int workerLoop(int fd, const FolderTask& task)
 {
     const net::ListingScope scope;
-    const int dieAt = number == 0 ? qEnvironmentVariableIntValue("QUILLMARK_TEST_WORKER_KILL_AT") : 0;
+    // The tests' worker that dies mid-run: the one handed the run's Nth folder.
+    const quint64 dieAt = quint64(qEnvironmentVariableIntValue("QUILLMARK_TEST_WORKER_KILL_AT"));
     QString heldParent;
     QSet<QString> reached; // shares this worker is connected to
-    for (int count = 1; !StopRequested(); ++count) {
+    while (!StopRequested()) {
         QByteArray frame;
         if (!readFrame(fd, frame, true)) break;
         QDataStream s(frame);
@@ -424,7 +432,7 @@ int workerLoop(int fd, const FolderTask& task, int number)
         s >> listed;
         std::vector<net::Entry> listing = readEntries(s);
         if (s.status() != QDataStream::Ok || Kind(kind) != Kind::Job) return 3;
-        if (count == dieAt) ::raise(SIGKILL); // the tests' worker that dies mid-run
+        if (turn + 1 == dieAt) ::raise(SIGKILL);
         if (!parent.isEmpty()) {
             if (!heldParent.isEmpty()) net::forgetListing(heldParent);
             net::keepListing(parent, std::move(siblings));
@@ -465,12 +473,11 @@ int RunFolderWorker(const WorkerPreparer& prepare)
     quint8 kind = 0;
     QStringList arguments;
     net::SignIn signIn;
-    int number = 0;
-    s >> kind >> arguments >> signIn.domain >> signIn.user >> signIn.password >> signIn.kerberos >> number;
+    s >> kind >> arguments >> signIn.domain >> signIn.user >> signIn.password >> signIn.kerberos;
     if (s.status() != QDataStream::Ok || Kind(kind) != Kind::Setup) return 3;
     const FolderTask task = prepare(arguments, signIn);
     if (!task) return 2;
-    const int status = workerLoop(kWorkerFd, task, number);
+    const int status = workerLoop(kWorkerFd, task);
     ::close(kWorkerFd);
     return status;
 }

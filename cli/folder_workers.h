@@ -71,7 +71,6 @@ private:
     struct Worker {
         int pid = -1;
         int fd = -1;
-        int number = 0;
         bool busy = false;
         Job job;
         QString heldParent; // the listing of a parent it keeps, by key
@@ -94,8 +93,8 @@ private:
     std::deque<Job> again_; // folders a worker could not take
     std::map<quint64, FolderOutcome> waiting_; // done, printed after earlier ones
     quint64 next_ = 0, printed_ = 0;
-    int started_ = 0;
     bool stopForwarded_ = false;
+    bool limitSaid_ = false;
 };
 
 // The hidden first argument that makes the program a worker; its pipe is
