@@ -364,9 +364,10 @@ void FolderWorkers::receive(std::size_t index)
         w.busy = false;
         retire(index, false);
         if (!std::exchange(limitSaid_, true))
-            std::fputs(QStringLiteral("quillmark-folder: Ein Arbeitsprozess bekam keine Verbindung (%1); es arbeiten "
-                                      "%2 statt %3.\n")
-                           .arg(why, QString::number(std::max<std::size_t>(workers_.size(), 1)), QString::number(jobs_))
+            std::fputs(QStringLiteral("quillmark-folder: Ein Arbeitsprozess bekam keine Verbindung (%1), vielleicht "
+                                      "wegen der Grenze des Servers (max connections); seine Ordner übernehmen die "
+                                      "anderen.\n")
+                           .arg(ShownText(why))
                            .toUtf8()
                            .constData(),
                 stderr);
