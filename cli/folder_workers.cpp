@@ -215,6 +215,7 @@ bool FolderWorkers::start()
         ::dup2(null, STDIN_FILENO);
         ::dup2(null, STDOUT_FILENO);
         ::dup2(pair[1], kWorkerFd);
+        ::close_range(kWorkerFd + 1, ~0U, 0); // the walking process's connections stay its own
         ::execv("/proc/self/exe", const_cast<char* const*>(argv));
         ::_exit(127);
     }
@@ -468,6 +469,9 @@ int RunFolderWorker(const WorkerPreparer& prepare)
     // The first stop signal ends the loop between two folders, the second
     // ends the worker.
     catchSignals([](int signal) { g_stopSignal = signal, g_stops.fetch_add(1); }, SA_RESETHAND);
+    // Outside the terminal's foreground group: what the library may print
+    // must not stop the worker (stty tostop).
+    ::signal(SIGTTOU, SIG_IGN);
     QByteArray frame;
     if (!readFrame(kWorkerFd, frame, true)) return 0;
     QDataStream s(frame);

@@ -250,12 +250,12 @@ TEST_F(Samba, WorkersSayWhatOneProcessSays)
         QString out, err;
         bool operator==(const Run&) const = default;
     };
-    const auto run = [&](const QStringList& args, const char* dieAt = "") {
+    const auto run = [&](const QStringList& args, const char* dieAt = "", const QString& where = {}) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QUILLMARK_TEST_WORKER_KILL_AT", dieAt);
         p.setProcessEnvironment(env);
-        p.start(QCoreApplication::applicationDirPath() + "/../quillmark-folder", args + QStringList { url });
+        p.start(QCoreApplication::applicationDirPath() + "/../quillmark-folder", args + QStringList { where.isEmpty() ? url : where });
         EXPECT_TRUE(p.waitForFinished(60000));
         static const QRegularExpression time(" in [0-9.]+ s\\.");
         return Run { p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).replace(time, ""),
@@ -298,6 +298,14 @@ TEST_F(Samba, WorkersSayWhatOneProcessSays)
     EXPECT_EQ(killed.out.section(',', 0, 0), whole.out.section(',', 0, 0));
     for (const auto& [file, bytes] : written.asKeyValueRange())
         EXPECT_TRUE(bytes == old.value(file) || bytes == wanted.value(file)) << file.toStdString();
+
+    // A share that takes two connections: the walking process and one worker do every folder.
+    for (const QString sub : { "/a", "/b", "/c" })
+        ASSERT_TRUE(QDir().mkpath(dir + "/begrenzt/Baum" + sub));
+    const Run limited = run(args + QStringList { "--jobs", "4" }, "", QString(url).replace("/share/", "/begrenzt/"));
+    EXPECT_EQ(limited.status, 0);
+    EXPECT_EQ(limited.err.count("max connections"), 1) << limited.err.toStdString();
+    EXPECT_EQ(limited.out, "4 Ordner, 4 geändert, 0 fehlgeschlagen,\n");
 }
 
 } // namespace
