@@ -22,7 +22,7 @@ namespace {
 
 // Outcomes that wait for an earlier folder, per worker: the bound of what
 // the walking process holds when one folder is slow.
-constexpr quint64 kWaitingPerWorker = 64;
+constexpr std::size_t kWaitingPerWorker = 64;
 constexpr quint32 kMaxFrame = 256u << 20;
 constexpr int kWorkerFd = 3;
 
@@ -126,13 +126,6 @@ std::vector<net::Entry> readEntries(QDataStream& s)
     return entries;
 }
 
-// The listing that holds a folder's own entry (its bits); none for a share's root.
-QString parentOf(const QString& folder)
-{
-    const QString clean = net::cleanNetworkPath(folder);
-    return clean.count(u'\\') > 3 ? net::networkParent(clean) : QString();
-}
-
 QString shareRootOf(const QString& folder)
 {
     const QStringList parts = net::cleanNetworkPath(folder).split(u'\\', Qt::SkipEmptyParts);
@@ -182,21 +175,67 @@ void EndByStopSignal()
     ::_exit(128 + signal);
 }
 
-FolderWorkers::FolderWorkers(
-    int jobs, QStringList arguments, net::SignIn signIn, FolderTask task, OutcomePrinter print)
+FolderStep StepNetworkFolder(const QString& folder, bool recursive, const FolderTask& task)
+{
+    FolderStep step;
+    const auto failed = [&](int error) {
+        step.outcome = FailedOutcome(folder, net::describeError(folder, error));
+        step.outcome.visited = false;
+        step.listing.clear();
+        return std::move(step);
+    };
+    net::Entry entry;
+    if (const int error = net::stat(folder, entry); error && error != ENOENT) return failed(error);
+    // Listed before it is visited: a folder that cannot be listed is named
+    // once, with the server's cause.
+    if (recursive && entry.directory)
+        if (const int error = net::list(folder, step.listing)) return failed(error);
+    step.outcome = task(folder);
+    for (const net::Entry& e : step.listing)
+        if (e.directory) step.below << e.name;
+    step.below.sort();
+    net::forgetListing(folder);
+    return step;
+}
+
+FolderWorkers::FolderWorkers(int jobs, bool recursive, QStringList arguments, net::SignIn signIn, FolderTask task,
+    OutcomePrinter print, std::function<void(const QString&)> local)
     : jobs_(jobs)
+    , recursive_(recursive)
     , arguments_(std::move(arguments))
     , signIn_(std::move(signIn))
     , task_(std::move(task))
     , print_(std::move(print))
+    , local_(std::move(local))
 {
 }
 
 FolderWorkers::~FolderWorkers()
 {
-    finish();
     while (!workers_.empty())
         retire(workers_.size() - 1, false);
+}
+
+void FolderWorkers::add(const QString& folder)
+{
+    auto node = std::make_unique<Node>();
+    node->folder = folder;
+    node->parent = &top_;
+    node->local = !net::isNetworkPath(folder);
+    top_.below.push_back(std::move(node));
+}
+
+void FolderWorkers::run()
+{
+    const net::ListingScope scope; // for folders done here
+    for (auto at = top_.below.rbegin(); at != top_.below.rend(); ++at)
+        if (!(*at)->local) ready_.push_back(at->get());
+    while (!printReady()) {
+        if (StopRequested()) forwardStop();
+        handOut();
+        if (printReady()) break;
+        pump();
+    }
 }
 
 // A worker: the same program with the hidden argument, in a process group of
@@ -241,108 +280,159 @@ bool FolderWorkers::start()
     return false;
 }
 
-// The job with the listings the worker does not hold yet: the folder's own,
-// and its parent's, which holds the folder's bits. A parent's listing is in
-// the walk's listing scope, so asking for it costs no round trip.
-bool FolderWorkers::send(Worker& w, Job job)
+// The job, with the listing of the folder's parent (its bits) unless the
+// worker holds it already.
+bool FolderWorkers::send(Worker& w, Node* node)
 {
     QByteArray frame;
     QDataStream s(&frame, QIODevice::WriteOnly);
-    s << quint8(Kind::Job) << job.turn << job.folder;
-    const QString parent = parentOf(job.folder), key = parent.toLower();
-    std::vector<net::Entry> siblings;
-    const bool withParent = !parent.isEmpty() && key != w.heldParent && net::list(parent, siblings) == 0;
-    s << (withParent ? parent : QString());
-    writeEntries(s, siblings);
-    s << job.listed;
-    writeEntries(s, job.listing);
+    s << quint8(Kind::Job) << handed_ << node->folder;
+    const Node* parent = node->parent;
+    const QString key = parent->folder.toLower();
+    const bool withParent = parent != &top_ && !parent->listing.empty() && key != w.heldParent;
+    s << (withParent ? parent->folder : QString());
+    writeEntries(s, withParent ? parent->listing : std::vector<net::Entry>());
     if (!writeFrame(w.fd, frame)) return false;
     if (withParent) w.heldParent = key;
-    w.busy = true;
-    w.job = std::move(job);
+    w.node = node;
     return true;
 }
 
-// To an idle worker, preferably one that holds the folder's parent; a new
-// one while fewer than allowed run; else the walking process does it.
-void FolderWorkers::place(Job job)
+// The walk's next folders to idle workers (new ones while fewer than
+// allowed run; this process itself when none can connect). At most 64 per
+// worker wait to be printed; beyond that only the one printing waits for.
+void FolderWorkers::handOut()
 {
-    const QString key = parentOf(job.folder).toLower();
-    for (;;) {
-        auto idle = std::find_if(workers_.begin(), workers_.end(),
-            [&](const Worker& w) { return !w.busy && !key.isEmpty() && w.heldParent == key; });
-        if (idle == workers_.end())
-            idle = std::find_if(workers_.begin(), workers_.end(), [](const Worker& w) { return !w.busy; });
-        if (idle != workers_.end()) {
-            if (send(*idle, job)) return;
+    const std::size_t window = kWaitingPerWorker * std::size_t(std::max(jobs_, 1));
+    while (!StopRequested()) {
+        Node* node = nullptr;
+        if (handedUnprinted_ < window) {
+            if (ready_.empty()) return;
+            node = ready_.back();
+        } else {
+            const Node* parent = path_.empty() ? &top_ : path_.back();
+            node = parent->below.empty() ? nullptr : parent->below.front().get();
+            if (!node || node->handed || node->local || node->outcome) return;
+        }
+        // A share this process cannot reach either (a dead server) is left
+        // to it: its folders fail as they would in one process, at once
+        // once the server has let one call run out.
+        const QString share = shareRootOf(node->folder);
+        auto reachable = shares_.constFind(share.toLower());
+        if (reachable == shares_.cend()) {
+            net::Entry root;
+            reachable = shares_.insert(share.toLower(), net::stat(share, root) == 0);
+        }
+        const QString key = node->parent->folder.toLower();
+        auto idle = workers_.end();
+        if (*reachable) {
+            idle = std::find_if(workers_.begin(), workers_.end(),
+                [&](const Worker& w) { return !w.node && node->parent != &top_ && w.heldParent == key; });
+            if (idle == workers_.end())
+                idle = std::find_if(workers_.begin(), workers_.end(), [](const Worker& w) { return !w.node; });
+            if (idle == workers_.end() && int(workers_.size()) < jobs_) {
+                if (start())
+                    idle = workers_.end() - 1;
+                else
+                    jobs_ = int(workers_.size());
+            }
+            if (idle == workers_.end() && jobs_ > 0) return; // every worker busy
+        }
+        ready_.erase(std::find(ready_.begin(), ready_.end(), node));
+        node->handed = true;
+        ++handedUnprinted_;
+        ++handed_;
+        if (idle == workers_.end()) {
+            place(node);
+        } else if (!send(*idle, node)) {
             retire(std::size_t(idle - workers_.begin()), false);
+            node->handed = false;
+            --handedUnprinted_;
+            ready_.push_back(node);
             continue;
         }
-        if (int(workers_.size()) < jobs_) {
-            if (start()) continue;
-            jobs_ = int(workers_.size());
-        }
-        if (jobs_ == 0) return settle(task_(job.folder), job.turn); // the walk's own listings serve it
-        pump(true);
+        // The parent's listing goes once every folder below it is handed out.
+        if (Node* parent = node->parent; parent != &top_ && !node->counted && --parent->waiting == 0)
+            std::vector<net::Entry>().swap(parent->listing);
+        node->counted = true;
     }
 }
 
-void FolderWorkers::hand(const QString& folder, const std::vector<net::Entry>* listing)
+// Done here: no worker could connect.
+void FolderWorkers::place(Node* node)
 {
-    if (StopRequested()) return forwardStop();
-    while (!again_.empty())
-        place(std::exchange(again_.front(), {})), again_.pop_front();
-    while (next_ - printed_ >= kWaitingPerWorker * quint64(std::max(jobs_, 1)) && !workers_.empty()
-        && !StopRequested())
-        pump(true);
-    Job job;
-    job.turn = next_++;
-    job.folder = folder;
-    job.listed = listing != nullptr;
-    if (listing) job.listing = *listing;
-    place(std::move(job));
+    const Node* parent = node->parent;
+    if (const QString key = parent->folder.toLower();
+        parent != &top_ && !parent->listing.empty() && key != ownHeldParent_) {
+        if (!ownHeldParent_.isEmpty()) net::forgetListing(ownHeldParent_);
+        net::keepListing(parent->folder, parent->listing);
+        ownHeldParent_ = key;
+    }
+    done(node, StepNetworkFolder(node->folder, recursive_, task_));
 }
 
-void FolderWorkers::add(FolderOutcome outcome)
+// The folder's outcome waits for its turn; the folders below join the walk,
+// the first of them next.
+void FolderWorkers::done(Node* node, FolderStep step)
 {
-    settle(std::move(outcome), next_++);
+    node->outcome = std::move(step.outcome);
+    if (StopRequested()) return;
+    node->listing = std::move(step.listing);
+    const QString here = net::cleanNetworkPath(node->folder) + u'\\';
+    for (const QString& name : std::as_const(step.below)) {
+        auto child = std::make_unique<Node>();
+        child->folder = here + name;
+        child->parent = node;
+        node->below.push_back(std::move(child));
+    }
+    node->waiting = node->below.size();
+    if (!node->waiting) std::vector<net::Entry>().swap(node->listing);
+    for (auto at = node->below.rbegin(); at != node->below.rend(); ++at)
+        ready_.push_back(at->get());
 }
 
-void FolderWorkers::finish()
+// Prints what is done in walk order, up to the first folder not done;
+// printed folders leave the tree. True when every folder is printed.
+bool FolderWorkers::printReady()
 {
     for (;;) {
-        if (StopRequested()) forwardStop();
-        while (!again_.empty() && !StopRequested())
-            place(std::exchange(again_.front(), {})), again_.pop_front();
-        if (std::none_of(workers_.begin(), workers_.end(), [](const Worker& w) { return w.busy; })) break;
-        pump(true);
-    }
-    // After a stop, what never came back is left out: those folders were
-    // not begun, or their worker was ended.
-    if (StopRequested()) {
-        for (auto& [turn, outcome] : waiting_)
-            print_(outcome);
-        waiting_.clear();
+        Node* parent = path_.empty() ? &top_ : path_.back();
+        if (parent->below.empty()) {
+            if (path_.empty()) return true;
+            path_.pop_back();
+            (path_.empty() ? top_ : *path_.back()).below.pop_front();
+            continue;
+        }
+        Node* next = parent->below.front().get();
+        if (next->local || (StopRequested() && !next->handed)) {
+            if (next->local && !StopRequested()) local_(next->folder);
+            parent->below.pop_front();
+            continue;
+        }
+        if (!next->outcome) return false;
+        print_(*next->outcome);
+        next->outcome.reset();
+        --handedUnprinted_;
+        path_.push_back(next);
     }
 }
 
-// Once: every worker finishes or abandons its folder between two of them.
+// Once: every worker finishes its folder and ends; nothing more is handed out.
 void FolderWorkers::forwardStop()
 {
     if (stopForwarded_) return;
     stopForwarded_ = true;
     for (const Worker& w : workers_)
         ::kill(w.pid, SIGTERM);
-    again_.clear();
+    ready_.clear();
 }
 
-void FolderWorkers::pump(bool wait)
+void FolderWorkers::pump()
 {
     std::vector<pollfd> fds;
     for (const Worker& w : workers_)
         fds.push_back({ w.fd, POLLIN, 0 });
-    if (fds.empty()) return;
-    if (::poll(fds.data(), fds.size(), wait ? 1000 : 0) <= 0) return;
+    if (::poll(fds.data(), fds.size(), 1000) <= 0) return;
     for (std::size_t i = fds.size(); i-- > 0;)
         if (fds[i].revents) receive(i);
 }
@@ -354,15 +444,16 @@ void FolderWorkers::receive(std::size_t index)
     if (!readFrame(w.fd, frame, false)) return retire(index, true);
     QDataStream s(frame);
     quint8 kind = 0;
-    quint64 turn = 0;
-    s >> kind >> turn;
-    if (Kind(kind) == Kind::CannotConnect) {
-        // Most likely the server's connection limit: the folder goes to a
-        // worker that is connected, and no more workers are started.
+    s >> kind;
+    Node* node = std::exchange(w.node, nullptr);
+    if (Kind(kind) == Kind::CannotConnect && node) {
+        // Most likely the server's connection limit: the folder goes back to
+        // the walk, and no more workers are started.
         QString why;
         s >> why;
-        again_.push_back(std::move(w.job));
-        w.busy = false;
+        node->handed = false;
+        --handedUnprinted_;
+        ready_.push_back(node);
         retire(index, false);
         if (!std::exchange(limitSaid_, true))
             std::fputs(QStringLiteral("quillmark-folder: Ein Arbeitsprozess bekam keine Verbindung (%1), vielleicht "
@@ -375,46 +466,48 @@ void FolderWorkers::receive(std::size_t index)
         jobs_ = int(workers_.size());
         return;
     }
-    FolderOutcome o;
-    s >> o.folder >> o.visited >> o.out >> o.err >> o.json >> o.failures >> o.changed;
-    if (s.status() != QDataStream::Ok || turn != w.job.turn) return retire(index, true);
-    w.busy = false;
-    w.job = {};
-    settle(std::move(o), turn);
+    FolderStep step;
+    FolderOutcome& o = step.outcome;
+    s >> o.folder >> o.visited >> o.out >> o.err >> o.json >> o.failures >> o.changed >> step.below;
+    step.listing = readEntries(s);
+    if (s.status() != QDataStream::Ok || Kind(kind) != Kind::Outcome || !node || o.folder != node->folder) {
+        w.node = node;
+        return retire(index, true);
+    }
+    done(node, std::move(step));
 }
 
-// A worker that ended: its folder fails with the cause, and a new one may
-// take its place.
+// A worker that ended. Its folder fails with the cause; the walk goes on
+// below it from a listing made here, and a new worker may take its place.
 void FolderWorkers::retire(std::size_t index, bool died)
 {
     Worker w = std::move(workers_[index]);
     workers_.erase(workers_.begin() + std::ptrdiff_t(index));
     ::close(w.fd);
-    if (!died && !w.busy) ::kill(w.pid, SIGTERM); // it ends between two folders
+    if (!died && !w.node) ::kill(w.pid, SIGTERM); // it ends between two folders
     int status = 0;
     while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) { }
     for (auto& slot : g_pids) {
         pid_t mine = w.pid;
         if (slot.compare_exchange_strong(mine, 0)) break;
     }
-    if (w.busy) settle(FailedOutcome(w.job.folder, endedText(status)), w.job.turn);
-}
-
-void FolderWorkers::settle(FolderOutcome outcome, quint64 turn)
-{
-    waiting_.emplace(turn, std::move(outcome));
-    for (auto at = waiting_.begin(); at != waiting_.end() && at->first == printed_; at = waiting_.begin()) {
-        print_(at->second);
-        waiting_.erase(at);
-        ++printed_;
+    if (!w.node) return;
+    FolderStep step;
+    step.outcome = FailedOutcome(w.node->folder, endedText(status));
+    if (recursive_ && !StopRequested() && net::list(w.node->folder, step.listing) == 0) {
+        for (const net::Entry& e : step.listing)
+            if (e.directory) step.below << e.name;
+        step.below.sort();
     }
+    net::forgetListing(w.node->folder);
+    done(w.node, std::move(step));
 }
 
 namespace {
 
-// The worker's loop: one folder at a time, with the listings that came with
-// it kept as if fetched here.
-int workerLoop(int fd, const FolderTask& task)
+// The worker's loop: one folder at a time, with its parent's listing kept
+// as if fetched here.
+int workerLoop(int fd, const FolderTask& task, bool recursive)
 {
     const net::ListingScope scope;
     // The tests' worker that dies mid-run: the one handed the run's Nth folder.
@@ -426,15 +519,12 @@ int workerLoop(int fd, const FolderTask& task)
         if (!readFrame(fd, frame, true)) break;
         QDataStream s(frame);
         quint8 kind = 0;
-        quint64 turn = 0;
+        quint64 number = 0;
         QString folder, parent;
-        s >> kind >> turn >> folder >> parent;
+        s >> kind >> number >> folder >> parent;
         std::vector<net::Entry> siblings = readEntries(s);
-        bool listed = false;
-        s >> listed;
-        std::vector<net::Entry> listing = readEntries(s);
         if (s.status() != QDataStream::Ok || Kind(kind) != Kind::Job) return 3;
-        if (turn + 1 == dieAt) ::raise(SIGKILL);
+        if (number == dieAt) ::raise(SIGKILL);
         if (!parent.isEmpty()) {
             if (!heldParent.isEmpty()) net::forgetListing(heldParent);
             net::keepListing(parent, std::move(siblings));
@@ -446,17 +536,17 @@ int workerLoop(int fd, const FolderTask& task)
         net::Entry root;
         if (!reached.contains(share)) {
             if (const int error = net::stat(shareRootOf(folder), root)) {
-                r << quint8(Kind::CannotConnect) << turn << net::describeError(folder, error);
+                r << quint8(Kind::CannotConnect) << net::describeError(folder, error);
                 writeFrame(fd, reply);
                 return 0;
             }
             reached.insert(share);
         }
-        if (listed) net::keepListing(folder, std::move(listing));
-        const FolderOutcome o = task(folder);
-        net::forgetListing(folder);
-        r << quint8(Kind::Outcome) << turn << o.folder << o.visited << o.out << o.err << o.json << o.failures
-          << o.changed;
+        const FolderStep step = StepNetworkFolder(folder, recursive, task);
+        const FolderOutcome& o = step.outcome;
+        r << quint8(Kind::Outcome) << o.folder << o.visited << o.out << o.err << o.json << o.failures << o.changed
+          << step.below;
+        writeEntries(r, step.listing);
         if (!writeFrame(fd, reply)) break;
     }
     return 0;
@@ -480,9 +570,10 @@ int RunFolderWorker(const WorkerPreparer& prepare)
     net::SignIn signIn;
     s >> kind >> arguments >> signIn.domain >> signIn.user >> signIn.password >> signIn.kerberos;
     if (s.status() != QDataStream::Ok || Kind(kind) != Kind::Setup) return 3;
-    const FolderTask task = prepare(arguments, signIn);
+    bool recursive = false;
+    const FolderTask task = prepare(arguments, signIn, recursive);
     if (!task) return 2;
-    const int status = workerLoop(kWorkerFd, task);
+    const int status = workerLoop(kWorkerFd, task, recursive);
     ::close(kWorkerFd);
     return status;
 }

@@ -10,12 +10,14 @@
 #include "platform/net/smb_client.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <deque>
 #include <functional>
-#include <map>
+#include <memory>
+#include <optional>
 #include <vector>
 
 // What one folder adds to the run's output, exactly as printed.
@@ -43,56 +45,78 @@ bool StopRequested();
 // Ends the process with the signal that stopped it, as if uncaught.
 [[noreturn]] void EndByStopSignal();
 
+// One folder's step of a walk over a server, as a one-process walk takes
+// it: its entry, its listing when the walk goes below it, the task, and the
+// names of the folders below (sorted). A folder that cannot be read is the
+// outcome, not visited, with nothing below.
+struct FolderStep {
+    FolderOutcome outcome;
+    QStringList below;
+    std::vector<net::Entry> listing; // the folder's, for the bits of those below
+};
+FolderStep StepNetworkFolder(const QString& folder, bool recursive, const FolderTask& task);
+
 class FolderWorkers {
 public:
     // arguments: the command line from the verb on, passwords included; it
     // reaches the workers through their pipes only. The task is the
-    // parent's own, for folders no worker could take.
-    FolderWorkers(int jobs, QStringList arguments, net::SignIn signIn, FolderTask task, OutcomePrinter print);
+    // parent's own, for folders no worker could take; local walks a folder
+    // of this machine and prints as it goes.
+    FolderWorkers(int jobs, bool recursive, QStringList arguments, net::SignIn signIn, FolderTask task,
+        OutcomePrinter print, std::function<void(const QString&)> local);
     ~FolderWorkers();
     FolderWorkers(const FolderWorkers&) = delete;
     FolderWorkers& operator=(const FolderWorkers&) = delete;
 
-    // A folder on a server for a worker, with its listing when the walk
-    // holds one; waits while every worker is busy or too many outcomes wait.
-    void hand(const QString& folder, const std::vector<net::Entry>* listing);
-    // An outcome made by the walking process itself, printed in its turn.
-    void add(FolderOutcome outcome);
-    // Waits for every folder handed out and prints the rest.
-    void finish();
+    // A folder the user named, in the order named.
+    void add(const QString& folder);
+    // Walks every folder named and prints each outcome in walk order.
+    void run();
 
 private:
-    struct Job {
-        quint64 turn = 0;
+    struct Node {
         QString folder;
-        bool listed = false;
-        std::vector<net::Entry> listing;
+        Node* parent = nullptr;
+        bool local = false;
+        bool handed = false;
+        std::optional<FolderOutcome> outcome; // done, not yet printed
+        std::deque<std::unique_ptr<Node>> below; // known once done; printed ones leave
+        std::vector<net::Entry> listing; // kept until every folder below is handed out
+        std::size_t waiting = 0; // folders below not handed out yet
+        bool counted = false; // its parent's waiting counts it no more
     };
     struct Worker {
         int pid = -1;
         int fd = -1;
-        bool busy = false;
-        Job job;
+        Node* node = nullptr; // the folder it works on
         QString heldParent; // the listing of a parent it keeps, by key
     };
     bool start();
-    bool send(Worker& w, Job job);
-    void place(Job job);
-    void pump(bool wait);
+    bool send(Worker& w, Node* node);
+    void handOut();
+    void place(Node* node);
+    void pump();
     void receive(std::size_t index);
     void retire(std::size_t index, bool died);
-    void settle(FolderOutcome outcome, quint64 turn);
+    void done(Node* node, FolderStep step);
+    bool printReady();
     void forwardStop();
 
     int jobs_;
+    bool recursive_;
     QStringList arguments_;
     net::SignIn signIn_;
     FolderTask task_;
     OutcomePrinter print_;
+    std::function<void(const QString&)> local_;
     std::vector<Worker> workers_;
-    std::deque<Job> again_; // folders a worker could not take
-    std::map<quint64, FolderOutcome> waiting_; // done, printed after earlier ones
-    quint64 next_ = 0, printed_ = 0;
+    Node top_; // the named folders are below it
+    std::vector<Node*> ready_; // known, not handed out; the last first
+    std::vector<Node*> path_; // the printing walk: from a named folder to the next to print
+    std::size_t handedUnprinted_ = 0;
+    quint64 handed_ = 0; // folders handed out so far
+    QHash<QString, bool> shares_; // whether this process reaches a share, by \\server\share in lower case
+    QString ownHeldParent_; // the listing kept here, for folders no worker takes
     bool stopForwarded_ = false;
     bool limitSaid_ = false;
 };
@@ -101,8 +125,10 @@ private:
 // descriptor 3.
 inline constexpr char kWorkerArgument[] = "--arbeitsprozess";
 // The worker's side: reads the run's command line and sign-in from the
-// pipe, gets its task from prepare (nothing: the command line is refused),
+// pipe, gets its task and whether the walk goes below each folder from
+// prepare (no task: the command line is refused),
 // then does the folders it is handed until the pipe closes or a stop signal
 // comes. Returns the exit status.
-using WorkerPreparer = std::function<FolderTask(const QStringList& arguments, const net::SignIn& signIn)>;
+using WorkerPreparer
+    = std::function<FolderTask(const QStringList& arguments, const net::SignIn& signIn, bool& recursive)>;
 int RunFolderWorker(const WorkerPreparer& prepare);

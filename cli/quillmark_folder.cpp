@@ -149,8 +149,7 @@ int byName(const FTSENT** a, const FTSENT** b)
     return std::strcmp((*a)->fts_name, (*b)->fts_name);
 }
 
-// A folder found, with its listing when the walk made one.
-using Visit = std::function<void(const QString&, const std::vector<net::Entry>*)>;
+using Visit = std::function<void(const QString&)>;
 using Failed = std::function<void(const QString&, const QString&)>;
 
 // The same on a server, from one listing per folder; a server that cannot
@@ -167,7 +166,7 @@ void walkNetwork(const QString& folder, bool recursive, const Visit& visit, cons
     if (recursive && entry.directory)
         if (const int error = net::list(folder, entries))
             return failed(folder, net::describeError(folder, error));
-    visit(folder, recursive && entry.directory ? &entries : nullptr);
+    visit(folder);
     // Only the names of the folders below are kept while they are walked.
     QStringList below;
     for (const net::Entry& e : entries)
@@ -192,7 +191,7 @@ void walk(const QStringList& folders, bool recursive, const Visit& visit, const 
             continue;
         }
         if (!recursive) {
-            visit(folder, nullptr);
+            visit(folder);
             continue;
         }
         QByteArray root = files::nativePath(folder);
@@ -205,12 +204,12 @@ void walk(const QStringList& folders, bool recursive, const Visit& visit, const 
         while (FTSENT* e = !StopRequested() ? ::fts_read(fts) : nullptr) {
             const QString path = files::fromNative(QByteArray(e->fts_path, e->fts_pathlen));
             if (e->fts_info == FTS_D)
-                visit(path, nullptr);
+                visit(path);
             else if (e->fts_info == FTS_DNR || e->fts_info == FTS_ERR
                 || (e->fts_info == FTS_NS && e->fts_level == 0))
                 failed(path, QString::fromLocal8Bit(std::strerror(e->fts_errno)));
             else if (e->fts_level == 0 && e->fts_info != FTS_DP)
-                visit(path, nullptr); // the engine names why
+                visit(path); // the engine names why
         }
         ::fts_close(fts);
     }
@@ -241,26 +240,25 @@ QString writePreview(const FolderView& view, const QString& file)
 void runFolders(const FolderOptions& o, const QStringList& arguments, const FolderTask& task,
     const OutcomePrinter& print)
 {
+    const auto here = [&](const QStringList& folders) {
+        walk(
+            folders, o.recursive, [&](const QString& folder) { print(task(folder)); },
+            [&](const QString& folder, const QString& why) {
+                FolderOutcome failed = FailedOutcome(folder, why);
+                failed.visited = false; // a folder the walk could not read counts as one of the run's
+                print(failed);
+            });
+    };
     const bool several = o.recursive || o.folders.size() > 1;
-    std::optional<FolderWorkers> workers;
-    walk(
-        o.folders, o.recursive,
-        [&](const QString& folder, const std::vector<net::Entry>* listing) {
-            if (o.jobs > 1 && several && !o.preview && net::isNetworkPath(folder)) {
-                if (!workers) {
-                    CatchStopSignals();
-                    workers.emplace(o.jobs, arguments, o.signIn, task, print);
-                }
-                return workers->hand(folder, listing);
-            }
-            workers ? workers->add(task(folder)) : print(task(folder));
-        },
-        [&](const QString& folder, const QString& why) {
-            FolderOutcome failed = FailedOutcome(folder, why);
-            failed.visited = false;
-            workers ? workers->add(std::move(failed)) : print(failed);
-        });
-    if (workers) workers->finish();
+    if (o.jobs == 1 || !several || o.preview
+        || std::none_of(o.folders.cbegin(), o.folders.cend(), [](const QString& f) { return net::isNetworkPath(f); }))
+        return here(o.folders);
+    CatchStopSignals();
+    FolderWorkers workers(o.jobs, o.recursive, arguments, o.signIn, task, print,
+        [&](const QString& folder) { here({ folder }); });
+    for (const QString& folder : o.folders)
+        workers.add(folder);
+    workers.run();
 }
 
 FolderOutcome showOne(const FolderOptions& o, const QString& folder)
@@ -345,7 +343,7 @@ int change(const FolderOptions& o, const QStringList& arguments)
             if (r.visited)
                 progress.step(r.folder);
             else
-                ++unread; // a folder the walk could not read counts as one of the run's
+                ++unread;
             failures += r.failures;
             changed += r.changed;
             if (!r.err.isEmpty() || !r.out.isEmpty()) progress.clear();
@@ -363,11 +361,12 @@ int change(const FolderOptions& o, const QStringList& arguments)
 }
 
 // A worker's options: the run's command line as the walking process took it.
-FolderTask workerTask(const QStringList& arguments, const net::SignIn& signIn)
+FolderTask workerTask(const QStringList& arguments, const net::SignIn& signIn, bool& recursive)
 {
     const ParsedOptions parsed = ParseFolderOptions(arguments);
     if (!parsed.options) return {};
     auto o = std::make_shared<FolderOptions>(*parsed.options);
+    recursive = o->recursive;
     o->signIn = signIn;
     files::setChosenFolders(o->folders);
     net::setSignIn(QString(), o->signIn);
