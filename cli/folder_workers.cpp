@@ -338,7 +338,8 @@ void FolderWorkers::handOut()
             }
             if (idle == workers_.end() && jobs_ > 0) return; // every worker busy
         }
-        ready_.erase(std::find(ready_.begin(), ready_.end(), node));
+        if (const auto at = std::find(ready_.rbegin(), ready_.rend(), node); at != ready_.rend())
+            ready_.erase(std::next(at).base());
         node->handed = true;
         ++handedUnprinted_;
         ++handed_;
