@@ -5,7 +5,10 @@
 #include "platform/files/native_names.h"
 
 #include <QHash>
+#include <QJsonDocument>
 #include <QStringList>
+
+#include <cstdio>
 
 namespace {
 
@@ -100,4 +103,20 @@ QJsonObject ReportJson(const FolderView& r)
     putPath(o, QStringLiteral("folder"), r.folder);
     putPath(o, QStringLiteral("iconPath"), r.iconPath);
     return o;
+}
+
+void JsonArrayWriter::add(const QByteArray& compact)
+{
+    const QByteArray object = QJsonDocument::fromJson(compact).toJson(QJsonDocument::Indented);
+    QByteArray indented;
+    for (const QByteArray& line : object.chopped(1).split('\n'))
+        indented += "\n    " + line;
+    std::fputs(started_ ? "," : "[", stdout);
+    std::fputs(indented.constData(), stdout);
+    started_ = true;
+}
+
+void JsonArrayWriter::end()
+{
+    std::fputs(started_ ? "\n]\n" : "[\n]\n", stdout);
 }

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The walking process's side: the workers, the walk's tree and the printing
+// in walk order.
 #include "cli/folder_workers.h"
+#include "cli/worker_pipe.h"
 
 #include "platform/files/shown_text.h"
 
 #include <QDataStream>
 #include <QIODevice>
-#include <QSet>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -18,119 +19,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace workerpipe;
+
 namespace {
 
 // Outcomes that wait for an earlier folder, per worker: the bound of what
 // the walking process holds when one folder is slow.
 constexpr std::size_t kWaitingPerWorker = 64;
-constexpr quint32 kMaxFrame = 256u << 20;
-constexpr int kWorkerFd = 3;
-
-enum class Kind : quint8 { Setup, Job, Outcome, CannotConnect };
-
-// The stop signals: their count, and the workers' pids for the second one,
-// which ends them from the handler.
-volatile std::sig_atomic_t g_stopSignal = 0;
-std::atomic<int> g_stops { 0 };
-constexpr int kMaxPids = 256;
-std::atomic<pid_t> g_pids[kMaxPids];
-
-void onStopSignal(int signal)
-{
-    g_stopSignal = signal;
-    if (g_stops.fetch_add(1) == 0) return;
-    for (auto& pid : g_pids)
-        if (const pid_t p = pid.load(); p > 0) ::kill(p, SIGKILL);
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
-}
-
-void catchSignals(void (*handler)(int), int flags)
-{
-    struct sigaction a {};
-    a.sa_handler = handler;
-    a.sa_flags = flags; // no SA_RESTART: a wait for a pipe ends and looks at the flag
-    sigemptyset(&a.sa_mask);
-    ::sigaction(SIGINT, &a, nullptr);
-    ::sigaction(SIGTERM, &a, nullptr);
-    ::signal(SIGPIPE, SIG_IGN);
-}
-
-bool writeAll(int fd, const char* data, std::size_t size)
-{
-    while (size) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
-
-// Reads exactly size bytes; a stop signal ends the wait when asked to.
-bool readAll(int fd, char* data, std::size_t size, bool stoppable)
-{
-    while (size) {
-        const ssize_t n = ::read(fd, data, size);
-        if (n < 0 && errno == EINTR && !(stoppable && g_stops.load())) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
-
-bool writeFrame(int fd, const QByteArray& payload)
-{
-    const quint32 size = quint32(payload.size());
-    return writeAll(fd, reinterpret_cast<const char*>(&size), sizeof size)
-        && writeAll(fd, payload.constData(), payload.size());
-}
-
-bool readFrame(int fd, QByteArray& payload, bool stoppable)
-{
-    quint32 size = 0;
-    if (!readAll(fd, reinterpret_cast<char*>(&size), sizeof size, stoppable) || size > kMaxFrame) return false;
-    payload.resize(qsizetype(size));
-    return readAll(fd, payload.data(), size, stoppable);
-}
-
-QDataStream& operator<<(QDataStream& s, const net::Entry& e)
-{
-    return s << e.name << e.directory << e.size << quint32(e.attributes);
-}
-
-QDataStream& operator>>(QDataStream& s, net::Entry& e)
-{
-    quint32 attributes = 0;
-    s >> e.name >> e.directory >> e.size >> attributes;
-    e.attributes = attributes;
-    return s;
-}
-
-void writeEntries(QDataStream& s, const std::vector<net::Entry>& entries)
-{
-    s << quint32(entries.size());
-    for (const net::Entry& e : entries)
-        s << e;
-}
-
-std::vector<net::Entry> readEntries(QDataStream& s)
-{
-    quint32 count = 0;
-    s >> count;
-    std::vector<net::Entry> entries;
-    for (quint32 i = 0; i < count && s.status() == QDataStream::Ok; ++i)
-        s >> entries.emplace_back();
-    return entries;
-}
-
-QString shareRootOf(const QString& folder)
-{
-    const QStringList parts = net::cleanNetworkPath(folder).split(u'\\', Qt::SkipEmptyParts);
-    return QStringLiteral("\\\\") + parts.value(0) + u'\\' + parts.value(1);
-}
 
 QString endedText(int status)
 {
@@ -140,63 +35,6 @@ QString endedText(int status)
 }
 
 } // namespace
-
-QString FailedLine(const QString& folder, const QString& why)
-{
-    return QStringLiteral("quillmark-folder: ") + ShownText(folder) + QStringLiteral(": ") + ShownText(why)
-        + QLatin1Char('\n');
-}
-
-FolderOutcome FailedOutcome(const QString& folder, const QString& why)
-{
-    FolderOutcome o;
-    o.folder = folder;
-    o.err = FailedLine(folder, why);
-    o.failures = 1;
-    return o;
-}
-
-void CatchStopSignals()
-{
-    catchSignals(onStopSignal, 0);
-}
-
-bool StopRequested()
-{
-    return g_stops.load() > 0;
-}
-
-void EndByStopSignal()
-{
-    const int signal = g_stopSignal ? int(g_stopSignal) : SIGTERM;
-    std::fflush(nullptr);
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
-    ::_exit(128 + signal);
-}
-
-FolderStep StepNetworkFolder(const QString& folder, bool recursive, const FolderTask& task)
-{
-    FolderStep step;
-    const auto failed = [&](int error) {
-        step.outcome = FailedOutcome(folder, net::describeError(folder, error));
-        step.outcome.visited = false;
-        step.listing.clear();
-        return std::move(step);
-    };
-    net::Entry entry;
-    if (const int error = net::stat(folder, entry); error && error != ENOENT) return failed(error);
-    // Listed before it is visited: a folder that cannot be listed is named
-    // once, with the server's cause.
-    if (recursive && entry.directory)
-        if (const int error = net::list(folder, step.listing)) return failed(error);
-    step.outcome = task(folder);
-    for (const net::Entry& e : step.listing)
-        if (e.directory) step.below << e.name;
-    step.below.sort();
-    net::forgetListing(folder);
-    return step;
-}
 
 FolderWorkers::FolderWorkers(int jobs, bool recursive, QStringList arguments, net::SignIn signIn, FolderTask task,
     OutcomePrinter print, std::function<void(const QString&)> local)
@@ -253,8 +91,8 @@ bool FolderWorkers::start()
         const int null = ::open("/dev/null", O_RDWR);
         ::dup2(null, STDIN_FILENO);
         ::dup2(null, STDOUT_FILENO);
-        ::dup2(pair[1], kWorkerFd);
-        ::close_range(kWorkerFd + 1, ~0U, 0); // the walking process's connections stay its own
+        ::dup2(pair[1], kFd);
+        ::close_range(kFd + 1, ~0U, 0); // the walking process's connections stay its own
         ::execv("/proc/self/exe", const_cast<char* const*>(argv));
         ::_exit(127);
     }
@@ -266,10 +104,7 @@ bool FolderWorkers::start()
     Worker w;
     w.pid = pid;
     w.fd = pair[0];
-    for (auto& slot : g_pids) {
-        pid_t none = 0;
-        if (slot.compare_exchange_strong(none, pid)) break;
-    }
+    rememberPid(pid);
     QByteArray setup;
     QDataStream s(&setup, QIODevice::WriteOnly);
     s << quint8(Kind::Setup) << arguments_ << signIn_.domain << signIn_.user << signIn_.password
@@ -488,10 +323,7 @@ void FolderWorkers::retire(std::size_t index, bool died)
     if (!died && !w.node) ::kill(w.pid, SIGTERM); // it ends between two folders
     int status = 0;
     while (::waitpid(w.pid, &status, 0) < 0 && errno == EINTR) { }
-    for (auto& slot : g_pids) {
-        pid_t mine = w.pid;
-        if (slot.compare_exchange_strong(mine, 0)) break;
-    }
+    forgetPid(w.pid);
     if (!w.node) return;
     FolderStep step;
     step.outcome = FailedOutcome(w.node->folder, endedText(status));
@@ -504,77 +336,3 @@ void FolderWorkers::retire(std::size_t index, bool died)
     done(w.node, std::move(step));
 }
 
-namespace {
-
-// The worker's loop: one folder at a time, with its parent's listing kept
-// as if fetched here.
-int workerLoop(int fd, const FolderTask& task, bool recursive)
-{
-    const net::ListingScope scope;
-    // The tests' worker that dies mid-run: the one handed the run's Nth folder.
-    const quint64 dieAt = quint64(qEnvironmentVariableIntValue("QUILLMARK_TEST_WORKER_KILL_AT"));
-    QString heldParent;
-    QSet<QString> reached; // shares this worker is connected to
-    while (!StopRequested()) {
-        QByteArray frame;
-        if (!readFrame(fd, frame, true)) break;
-        QDataStream s(frame);
-        quint8 kind = 0;
-        quint64 number = 0;
-        QString folder, parent;
-        s >> kind >> number >> folder >> parent;
-        std::vector<net::Entry> siblings = readEntries(s);
-        if (s.status() != QDataStream::Ok || Kind(kind) != Kind::Job) return 3;
-        if (number == dieAt) ::raise(SIGKILL);
-        if (!parent.isEmpty()) {
-            if (!heldParent.isEmpty()) net::forgetListing(heldParent);
-            net::keepListing(parent, std::move(siblings));
-            heldParent = parent;
-        }
-        QByteArray reply;
-        QDataStream r(&reply, QIODevice::WriteOnly);
-        const QString share = shareRootOf(folder).toLower();
-        net::Entry root;
-        if (!reached.contains(share)) {
-            if (const int error = net::stat(shareRootOf(folder), root)) {
-                r << quint8(Kind::CannotConnect) << net::describeError(folder, error);
-                writeFrame(fd, reply);
-                return 0;
-            }
-            reached.insert(share);
-        }
-        const FolderStep step = StepNetworkFolder(folder, recursive, task);
-        const FolderOutcome& o = step.outcome;
-        r << quint8(Kind::Outcome) << o.folder << o.visited << o.out << o.err << o.json << o.failures << o.changed
-          << step.below;
-        writeEntries(r, step.listing);
-        if (!writeFrame(fd, reply)) break;
-    }
-    return 0;
-}
-
-} // namespace
-
-int RunFolderWorker(const WorkerPreparer& prepare)
-{
-    // The first stop signal ends the loop between two folders, the second
-    // ends the worker.
-    catchSignals([](int signal) { g_stopSignal = signal, g_stops.fetch_add(1); }, SA_RESETHAND);
-    // Outside the terminal's foreground group: what the library may print
-    // must not stop the worker (stty tostop).
-    ::signal(SIGTTOU, SIG_IGN);
-    QByteArray frame;
-    if (!readFrame(kWorkerFd, frame, true)) return 0;
-    QDataStream s(frame);
-    quint8 kind = 0;
-    QStringList arguments;
-    net::SignIn signIn;
-    s >> kind >> arguments >> signIn.domain >> signIn.user >> signIn.password >> signIn.kerberos;
-    if (s.status() != QDataStream::Ok || Kind(kind) != Kind::Setup) return 3;
-    bool recursive = false;
-    const FolderTask task = prepare(arguments, signIn, recursive);
-    if (!task) return 2;
-    const int status = workerLoop(kWorkerFd, task, recursive);
-    ::close(kWorkerFd);
-    return status;
-}

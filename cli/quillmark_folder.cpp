@@ -278,26 +278,6 @@ FolderOutcome showOne(const FolderOptions& o, const QString& folder)
     return r;
 }
 
-// The array of every folder's object, written as it grows, in the layout
-// QJsonDocument gives a whole array.
-class JsonArrayWriter {
-public:
-    void add(const QByteArray& compact)
-    {
-        const QByteArray object = QJsonDocument::fromJson(compact).toJson(QJsonDocument::Indented);
-        QByteArray indented;
-        for (const QByteArray& line : object.chopped(1).split('\n'))
-            indented += "\n    " + line;
-        std::fputs(started_ ? "," : "[", stdout);
-        std::fputs(indented.constData(), stdout);
-        started_ = true;
-    }
-    void end() { std::fputs(started_ ? "\n]\n" : "[\n]\n", stdout); }
-
-private:
-    bool started_ = false;
-};
-
 int show(const FolderOptions& o, const QStringList& arguments)
 {
     int failures = 0;
