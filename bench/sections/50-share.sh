@@ -8,6 +8,7 @@
 # with --jobs 1; with the relay, 10,000 folders as well, against ten times
 # the 1,000. Needs root (smbd), smbd and smbclient. Sourced by bench/run.
 share_folders=${SHARE_FOLDERS:-1000}
+share_base=$share_folders
 slow_link="$here/../../shared/tools/slow-link"
 [ -x "$slow_link" ] || slow_link="${SLOW_LINK:-}"
 if [ "$(id -u)" != 0 ] || ! command -v smbd >/dev/null || ! command -v smbclient >/dev/null \
@@ -95,7 +96,7 @@ share_slow() {
     share_trips=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["round_trips"])' "$share_dir/$1.stats")
     figure "share_${2}_2ms_${share_folders}_seconds" "$share_seconds" s
     figure "share_${2}_2ms_${share_folders}_written" "$(share_done)" folders
-    figure "share_${2}_round_trips_per_folder" \
+    figure "share_${2}_round_trips_per_folder$([ "$share_folders" = "$share_base" ] || echo "_$share_folders")" \
         "$(awk -v t="$share_trips" -v n="$share_folders" 'BEGIN { printf "%.1f", t / n }')" trips
 }
 
