@@ -157,6 +157,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
             if (parsed == net::Parsed::Malformed)
                 return refuse(QStringLiteral("Kein gültiger Netzwerkpfad: %1").arg(arg));
             o.folders << (parsed == net::Parsed::Network ? network : arg);
+            o.onServer << (parsed == net::Parsed::Network);
             continue;
         }
         if (arg == QLatin1String("--")) {
@@ -166,7 +167,7 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
         const QString name = arg.section(QLatin1Char('='), 0, 0);
         static const QStringList withValue = { QStringLiteral("--tooltip"), QStringLiteral("--icon"),
             QStringLiteral("--user"), QStringLiteral("-U"), QStringLiteral("--authentication-file"),
-            QStringLiteral("-A"), QStringLiteral("--timeout"), QStringLiteral("--preview") };
+            QStringLiteral("-A"), QStringLiteral("--timeout"), QStringLiteral("--preview"), QStringLiteral("--jobs") };
         const bool takesValue = withValue.contains(name);
         // --tooltip and --no-tooltip, --icon and --no-icon say the same thing twice.
         const QString what = QString(name).remove(QStringLiteral("no-"));
@@ -216,6 +217,11 @@ ParsedOptions ParseFolderOptions(const QStringList& arguments)
             if (!number || !(seconds > 0 && seconds <= 3600))
                 return refuse(QStringLiteral("--timeout braucht eine Zahl von Sekunden über 0 bis 3600."));
             o.timeoutMs = std::max(1, int(seconds * 1000));
+        } else if (name == QLatin1String("--jobs")) {
+            bool number = false;
+            o.jobs = value.toInt(&number);
+            if (!number || o.jobs < 1 || o.jobs > kMaxJobs)
+                return refuse(QStringLiteral("--jobs braucht eine Zahl von 1 bis %1.").arg(kMaxJobs));
         } else if (name == QLatin1String("--use-kerberos"))
             o.signIn.kerberos = true;
         else

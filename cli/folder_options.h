@@ -10,6 +10,9 @@
 
 #include <optional>
 
+inline constexpr int kDefaultJobs = 8;
+inline constexpr int kMaxJobs = 64;
+
 enum class FolderVerb { Show, Set, Clear, Mirror };
 
 struct FolderOptions {
@@ -26,6 +29,12 @@ struct FolderOptions {
     net::SignIn signIn;
     // --timeout: how long one call to a server may take, in milliseconds.
     std::optional<int> timeoutMs;
+    // --jobs: how many folders on servers are done at once, each by a
+    // process with its own connection; 1 does them one after the other.
+    int jobs = kDefaultJobs;
+    // Which of the folders name a folder on a server, as their names were
+    // taken (one entry per folder).
+    QList<bool> onServer;
 };
 
 // The options, or the German message that names why they are refused.

@@ -6,7 +6,10 @@
 #include "store/linux_icon.h"
 
 #include <QHash>
+#include <QJsonDocument>
 #include <QStringList>
+
+#include <cstdio>
 
 namespace {
 
@@ -110,4 +113,20 @@ QJsonObject ReportJson(const FolderView& r, const LinuxIconState* linuxView)
         o.insert(QStringLiteral("linuxIconMatches"), linuxView->matches());
     }
     return o;
+}
+
+void JsonArrayWriter::add(const QByteArray& compact)
+{
+    const QByteArray object = QJsonDocument::fromJson(compact).toJson(QJsonDocument::Indented);
+    QByteArray indented;
+    for (const QByteArray& line : object.chopped(1).split('\n'))
+        indented += "\n    " + line;
+    std::fputs(started_ ? "," : "[", stdout);
+    std::fputs(indented.constData(), stdout);
+    started_ = true;
+}
+
+void JsonArrayWriter::end()
+{
+    std::fputs(started_ ? "\n]\n" : "[\n]\n", stdout);
 }

@@ -16,3 +16,14 @@ QJsonObject ReportJson(const FolderView& report, const LinuxIconState* linuxView
 
 // The four bits as letters (R, H, S, A), "-" for none.
 QString BitLetters(std::optional<DWORD> bits);
+
+// The array of every folder's object for show --json, written to stdout as
+// it grows, in the layout QJsonDocument gives a whole array.
+class JsonArrayWriter {
+public:
+    void add(const QByteArray& compact);
+    void end();
+
+private:
+    bool started_ = false;
+};

@@ -18,11 +18,12 @@
 // Exit status: 0 every folder done, 1 some failed (each named on stderr),
 // 2 the command line was refused before anything was touched.
 #include "cli/folder_changes.h"
-#include "cli/folder_mirror.h"
 #include "cli/folder_options.h"
 #include "cli/folder_preview.h"
 #include "cli/folder_report.h"
+#include "cli/folder_mirror.h"
 #include "cli/folder_walk.h"
+#include "cli/folder_workers.h"
 #include "platform/files/shown_text.h"
 #include "platform/files/case_paths.h"
 #include "platform/files/file_attributes.h"
@@ -62,19 +63,12 @@ const char kUsage[]
       "       quillmark-folder mirror [--recursive] ORDNER...\n"
       "ORDNER auf einem Server: \\\\server\\freigabe\\pfad oder smb://server/freigabe/pfad,\n"
       "angemeldet mit -A DATEI, PASSWD=... -U [DOMÄNE\\]BENUTZER oder --use-kerberos;\n"
-      "--timeout SEKUNDEN: so lange wartet jeder Aufruf an einen Server (sonst 10).\n";
+      "--timeout SEKUNDEN: so lange wartet jeder Aufruf an einen Server (sonst 10);\n"
+      "--jobs N: so viele Ordner auf Servern zugleich, jeder mit eigener Verbindung (sonst 8).\n";
 
 void say(std::FILE* to, const QString& text)
 {
     std::fputs(text.toUtf8().constData(), to);
-}
-
-// A folder that failed, and why; the reason may quote folder data too.
-void sayFailed(const QString& folder, const QString& why)
-{
-    say(stderr,
-        QStringLiteral("quillmark-folder: ") + ShownText(folder) + QStringLiteral(": ") + ShownText(why)
-            + QLatin1Char('\n'));
 }
 
 // The count, the rate and the current folder on one line of the terminal,
@@ -176,70 +170,107 @@ QString writePreview(const FolderView& view, const QString& file)
     return ::close(fd) == 0 ? QString() : error();
 }
 
-int show(const FolderOptions& o)
+// Every folder's outcome, printed in the order of the walk. Folders on a
+// server go to worker processes when more than one job is allowed and there
+// may be more than one folder; the rest is done here.
+void runFolders(const FolderOptions& o, const QStringList& arguments, const FolderTask& task,
+    const OutcomePrinter& print)
 {
-    QJsonArray all;
+    const auto here = [&](const QStringList& folders) {
+        WalkFolders(
+            folders, o.recursive,
+            [&](const QString& folder, const std::shared_ptr<files::FolderHandle>& handle) {
+                const files::OpenedFolder held(handle);
+                print(task(folder));
+            },
+            [&](const QString& folder, const QString& why) {
+                FolderOutcome failed = FailedOutcome(folder, why);
+                failed.visited = false; // a folder the walk could not read counts as one of the run's
+                print(failed);
+            });
+    };
+    const bool several = o.recursive || o.folders.size() > 1;
+    if (o.jobs == 1 || !several || o.preview
+        || std::none_of(o.onServer.cbegin(), o.onServer.cend(), [](bool server) { return server; }))
+        return here(o.folders);
+    CatchStopSignals();
+    FolderWorkers workers(o.jobs, o.recursive, arguments, o.signIn, task, print,
+        [&](const QString& folder) { here({ folder }); });
+    for (qsizetype i = 0; i < o.folders.size(); ++i)
+        workers.add(o.folders[i], o.onServer.value(i));
+    workers.run();
+}
+
+FolderOutcome showOne(const FolderOptions& o, const QString& folder)
+{
+    if (!files::isDirectory(folder)) return FailedOutcome(folder, QStringLiteral("kein Ordner"));
+    FolderOutcome r;
+    r.folder = folder;
+    const FolderView report = ViewFolder(folder);
+    const LinuxIconState linuxView
+        = ViewLinuxIcon(folder, StoredCustomisation { report.tooltip, report.iconFile, report.iconIndex });
+    if (const QString why = o.preview ? writePreview(report, *o.preview) : QString(); !why.isEmpty()) {
+        r.err = FailedLine(*o.preview, why);
+        r.failures = 1;
+    }
+    if (o.json)
+        r.json = QJsonDocument(ReportJson(report, &linuxView)).toJson(QJsonDocument::Compact);
+    else
+        r.out = ReportText(report, &linuxView);
+    return r;
+}
+
+int show(const FolderOptions& o, const QStringList& arguments)
+{
     int failures = 0;
-    WalkFolders(
-        o.folders, o.recursive,
-        [&](const QString& folder, const std::shared_ptr<files::FolderHandle>& handle) {
-            const files::OpenedFolder held(handle);
-            if (!handle) {
-                sayFailed(folder, QStringLiteral("kein Ordner"));
-                ++failures;
-                return;
-            }
-            const FolderView report = ViewFolder(folder);
-            const LinuxIconState linuxView
-                = ViewLinuxIcon(folder, StoredCustomisation { report.tooltip, report.iconFile, report.iconIndex });
-            if (const QString why = o.preview ? writePreview(report, *o.preview) : QString(); !why.isEmpty()) {
-                sayFailed(*o.preview, why);
-                ++failures;
-            }
-            if (o.json) {
-                all.append(ReportJson(report, &linuxView));
-            } else {
-                say(stdout, ReportText(report, &linuxView));
-            }
-        },
-        [&](const QString& folder, const QString& why) {
-            sayFailed(folder, why);
-            ++failures;
+    JsonArrayWriter json;
+    runFolders(o, arguments, [&](const QString& folder) { return showOne(o, folder); },
+        [&](const FolderOutcome& r) {
+            failures += r.failures;
+            say(stderr, r.err);
+            say(stdout, r.out);
+            if (!r.json.isEmpty()) json.add(r.json);
         });
-    if (o.json) std::fputs(QJsonDocument(all).toJson(QJsonDocument::Indented).constData(), stdout);
+    if (o.json) json.end();
     return failures ? 1 : 0;
 }
 
-int change(const FolderOptions& o)
+FolderOutcome changeOne(const FolderOptions& o, const QString& folder)
+{
+    const FolderChange c = o.dryRun ? PlanChange(folder, o.wanted) : MakeChange(folder, o.wanted);
+    if (!c.error.isEmpty()) return FailedOutcome(folder, c.error);
+    FolderOutcome r;
+    r.folder = folder;
+    if (c.what.isEmpty()) return r;
+    r.changed = 1;
+    if (o.dryRun)
+        r.out = ShownText(folder) + QStringLiteral(": ") + ShownText(c.what.join(QStringLiteral("; ")))
+            + QLatin1Char('\n');
+    return r;
+}
+
+int change(const FolderOptions& o, const QStringList& arguments)
 {
     Progress progress(true);
     std::optional<Flusher> flusher;
     if (!o.dryRun) flusher.emplace(o.folders);
     int failures = 0, changed = 0, unread = 0;
-    const auto fail = [&](const QString& folder, const QString& why) {
-        progress.clear();
-        sayFailed(folder, why);
-        ++failures;
-    };
-    WalkFolders(
-        o.folders, o.recursive,
-        [&](const QString& folder, const std::shared_ptr<files::FolderHandle>& handle) {
-            progress.step(folder);
+    runFolders(
+        o, arguments,
+        [&](const QString& folder) {
             if (flusher) flusher->step();
-            const files::OpenedFolder held(handle);
-            const FolderChange c = o.dryRun ? PlanChange(folder, o.wanted) : MakeChange(folder, o.wanted);
-            if (!c.error.isEmpty()) return fail(folder, c.error);
-            if (c.what.isEmpty()) return;
-            ++changed;
-            if (!o.dryRun) return;
-            progress.clear();
-            say(stdout,
-                ShownText(folder) + QStringLiteral(": ") + ShownText(c.what.join(QStringLiteral("; ")))
-                    + QLatin1Char('\n'));
+            return changeOne(o, folder);
         },
-        [&](const QString& folder, const QString& why) {
-            ++unread; // a folder the walk could not read counts as one of the run's
-            fail(folder, why);
+        [&](const FolderOutcome& r) {
+            if (r.visited)
+                progress.step(r.folder);
+            else
+                ++unread;
+            failures += r.failures;
+            changed += r.changed;
+            if (!r.err.isEmpty() || !r.out.isEmpty()) progress.clear();
+            say(stderr, r.err);
+            say(stdout, r.out);
         });
     flusher.reset();
     progress.clear();
@@ -268,7 +299,7 @@ int mirror(const FolderOptions& o)
             if (r.kind == MirrorResult::Kind::NoIcon || r.kind == MirrorResult::Kind::Unchanged) return;
             progress.clear();
             if (r.kind == MirrorResult::Kind::Failed) {
-                sayFailed(folder, r.text);
+                say(stderr, FailedLine(folder, r.text));
                 ++failures;
                 return;
             }
@@ -280,7 +311,7 @@ int mirror(const FolderOptions& o)
         },
         [&](const QString& folder, const QString& why) {
             progress.clear();
-            sayFailed(folder, why);
+            say(stderr, FailedLine(folder, why));
             ++failures;
         });
     progress.clear();
@@ -289,6 +320,21 @@ int mirror(const FolderOptions& o)
             .arg(QString::number(progress.count()), QString::number(mirrored), QString::number(left),
                 QString::number(failures), QString::number(progress.seconds(), 'f', 2)));
     return failures ? 1 : 0;
+}
+
+// A worker's options: the run's command line as the walking process took it.
+FolderTask workerTask(const QStringList& arguments, const net::SignIn& signIn, bool& recursive)
+{
+    const ParsedOptions parsed = ParseFolderOptions(arguments);
+    if (!parsed.options) return {};
+    auto o = std::make_shared<FolderOptions>(*parsed.options);
+    recursive = o->recursive;
+    o->signIn = signIn;
+    files::setChosenFolders(o->folders);
+    net::setSignIn(QString(), o->signIn);
+    if (o->timeoutMs) net::setTimeout(*o->timeoutMs);
+    if (o->verb == FolderVerb::Show) return [o](const QString& folder) { return showOne(*o, folder); };
+    return [o](const QString& folder) { return changeOne(*o, folder); };
 }
 
 } // namespace
@@ -305,6 +351,12 @@ int main(int argc, char** argv)
     if (drawing) sharesAhead = std::thread([] { files::sambaSharePaths(); });
     std::unique_ptr<QCoreApplication> app
         = drawing ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+    if (argc == 2 && std::strcmp(argv[1], kWorkerArgument) == 0) {
+        const int status = RunFolderWorker(workerTask);
+        std::fflush(nullptr);
+        if (net::callLeftRunning()) ::_exit(status);
+        return status;
+    }
     if (drawing) {
         PreparePreviewFonts();
         sharesAhead.join();
@@ -332,9 +384,10 @@ int main(int argc, char** argv)
     net::setSignIn(QString(), parsed.options->signIn);
     if (parsed.options->timeoutMs) net::setTimeout(*parsed.options->timeoutMs);
     const FolderVerb verb = parsed.options->verb;
-    const int status = verb == FolderVerb::Show ? show(*parsed.options)
+    const int status = verb == FolderVerb::Show ? show(*parsed.options, arguments)
         : verb == FolderVerb::Mirror            ? mirror(*parsed.options)
-                                                : change(*parsed.options);
+                                                : change(*parsed.options, arguments);
+    if (StopRequested()) EndByStopSignal();
     if (net::callLeftRunning()) {
         std::fflush(nullptr);
         ::_exit(status);

@@ -590,6 +590,13 @@ int list(const QString& folder, std::vector<Entry>& out)
     return 0;
 }
 
+// A listing fetched elsewhere (the walking process hands it to a worker)
+// kept as if this thread had fetched it.
+void keepListing(const QString& folder, std::vector<Entry> entries)
+{
+    if (t_listings.scopes) t_listings.byFolder.insert(folderKey(folder), std::move(entries));
+}
+
 void forgetListing(const QString& folder)
 {
     const QString key = folderKey(folder);

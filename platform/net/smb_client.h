@@ -134,6 +134,9 @@ private:
 // written in it): a recursive walk that is done with a folder's tree keeps
 // only the listings of the folders on its current path.
 void forgetListing(const QString& folder);
+// Keeps a listing that was fetched by another process of the run, so that
+// this thread does not ask the server for it again.
+void keepListing(const QString& folder, std::vector<Entry> entries);
 
 // One entry (a file or a folder); ENOENT when there is none.
 int stat(const QString& path, Entry& out);

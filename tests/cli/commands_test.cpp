@@ -99,6 +99,7 @@ TEST_F(FolderCommand, RefusesBadCommandLinesBeforeTouchingAnything)
         { { "show", "--preview", tmp.filePath("bild.png"), root }, "genau einen Ordner" },
         { { "beschriften" }, "Unbekannter Befehl" },
         { { "show", "--timeout", "0" }, "--timeout braucht" },
+        { { "set", "--tooltip", "a", "--jobs", "65" }, "--jobs braucht eine Zahl von 1 bis 64" },
     };
     const QStringList before = snapshot(tmp.path());
     for (const auto& [arguments, message] : cases) {

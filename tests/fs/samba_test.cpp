@@ -7,6 +7,7 @@
 #include "platform/files/dos_attribute_store.h"
 #include "platform/net/smb_client.h"
 
+#include <QDirIterator>
 #include <QRandomGenerator>
 
 namespace {
@@ -219,6 +220,93 @@ TEST_F(Samba, SambasOwnBlobKeepsItsCreationTime)
         const auto stored = files::decodeDosAttrib(testutil::dosAttribXattr(ini).value_or(""));
         EXPECT_TRUE(stored && stored->version == samba->version);
     }
+}
+
+// Worker processes change nothing the command says: each final state set on
+// the same tree with one job and with four gives the same output, status and
+// settings files. A worker killed at the third folder handed out fails that
+// folder once, the walk goes on below it, and every settings file is left
+// as it was or as the run makes it.
+TEST_F(Samba, WorkersSayWhatOneProcessSays)
+{
+    const QString tree = dir + "/share/Baum", url = QString("smb://127.0.0.1:%1/share/Baum").arg(port);
+    const auto plant = [&] { // old settings in one folder, a Desktop.ini that is a folder in another
+        QDir(tree).removeRecursively();
+        for (int i = 0; i < 4; ++i)
+            for (const QString sub : { "/a", "/b" })
+                ASSERT_TRUE(QDir().mkpath(tree + QString("/Ordner %1").arg(i) + sub));
+        ASSERT_TRUE(QDir().mkpath(tree + "/Ordner 1/a/Desktop.ini"));
+        ASSERT_TRUE(IniWrite(tree + "/Ordner 2/Desktop.ini", kShellClassInfo, "InfoTip", "alt"));
+    };
+    const auto settings = [&] {
+        QMap<QString, QByteArray> all;
+        for (QDirIterator it(tree, { "Desktop.ini" }, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString file = it.next();
+            all[file] = testutil::readBytes(file);
+        }
+        return all;
+    };
+    struct Run {
+        int status;
+        QString out, err;
+        bool operator==(const Run&) const = default;
+    };
+    const auto run = [&](const QStringList& args, const char* dieAt = "", const QString& where = {}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QUILLMARK_TEST_WORKER_KILL_AT", dieAt);
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationDirPath() + "/../quillmark-folder", args + QStringList { where.isEmpty() ? url : where });
+        EXPECT_TRUE(p.waitForFinished(60000));
+        static const QRegularExpression time(" in [0-9.]+ s\\.");
+        return Run { p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).replace(time, ""),
+            QString::fromUtf8(p.readAllStandardError()) };
+    };
+    for (const FinalState& row : kFinalStates) {
+        SCOPED_TRACE(row.what);
+        const QStringList args = QStringList { "set", "--recursive" }
+            + (*row.tooltip ? QStringList { "--tooltip", row.tooltip } : QStringList { "--no-tooltip" })
+            + (*row.iconFile ? QStringList { "--icon", icons + '/' + row.iconFile + ',' + QString::number(row.cell) }
+                             : QStringList { "--no-icon" })
+            + (row.copyIt ? QStringList { "--copy" } : QStringList());
+        plant();
+        const Run one = run(args + QStringList { "--jobs", "1" });
+        const auto written = settings();
+        plant();
+        EXPECT_EQ(run(args + QStringList { "--jobs", "4" }), one) << one.err.toStdString();
+        EXPECT_EQ(settings(), written);
+        if (&row == &kFinalStates[1]) {
+            EXPECT_EQ(run({ "show", "--json", "--recursive", "--jobs", "4" }),
+                run({ "show", "--json", "--recursive", "--jobs", "1" }));
+        }
+    }
+
+    plant();
+    const auto old = settings();
+    const QStringList args = { "set", "--recursive", "--tooltip", "neu" };
+    const Run killed = run(args + QStringList { "--jobs", "2" }, "3");
+    const auto written = settings();
+    plant();
+    const Run whole = run(args + QStringList { "--jobs", "1" });
+    const auto wanted = settings();
+    EXPECT_EQ(killed.status, 1);
+    EXPECT_EQ(killed.err.count("Arbeitsprozess beendet (Signal 9)"), 1) << killed.err.toStdString();
+    EXPECT_TRUE(killed.err.contains("\\Baum\\Ordner 1: Arbeitsprozess beendet (Signal 9)\n"));
+    QStringList named = killed.err.split('\n', Qt::SkipEmptyParts);
+    for (QString& line : named)
+        line = line.section(": ", 1, 1);
+    EXPECT_EQ(QSet<QString>(named.begin(), named.end()).size(), named.size()) << killed.err.toStdString();
+    EXPECT_EQ(killed.out.section(',', 0, 0), whole.out.section(',', 0, 0));
+    for (const auto& [file, bytes] : written.asKeyValueRange())
+        EXPECT_TRUE(bytes == old.value(file) || bytes == wanted.value(file)) << file.toStdString();
+
+    // A share that takes two connections: the walking process and one worker do every folder.
+    for (const QString sub : { "/a", "/b", "/c" })
+        ASSERT_TRUE(QDir().mkpath(dir + "/begrenzt/Baum" + sub));
+    const Run limited = run(args + QStringList { "--jobs", "4" }, "", QString(url).replace("/share/", "/begrenzt/"));
+    EXPECT_EQ(limited.status, 0);
+    EXPECT_EQ(limited.err.count("max connections"), 1) << limited.err.toStdString();
+    EXPECT_EQ(limited.out, "4 Ordner, 4 geändert, 0 fehlgeschlagen,\n");
 }
 
 } // namespace
