@@ -54,7 +54,7 @@ public:
     // ENOENT for anything that is not a regular file).
     virtual int read(const QString& entry, QByteArray& out, qint64 maxSize) = 0;
     // Replaces a file's contents so that it is always the old or the new
-    // file (see ARCHITECTURE.md). written tells whether anything changed.
+    // file (see ARCHITECTURE.md). written becomes true when it changed.
     virtual int replace(const QString& entry, const ContentEdit& edit, const ReplaceOptions& options, bool& written)
         = 0;
     // Removes a file (a link is removed, never followed); a read-only one stays (EACCES).

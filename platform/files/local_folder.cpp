@@ -79,8 +79,9 @@ public:
     }
     ~NewEntry()
     {
-        // Only our own file goes: a name someone swapped is theirs.
-        if (created_ && !placed_ && stillOurs()) ::unlinkat(folder_, name_.constData(), 0);
+        // Only our own file goes (once renamed, the name is gone): a name
+        // someone swapped is theirs.
+        if (created_ && stillOurs()) ::unlinkat(folder_, name_.constData(), 0);
         if (fd_ >= 0) ::close(fd_);
     }
     NewEntry(const NewEntry&) = delete;
@@ -98,9 +99,7 @@ public:
     int finish(const QByteArray& target)
     {
         if (!stillOurs()) return EAGAIN;
-        if (::renameat(folder_, name_.constData(), folder_, target.constData()) != 0) return errno;
-        placed_ = true;
-        return 0;
+        return ::renameat(folder_, name_.constData(), folder_, target.constData()) == 0 ? 0 : errno;
     }
 
 private:
@@ -108,7 +107,6 @@ private:
     QByteArray name_;
     int fd_ = -1;
     bool created_ = false;
-    bool placed_ = false;
 };
 
 // Extended attributes (ACLs, Samba's attribute blob, anything else) carry
@@ -258,7 +256,6 @@ int LocalFolder::read(const QString& entry, QByteArray& out, qint64 maxSize)
 
 int LocalFolder::replace(const QString& given, const ContentEdit& edit, const ReplaceOptions& options, bool& written)
 {
-    written = false;
     const FolderLock lock(fd_);
     if (lock.error()) return lock.error();
     const QString entry = resolve(given);

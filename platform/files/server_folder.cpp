@@ -80,7 +80,7 @@ public:
     std::unique_ptr<FolderHandle> child(const QString& entry, int& error) override
     {
         Entry e;
-        error = net::stat(pathOf(entry), e);
+        error = entry.isEmpty() ? ENOENT : net::stat(pathOf(entry), e);
         if (!error && !e.directory) error = ENOTDIR;
         return error ? nullptr : std::make_unique<ServerFolder>(pathOf(e.name));
     }
@@ -93,7 +93,6 @@ private:
 int ServerFolder::replace(
     const QString& given, const files::ContentEdit& edit, const files::ReplaceOptions& options, bool& written)
 {
-    written = false;
     const QString path = pathOf(given);
     adoptLeftovers(given);
     Entry old;

@@ -230,4 +230,18 @@ TEST_F(FileApi, CallsInAnOpenedFolderStayWithIt)
     EXPECT_EQ(GetFileAttributesA(path("B")), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Through an opened folder a name whose case changed is found again once the
+// folder changed, and a file nobody may write reads as read-only.
+TEST_F(FileApi, AnOpenedFolderSeesItsOwnChanges)
+{
+    ASSERT_TRUE(QDir().mkdir(path("A")));
+    writeBytes(path("A/desktop.ini"), "x");
+    const files::OpenedFolder opened(path("A"));
+    EXPECT_EQ(ResolvePathCase(path("A/DESKTOP.INI")), path("A/desktop.ini"));
+    ASSERT_EQ(::rename(qPrintable(path("A/desktop.ini")), qPrintable(path("A/Desktop.INI"))), 0);
+    EXPECT_EQ(ResolvePathCase(path("A/DESKTOP.INI")), path("A/Desktop.INI"));
+    ASSERT_EQ(::chmod(qPrintable(path("A/Desktop.INI")), 0444), 0);
+    EXPECT_EQ(GetFileAttributesA(path("A/desktop.ini")), DWORD(FILE_ATTRIBUTE_READONLY));
+}
+
 } // namespace

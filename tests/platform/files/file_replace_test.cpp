@@ -316,6 +316,30 @@ TEST_F(Hostile, ANewFileSwappedForALinkChangesNothingOutside)
     EXPECT_EQ(readBytes(ini), "[k]\r\nk=alt\r\n");
 }
 
+// Attributes that grant rights (an ACL) come over only from a file of this
+// user's own; the others from any file.
+TEST_F(Hostile, RightsComeOverOnlyFromAFileOfOurOwn)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make files that belong to someone else";
+    // user::rw- user:1000:rw- group::r-- mask::rw- other::r--
+    const std::uint32_t acl[] = { 2, 0x00060001, 0xFFFFFFFF, 0x00060002, 1000, 0x00040004, 0xFFFFFFFF, 0x00060010,
+        0xFFFFFFFF, 0x00040020, 0xFFFFFFFF };
+    const char* const kAcl = "system.posix_acl_access";
+    for (const uid_t owner : { uid_t(1000), uid_t(0) }) {
+        SCOPED_TRACE(owner);
+        const QString ini = in("Desktop.ini");
+        writeBytes(ini, "[k]\r\nk=alt\r\n");
+        const QByteArray f = ini.toUtf8();
+        ASSERT_EQ(::chown(f.constData(), owner, owner), 0);
+        ASSERT_EQ(::setxattr(f.constData(), kAcl, acl, sizeof acl, 0), 0);
+        ASSERT_EQ(::setxattr(f.constData(), "user.mine", "x", 1, 0), 0);
+        ASSERT_TRUE(write(ini, "k", "neu"));
+        EXPECT_EQ(::getxattr(f.constData(), kAcl, nullptr, 0) > 0, owner == 0);
+        EXPECT_EQ(::getxattr(f.constData(), "user.mine", nullptr, 0), 1);
+        ASSERT_TRUE(QFile::remove(ini));
+    }
+}
+
 // A FIFO in each role; each runs in a child that fails instead of hanging. A file above the limit
 // (a sparse one of 100 GiB too) reads as empty, keeps its keys as far as deleting goes and is never
 // written over; nor may a write grow a file past the limit.

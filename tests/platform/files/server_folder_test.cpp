@@ -20,6 +20,8 @@ namespace {
 // connection.
 struct Share {
     std::map<QByteArray, QByteArray> files;
+    std::map<QByteArray, DWORD> bits; // the archive bit where none is set
+    std::vector<QByteArray> folders; // in smb://server/share/a
     int renames = 0;
     int failRenameAt = 0;
     bool dropAfterFailing = false;
@@ -42,7 +44,9 @@ const net::wire::Calls kShare {
         for (const auto& [name, bytes] : g.files)
             if (url == kFolder && name.startsWith(kFolder + '/'))
                 out.push_back({ QString::fromUtf8(name.mid(kFolder.size() + 1)), false, quint64(bytes.size()),
-                    FILE_ATTRIBUTE_ARCHIVE });
+                    g.bits.count(name) ? g.bits[name] : FILE_ATTRIBUTE_ARCHIVE });
+        for (const QByteArray& name : g.folders)
+            if (url == kFolder) out.push_back({ QString::fromUtf8(name), true, 0, FILE_ATTRIBUTE_DIRECTORY });
         return 0;
     },
     [](const QByteArray& url, QByteArray& out, qint64) {
@@ -136,7 +140,9 @@ TEST_F(ServerFolder, TheNextRunAdoptsWhatADeadOneLeft)
     g.dropAfterFailing = true;
     EXPECT_FALSE(write(ini, "neu"));
     EXPECT_EQ(names(), QStringList({ ".Desktop.ini.quillmark-new", ".Desktop.ini.quillmark-old" }));
-    g = { g.files };
+    const auto left = g.files;
+    g = {};
+    g.files = left;
     {
         int error = 0;
         const auto handle = files::openFolder(folder, error);
@@ -149,6 +155,62 @@ TEST_F(ServerFolder, TheNextRunAdoptsWhatADeadOneLeft)
     ASSERT_TRUE(write(ini, "neu"));
     EXPECT_EQ(names(), QStringList { "Desktop.ini" }) << "a backup beside the file goes";
     EXPECT_EQ(g.files[settings], "neu");
+}
+
+// The handle answers from the folder's listing: sizes against the limit, what
+// is a folder and what not, and what may not be removed or replaced.
+TEST_F(ServerFolder, TheHandleAnswersFromTheFolderAndItsListing)
+{
+    g.files[kFolder + "/Gross.ini"] = QByteArray(100, 'x');
+    g.files[kFolder + "/Nur.ini"] = "r";
+    g.bits[kFolder + "/Nur.ini"] = FILE_ATTRIBUTE_READONLY;
+    g.folders = { "Unter" };
+    int error = 0;
+    EXPECT_FALSE(files::openFolder(folder + "\\Nur.ini", error));
+    EXPECT_EQ(error, ENOTDIR);
+    const auto h = files::openFolder(folder, error);
+    ASSERT_TRUE(h);
+    std::vector<files::EntryInfo> listed;
+    ASSERT_EQ(h->list(listed), 0);
+    EXPECT_EQ(listed.size(), 3u);
+    EXPECT_TRUE(h->canWrite());
+    const struct {
+        QString entry;
+        qint64 maxSize;
+        int read, child, remove;
+    } rows[] = {
+        { "gross.ini", 100, 0, ENOTDIR, 0 },
+        { "Gross.ini", 99, EFBIG, ENOTDIR, 0 },
+        { "Nur.ini", 100, 0, ENOTDIR, EACCES },
+        { "Unter", 100, ENOENT, 0, EISDIR },
+        { "fehlt", 100, ENOENT, ENOENT, ENOENT },
+        { "", 100, ENOENT, ENOENT, EISDIR },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.entry.toStdString());
+        QByteArray bytes;
+        EXPECT_EQ(h->read(row.entry, bytes, row.maxSize), row.read);
+        const auto child = h->child(row.entry, error);
+        EXPECT_EQ(child ? 0 : error, row.child);
+        if (child) {
+            EXPECT_EQ(child->name(), folder + "\\Unter");
+        }
+        if (row.remove) {
+            EXPECT_EQ(h->remove(row.entry), row.remove);
+        }
+    }
+    // The edit sees the old bytes; a limit of 0 refuses them; a read-only file stays.
+    bool written = false;
+    files::ReplaceOptions options;
+    const auto append = [](const std::optional<QByteArray>& now) { return now.value_or("-") + "!"; };
+    ASSERT_EQ(h->replace("gross.ini", append, options, written), 0);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(g.files[kFolder + "/Gross.ini"], QByteArray(100, 'x') + "!");
+    options.maxCurrentSize = 0;
+    EXPECT_EQ(h->replace("Gross.ini", append, options, written), EFBIG);
+    options.maxCurrentSize = files::kMaxProfileSize;
+    EXPECT_EQ(h->replace("Nur.ini", append, options, written), EACCES);
+    EXPECT_EQ(g.files[kFolder + "/Nur.ini"], "r");
 }
 
 } // namespace
