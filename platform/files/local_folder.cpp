@@ -139,7 +139,7 @@ bool carryOver(int oldFd, const std::optional<struct stat>& old, int newFd, cons
     if (!old || options.attributes) {
         if (options.newFileMode && ::fchmod(newFd, *options.newFileMode) != 0) return false;
         // A copy that cannot take the source's bits is still a good copy.
-        if (options.attributes && (*options.attributes & kDosBits)) store.write(newFd, *options.attributes);
+        if (const DWORD bits = options.attributes.value_or(0) & kDosBits) store.write(newFd, bits);
         return true;
     }
     copyExtendedAttributes(oldFd, newFd, old->st_uid);

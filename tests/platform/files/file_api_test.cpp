@@ -244,4 +244,28 @@ TEST_F(FileApi, AnOpenedFolderSeesItsOwnChanges)
     EXPECT_EQ(GetFileAttributesA(path("A/desktop.ini")), DWORD(FILE_ATTRIBUTE_READONLY));
 }
 
+// A walk's next step: a folder below, never a link, a file or a folder on
+// another file system (/proc under /).
+TEST_F(FileApi, AFolderBelowIsOpenedThroughItsParent)
+{
+    ASSERT_TRUE(QDir().mkdir(path("A")) && QDir().mkdir(path("A/B")));
+    writeBytes(path("A/f"), "x");
+    ASSERT_EQ(::symlink(qPrintable(path("A/B")), qPrintable(path("A/L"))), 0);
+    int error = 0;
+    const auto a = files::openFolder(path("A"), error);
+    ASSERT_TRUE(a);
+    const auto root = files::openFolder("/", error);
+    ASSERT_TRUE(root);
+    const std::tuple<files::FolderHandle*, QString, int> rows[]
+        = { { a.get(), "B", 0 }, { a.get(), "L", ENOTDIR }, { a.get(), "f", ENOTDIR }, { root.get(), "proc", EXDEV } };
+    for (const auto& [parent, name, expected] : rows) {
+        SCOPED_TRACE(name.toStdString());
+        const auto child = parent->child(name, error);
+        EXPECT_EQ(child ? 0 : error, expected);
+        if (child) {
+            EXPECT_EQ(child->name(), path("A/B"));
+        }
+    }
+}
+
 } // namespace

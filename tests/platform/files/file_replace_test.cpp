@@ -238,7 +238,13 @@ TEST_F(Replace, FailuresSayWhyAndRemoveNothingOfOthers)
     EXPECT_EQ(files::replaceFile(file, edit, options, &error), Failed);
     EXPECT_EQ(error, EEXIST);
     EXPECT_EQ(readBytes(file), "no");
+    EXPECT_EQ(taken.size(), 100) << "a hundred names are tried";
     EXPECT_EQ(entries(dir.path()).size(), taken.size() + 2);
+    // A limit of nothing refuses a file that holds something, unread.
+    options = {};
+    options.maxCurrentSize = 0;
+    EXPECT_EQ(files::replaceFile(file, edit, options, &error), Failed);
+    EXPECT_EQ(error, EFBIG);
 }
 
 class Hostile : public TempFolder {
