@@ -341,6 +341,8 @@ TEST_F(Hostile, RightsComeOverOnlyFromAFileOfOurOwn)
         ASSERT_EQ(::setxattr(f.constData(), "user.mine", "x", 1, 0), 0);
         ASSERT_TRUE(write(ini, "k", "neu"));
         EXPECT_EQ(::getxattr(f.constData(), kAcl, nullptr, 0) > 0, owner == 0);
+        struct stat st;
+        EXPECT_TRUE(::stat(f.constData(), &st) == 0 && st.st_uid == owner) << "the file stays its owner's";
         EXPECT_EQ(::getxattr(f.constData(), "user.mine", nullptr, 0), 1);
         ASSERT_TRUE(QFile::remove(ini));
     }
