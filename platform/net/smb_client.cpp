@@ -740,21 +740,20 @@ void adoptLeftovers(const QString& path)
     }
 }
 
+namespace {
+
+// The library's words for a server that does not answer.
+bool isSilent(int error)
+{
+    return error == ECONNREFUSED || error == EHOSTUNREACH || error == ENETUNREACH || error == ETIMEDOUT
+        || error == EHOSTDOWN;
+}
+
+} // namespace
+
 bool isUnreachable(int error)
 {
-    switch (error) {
-    case ECONNREFUSED:
-    case EHOSTUNREACH:
-    case ENETUNREACH:
-    case ETIMEDOUT:
-    case EHOSTDOWN:
-    case ECONNRESET:
-    case ENOSYS:
-    case kNotNamed:
-        return true;
-    default:
-        return false;
-    }
+    return isSilent(error) || error == ECONNRESET || error == ENOSYS || error == kNotNamed;
 }
 
 QString takeWriteFailure()
@@ -767,14 +766,8 @@ QString describeError(const QString& path, int error)
     const QStringList parts = partsOf(path);
     const QString where = shareOf(parts);
     QString cause;
+    if (isSilent(error)) return where + QStringLiteral(": Der Server antwortet nicht.");
     switch (error) {
-    case ECONNREFUSED:
-    case EHOSTUNREACH:
-    case ENETUNREACH:
-    case ETIMEDOUT:
-    case EHOSTDOWN:
-        cause = QStringLiteral("Der Server antwortet nicht.");
-        break;
     case EACCES:
     case EPERM:
         cause = QStringLiteral("Der Zugriff wurde verweigert.");
