@@ -28,10 +28,10 @@ namespace {
 using Kind = CustomisationStep::Kind;
 
 // An icon copy is compared up to the size of the largest file the program copies.
-QByteArray digestOf(const QString& path, files::Links links = files::Links::Refuse)
+QByteArray digestOf(const QString& path)
 {
     QByteArray bytes;
-    if (files::readFile(path, bytes, links, files::kMaxCopySize) != 0) return {};
+    if (files::readFile(path, bytes, files::Links::Refuse, files::kMaxCopySize) != 0) return {};
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
@@ -362,9 +362,4 @@ FolderSnapshot SnapshotFolder(const QString& folder)
     const DWORD bits = GetFileAttributesA(folder);
     return { digestOf(SettingsFilePath(folder)), digestOf(IconCopyPath(folder)),
         bits == INVALID_FILE_ATTRIBUTES ? 0 : bits & 0x27 };
-}
-
-QByteArray IconFileDigest(const QString& path)
-{
-    return digestOf(path, files::Links::Follow);
 }

@@ -65,8 +65,6 @@ struct FolderSnapshot {
     bool operator==(const FolderSnapshot&) const = default;
 };
 FolderSnapshot SnapshotFolder(const QString& folder);
-// The SHA-256 of an icon file (links followed), empty when it cannot be read.
-QByteArray IconFileDigest(const QString& path);
 
 struct CustomisationStep {
     enum class Kind {

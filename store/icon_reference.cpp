@@ -6,8 +6,7 @@
 
 IconReference IconReferenceFor(const QString& folder, const QString& iconFile)
 {
-    const files::WindowsReference r = files::windowsReferenceFor(folder, iconFile);
-    return { r.text, r.copyNeeded };
+    return files::windowsReferenceFor(folder, iconFile);
 }
 
 bool IsWindowsOnlyReference(const QString& stored)

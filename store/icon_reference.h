@@ -2,6 +2,8 @@
 #pragma once
 // How the settings file names the icon file so that the Windows machines
 // that read the folder can open it, and how a stored name is found again.
+#include "platform/files/windows_references.h"
+
 #include <QString>
 
 // The reference to write as IconFile for an icon file that stays where it
@@ -11,10 +13,7 @@
 // otherwise the full path. Where Windows reads the folder (a FAT, exFAT or
 // NTFS volume, a mounted share, a share of this machine) and cannot reach
 // the file, only a copy in the folder can work.
-struct IconReference {
-    QString text;
-    bool copyNeeded = false;
-};
+using IconReference = files::WindowsReference;
 IconReference IconReferenceFor(const QString& folder, const QString& iconFile);
 
 // Whether a stored reference names a place only Windows can resolve: a

@@ -7,9 +7,7 @@
 
 namespace files {
 
-// The name for a file that stays where it is: relative to the folder (its
-// parts joined with "\") when the folder's readers can reach it, the full
-// name otherwise; copyNeeded where only a copy in the folder can work.
+// The name for a file that stays where it is (see IconReferenceFor).
 struct WindowsReference {
     QString text;
     bool copyNeeded = false;
