@@ -360,13 +360,67 @@ struct Pending {
     bool directory = false;
 };
 
+// A folder's listing as this thread keeps it, its entries found by name in
+// one step: a walk asks for each of a large folder's entries in turn.
+class KeptListing {
+public:
+    explicit KeptListing(std::vector<Entry> entries = {})
+        : entries_(std::move(entries))
+    {
+        index();
+    }
+    const std::vector<Entry>& entries() const { return entries_; }
+    const Entry* find(const QString& name) const
+    {
+        const qsizetype at = indexOf(name);
+        return at < 0 ? nullptr : &entries_[size_t(at)];
+    }
+    // After a change of ours: the entry as it now is (nullopt: gone).
+    void put(const QString& name, const std::optional<Entry>& now)
+    {
+        const qsizetype at = indexOf(name);
+        if (at >= 0 && now) {
+            entries_[size_t(at)] = *now;
+        } else if (at >= 0) {
+            entries_.erase(entries_.begin() + at);
+            index();
+        } else if (now) {
+            entries_.push_back(*now);
+            byName_.insert(now->name.toCaseFolded(), qsizetype(entries_.size()) - 1);
+        }
+    }
+
+private:
+    void index()
+    {
+        byName_.clear();
+        byName_.reserve(qsizetype(entries_.size()));
+        for (size_t i = 0; i < entries_.size(); ++i)
+            byName_.insert(entries_[i].name.toCaseFolded(), qsizetype(i));
+    }
+    // The exact spelling wins over another one (a server that tells case
+    // apart may hold both), else the first in the server's order.
+    qsizetype indexOf(const QString& name) const
+    {
+        qsizetype found = -1;
+        for (auto [at, end] = byName_.equal_range(name.toCaseFolded()); at != end; ++at) {
+            if (entries_[size_t(*at)].name == name) return *at;
+            if (found < 0 || *at < found) found = *at;
+        }
+        return found;
+    }
+
+    std::vector<Entry> entries_;
+    QMultiHash<QString, qsizetype> byName_; // case-folded name: index in entries_
+};
+
 // Listings kept while a scope is open on this thread (see ListingScope),
 // and changes waiting while a write-behind scope is open; keys are clean
 // names in lower case.
 struct Listings {
     int scopes = 0;
     int writeBehind = 0;
-    QHash<QString, std::vector<Entry>> byFolder;
+    QHash<QString, KeptListing> byFolder;
     QHash<QString, QByteArray> written; // files we wrote
     QHash<QString, Pending> pending;
     QString failure; // why the first change of the outermost write-behind scope failed
@@ -385,12 +439,7 @@ void remember(const QString& path, const std::optional<Entry>& now)
     if (!t_listings.scopes) return;
     const auto kept = t_listings.byFolder.find(folderKey(networkParent(path)));
     if (kept == t_listings.byFolder.end()) return;
-    const QString name = networkFileName(path);
-    std::vector<Entry>& entries = *kept;
-    const auto at = std::find_if(entries.begin(), entries.end(),
-        [&](const Entry& e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; });
-    if (at != entries.end()) entries.erase(at);
-    if (now) entries.push_back(*now);
+    kept->put(networkFileName(path), now);
 }
 
 // Whether an entry's bits are the wanted ones, as far as Windows reads them.
@@ -568,25 +617,39 @@ WriteBehind::~WriteBehind()
         settle(key);
 }
 
-int list(const QString& folder, std::vector<Entry>& out)
+namespace {
+
+// The folder's listing from the server, refused when it is beyond what a
+// folder holds.
+int fetch(const QString& folder, std::vector<Entry>& out)
 {
-    if (t_listings.scopes) {
-        if (const auto kept = t_listings.byFolder.constFind(folderKey(folder)); kept != t_listings.byFolder.cend()) {
-            out = *kept;
-            return 0;
-        }
-    }
     auto listed = std::make_shared<std::vector<Entry>>();
     int error = signedIn(folder, [listed, url = urlOf(folder)] { return wire::calls()->list(url, *listed); });
     if (!error) out = std::move(*listed);
     if (!error && out.size() > kMaxListedEntries) error = E2BIG;
     if (!error && std::any_of(out.cbegin(), out.cend(), [](const Entry& e) { return e.name.size() > kMaxNameLength; }))
         error = ENAMETOOLONG;
-    if (error) {
-        out.clear();
-        return error;
+    if (error) out.clear();
+    return error;
+}
+
+const KeptListing* keptListing(const QString& folder)
+{
+    if (!t_listings.scopes) return nullptr;
+    const auto kept = t_listings.byFolder.constFind(folderKey(folder));
+    return kept == t_listings.byFolder.cend() ? nullptr : &*kept;
+}
+
+} // namespace
+
+int list(const QString& folder, std::vector<Entry>& out)
+{
+    if (const KeptListing* kept = keptListing(folder)) {
+        out = kept->entries();
+        return 0;
     }
-    if (t_listings.scopes) t_listings.byFolder.insert(folderKey(folder), out);
+    if (const int error = fetch(folder, out)) return error;
+    if (t_listings.scopes) t_listings.byFolder.insert(folderKey(folder), KeptListing(out));
     return 0;
 }
 
@@ -594,7 +657,7 @@ int list(const QString& folder, std::vector<Entry>& out)
 // kept as if this thread had fetched it.
 void keepListing(const QString& folder, std::vector<Entry> entries)
 {
-    if (t_listings.scopes) t_listings.byFolder.insert(folderKey(folder), std::move(entries));
+    if (t_listings.scopes) t_listings.byFolder.insert(folderKey(folder), KeptListing(std::move(entries)));
 }
 
 void forgetListing(const QString& folder)
@@ -633,15 +696,19 @@ int stat(const QString& path, Entry& out)
     }
     // The bits come from the folder's listing: asked for them one by one,
     // current Samba versions answer with Unix mode bits instead.
-    std::vector<Entry> entries;
-    if (const int error = list(networkParent(path), entries)) return error;
-    const QString& name = parts.last();
-    for (const Entry& e : entries) {
-        if (e.name.compare(name, Qt::CaseInsensitive) != 0) continue;
-        out = e;
-        if (e.name == name) break; // the exact name wins over another spelling
+    const QString parent = networkParent(path);
+    KeptListing fetched;
+    const KeptListing* listing = keptListing(parent);
+    if (!listing) {
+        std::vector<Entry> entries;
+        if (const int error = fetch(parent, entries)) return error;
+        fetched = KeptListing(std::move(entries));
+        listing = t_listings.scopes ? &*t_listings.byFolder.insert(folderKey(parent), std::move(fetched)) : &fetched;
     }
-    return out.name.compare(name, Qt::CaseInsensitive) == 0 ? 0 : ENOENT;
+    const Entry* found = listing->find(parts.last());
+    if (!found) return ENOENT;
+    out = *found;
+    return 0;
 }
 
 int removeFile(const QString& path)
