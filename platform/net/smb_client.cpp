@@ -499,6 +499,33 @@ int setBits(const QString& path, DWORD attributes, bool directory)
     return keeps == Keeps::Yes ? 0 : EOPNOTSUPP;
 }
 
+// The bits a share gives a new file of ours with a dot name by itself, by
+// \\server\share and name in lower case: Samba reports dot names hidden
+// unless told not to (hide dot files), so their hidden bit need not be
+// sent. Learned from a listing after the first such file of a run.
+std::mutex g_newBitsMutex;
+QHash<QString, DWORD> g_newDotFileBits;
+
+DWORD bitsOfNewDotFile(const QString& path)
+{
+    const QString name = networkFileName(path);
+    if (!name.startsWith(u'.')) return INVALID_FILE_ATTRIBUTES;
+    const QString key = shareOf(partsOf(path)).toLower() + u'\\' + name.toLower();
+    {
+        std::lock_guard guard(g_newBitsMutex);
+        if (const auto known = g_newDotFileBits.constFind(key); known != g_newDotFileBits.cend()) return *known;
+    }
+    auto listed = std::make_shared<std::vector<Entry>>();
+    if (onServer(path, [listed, url = urlOf(networkParent(path))] { return wire::calls()->list(url, *listed); }))
+        return INVALID_FILE_ATTRIBUTES;
+    const auto at = std::find_if(listed->cbegin(), listed->cend(),
+        [&](const Entry& e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; });
+    if (at == listed->cend()) return INVALID_FILE_ATTRIBUTES;
+    std::lock_guard guard(g_newBitsMutex);
+    g_newDotFileBits.insert(key, at->attributes);
+    return at->attributes;
+}
+
 // A read-only file cannot be deleted over SMB; its bit goes first.
 int unlinkOnServer(const QString& path, DWORD serverBits)
 {
@@ -553,6 +580,9 @@ int writeToServer(const Pending& p)
         int error = there ? swapIn(p) : writeOnServer(p.target, *p.bytes);
         if (!there && error == ENOENT) error = EINVAL; // the name is refused
         if (error) return error;
+        if (const DWORD given = there ? INVALID_FILE_ATTRIBUTES : bitsOfNewDotFile(p.target);
+            given != INVALID_FILE_ATTRIBUTES && sameBits(given, p.attributes))
+            return 0;
     } else if (p.serverBits != INVALID_FILE_ATTRIBUTES && sameBits(p.serverBits, p.attributes)) {
         return 0;
     }

@@ -54,7 +54,7 @@ protected:
 
     void writeConfig() const
     {
-        for (const char* sub : { "share/Akten", "ohneattr/Akten", "verbirgt/Akten", "privat", "private",
+        for (const char* sub : { "share/Akten", "ohneattr/Akten", "verbirgt/Akten", "punkte/Akten", "privat", "private",
                  "lock", "state", "cache", "pid", "ncalrpc", "binddns" })
             ASSERT_TRUE(QDir().mkpath(dir + '/' + sub));
         testutil::writeBytes(config(),
@@ -151,6 +151,28 @@ TEST_F(Samba, TheCommandSignsInOrSaysWhyNot)
         EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
     }
     EXPECT_EQ(IniRead(dir + "/privat/Akten/Desktop.ini", kShellClassInfo, "InfoTip"), "Akten");
+}
+
+// The Linux icon's dot files are hidden from Windows users, whether or not
+// the share hides dot names by itself (and so needs no bit sent).
+TEST_F(Samba, TheLinuxIconsFilesAreHidden)
+{
+    for (const QString share : { "share", "punkte" }) {
+        SCOPED_TRACE(share.toStdString());
+        ASSERT_TRUE(QFile::copy(QM_SOURCE_DIR "/res/icons/ordner.dll", dir + '/' + share + "/ordner.dll"));
+        QProcess p;
+        p.start(QCoreApplication::applicationDirPath() + "/../quillmark-folder",
+            { "set", "--icon", QString("smb://127.0.0.1:%1/%2/ordner.dll,2").arg(port).arg(share),
+                QString("smb://127.0.0.1:%1/%2/Akten").arg(port).arg(share) });
+        ASSERT_TRUE(p.waitForFinished(30000));
+        ASSERT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+        for (const QString name : { ".directory", ".quillmark.ico" }) {
+            const ToolRun run = runTool("smbclient", { "--configfile=" + config(), "//127.0.0.1/" + share, "-p",
+                QString::number(port), "-N", "-c", "ls Akten\\" + name });
+            EXPECT_TRUE(QString::fromUtf8(run.output).contains(QRegularExpression(name + "\\s+A?H ")))
+                << run.output.toStdString();
+        }
+    }
 }
 
 // The wizard on that share asks for the sign-in until the server takes one.
