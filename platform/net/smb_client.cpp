@@ -457,6 +457,17 @@ DWORD modeOf(DWORD attributes, bool directory)
     return bits ? bits : FILE_ATTRIBUTE_ARCHIVE;
 }
 
+// An entry as the server lists it now, past what this run keeps.
+std::optional<Entry> listedAgain(const QString& path)
+{
+    auto listed = std::make_shared<std::vector<Entry>>();
+    if (onServer(path, [listed, url = urlOf(networkParent(path))] { return wire::calls()->list(url, *listed); }))
+        return std::nullopt;
+    const KeptListing now(std::move(*listed));
+    const Entry* found = now.find(networkFileName(path));
+    return found ? std::optional(*found) : std::nullopt;
+}
+
 // Whether a share keeps the bits it is given, by \\server\share in lower
 // case: a share that neither stores them (store dos attributes) nor maps
 // them onto permissions takes them without a word and forgets them.
@@ -484,14 +495,9 @@ int setBits(const QString& path, DWORD attributes, bool directory)
           }))
         return error;
     if (keeps != Keeps::Unknown || !marking) return 0;
-    auto listed = std::make_shared<std::vector<Entry>>();
-    if (onServer(path, [listed, url = urlOf(networkParent(path))] { return wire::calls()->list(url, *listed); }))
-        return 0;
-    const std::vector<Entry>& now = *listed;
-    const auto at = std::find_if(now.cbegin(), now.cend(),
-        [&](const Entry& e) { return e.name.compare(parts.last(), Qt::CaseInsensitive) == 0; });
-    if (at == now.cend()) return 0;
-    keeps = sameBits(at->attributes, attributes) ? Keeps::Yes : Keeps::No;
+    const std::optional<Entry> now = listedAgain(path);
+    if (!now) return 0;
+    keeps = sameBits(now->attributes, attributes) ? Keeps::Yes : Keeps::No;
     {
         std::lock_guard guard(g_sharesMutex);
         g_shareKeepsBits.insert(share, keeps);
@@ -515,15 +521,11 @@ DWORD bitsOfNewDotFile(const QString& path)
         std::lock_guard guard(g_newBitsMutex);
         if (const auto known = g_newDotFileBits.constFind(key); known != g_newDotFileBits.cend()) return *known;
     }
-    auto listed = std::make_shared<std::vector<Entry>>();
-    if (onServer(path, [listed, url = urlOf(networkParent(path))] { return wire::calls()->list(url, *listed); }))
-        return INVALID_FILE_ATTRIBUTES;
-    const auto at = std::find_if(listed->cbegin(), listed->cend(),
-        [&](const Entry& e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; });
-    if (at == listed->cend()) return INVALID_FILE_ATTRIBUTES;
+    const std::optional<Entry> now = listedAgain(path);
+    if (!now) return INVALID_FILE_ATTRIBUTES;
     std::lock_guard guard(g_newBitsMutex);
-    g_newDotFileBits.insert(key, at->attributes);
-    return at->attributes;
+    g_newDotFileBits.insert(key, now->attributes);
+    return now->attributes;
 }
 
 // A read-only file cannot be deleted over SMB; its bit goes first.
