@@ -17,10 +17,13 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace files {
 
 namespace {
 
+// A descriptor of ours, closed when it goes unless released to its next owner.
 class Fd {
 public:
     explicit Fd(int fd = -1)
@@ -29,12 +32,20 @@ public:
     }
     ~Fd()
     {
-        if (fd_ >= 0) ::close(fd_);
+        if (ok()) ::close(fd_);
     }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
+    Fd(Fd&& other) noexcept
+        : fd_(other.release())
+    {
+    }
+    Fd& operator=(Fd&& other) noexcept
+    {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
     int get() const { return fd_; }
     bool ok() const { return fd_ >= 0; }
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
@@ -69,31 +80,30 @@ public:
     {
         const mode_t mode = (replacing && !options.attributes) || options.newFileMode ? 0600 : 0666;
         static QAtomicInteger<quint32> serial;
-        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        for (int attempt = 0; attempt < 100 && !fd_.ok(); ++attempt) {
             name_ = nativePath(temporaryName(entry, ::getpid(), serial.fetchAndAddRelaxed(1)));
             if (options.onTemporary) options.onTemporary(nativePath(owner.pathOf(fromNative(name_))));
-            fd_ = ::openat(folder, name_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-            if (fd_ < 0 && errno != EEXIST) break;
+            fd_ = Fd(::openat(folder, name_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+            if (!fd_.ok() && errno != EEXIST) break;
         }
-        created_ = fd_ >= 0;
     }
     ~NewEntry()
     {
         // Only our own file goes (once renamed, the name is gone): a name
         // someone swapped is theirs.
-        if (created_ && stillOurs()) ::unlinkat(folder_, name_.constData(), 0);
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_.ok() && stillOurs()) ::unlinkat(folder_, name_.constData(), 0);
     }
     NewEntry(const NewEntry&) = delete;
     NewEntry& operator=(const NewEntry&) = delete;
-    int fd() const { return fd_; }
+    bool ok() const { return fd_.ok(); }
+    int fd() const { return fd_.get(); }
     const QByteArray& name() const { return name_; }
     // Whether the name still stands for the file we made: anyone who may
     // write the folder may swap it for something else meanwhile.
     bool stillOurs() const
     {
         struct stat named, ours;
-        return ::fstatat(folder_, name_.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd_, &ours) == 0
+        return ::fstatat(folder_, name_.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd_.get(), &ours) == 0
             && named.st_ino == ours.st_ino && named.st_dev == ours.st_dev;
     }
     int finish(const QByteArray& target)
@@ -105,8 +115,7 @@ public:
 private:
     int folder_;
     QByteArray name_;
-    int fd_ = -1;
-    bool created_ = false;
+    Fd fd_;
 };
 
 // Extended attributes (ACLs, Samba's attribute blob, anything else) carry
@@ -118,10 +127,10 @@ void copyExtendedAttributes(int from, int to, uid_t owner)
     const ssize_t size = ::flistxattr(from, nullptr, 0);
     if (size <= 0) return;
     QByteArray names(size, '\0');
-    const ssize_t got = ::flistxattr(from, names.data(), names.size());
-    if (got <= 0) return;
+    // A list that failed or shrank meanwhile has fewer names, or none.
+    names.truncate(qMax<ssize_t>(::flistxattr(from, names.data(), names.size()), 0));
     const bool ours = owner == ::geteuid();
-    for (const QByteArray& name : names.left(got).split('\0')) {
+    for (const QByteArray& name : names.split('\0')) {
         if (name.isEmpty() || (!ours && (name.startsWith("system.") || name.startsWith("security.")))) continue;
         const ssize_t vsize = ::fgetxattr(from, name.constData(), nullptr, 0);
         if (vsize < 0) continue;
@@ -150,6 +159,15 @@ bool carryOver(int oldFd, const std::optional<struct stat>& old, int newFd, cons
     // systems have no owners; either way the replacement is still good.
     if (::geteuid() == 0) [[maybe_unused]] const int ignored = ::fchown(newFd, old->st_uid, old->st_gid);
     return bits;
+}
+
+// A folder's O_PATH descriptor, named relative to at. A link where a folder
+// should be (with O_NOFOLLOW) is no folder.
+Fd openFolderAt(int at, const QByteArray& name, int flags, int& error)
+{
+    Fd fd(::openat(at, name.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC | flags));
+    error = fd.ok() ? 0 : errno == ELOOP ? ENOTDIR : errno;
+    return fd;
 }
 
 } // namespace
@@ -296,7 +314,7 @@ int LocalFolder::replace(const QString& given, const ContentEdit& edit, const Re
             || ::faccessat(fd_, name.constData(), W_OK, AT_SYMLINK_NOFOLLOW) != 0))
         return EACCES;
     NewEntry made(fd_, *this, entry, options, old.has_value());
-    if (made.fd() < 0) return errno;
+    if (!made.ok()) return errno;
     const bool sync = syncEachReplace();
     if (!writeAllTo(made.fd(), *next) || (sync && ::fsync(made.fd()) != 0)) return errno;
     if (!carryOver(oldFd.get(), old, made.fd(), options)) return errno ? errno : EIO;
@@ -353,26 +371,22 @@ bool LocalFolder::canWrite()
 
 std::unique_ptr<FolderHandle> LocalFolder::child(const QString& entry, int& error)
 {
-    const int fd = ::openat(fd_, nativePath(entry).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    Fd fd = openFolderAt(fd_, nativePath(entry), O_NOFOLLOW, error);
     struct stat mine, theirs;
-    error = fd < 0 ? (errno == ELOOP ? ENOTDIR : errno) : 0;
-    if (!error && (::fstat(fd_, &mine) != 0 || ::fstat(fd, &theirs) != 0 || mine.st_dev != theirs.st_dev))
+    if (!error && (::fstat(fd_, &mine) != 0 || ::fstat(fd.get(), &theirs) != 0 || mine.st_dev != theirs.st_dev))
         error = EXDEV; // another file system mounted there
-    if (!error) return std::make_unique<LocalFolder>(pathOf(entry), fd);
-    if (fd >= 0) ::close(fd);
-    return nullptr;
+    return error ? nullptr : std::make_unique<LocalFolder>(pathOf(entry), fd.release());
 }
 
 std::unique_ptr<FolderHandle> openLocalFolder(const QString& folder, int& error, bool followLink)
 {
-    const int flags = O_PATH | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
-    const int fd = ::open(nativePath(folder.isEmpty() ? QStringLiteral(".") : folder).constData(), flags);
-    error = fd < 0 ? (errno == ELOOP ? ENOTDIR : errno) : 0;
-    if (fd < 0) return nullptr;
+    const QByteArray path = nativePath(folder.isEmpty() ? QStringLiteral(".") : folder);
+    Fd fd = openFolderAt(AT_FDCWD, path, followLink ? 0 : O_NOFOLLOW, error);
+    if (error) return nullptr;
     QString name = folder;
     while (name.size() > 1 && name.endsWith(u'/'))
         name.chop(1);
-    return std::make_unique<LocalFolder>(name, fd);
+    return std::make_unique<LocalFolder>(name, fd.release());
 }
 
 } // namespace files

@@ -10,6 +10,7 @@
 
 #include <QStandardPaths>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -245,7 +246,7 @@ TEST_F(FileApi, AnOpenedFolderSeesItsOwnChanges)
 }
 
 // A walk's next step: a folder below, never a link, a file or a folder on
-// another file system (/proc under /).
+// another file system (/proc under /). Each gives its descriptor back.
 TEST_F(FileApi, AFolderBelowIsOpenedThroughItsParent)
 {
     ASSERT_TRUE(QDir().mkdir(path("A")) && QDir().mkdir(path("A/B")));
@@ -258,6 +259,12 @@ TEST_F(FileApi, AFolderBelowIsOpenedThroughItsParent)
     ASSERT_TRUE(root);
     const std::tuple<files::FolderHandle*, QString, int> rows[]
         = { { a.get(), "B", 0 }, { a.get(), "L", ENOTDIR }, { a.get(), "f", ENOTDIR }, { root.get(), "proc", EXDEV } };
+    const auto lowestFree = [] {
+        const int fd = ::open("/", O_PATH | O_CLOEXEC);
+        ::close(fd);
+        return fd;
+    };
+    const int lowest = lowestFree();
     for (const auto& [parent, name, expected] : rows) {
         SCOPED_TRACE(name.toStdString());
         const auto child = parent->child(name, error);
@@ -266,6 +273,25 @@ TEST_F(FileApi, AFolderBelowIsOpenedThroughItsParent)
             EXPECT_EQ(child->name(), path("A/B"));
         }
     }
+    EXPECT_EQ(lowestFree(), lowest);
+}
+
+// A file this user may not read is there all the same, and its read says so;
+// the same file through a link reads as missing.
+TEST_F(FileApi, AnOpenedFolderTellsAnUnreadableFileFromAMissingOne)
+{
+    writeBytes(path("secret"), "x");
+    setMode(path("secret"), 0);
+    ASSERT_EQ(::symlink("secret", qPrintable(path("link"))), 0);
+    setMode(dir.path(), 0755);
+    const auto reads = [&] {
+        int error = 0;
+        const auto folder = files::openFolder(dir.path(), error);
+        QByteArray bytes;
+        return folder && folder->read("secret", bytes, 10) == EACCES && folder->read("link", bytes, 10) == ENOENT;
+    };
+    // Root reads anything: the reader is nobody then.
+    EXPECT_TRUE(::geteuid() == 0 ? asNobody(reads) : reads());
 }
 
 } // namespace
